@@ -1,0 +1,75 @@
+#pragma once
+// Run-time services the program relies on everywhere: the exception classes, number text in
+// the locale's format and the conversions that raise the conversion error.
+
+#include <QLocale>
+#include <QString>
+
+#include <cstdint>
+#include <exception>
+
+namespace rtl {
+
+/// Base of every exception the program raises; carries the message shown to the user.
+class Exception : public std::exception
+{
+public:
+    explicit Exception(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+    const QString &Message() const { return m_message; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+/// A text that is no number of the asked kind.
+class EConvertError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+/// A floating-point fault: division by zero, a logarithm of 0 or below, a square root of a
+/// negative number, an argument outside a routine's domain.
+class EMathError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+/// An operation refused because the object is not in a state that allows it.
+class EInvalidOperation : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+/// The locale used for number text. It starts as the environment's locale; tests set it.
+QLocale FormatLocale();
+void SetFormatLocale(const QLocale &locale);
+
+/// The decimal separator of FormatLocale(), one character.
+QChar DecimalSeparator();
+
+/// Number text in general format with 15 significant digits: fixed notation when the value has
+/// at most 15 integer digits and is at least 0.00001 in magnitude, else scientific ("1E20",
+/// "1,5E-6"); the locale's decimal separator; no trailing zeros.
+QString FloatToStr(double value);
+QString FloatToStrF(long double value, int precision);
+
+/// Text to number with the locale's decimal separator: optional spaces around, an optional sign,
+/// digits with at most one separator, an optional exponent. Throws EConvertError with
+/// "'<text>' is not a valid floating point value".
+double StrToFloat(const QString &text);
+long double StrToFloatExt(const QString &text);
+bool TryStrToFloat(const QString &text, double &value);
+
+/// Decimal integer text (spaces around and a sign allowed) in the 32-bit range. Throws
+/// EConvertError with "'<text>' is not a valid integer value".
+int32_t StrToInt(const QString &text);
+bool TryStrToInt(const QString &text, int32_t &value);
+
+QString IntToStr(int64_t value);
+
+} // namespace rtl

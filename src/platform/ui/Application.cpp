@@ -1,0 +1,47 @@
+#include "Application.h"
+
+#include "Dialogs.h"
+
+#include <QCursor>
+
+#include <stdexcept>
+
+namespace ui {
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+QString TApplication::Title() const { return ApplicationTitle(); }
+
+void TApplication::SetTitle(const QString &title)
+{
+    SetApplicationTitle(title);
+    setApplicationDisplayName(title);
+}
+
+QString TApplication::ExeName() { return QCoreApplication::applicationFilePath(); }
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        ShowException(error);
+    } catch (...) {
+        ShowException(std::runtime_error("Unknown error"));
+    }
+    return false;
+}
+
+TWaitCursor::TWaitCursor()
+{
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+TWaitCursor::~TWaitCursor()
+{
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        QGuiApplication::restoreOverrideCursor();
+}
+
+} // namespace ui

@@ -1,0 +1,55 @@
+#pragma once
+// The application object: title, help file, executable folder, and the default exception
+// handler that turns every exception leaving an event handler into a stop box.
+
+#include <QApplication>
+
+namespace ui {
+
+class TApplication : public QApplication
+{
+public:
+    TApplication(int &argc, char **argv);
+
+    QString Title() const;
+    void SetTitle(const QString &title);
+    QString HelpFile() const { return m_helpFile; }
+    void SetHelpFile(const QString &file) { m_helpFile = file; }
+
+    /// Full path of the running executable.
+    static QString ExeName();
+
+    bool notify(QObject *receiver, QEvent *event) override;
+
+private:
+    QString m_helpFile;
+};
+
+/// Runs `handler` and shows any exception it raises the way the default handler does; for
+/// code that runs outside Qt's event delivery (timers of the platform, automation calls).
+template<typename Handler>
+void HandleExceptions(Handler &&handler);
+
+/// Shows the hourglass cursor for as long as it lives.
+class TWaitCursor
+{
+public:
+    TWaitCursor();
+    ~TWaitCursor();
+    TWaitCursor(const TWaitCursor &) = delete;
+    TWaitCursor &operator=(const TWaitCursor &) = delete;
+};
+
+} // namespace ui
+
+#include "Dialogs.h"
+
+template<typename Handler>
+void ui::HandleExceptions(Handler &&handler)
+{
+    try {
+        handler();
+    } catch (const std::exception &error) {
+        ShowException(error);
+    }
+}

@@ -1,0 +1,66 @@
+#include "Dialogs.h"
+
+#include "QtDialogs.h"
+
+#include "platform/rtl/SysUtils.h"
+
+namespace ui {
+
+namespace {
+DialogProvider *g_provider = nullptr;
+
+QString &titleStore()
+{
+    static QString title;
+    return title;
+}
+} // namespace
+
+DialogProvider &Dialogs()
+{
+    if (g_provider)
+        return *g_provider;
+    static QtDialogProvider qtProvider;
+    return qtProvider;
+}
+
+void SetDialogProvider(DialogProvider *provider) { g_provider = provider; }
+
+QString ApplicationTitle() { return titleStore(); }
+
+void SetApplicationTitle(const QString &title) { titleStore() = title; }
+
+bool TFileDialog::Execute() { return Dialogs().fileDialog(*this); }
+
+TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext)
+{
+    return Dialogs().messageBox({ApplicationTitle(), text, type, buttons, helpContext});
+}
+
+void ShowMessage(const QString &text) { Dialogs().showMessage(ApplicationTitle(), text); }
+
+QString InputBox(const QString &caption, const QString &prompt, const QString &defaultText)
+{
+    QString value = defaultText;
+    return Dialogs().inputQuery(caption, prompt, value) ? value : defaultText;
+}
+
+bool InputQuery(const QString &caption, const QString &prompt, QString &value)
+{
+    return Dialogs().inputQuery(caption, prompt, value);
+}
+
+int ShowModal(QDialog &form) { return Dialogs().showModal(form); }
+
+void OpenUrl(const QUrl &url) { Dialogs().openUrl(url); }
+
+void ShowException(const std::exception &error)
+{
+    const auto *known = dynamic_cast<const rtl::Exception *>(&error);
+    QString text = known ? known->Message() : QString::fromLocal8Bit(error.what());
+    if (dynamic_cast<const std::bad_alloc *>(&error))
+        text = QStringLiteral("Out of memory");
+    Dialogs().messageBox({ApplicationTitle(), text, TMsgDlgType::mtError, TMsgDlgButtons::mbOK, 0});
+}
+
+} // namespace ui

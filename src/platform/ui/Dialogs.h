@@ -1,0 +1,100 @@
+#pragma once
+// The one seam through which the program shows every message box, question, input box, file
+// dialog and modal form, and opens URLs. The Qt provider shows real windows; tests install a
+// scripted provider that answers and records what was asked.
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QDialog;
+
+namespace ui {
+
+enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
+enum class TMsgDlgButtons { mbOK, mbYesNo };
+
+/// Results of modal windows and boxes, with the run-time's numbering.
+enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrYes = 6, mrNo = 7 };
+
+enum class TFileDialogKind { Open, Save };
+
+/// The state of an open or save dialog: filled by the caller, read back after Execute().
+struct TFileDialog
+{
+    explicit TFileDialog(TFileDialogKind kind) : Kind(kind) {}
+
+    TFileDialogKind Kind;
+    QString Title;
+    /// "Description|pattern;pattern|Description|pattern" as the run-time writes filters.
+    QString Filter;
+    /// Added to a chosen name that has no extension; without the dot.
+    QString DefaultExt;
+    QString InitialDir;
+    QString FileName;
+    /// 1-based index of the chosen filter entry; updated by the dialog.
+    int FilterIndex = 1;
+    /// Called when the user picks another filter entry (FilterIndex already updated).
+    std::function<void(TFileDialog &)> OnTypeChange;
+
+    /// Shows the dialog through the seam; true when the user chose a file (FileName set).
+    bool Execute();
+};
+
+struct TOpenDialog : TFileDialog
+{
+    TOpenDialog() : TFileDialog(TFileDialogKind::Open) {}
+};
+
+struct TSaveDialog : TFileDialog
+{
+    TSaveDialog() : TFileDialog(TFileDialogKind::Save) {}
+};
+
+/// What a message box shows; the title is the application title.
+struct MessageRequest
+{
+    QString title;
+    QString text;
+    TMsgDlgType type = TMsgDlgType::mtInformation;
+    TMsgDlgButtons buttons = TMsgDlgButtons::mbOK;
+    int helpContext = 0;
+};
+
+class DialogProvider
+{
+public:
+    virtual ~DialogProvider() = default;
+    virtual TModalResult messageBox(const MessageRequest &request) = 0;
+    /// A plain message with an OK button.
+    virtual void showMessage(const QString &title, const QString &text) = 0;
+    /// Answers false when cancelled; `value` holds the default on entry and the text on OK.
+    virtual bool inputQuery(const QString &caption, const QString &prompt, QString &value) = 0;
+    virtual bool fileDialog(TFileDialog &dialog) = 0;
+    /// Shows a form modally and answers its modal result.
+    virtual int showModal(QDialog &form) = 0;
+    virtual void openUrl(const QUrl &url) = 0;
+};
+
+/// The provider in use: the installed one, else the Qt provider.
+DialogProvider &Dialogs();
+/// Installs a provider (not owned); nullptr goes back to the Qt provider.
+void SetDialogProvider(DialogProvider *provider);
+
+/// The title of every box: the application title ("Quibo" once the program has set it).
+QString ApplicationTitle();
+void SetApplicationTitle(const QString &title);
+
+TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0);
+void ShowMessage(const QString &text);
+/// Asks one value; answers `defaultText` when cancelled.
+QString InputBox(const QString &caption, const QString &prompt, const QString &defaultText);
+bool InputQuery(const QString &caption, const QString &prompt, QString &value);
+int ShowModal(QDialog &form);
+void OpenUrl(const QUrl &url);
+
+/// Shows an exception that left an event handler in a stop box titled with the application title.
+void ShowException(const std::exception &error);
+
+} // namespace ui

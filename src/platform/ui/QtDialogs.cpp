@@ -1,0 +1,105 @@
+#include "QtDialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace ui {
+
+namespace {
+
+QMessageBox::Icon iconOf(TMsgDlgType type)
+{
+    switch (type) {
+    case TMsgDlgType::mtWarning: return QMessageBox::Warning;
+    case TMsgDlgType::mtError: return QMessageBox::Critical;
+    case TMsgDlgType::mtInformation: return QMessageBox::Information;
+    case TMsgDlgType::mtConfirmation: return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QWidget *activeParent() { return QApplication::activeWindow(); }
+
+} // namespace
+
+QStringList QtNameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return filters;
+}
+
+TModalResult QtDialogProvider::messageBox(const MessageRequest &request)
+{
+    QMessageBox box(iconOf(request.type), request.title, request.text, QMessageBox::NoButton, activeParent());
+    if (request.buttons == TMsgDlgButtons::mbYesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes)
+        return mrYes;
+    if (answer == QMessageBox::No)
+        return mrNo;
+    return mrOk;
+}
+
+void QtDialogProvider::showMessage(const QString &title, const QString &text)
+{
+    QMessageBox::information(activeParent(), title, text);
+}
+
+bool QtDialogProvider::inputQuery(const QString &caption, const QString &prompt, QString &value)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(activeParent(), caption, prompt, QLineEdit::Normal, value, &ok);
+    if (ok)
+        value = text;
+    return ok;
+}
+
+bool QtDialogProvider::fileDialog(TFileDialog &dialog)
+{
+    QFileDialog box(activeParent(), dialog.Title, dialog.InitialDir);
+    box.setOption(QFileDialog::DontUseNativeDialog, true);
+    box.setAcceptMode(dialog.Kind == TFileDialogKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    box.setFileMode(dialog.Kind == TFileDialogKind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = QtNameFilters(dialog.Filter);
+    if (!filters.isEmpty()) {
+        box.setNameFilters(filters);
+        box.selectNameFilter(filters.value(qBound(1, dialog.FilterIndex, int(filters.size())) - 1));
+    }
+    box.setDefaultSuffix(dialog.DefaultExt);
+    if (!dialog.FileName.isEmpty())
+        box.selectFile(dialog.FileName);
+    QObject::connect(&box, &QFileDialog::filterSelected, &box, [&](const QString &chosen) {
+        dialog.FilterIndex = int(filters.indexOf(chosen)) + 1;
+        if (dialog.OnTypeChange)
+            dialog.OnTypeChange(dialog);
+        if (!dialog.DefaultExt.isEmpty())
+            box.setDefaultSuffix(dialog.DefaultExt);
+    });
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return false;
+    dialog.FileName = box.selectedFiles().constFirst();
+    dialog.FilterIndex = int(filters.indexOf(box.selectedNameFilter())) + 1;
+    return true;
+}
+
+int QtDialogProvider::showModal(QDialog &form) { return form.exec(); }
+
+void QtDialogProvider::openUrl(const QUrl &url) { QDesktopServices::openUrl(url); }
+
+} // namespace ui

@@ -1,0 +1,128 @@
+#include "StringGridModel.h"
+
+#include <QBrush>
+#include <QPalette>
+
+namespace ui {
+
+StringGridModel::StringGridModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+int StringGridModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_rows; }
+
+int StringGridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_columns; }
+
+QVariant StringGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (role == Qt::DisplayRole)
+        return cell(index.column(), index.row());
+    if (role == Qt::BackgroundRole && (index.row() < m_fixedRows || index.column() < m_fixedColumns))
+        return QPalette().brush(QPalette::Button);
+    return {};
+}
+
+Qt::ItemFlags StringGridModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    if (index.row() < m_fixedRows || index.column() < m_fixedColumns)
+        return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void StringGridModel::setRows(int rows)
+{
+    rows = std::max(rows, 0);
+    if (rows == m_rows)
+        return;
+    beginResetModel();
+    m_rows = rows;
+    for (auto &column : m_cells) {
+        column.resize(size_t(rows));
+        column.shrink_to_fit();
+    }
+    for (auto &column : m_objects) {
+        if (!column.empty())
+            column.resize(size_t(rows), nullptr);
+    }
+    endResetModel();
+}
+
+void StringGridModel::setColumns(int columns)
+{
+    columns = std::max(columns, 0);
+    if (columns == m_columns)
+        return;
+    beginResetModel();
+    m_columns = columns;
+    m_cells.resize(size_t(columns), std::vector<QString>(size_t(m_rows)));
+    m_objects.resize(size_t(columns));
+    endResetModel();
+}
+
+void StringGridModel::setFixed(int fixedRows, int fixedColumns)
+{
+    m_fixedRows = std::max(fixedRows, 0);
+    m_fixedColumns = std::max(fixedColumns, 0);
+    if (m_rows > 0 && m_columns > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
+}
+
+bool StringGridModel::inRange(int column, int row) const
+{
+    return column >= 0 && column < m_columns && row >= 0 && row < m_rows;
+}
+
+QString StringGridModel::cell(int column, int row) const
+{
+    return inRange(column, row) ? m_cells[size_t(column)][size_t(row)] : QString();
+}
+
+void StringGridModel::setCell(int column, int row, const QString &text)
+{
+    if (!inRange(column, row))
+        return;
+    m_cells[size_t(column)][size_t(row)] = text;
+    cellChanged(column, row);
+}
+
+QObject *StringGridModel::object(int column, int row) const
+{
+    if (!inRange(column, row) || m_objects[size_t(column)].empty())
+        return nullptr;
+    return m_objects[size_t(column)][size_t(row)];
+}
+
+void StringGridModel::setObject(int column, int row, QObject *object)
+{
+    if (!inRange(column, row))
+        return;
+    auto &objects = m_objects[size_t(column)];
+    if (objects.empty()) {
+        if (!object)
+            return;
+        objects.resize(size_t(m_rows), nullptr);
+    }
+    objects[size_t(row)] = object;
+}
+
+void StringGridModel::beginBulkUpdate() { ++m_bulkDepth; }
+
+void StringGridModel::endBulkUpdate()
+{
+    if (m_bulkDepth > 0 && --m_bulkDepth == 0) {
+        beginResetModel();
+        endResetModel();
+    }
+}
+
+void StringGridModel::cellChanged(int column, int row)
+{
+    if (m_bulkDepth == 0) {
+        const QModelIndex changed = index(row, column);
+        emit dataChanged(changed, changed, {Qt::DisplayRole});
+    }
+}
+
+} // namespace ui

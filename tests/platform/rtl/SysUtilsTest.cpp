@@ -1,0 +1,97 @@
+#include "platform/rtl/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+using namespace rtl;
+
+namespace {
+
+struct LocaleGuard
+{
+    explicit LocaleGuard(QLocale::Language language, QLocale::Territory territory)
+        : saved(FormatLocale())
+    {
+        SetFormatLocale(QLocale(language, territory));
+    }
+    ~LocaleGuard() { SetFormatLocale(saved); }
+    QLocale saved;
+};
+
+struct FloatTextCase
+{
+    const char *name;
+    double value;
+    const char *text;
+};
+
+class FloatToStrTest : public ::testing::TestWithParam<FloatTextCase> {};
+
+TEST_P(FloatToStrTest, GeneralFormatWith15Digits)
+{
+    LocaleGuard guard(QLocale::English, QLocale::UnitedStates);
+    EXPECT_EQ(FloatToStr(GetParam().value).toStdString(), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, FloatToStrTest,
+    ::testing::Values(FloatTextCase{"zero", 0.0, "0"}, FloatTextCase{"integer", 42.0, "42"},
+                      FloatTextCase{"negative", -2.5, "-2.5"}, FloatTextCase{"roundsTo15Digits", 0.1 + 0.2, "0.3"},
+                      FloatTextCase{"smallFixed", 0.0001, "0.0001"}, FloatTextCase{"tinyScientific", 0.0000015, "1.5E-6"},
+                      FloatTextCase{"fifteenIntegerDigits", 123456789012345.0, "123456789012345"},
+                      FloatTextCase{"sixteenIntegerDigits", 1234567890123456.0, "1.23456789012346E15"},
+                      FloatTextCase{"huge", 1e20, "1E20"}, FloatTextCase{"third", 1.0 / 3.0, "0.333333333333333"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(FloatText, UsesLocaleDecimalSeparator)
+{
+    LocaleGuard guard(QLocale::Czech, QLocale::CzechRepublic);
+    EXPECT_EQ(FloatToStr(1.5), QStringLiteral("1,5"));
+    EXPECT_EQ(StrToFloat(QStringLiteral("99,9")), 99.9);
+    EXPECT_THROW(StrToFloat(QStringLiteral("99.9")), EConvertError);
+}
+
+TEST(FloatText, RoundTripsThroughTextTo15Digits)
+{
+    LocaleGuard guard(QLocale::English, QLocale::UnitedStates);
+    for (double v : {0.95, -1234.5678, 6.02e23, 1e-9})
+        EXPECT_EQ(StrToFloat(FloatToStr(v)), v) << v;
+    EXPECT_NEAR(StrToFloat(FloatToStr(1.0 / 7.0)), 1.0 / 7.0, 1e-15);
+}
+
+TEST(StrToFloat, AcceptsSignsSpacesAndExponent)
+{
+    LocaleGuard guard(QLocale::English, QLocale::UnitedStates);
+    EXPECT_EQ(StrToFloat(QStringLiteral(" -1.25 ")), -1.25);
+    EXPECT_EQ(StrToFloat(QStringLiteral("+3")), 3.0);
+    EXPECT_EQ(StrToFloat(QStringLiteral(".5")), 0.5);
+    EXPECT_EQ(StrToFloat(QStringLiteral("2E3")), 2000.0);
+}
+
+TEST(StrToFloat, RejectsNonNumbersWithTheRuntimeMessage)
+{
+    LocaleGuard guard(QLocale::English, QLocale::UnitedStates);
+    for (const char *text : {"", "+", "-", "1.2.3", "1-", "abc", "1e", "--1", "1e999"}) {
+        try {
+            StrToFloat(QString::fromLatin1(text));
+            ADD_FAILURE() << "accepted " << text;
+        } catch (const EConvertError &error) {
+            EXPECT_EQ(error.Message(), QStringLiteral("'%1' is not a valid floating point value").arg(QLatin1String(text)));
+        }
+    }
+}
+
+TEST(StrToInt, ParsesDecimalIntegersInRange)
+{
+    EXPECT_EQ(StrToInt(QStringLiteral(" 42 ")), 42);
+    EXPECT_EQ(StrToInt(QStringLiteral("-7")), -7);
+    EXPECT_EQ(StrToInt(QStringLiteral("+7")), 7);
+    for (const char *text : {"", "1.5", "2147483648", "+-1", "x1", "+"}) {
+        try {
+            StrToInt(QString::fromLatin1(text));
+            ADD_FAILURE() << "accepted " << text;
+        } catch (const EConvertError &error) {
+            EXPECT_EQ(error.Message(), QStringLiteral("'%1' is not a valid integer value").arg(QLatin1String(text)));
+        }
+    }
+}
+
+} // namespace

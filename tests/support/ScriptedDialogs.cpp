@@ -1,0 +1,120 @@
+#include "ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+ScriptedDialogs::ScriptedDialogs() { ui::SetDialogProvider(this); }
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    ui::SetDialogProvider(nullptr);
+    for (const Step &step : m_steps)
+        ADD_FAILURE() << "scripted " << step.kind.toStdString() << " \"" << step.text.toStdString()
+                      << "\" was never shown";
+}
+
+void ScriptedDialogs::expectMessage(const QString &expectedText, ui::TModalResult answer)
+{
+    m_steps.push_back({QStringLiteral("message"), expectedText, answer, true, 0, {}});
+}
+
+void ScriptedDialogs::expectPlainMessage(const QString &expectedText)
+{
+    m_steps.push_back({QStringLiteral("plain"), expectedText, 0, true, 0, {}});
+}
+
+void ScriptedDialogs::expectInput(const QString &value, bool accept)
+{
+    m_steps.push_back({QStringLiteral("input"), value, 0, accept, 0, {}});
+}
+
+void ScriptedDialogs::expectFile(const QString &fileName, int filterIndex)
+{
+    m_steps.push_back({QStringLiteral("file"), fileName, 0, !fileName.isEmpty(), filterIndex, {}});
+}
+
+void ScriptedDialogs::expectModal(std::function<int(QDialog &)> script)
+{
+    m_steps.push_back({QStringLiteral("modal"), QString(), 0, true, 0, std::move(script)});
+}
+
+void ScriptedDialogs::expectUrl() { m_steps.push_back({QStringLiteral("url"), QString(), 0, true, 0, {}}); }
+
+QStringList ScriptedDialogs::messages() const
+{
+    QStringList texts;
+    for (const Shown &s : m_shown) {
+        if (s.kind == QLatin1String("message") || s.kind == QLatin1String("plain"))
+            texts << s.text;
+    }
+    return texts;
+}
+
+bool ScriptedDialogs::allUsed() const { return m_steps.empty(); }
+
+ScriptedDialogs::Step ScriptedDialogs::take(const QString &kind, const QString &shownText)
+{
+    if (m_steps.empty()) {
+        ADD_FAILURE() << "unexpected " << kind.toStdString() << ": \"" << shownText.toStdString() << "\"";
+        return {kind, QString(), ui::mrNo, false, 0, {}};
+    }
+    Step step = m_steps.front();
+    m_steps.pop_front();
+    EXPECT_EQ(step.kind.toStdString(), kind.toStdString()) << "shown: \"" << shownText.toStdString() << "\"";
+    return step;
+}
+
+ui::TModalResult ScriptedDialogs::messageBox(const ui::MessageRequest &request)
+{
+    m_shown.push_back({QStringLiteral("message"), request.title, request.text, request.type, request.buttons});
+    const Step step = take(QStringLiteral("message"), request.text);
+    EXPECT_TRUE(request.text.contains(step.text))
+        << "expected a box with \"" << step.text.toStdString() << "\", shown \"" << request.text.toStdString() << "\"";
+    return ui::TModalResult(step.result);
+}
+
+void ScriptedDialogs::showMessage(const QString &title, const QString &text)
+{
+    m_shown.push_back({QStringLiteral("plain"), title, text});
+    const Step step = take(QStringLiteral("plain"), text);
+    EXPECT_TRUE(text.contains(step.text)) << "shown \"" << text.toStdString() << "\"";
+}
+
+bool ScriptedDialogs::inputQuery(const QString &caption, const QString &prompt, QString &value)
+{
+    m_shown.push_back({QStringLiteral("input"), caption, prompt});
+    const Step step = take(QStringLiteral("input"), prompt);
+    if (step.accept)
+        value = step.text;
+    return step.accept;
+}
+
+bool ScriptedDialogs::fileDialog(ui::TFileDialog &dialog)
+{
+    m_lastFile = dialog;
+    const QString kind = dialog.Kind == ui::TFileDialogKind::Save ? QStringLiteral("save") : QStringLiteral("open");
+    m_shown.push_back({kind, dialog.Title, dialog.Filter});
+    const Step step = take(QStringLiteral("file"), dialog.Filter);
+    if (!step.accept)
+        return false;
+    if (step.filterIndex > 0 && step.filterIndex != dialog.FilterIndex) {
+        dialog.FilterIndex = step.filterIndex;
+        if (dialog.OnTypeChange)
+            dialog.OnTypeChange(dialog);
+    }
+    dialog.FileName = step.text;
+    return true;
+}
+
+int ScriptedDialogs::showModal(QDialog &form)
+{
+    m_shown.push_back({QStringLiteral("modal"), form.windowTitle(), form.objectName()});
+    const Step step = take(QStringLiteral("modal"), form.objectName());
+    return step.script ? step.script(form) : ui::mrCancel;
+}
+
+void ScriptedDialogs::openUrl(const QUrl &url)
+{
+    m_urls << url;
+    m_shown.push_back({QStringLiteral("url"), QString(), url.toString()});
+    take(QStringLiteral("url"), url.toString());
+}

@@ -1,0 +1,73 @@
+#pragma once
+// A dialog provider for tests: each box, input, file dialog and modal form must have been
+// scripted beforehand; an unexpected one fails the test. Everything shown is recorded.
+
+#include "platform/ui/Dialogs.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <optional>
+
+#include <deque>
+#include <functional>
+
+class ScriptedDialogs : public ui::DialogProvider
+{
+public:
+    /// Installs itself as the seam's provider; the destructor restores the Qt provider and fails
+    /// the test when scripted answers were left unused.
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    struct Shown
+    {
+        QString kind; // "message", "plain", "input", "open", "save", "modal", "url"
+        QString title;
+        QString text;
+        ui::TMsgDlgType type = ui::TMsgDlgType::mtInformation;
+        ui::TMsgDlgButtons buttons = ui::TMsgDlgButtons::mbOK;
+    };
+
+    /// The next message box is answered with `answer`; its text must contain `expectedText`.
+    void expectMessage(const QString &expectedText, ui::TModalResult answer = ui::mrOk);
+    void expectPlainMessage(const QString &expectedText);
+    /// The next input box answers `value`, or is cancelled when `accept` is false.
+    void expectInput(const QString &value, bool accept = true);
+    /// The next file dialog chooses `fileName` (filter index unchanged), or is cancelled when empty.
+    void expectFile(const QString &fileName, int filterIndex = 0);
+    /// The next modal form is handed to `script`, which sets its fields and answers the result.
+    void expectModal(std::function<int(QDialog &)> script);
+    void expectUrl();
+
+    const std::vector<Shown> &shown() const { return m_shown; }
+    QStringList messages() const;
+    /// The last file dialog's state as it was shown.
+    const ui::TFileDialog *lastFileDialog() const { return m_lastFile ? &*m_lastFile : nullptr; }
+    QList<QUrl> urls() const { return m_urls; }
+    bool allUsed() const;
+
+    ui::TModalResult messageBox(const ui::MessageRequest &request) override;
+    void showMessage(const QString &title, const QString &text) override;
+    bool inputQuery(const QString &caption, const QString &prompt, QString &value) override;
+    bool fileDialog(ui::TFileDialog &dialog) override;
+    int showModal(QDialog &form) override;
+    void openUrl(const QUrl &url) override;
+
+private:
+    struct Step
+    {
+        QString kind;
+        QString text;
+        int result = 0;
+        bool accept = true;
+        int filterIndex = 0;
+        std::function<int(QDialog &)> script;
+    };
+    Step take(const QString &kind, const QString &shownText);
+
+    std::deque<Step> m_steps;
+    std::vector<Shown> m_shown;
+    std::optional<ui::TFileDialog> m_lastFile;
+    QList<QUrl> m_urls;
+};
