@@ -1,0 +1,538 @@
+#include "FQuibo.h"
+
+#include "TextData.h"
+#include "ui_FQuibo.h"
+
+#include "platform/chart/Chart.h"
+#include "platform/chart/Color.h"
+#include "platform/rtl/Random.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/StringGrid.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QShortcut>
+
+TFormQuibo *FormQuibo = nullptr;
+QString HelpFilePath;
+
+namespace {
+
+const QString kTextDataFilter = QStringLiteral("Text data files (CSV,TXT)|*.csv;*.txt|DBF tables|*.dbf|All files|*.*");
+constexpr int kDistGridDefaultColWidth = 44;
+constexpr int kDistGridValueColWidth = 84;
+constexpr int kDistGridRowHeight = 20;
+constexpr int kDistGridTopGap = 145;
+
+// Half-open [0.5, 1) draws give limit lines light, distinct colours.
+double RandomHalf() { return (rtl::Random() + 1.0) / 2.0; }
+
+QString gapText(int32_t position) { return QStringLiteral("%1/%2").arg(position - 1).arg(position); }
+
+QString upperExtension(const QString &fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix();
+    return suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix.toUpper();
+}
+
+} // namespace
+
+TFormQuibo::TFormQuibo(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::FormQuibo>())
+{
+    ui->setupUi(this);
+    // No system menu, so no close box: the user quits with Cancel or Esc.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowMaximizeButtonHint);
+    ui->DistGrid->SetColCount(3);
+    ui->DistGrid->SetDefaultColWidth(kDistGridDefaultColWidth);
+    ui->DistGrid->SetDefaultRowHeight(kDistGridRowHeight);
+    ui->DistGrid->SetRowSelect(true);
+    ui->DistGrid->SetRowCount(2);
+    buildPopupMenu();
+    connectHandlers();
+    Panel1()->installEventFilter(this);
+    ui->EditMinDev->installEventFilter(this);
+    FormCreate();
+}
+
+TFormQuibo::~TFormQuibo() = default;
+
+chart::TChart *TFormQuibo::Chart1() const { return ui->Chart1; }
+
+QWidget *TFormQuibo::Panel1() const { return ui->Panel1; }
+
+void TFormQuibo::buildPopupMenu()
+{
+    PopupFunctions = new QMenu(this);
+    PopupFunctions->setObjectName(QStringLiteral("PopupFunctions"));
+    const QList<QAction *> groups[] = {
+        {ui->Dataitems1, ui->Statistics1, ui->Dataregression1, ui->Runregressionscript1, ui->Readclasslimits1,
+         ui->Setfactor1, ui->SaveClassification1, ui->Resultsintoclipboard1},
+        {ui->Graphproperties1, ui->Graphsave1, ui->Copytoclipboard1},
+        {ui->Print1},
+        {ui->Tables1},
+        {ui->Importeditdata1, ui->ImportTalnex1, ui->SQLcommand1, ui->Closedatabase1},
+        {ui->History1, ui->Help1, ui->I_Helponline, ui->AboutQuibo1},
+    };
+    const char *separators[] = {"N1", "N2", "N3", "N4", "N5"};
+    for (size_t g = 0; g < std::size(groups); ++g) {
+        if (g > 0)
+            PopupFunctions->addSeparator()->setObjectName(QLatin1String(separators[g - 1]));
+        PopupFunctions->addActions(groups[g]);
+        addActions(groups[g]); // short-cuts work while the menu is closed
+    }
+    ui->Runregressionscript1->setVisible(false);
+    ui->Readclasslimits1->setVisible(false);
+}
+
+void TFormQuibo::connectHandlers()
+{
+    connect(ui->BtnOpen, &QPushButton::clicked, this, &TFormQuibo::BtnOpenClick);
+    connect(ui->BtnClose, &QPushButton::clicked, this, [this] { BtnCloseClick(ui->BtnClose); });
+    connect(ui->BtnCancel, &QPushButton::clicked, this, [this] { BtnCancelClick(ui->BtnCancel); });
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            [this] { BtnCancelClick(ui->BtnCancel); });
+    connect(ui->BtnFunctions, &QPushButton::clicked, this, &TFormQuibo::BtnFunctionsClick);
+    connect(ui->EditProbab, &QLineEdit::textChanged, this, &TFormQuibo::EditProbabChange);
+    connect(ui->DistGrid, &ui::TStringGrid::DblClick, this, &TFormQuibo::DistGridDblClick);
+    connect(ui->RB_distribution, &QRadioButton::clicked, this, &TFormQuibo::RB_distributionClick);
+    connect(ui->RB_Cases, &QRadioButton::clicked, this, &TFormQuibo::RB_CasesClick);
+}
+
+void TFormQuibo::FormCreate()
+{
+    FFileName.clear();
+    FItemCount = 0;
+    ui->DistGrid->SetColWidths(1, kDistGridValueColWidth);
+    FRandomized = false;
+    FProbability = 0.95;
+    ui->EditProbab->setText(QStringLiteral("95"));
+    FSkipValue = 0.0;
+    FOutputTable.clear();
+    FOutputMemoField.clear();
+    FResults.Clear();
+    FRegressionCount = 0;
+    FAutomationQuery = false;
+    FActivated = false;
+}
+
+void TFormQuibo::FormActivate()
+{
+    if (FActivated)
+        return;
+    FActivated = true;
+    UpdateControls();
+    FMinStd = 0;
+}
+
+void TFormQuibo::FormResize() { ui->DistGrid->resize(ui->DistGrid->width(), Panel1()->height() - kDistGridTopGap); }
+
+QString TFormQuibo::ExecutableFolder() { return QFileInfo(ui::TApplication::ExeName()).absolutePath(); }
+
+bool TFormQuibo::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QWidget::event(event);
+}
+
+bool TFormQuibo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Panel1() && event->type() == QEvent::Resize)
+        FormResize();
+    else if (watched == ui->EditMinDev && event->type() == QEvent::FocusOut)
+        EditMinDevExit();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFormQuibo::closeEvent(QCloseEvent *event)
+{
+    // Closed by the system: no question, the history is not written.
+    event->accept();
+}
+
+void TFormQuibo::EditProbabChange()
+{
+    const QString text = ui->EditProbab->text();
+    if (!text.isEmpty())
+        FProbability = rtl::StrToFloat(text) / 100.0;
+}
+
+void TFormQuibo::EditMinDevExit()
+{
+    double value = 0;
+    if (rtl::TryStrToFloat(ui->EditMinDev->text(), value)) {
+        FMinStd = value;
+        return;
+    }
+    ui::MessageDlg(QStringLiteral("Wrog format of a real value for Minimal STD"), ui::TMsgDlgType::mtWarning,
+                   ui::TMsgDlgButtons::mbOK);
+    ui->EditMinDev->setFocus();
+}
+
+void TFormQuibo::BtnFunctionsClick()
+{
+    PopupFunctions->popup(Panel1()->mapToGlobal(QPoint(20, ui->BtnFunctions->y())));
+}
+
+bool TFormQuibo::IsDatabaseFile() const
+{
+    const QString extension = upperExtension(FFileName);
+    return extension == QLatin1String(".DBF") || extension == QLatin1String(".DB");
+}
+
+void TFormQuibo::UpdateControls()
+{
+    const bool isDb = !FFileName.isEmpty() && IsDatabaseFile();
+    const bool has = FItemCount > 0;
+    ui->BtnOpen->setEnabled(FFileName.isEmpty());
+    ui->BtnQuery->setVisible(isDb);
+    ui->BtnClose->setEnabled(has);
+    ui->RB_distribution->setEnabled(has);
+    ui->RB_Cases->setEnabled(has);
+    ui->CB_log->setEnabled(!has);
+    for (QAction *action : {ui->Dataitems1, ui->Statistics1, ui->Dataregression1, ui->Graphsave1, ui->Print1})
+        action->setEnabled(has);
+    ui->Setfactor1->setEnabled(isDb && has);
+    ui->SaveClassification1->setEnabled(isDb && has);
+    ui->SQLcommand1->setEnabled(isDb);
+    ui->Closedatabase1->setEnabled(isDb);
+}
+
+void TFormQuibo::BtnCancelClick(QObject *Sender)
+{
+    if (ui::MessageDlg(QStringLiteral("Quit of Quibo?"), ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
+        == ui::mrNo)
+        return;
+    if (!FFileName.isEmpty())
+        BtnCloseClick(Sender);
+    emit quitRequested();
+    QCoreApplication::quit();
+}
+
+// ---- Opening data ----
+
+void TFormQuibo::BtnOpenClick()
+{
+    if (!FFileName.isEmpty()) {
+        ui::MessageDlg(QStringLiteral("Firstly you must close opened file"), ui::TMsgDlgType::mtWarning,
+                       ui::TMsgDlgButtons::mbOK);
+        return;
+    }
+    ui::TOpenDialog OpenDlg;
+    OpenDlg.Filter = kTextDataFilter;
+    if (!OpenDlg.Execute())
+        return;
+    FFileName = OpenDlg.FileName;
+    const QString extension = upperExtension(FFileName);
+    if (extension == QLatin1String(".DBF") || extension == QLatin1String(".DB")) {
+        OpenDatabaseTable(FFileName);
+        return;
+    }
+    if (extension == QLatin1String(".CSV") || extension == QLatin1String(".TXT")) {
+        if (!OpenTextFile())
+            return;
+    }
+    if (!HasUsedValue()) {
+        AbandonReading(QStringLiteral("No data values in ") + FFileName);
+        return;
+    }
+    Analyse();
+    setWindowTitle(QStringLiteral("Quibo [") + FFileName + QLatin1Char(']'));
+    UpdateControls();
+    AddHistoryItem(QStringLiteral("Open"), FFileName);
+}
+
+bool TFormQuibo::OpenTextFile()
+{
+    const bool logTransform = ui->CB_log->isChecked();
+    FTransformText = logTransform ? QStringLiteral("Transformation: LOG(y)") : QString();
+    Chart1()->SetTitle({FTransformText});
+    FIdFieldName = QStringLiteral("ID");
+
+    QFile file(FFileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        AbandonReading(QStringLiteral("Cannot open the file %1: %2").arg(FFileName, file.errorString()));
+        return false;
+    }
+    TextDataFile data;
+    try {
+        data = ReadTextData(SplitTextLines(QString::fromLocal8Bit(file.readAll())), logTransform);
+    } catch (const ETextDataError &error) {
+        AbandonReading(error.Message());
+        return false;
+    } catch (const std::bad_alloc &) {
+        AbandonReading(QStringLiteral("Not enough memory to read ") + FFileName);
+        return false;
+    }
+    FItems = std::move(data.items);
+    FItemCount = int(FItems.size());
+    FResults.Clear();
+    FResults.SetValues(QStringLiteral("log"), logTransform ? QStringLiteral("1") : QStringLiteral("0"));
+    FRegressionCount = 0;
+    if (!data.truncatedLines.isEmpty())
+        WarnTruncatedLines(data.truncatedLines);
+    return true;
+}
+
+void TFormQuibo::WarnTruncatedLines(const QList<int> &lines)
+{
+    QString which = QString::number(lines.first());
+    if (lines.size() > 1)
+        which = QStringLiteral("s %1 and %2 more").arg(which).arg(lines.size() - 1);
+    ui::MessageDlg(QStringLiteral("Line%1 of %2 hold more than %3 values; only the first %3 values of a line are kept.")
+                       .arg(which, FFileName)
+                       .arg(MaxItemValues),
+                   ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+}
+
+void TFormQuibo::OpenDatabaseTable(const QString &FileName)
+{
+    AbandonReading(QStringLiteral("The table %1 cannot be opened: tables are not supported yet.").arg(FileName));
+}
+
+bool TFormQuibo::HasUsedValue() const
+{
+    return std::any_of(FItems.begin(), FItems.end(), [](const TDataItem &item) { return item.Used && item.Count > 0; });
+}
+
+void TFormQuibo::AbandonReading(const QString &warning)
+{
+    // Nothing half-read stays: the window goes back to "no data", ready to open a file again.
+    ClearData();
+    FFileName.clear();
+    FTransformText.clear();
+    setWindowTitle(QStringLiteral("Quibo"));
+    ResetView(true);
+    UpdateControls();
+    ui::MessageDlg(warning, ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+}
+
+void TFormQuibo::ClearData()
+{
+    FItems.clear();
+    FItems.shrink_to_fit();
+    FItemCount = 0;
+}
+
+// ---- Ordered differences and class limits ----
+
+double TFormQuibo::OrderedValue(int position) const { return ValueOf(FItems, FOrdered[size_t(position)]); }
+
+void TFormQuibo::Analyse()
+{
+    FOrdered = OrderValues(FItems);
+    FDifferences = OrderDifferences(FItems, FOrdered);
+    FillDistGrid();
+}
+
+void TFormQuibo::FillDistGrid()
+{
+    ui::TStringGrid &grid = *ui->DistGrid;
+    grid.BeginUpdate();
+    grid.SetRowCount(int(FDifferences.size()));
+    for (int r = 0; r < int(FDifferences.size()); ++r) {
+        grid.SetCells(1, r, rtl::FloatToStr(FDifferences[size_t(r)].Diff));
+        grid.SetCells(2, r, gapText(FDifferences[size_t(r)].Position));
+    }
+    grid.EndUpdate();
+}
+
+void TFormQuibo::BtnCloseClick(QObject *Sender)
+{
+    const bool byUser = Sender == ui->BtnClose;
+    if (byUser
+        && ui::MessageDlg(QStringLiteral("End of the data file processing?"), ui::TMsgDlgType::mtConfirmation,
+                          ui::TMsgDlgButtons::mbYesNo)
+               == ui::mrNo)
+        return;
+    FDifferences.clear();
+    FDifferences.shrink_to_fit();
+    FOrdered.clear();
+    FOrdered.shrink_to_fit();
+    ClearDistGrid();
+    if (!byUser) {
+        ResetView(true);
+        UpdateControls();
+        return;
+    }
+    ClearData();
+    if (!IsDatabaseFile()) {
+        FFileName.clear();
+        setWindowTitle(QStringLiteral("Quibo"));
+    }
+    FTransformText.clear();
+    ResetView(true);
+    UpdateControls();
+}
+
+void TFormQuibo::ClearDistGrid()
+{
+    ui::TStringGrid &grid = *ui->DistGrid;
+    grid.BeginUpdate();
+    grid.SetRowCount(0);
+    grid.SetRowCount(2);
+    grid.EndUpdate();
+    grid.SetColWidths(1, kDistGridValueColWidth);
+}
+
+void TFormQuibo::ResetView(bool Clear)
+{
+    Chart1()->FreeAllSeries();
+    if (Clear) {
+        SetViewChecked(ui->RB_distribution, false);
+        SetViewChecked(ui->RB_Cases, false);
+        Chart1()->SetTitle(FTransformText.isEmpty() ? QStringList() : QStringList{FTransformText});
+    }
+    ui::TStringGrid &grid = *ui->DistGrid;
+    for (int row = 0; row < grid.RowCount(); ++row) {
+        if (grid.Cells(0, row).isEmpty())
+            continue;
+        if (Clear) {
+            grid.SetCells(0, row, QString());
+            grid.SetObjects(0, row, nullptr);
+        } else {
+            AddLimitLine(row);
+        }
+    }
+}
+
+void TFormQuibo::SetViewChecked(QRadioButton *button, bool checked)
+{
+    // Exclusive radio buttons cannot be unchecked directly.
+    const bool exclusive = button->autoExclusive();
+    button->setAutoExclusive(false);
+    button->setChecked(checked);
+    button->setAutoExclusive(exclusive);
+}
+
+void TFormQuibo::DistGridDblClick() { ToggleLimit(ui->DistGrid->Row()); }
+
+void TFormQuibo::ToggleLimit(int Row)
+{
+    if (Row < 0 || Row >= int(FDifferences.size()))
+        return; // an empty row after closing the data holds no gap
+    ui::TStringGrid &grid = *ui->DistGrid;
+    if (grid.Cells(0, Row).isEmpty()) {
+        AddLimitLine(Row);
+        return;
+    }
+    delete grid.Objects(0, Row);
+    grid.SetObjects(0, Row, nullptr);
+    grid.SetCells(0, Row, QString());
+}
+
+void TFormQuibo::AddLimitLine(int Row)
+{
+    if (Row < 0 || Row >= int(FDifferences.size()))
+        return;
+    const int32_t k = FDifferences[size_t(Row)].Position;
+    const double level = (OrderedValue(k - 1) + OrderedValue(k)) / 2.0;
+
+    auto *series = new chart::TLineSeries(this);
+    if (!FRandomized) {
+        rtl::Randomize();
+        FRandomized = true;
+    }
+    const double h1 = RandomHalf(), h2 = RandomHalf(), h3 = RandomHalf();
+    series->SetSeriesColor(chart::ColorFromTColor(int64_t(((h1 * 256 + h2) * 256 + h3) * 256)));
+    series->SetName(QStringLiteral("Limit_%1_%2").arg(k - 1).arg(k));
+    series->SetTitle(QStringLiteral("Limit %1/%2").arg(k - 1).arg(k));
+    series->AddXY(0, level);
+    if (ui->RB_distribution->isChecked())
+        series->AddXY(double(FOrdered.size()) - 1, level);
+    if (ui->RB_Cases->isChecked())
+        series->AddXY(double(FItemCount) - 1, level);
+    Chart1()->AddSeries(series);
+
+    ui::TStringGrid &grid = *ui->DistGrid;
+    if (grid.Cells(0, Row).isEmpty())
+        grid.SetCells(0, Row, QStringLiteral("+"));
+    grid.SetObjects(0, Row, series);
+}
+
+int TFormQuibo::SetLimitAfter(int Position)
+{
+    const int64_t count = int64_t(FOrdered.size());
+    if (Position == count - 1)
+        return 0;
+    // The gap Position/Position+1 is the one that ends at ordered position Position + 1.
+    if (Position < 0 || Position + 1 >= count)
+        return -1;
+    ToggleLimit(FOrdered[size_t(Position) + 1].Row);
+    return 1;
+}
+
+// ---- Views ----
+
+QChar TFormQuibo::ClassLetter(int Item, int ValueIndex) const
+{
+    if (Item < 0 || Item >= FItemCount || ValueIndex < 0 || ValueIndex >= FItems[size_t(Item)].Count)
+        return QLatin1Char('?');
+    return QChar(u'A' + FItems[size_t(Item)].Classes[size_t(ValueIndex)]);
+}
+
+chart::TPointSeries *TFormQuibo::NewDataSeries()
+{
+    auto *series = new chart::TPointSeries(this);
+    series->SetSeriesColor(Qt::black);
+    chart::TSeriesPointer pointer;
+    pointer.Style = chart::TSeriesPointerStyle::psRectangle;
+    pointer.HorizSize = 8;
+    pointer.VertSize = 1;
+    series->SetPointer(pointer);
+    return series;
+}
+
+void TFormQuibo::RB_distributionClick()
+{
+    ResetView(false);
+    if (FFileName.isEmpty()) {
+        SetViewChecked(ui->RB_distribution, false);
+        return;
+    }
+    chart::TPointSeries *series = NewDataSeries();
+    std::vector<double> x(FOrdered.size()), y(FOrdered.size());
+    for (size_t k = 0; k < FOrdered.size(); ++k) {
+        x[k] = double(k);
+        y[k] = OrderedValue(int(k));
+    }
+    series->SetPoints(std::move(x), std::move(y));
+    Chart1()->SetLegendVisible(false);
+    Chart1()->AddSeries(series);
+}
+
+void TFormQuibo::RB_CasesClick()
+{
+    ResetView(false);
+    if (FFileName.isEmpty()) {
+        SetViewChecked(ui->RB_Cases, false);
+        return;
+    }
+    for (int i = 0; i < FItemCount; ++i) {
+        const TDataItem &item = FItems[size_t(i)];
+        if (!item.Used || item.Count == 0)
+            continue;
+        chart::TPointSeries *series = NewDataSeries();
+        series->SetName(QStringLiteral("Data%1").arg(i));
+        QStringList letters;
+        for (int j = 0; j < item.Count; ++j)
+            letters << ClassLetter(i, j);
+        series->SetTitle(item.Id + QStringLiteral(" [") + letters.join(QLatin1Char(';')) + QLatin1Char(']'));
+        series->SetPoints(std::vector<double>(item.Count, double(i)), item.Values);
+        Chart1()->AddSeries(series);
+    }
+    Chart1()->SetLegendVisible(true);
+}
+
+void TFormQuibo::AddHistoryItem(const QString &Action, const QString &Detail)
+{
+    Q_UNUSED(Action);
+    Q_UNUSED(Detail);
+}

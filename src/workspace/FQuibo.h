@@ -1,0 +1,140 @@
+#pragma once
+// The main window: the open data, the ordered differences, the class limits and the views.
+
+#include "DataItem.h"
+#include "OrderedDifferences.h"
+
+#include "platform/rtl/StringList.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class QMenu;
+class QRadioButton;
+
+namespace Ui {
+class FormQuibo;
+}
+
+namespace chart {
+class TChart;
+class TLineSeries;
+class TPointSeries;
+}
+
+class TFormQuibo : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TFormQuibo(QWidget *parent = nullptr);
+    ~TFormQuibo() override;
+
+    // Window events.
+    void FormCreate();
+    void FormActivate();
+    void FormResize();
+
+    // Handlers.
+    void BtnOpenClick();
+    void BtnCloseClick(QObject *Sender);
+    void BtnCancelClick(QObject *Sender);
+    void BtnFunctionsClick();
+    void EditProbabChange();
+    void EditMinDevExit();
+    void DistGridDblClick();
+    void RB_distributionClick();
+    void RB_CasesClick();
+
+    /// Recomputes the enabled and visible state of the controls from the open file and the items.
+    void UpdateControls();
+    /// True when the open file is a dBASE or Paradox table (extension .DBF or .DB in any case).
+    bool IsDatabaseFile() const;
+
+    /// Builds the ordered and differences lists from the used values and fills the grid.
+    void Analyse();
+    /// Removes the chart's series; with `Clear` also unchecks the views and removes the marks.
+    void ResetView(bool Clear);
+    /// Removes the limit of a grid row, or sets one.
+    void ToggleLimit(int Row);
+    /// Sets the limit of a grid row and draws its line.
+    void AddLimitLine(int Row);
+    /// Toggles the limit between ordered positions Position and Position + 1; answers 1 when
+    /// toggled, 0 for the last ordered position, -1 when no row has that gap.
+    int SetLimitAfter(int Position);
+    /// 'A' + the class index of a value, or '?' for an item or value that does not exist.
+    QChar ClassLetter(int Item, int ValueIndex) const;
+
+    // State read by the other windows and by tests.
+    const QString &FileName() const { return FFileName; }
+    int ItemCount() const { return FItemCount; }
+    const std::vector<TDataItem> &Items() const { return FItems; }
+    const std::vector<TValueRef> &Ordered() const { return FOrdered; }
+    const std::vector<TDifference> &Differences() const { return FDifferences; }
+    double Probability() const { return FProbability; }
+    double MinStd() const { return FMinStd; }
+    const QString &TransformText() const { return FTransformText; }
+    const rtl::TStringList &Results() const { return FResults; }
+    bool Activated() const { return FActivated; }
+    QMenu *popupFunctions() const { return PopupFunctions; }
+    Ui::FormQuibo &form() const { return *ui; }
+
+    /// The folder of the running program (critical-value tables, history file).
+    static QString ExecutableFolder();
+
+signals:
+    /// The application should end (the user confirmed the quit).
+    void quitRequested();
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectHandlers();
+    void buildPopupMenu();
+    bool OpenTextFile();
+    void OpenDatabaseTable(const QString &FileName);
+    bool HasUsedValue() const;
+    void WarnTruncatedLines(const QList<int> &lines);
+    void ClearData();
+    void AbandonReading(const QString &warning);
+    void FillDistGrid();
+    void ClearDistGrid();
+    chart::TPointSeries *NewDataSeries();
+    QWidget *Panel1() const;
+    double OrderedValue(int position) const;
+    void AddHistoryItem(const QString &Action, const QString &Detail);
+    void SetViewChecked(QRadioButton *button, bool checked);
+    chart::TChart *Chart1() const;
+
+    std::unique_ptr<Ui::FormQuibo> ui;
+    QMenu *PopupFunctions = nullptr;
+
+    bool FActivated = false;
+    std::vector<TDataItem> FItems;
+    int FItemCount = 0;
+    double FSkipValue = 0.0;
+    double FMinStd = 0.0;
+    QString FFileName;
+    QString FIdFieldName;
+    QString FTransformText;
+    bool FRandomized = false;
+    bool FAnalysed = false;
+    std::vector<TValueRef> FOrdered;
+    std::vector<TDifference> FDifferences;
+    double FProbability = 0.95;
+    uint8_t FRegressionCount = 0;
+    rtl::TStringList FResults;
+    bool FAutomationQuery = false;
+    QString FOutputTable;
+    QString FOutputMemoField;
+};
+
+/// The main window of the run.
+extern TFormQuibo *FormQuibo;
+
+/// The help file's full name for the run: "help/Quibo.chm" under the parent of the executable's folder.
+extern QString HelpFilePath;

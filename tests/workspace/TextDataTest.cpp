@@ -1,0 +1,120 @@
+#include "workspace/TextData.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+struct LocaleGuard
+{
+    explicit LocaleGuard(const QLocale &locale) : saved(rtl::FormatLocale()) { rtl::SetFormatLocale(locale); }
+    ~LocaleGuard() { rtl::SetFormatLocale(saved); }
+    QLocale saved;
+};
+
+struct LineCase
+{
+    const char *name;
+    const char *line;
+    const char *id;
+    std::vector<double> values;
+};
+
+class TextLineTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(TextLineTest, ReadsIdentifierValuesAndPositions)
+{
+    LocaleGuard guard(QLocale::c());
+    const LineCase &c = GetParam();
+    const TextDataFile file = ReadTextData({QString::fromUtf8(c.line)}, false);
+    ASSERT_EQ(file.items.size(), 1u);
+    const TDataItem &item = file.items[0];
+    EXPECT_EQ(item.Id.toStdString(), c.id);
+    EXPECT_EQ(item.Values, c.values);
+    EXPECT_EQ(item.Count, c.values.size());
+    EXPECT_EQ(item.Used, !c.values.empty());
+    EXPECT_EQ(item.Classes.size(), c.values.size());
+    for (size_t j = 0; j < item.Positions.size(); ++j)
+        EXPECT_EQ(item.Positions[j], j + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, TextLineTest,
+    ::testing::Values(LineCase{"plain", "A;1;2;3", "A", {1, 2, 3}},
+                      LineCase{"spacesAndTrailingSeparator", "  B x ; 4.5 ;", "B x", {4.5}},
+                      LineCase{"leadingSeparator", ";1;2", ";1;2", {}},
+                      LineCase{"noSeparator", "  just text ", "just text", {}},
+                      LineCase{"emptyLine", "", "", {}},
+                      LineCase{"skipsOtherPieces", "C;x;;1e5;'2';-7;+8", "C", {-7, 8}},
+                      LineCase{"tabsAreNotTrimmed", "D;\t5;6", "D", {6}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(TextData, CommaLocaleTakesCommaAndSkipsPoint)
+{
+    LocaleGuard guard(QLocale(QLocale::Czech));
+    const TextDataFile file = ReadTextData({QStringLiteral("id; 1,5 ;x;;2;3.5")}, false);
+    EXPECT_EQ(file.items[0].Values, (std::vector<double>{1.5, 2}));
+    EXPECT_EQ(file.items[0].Positions, (std::vector<uint16_t>{1, 2}));
+}
+
+TEST(TextData, LogTransformStoresBaseTenLogarithm)
+{
+    LocaleGuard guard(QLocale::c());
+    const TextDataFile file = ReadTextData({QStringLiteral("a;100;0.001")}, true);
+    EXPECT_DOUBLE_EQ(file.items[0].Values[0], 2.0);
+    EXPECT_DOUBLE_EQ(file.items[0].Values[1], -3.0);
+}
+
+TEST(TextData, OneItemPerLineEmptyLinesIncluded)
+{
+    LocaleGuard guard(QLocale::c());
+    const QStringList lines = SplitTextLines(QStringLiteral("a;1\r\n\r\nb;2\rc;3\n"));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("a;1"), QString(), QStringLiteral("b;2"), QStringLiteral("c;3")}));
+    EXPECT_EQ(ReadTextData(lines, false).items.size(), 4u);
+}
+
+struct BadCase
+{
+    const char *name;
+    const char *text;
+    bool log;
+    const char *expected;
+};
+
+class TextDataErrorTest : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(TextDataErrorTest, StopsNamingLineAndPiece)
+{
+    LocaleGuard guard(QLocale::c());
+    const BadCase &c = GetParam();
+    try {
+        ReadTextData({QStringLiteral("ok;1"), QStringLiteral("second;2"), QString::fromUtf8(c.text)}, c.log);
+        ADD_FAILURE() << "no error";
+    } catch (const ETextDataError &error) {
+        EXPECT_EQ(error.Line(), 3);
+        EXPECT_EQ(error.Message().toStdString(), std::string("Reading of the data stopped at line 3: ") + c.expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pieces, TextDataErrorTest,
+    ::testing::Values(BadCase{"lonePlus", "x;1;+", false, "'+' is not a valid floating point value"},
+                      BadCase{"twoSeparators", "x; 1.2.3", false, "'1.2.3' is not a valid floating point value"},
+                      BadCase{"signAfterDigits", "x;5-", false, "'5-' is not a valid floating point value"},
+                      BadCase{"logOfZero", "x;0", true, "the value '0' has no logarithm (LOG-transformation)"},
+                      BadCase{"logOfNegative", "x;-2", true, "the value '-2' has no logarithm (LOG-transformation)"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(TextData, KeepsFirst255ValuesAndReportsTheLine)
+{
+    LocaleGuard guard(QLocale::c());
+    QString line = QStringLiteral("many");
+    for (int v = 1; v <= 300; ++v)
+        line += QStringLiteral(";%1").arg(v);
+    const TextDataFile file = ReadTextData({QStringLiteral("a;1"), line}, false);
+    EXPECT_EQ(file.items[1].Count, 255);
+    EXPECT_EQ(file.items[1].Values.back(), 255.0);
+    EXPECT_EQ(file.items[1].Positions.back(), 255);
+    EXPECT_EQ(file.truncatedLines, QList<int>{2});
+}
+
+} // namespace
