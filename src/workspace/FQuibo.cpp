@@ -283,12 +283,13 @@ bool TFormQuibo::OpenTextFile()
 
 void TFormQuibo::WarnTruncatedLines(const QList<int> &lines)
 {
-    QString which = QString::number(lines.first());
-    if (lines.size() > 1)
-        which = QStringLiteral("s %1 and %2 more").arg(which).arg(lines.size() - 1);
-    ui::MessageDlg(QStringLiteral("Line%1 of %2 hold more than %3 values; only the first %3 values of a line are kept.")
-                       .arg(which, FFileName)
-                       .arg(MaxItemValues),
+    const QString which = lines.size() == 1
+                              ? QStringLiteral("Line %1 holds").arg(lines.first())
+                              : QStringLiteral("Line %1 and %2 more lines hold").arg(lines.first()).arg(lines.size() - 1);
+    ui::MessageDlg(QStringLiteral("%1 more than %2 values in %3; only the first %2 values of a line are kept.")
+                       .arg(which)
+                       .arg(MaxItemValues)
+                       .arg(FFileName),
                    ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
 }
 
