@@ -71,6 +71,16 @@ TEST(OrderedDifferences, LaterEqualValueStandsFirst)
     EXPECT_EQ(ordered[0].Row, -1);
 }
 
+TEST(OrderedDifferences, NegativeZeroTiesWithZero)
+{
+    const std::vector<TDataItem> items{itemOf({0.0, -0.0, -1.0, 0.0})};
+    std::vector<TValueRef> ordered = OrderValues(items);
+    std::vector<int> indices;
+    for (const TValueRef &ref : ordered)
+        indices.push_back(ref.ValueIndex);
+    EXPECT_EQ(indices, (std::vector<int>{2, 3, 1, 0}));
+}
+
 TEST(OrderedDifferences, EqualGapsListHigherPositionFirst)
 {
     const std::vector<TDataItem> items{itemOf({0, 1, 2, 3})};
