@@ -1,6 +1,7 @@
-// Test main: a QApplication on the offscreen platform, so that widgets can be built unshown.
+// Test main: the application object on the offscreen platform, so that widgets can be built unshown.
 
-#include <QApplication>
+#include "platform/ui/Application.h"
+
 #include <QLocale>
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QLocale::setDefault(QLocale::c());
-    QApplication app(argc, argv);
+    ui::TApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,83 @@
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/QtDialogs.h"
+
+#include "ScriptedDialogs.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ThrowingObject : public QObject
+{
+public:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::User)
+            throw rtl::EConvertError(QStringLiteral("'x' is not a valid floating point value"));
+        return QObject::event(event);
+    }
+};
+
+TEST(DefaultExceptionHandler, ShowsStopBoxTitledWithApplicationTitle)
+{
+    ui::SetApplicationTitle(QStringLiteral("Quibo"));
+    ScriptedDialogs dialogs;
+    dialogs.expectMessage(QStringLiteral("'x' is not a valid floating point value"));
+    ThrowingObject object;
+    QEvent event(QEvent::User);
+    EXPECT_NO_THROW(QCoreApplication::sendEvent(&object, &event));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("Quibo"));
+    EXPECT_EQ(dialogs.shown()[0].type, ui::TMsgDlgType::mtError);
+    EXPECT_EQ(dialogs.shown()[0].buttons, ui::TMsgDlgButtons::mbOK);
+}
+
+TEST(DefaultExceptionHandler, ReportsOutOfMemoryPlainly)
+{
+    ScriptedDialogs dialogs;
+    dialogs.expectMessage(QStringLiteral("Out of memory"));
+    ui::HandleExceptions([] { throw std::bad_alloc(); });
+}
+
+TEST(DialogSeam, MessageBoxesAndInputAreRoutedAndAnswered)
+{
+    ScriptedDialogs dialogs;
+    dialogs.expectMessage(QStringLiteral("Sure?"), ui::mrNo);
+    EXPECT_EQ(ui::MessageDlg(QStringLiteral("Sure?"), ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo),
+              ui::mrNo);
+    dialogs.expectInput(QString(), false);
+    EXPECT_EQ(ui::InputBox(QStringLiteral("Caption"), QStringLiteral("Prompt"), QStringLiteral("default")),
+              QStringLiteral("default"));
+    dialogs.expectInput(QStringLiteral("typed"));
+    EXPECT_EQ(ui::InputBox(QStringLiteral("Caption"), QStringLiteral("Prompt"), QStringLiteral("default")),
+              QStringLiteral("typed"));
+}
+
+TEST(DialogSeam, FileDialogReportsTypeChange)
+{
+    ScriptedDialogs dialogs;
+    ui::TSaveDialog dialog;
+    dialog.Filter = QStringLiteral("Bitmap|*.bmp|Metafile|*.wmf");
+    dialog.DefaultExt = QStringLiteral("bmp");
+    dialog.OnTypeChange = [](ui::TFileDialog &d) { d.DefaultExt = d.FilterIndex == 2 ? QStringLiteral("wmf") : QStringLiteral("bmp"); };
+    dialogs.expectFile(QStringLiteral("/tmp/chart"), 2);
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.FilterIndex, 2);
+    EXPECT_EQ(dialog.DefaultExt, QStringLiteral("wmf"));
+    EXPECT_EQ(dialog.FileName, QStringLiteral("/tmp/chart"));
+}
+
+TEST(QtNameFilters, TranslatesRuntimeFilters)
+{
+    EXPECT_EQ(ui::QtNameFilters(QStringLiteral("Text data files (CSV,TXT)|*.csv;*.txt|All files|*.*")),
+              (QStringList{QStringLiteral("Text data files (CSV,TXT) (*.csv *.txt)"), QStringLiteral("All files (*.*)")}));
+    EXPECT_TRUE(ui::QtNameFilters(QString()).isEmpty());
+}
+
+} // namespace
