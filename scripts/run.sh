@@ -3,5 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh build -DQUIBO_BUILD_TESTS=OFF -DQUIBO_BUILD_BENCH=OFF
+scripts/build.sh build --target quibo
 exec build/bin/quibo "$@"

@@ -10,8 +10,8 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 jobs=$(nproc)
 
-scripts/build.sh build
+scripts/build.sh build -DQUIBO_BUILD_TESTS=ON -DQUIBO_BUILD_BENCH=ON
 ctest --test-dir build --output-on-failure --parallel "$jobs" --timeout 600
 
-scripts/build.sh build-asan -DQUIBO_SANITIZE=ON -DQUIBO_BUILD_BENCH=OFF
+scripts/build.sh build-asan -DQUIBO_SANITIZE=ON -DQUIBO_BUILD_TESTS=ON -DQUIBO_BUILD_BENCH=OFF
 ctest --test-dir build-asan --output-on-failure --parallel "$jobs" --timeout 1200

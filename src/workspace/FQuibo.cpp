@@ -1,5 +1,6 @@
 #include "FQuibo.h"
 
+#include "FReport.h"
 #include "TextData.h"
 #include "ui_FQuibo.h"
 
@@ -10,6 +11,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/StringGrid.h"
+
+#include "statistics/CriticalValueSource.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -103,6 +106,7 @@ void TFormQuibo::connectHandlers()
     connect(ui->DistGrid, &ui::TStringGrid::DblClick, this, &TFormQuibo::DistGridDblClick);
     connect(ui->RB_distribution, &QRadioButton::clicked, this, &TFormQuibo::RB_distributionClick);
     connect(ui->RB_Cases, &QRadioButton::clicked, this, &TFormQuibo::RB_CasesClick);
+    connect(ui->Statistics1, &QAction::triggered, this, &TFormQuibo::Statistics1Click);
 }
 
 void TFormQuibo::FormCreate()
@@ -330,6 +334,7 @@ void TFormQuibo::Analyse()
 {
     FOrdered = OrderValues(FItems);
     FDifferences = OrderDifferences(FItems, FOrdered);
+    FClasses.clear();
     FillDistGrid();
 }
 
@@ -358,6 +363,11 @@ void TFormQuibo::BtnCloseClick(QObject *Sender)
     FOrdered.clear();
     FOrdered.shrink_to_fit();
     ClearDistGrid();
+    FClasses.clear();
+    if (FormReport) {
+        FormReport->ResetGrid(0);
+        FormReport->close();
+    }
     if (!byUser) {
         ResetView(true);
         UpdateControls();
@@ -530,6 +540,125 @@ void TFormQuibo::RB_CasesClick()
         Chart1()->AddSeries(series);
     }
     Chart1()->SetLegendVisible(true);
+}
+
+// ---- Class statistics ----
+
+void TFormQuibo::Statistics1Click() { ComputeStatistics(); }
+
+std::vector<int> TFormQuibo::MarkedLimitRows() const
+{
+    std::vector<int> rows;
+    const ui::TStringGrid &grid = *ui->DistGrid;
+    const int count = std::min(grid.RowCount(), int(FDifferences.size()));
+    for (int r = 0; r < count; ++r) {
+        if (!grid.Cells(0, r).isEmpty())
+            rows.push_back(r);
+    }
+    return rows;
+}
+
+void TFormQuibo::ComputeStatistics()
+{
+    if (FOrdered.empty())
+        return;
+    const std::vector<int> limitRows = MarkedLimitRows();
+    if (int(limitRows.size()) + 1 > MaxClasses) {
+        ui::MessageDlg(QStringLiteral("%1 limits give more than %2 classes; remove limits until at most %2 classes remain.")
+                           .arg(limitRows.size())
+                           .arg(MaxClasses),
+                       ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+        return;
+    }
+    for (const int row : limitRows)
+        ui->DistGrid->SetCells(0, row, QStringLiteral("__"));
+    FClasses = BuildClasses(limitRows, FDifferences, int(FOrdered.size()));
+
+    ui::TStringGrid *report = FormReport ? &FormReport->Grid() : nullptr;
+    if (FormReport) {
+        FormReport->ResetGrid(int(FClasses.size()));
+        for (int c = 0; c < int(FClasses.size()); ++c) {
+            report->SetCells(TFormReport::ColClass, c + 1, QChar(u'A' + c));
+            report->SetCells(TFormReport::ColFirst, c + 1, QString::number(FClasses[size_t(c)].First));
+            report->SetCells(TFormReport::ColLast, c + 1, QString::number(FClasses[size_t(c)].Last));
+        }
+        FormReport->show();
+    }
+    QString history = QString::number(FClasses.size());
+    for (int c = 0; c < int(FClasses.size()); ++c)
+        JudgeClass(c, history);
+    if (ui->RB_distribution->isChecked())
+        RB_distributionClick();
+    else
+        RB_CasesClick();
+    AddHistoryItem(QStringLiteral("Statistics"), history);
+}
+
+double TFormQuibo::CriticalValue(int32_t cases)
+{
+    if (!FCriticalValues)
+        throw rtl::EInvalidOperation(QStringLiteral("No critical values are available"));
+    return FCriticalValues->GetCriticalValue(dkNormal, 0, 0, cases, FProbability, 100000);
+}
+
+void TFormQuibo::JudgeClass(int c, QString &history)
+{
+    TClassRec &cls = FClasses[size_t(c)];
+    history += QStringLiteral(" (%1,%2)").arg(cls.First).arg(cls.Last);
+    long double sum = 0, sumOfSquares = 0;
+    for (int k = cls.First; k <= cls.Last; ++k) {
+        const TValueRef &ref = FOrdered[size_t(k)];
+        const long double value = FItems[size_t(ref.Item)].Values[ref.ValueIndex];
+        sum += value;
+        sumOfSquares += value * value;
+        FItems[size_t(ref.Item)].Classes[ref.ValueIndex] = uint8_t(c);
+    }
+    const int32_t n = cls.Last - cls.First + 1;
+    const ClassMoments moments = ComputeMoments(sum, sumOfSquares, n);
+    cls.Average = moments.average;
+    cls.Std = moments.std;
+    cls.InnerCrit = -1;
+    if (n > 1) {
+        const double t = CriticalValue(n);
+        if (cls.Std > FMinStd)
+            cls.InnerCrit = cls.Std * t;
+        else if (FMinStd > 0)
+            cls.InnerCrit = FMinStd * t;
+    }
+    ui::TStringGrid *report = FormReport ? &FormReport->Grid() : nullptr;
+    if (cls.InnerCrit > 0 && report) {
+        QStringList important;
+        for (int m = cls.First + 1; m <= cls.Last; ++m) {
+            if (FDifferences[size_t(FOrdered[size_t(m)].Row)].Diff >= cls.InnerCrit)
+                important << QStringLiteral("%1/%2").arg(m - 1).arg(m);
+        }
+        report->SetCells(TFormReport::ColImportant, c + 1, important.join(QLatin1Char(';')));
+    }
+    const double s = cls.Std > FMinStd ? cls.Std : FMinStd;
+    if (s > 0) {
+        cls.OuterCrit = s * CriticalValue(n + 1);
+        if (cls.LowerRow >= 0)
+            MarkLimit(cls.LowerRow, 1, FDifferences[size_t(cls.LowerRow)].Diff >= cls.OuterCrit ? u'x' : u'o');
+        if (cls.UpperRow >= 0)
+            MarkLimit(cls.UpperRow, 0, FDifferences[size_t(cls.UpperRow)].Diff >= cls.OuterCrit ? u'x' : u'o');
+    } else {
+        cls.OuterCrit = -1;
+    }
+    if (report) {
+        report->SetCells(TFormReport::ColAverage, c + 1, rtl::FloatToStrF(cls.Average, 6));
+        report->SetCells(TFormReport::ColStd, c + 1,
+                         rtl::FloatToStrF(cls.Std, 6) + (cls.Std < FMinStd ? QStringLiteral(" !") : QString()));
+        report->SetCells(TFormReport::ColCritVal, c + 1, rtl::FloatToStrF(cls.InnerCrit, 6));
+        report->SetCells(TFormReport::ColOuter, c + 1, rtl::FloatToStrF(cls.OuterCrit, 6));
+    }
+}
+
+void TFormQuibo::MarkLimit(int row, int side, QChar judgement)
+{
+    // The first character judges the class below the limit, the second the class above it.
+    QString mark = ui->DistGrid->Cells(0, row).leftJustified(2, u'_', true);
+    mark[side] = judgement;
+    ui->DistGrid->SetCells(0, row, mark);
 }
 
 void TFormQuibo::AddHistoryItem(const QString &Action, const QString &Detail)

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the open data, the ordered differences, the class limits and the views.
 
+#include "ClassStatistics.h"
 #include "DataItem.h"
 #include "OrderedDifferences.h"
 
@@ -11,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class CriticalValueSource;
 class QMenu;
 class QRadioButton;
 
@@ -46,6 +48,13 @@ public:
     void DistGridDblClick();
     void RB_distributionClick();
     void RB_CasesClick();
+    void Statistics1Click();
+
+    /// Turns the marked limits into classes, judges each class by its critical values and
+    /// fills the report, the limit marks and the class letters of the values.
+    void ComputeStatistics();
+    /// Where the class statistics take their critical values (the statistics window by default).
+    void SetCriticalValueSource(CriticalValueSource *source) { FCriticalValues = source; }
 
     /// Recomputes the enabled and visible state of the controls from the open file and the items.
     void UpdateControls();
@@ -72,6 +81,7 @@ public:
     const std::vector<TDataItem> &Items() const { return FItems; }
     const std::vector<TValueRef> &Ordered() const { return FOrdered; }
     const std::vector<TDifference> &Differences() const { return FDifferences; }
+    const std::vector<TClassRec> &Classes() const { return FClasses; }
     double Probability() const { return FProbability; }
     double MinStd() const { return FMinStd; }
     const QString &TransformText() const { return FTransformText; }
@@ -107,6 +117,10 @@ private:
     QWidget *Panel1() const;
     double OrderedValue(int position) const;
     void AddHistoryItem(const QString &Action, const QString &Detail);
+    std::vector<int> MarkedLimitRows() const;
+    double CriticalValue(int32_t cases);
+    void JudgeClass(int c, QString &history);
+    void MarkLimit(int row, int side, QChar judgement);
     void SetViewChecked(QRadioButton *button, bool checked);
     chart::TChart *Chart1() const;
 
@@ -125,6 +139,8 @@ private:
     bool FAnalysed = false;
     std::vector<TValueRef> FOrdered;
     std::vector<TDifference> FDifferences;
+    std::vector<TClassRec> FClasses;
+    CriticalValueSource *FCriticalValues = nullptr;
     double FProbability = 0.95;
     uint8_t FRegressionCount = 0;
     rtl::TStringList FResults;

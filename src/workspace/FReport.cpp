@@ -1,0 +1,58 @@
+#include "FReport.h"
+
+#include "ui_FReport.h"
+
+#include "platform/ui/StringGrid.h"
+
+TFormReport *FormReport = nullptr;
+
+namespace {
+
+struct ColumnHeader
+{
+    const char *text;
+    int width;
+};
+
+constexpr ColumnHeader kHeaders[TFormReport::ColumnCount] = {
+    {"Class", 45}, {"First", 45}, {"Last", 45}, {"AVG", 80}, {"STD", 70}, {"CritVal", 80}, {"Important", 100}, {"Outer dist.", 80},
+};
+
+} // namespace
+
+TFormReport::TFormReport(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::FormReport>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
+    ui->Grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    ui->Grid->SetDefaultRowHeight(20);
+    ui->Grid->setShowGrid(true);
+    FormCreate();
+}
+
+TFormReport::~TFormReport() = default;
+
+ui::TStringGrid &TFormReport::Grid() const { return *ui->Grid; }
+
+void TFormReport::FormCreate()
+{
+    ui->Grid->SetColCount(ColumnCount);
+    ui->Grid->SetRowCount(2);
+    ui->Grid->SetFixedRows(1);
+    for (int c = 0; c < ColumnCount; ++c) {
+        ui->Grid->SetCells(c, 0, QString::fromLatin1(kHeaders[c].text));
+        ui->Grid->SetColWidths(c, kHeaders[c].width);
+    }
+}
+
+void TFormReport::ResetGrid(int Rows)
+{
+    ui::TStringGrid &grid = *ui->Grid;
+    grid.BeginUpdate();
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        for (int c = 0; c < grid.ColCount(); ++c)
+            grid.SetCells(c, r, QString());
+    }
+    grid.SetRowCount(Rows < 1 ? 2 : Rows + 1);
+    grid.EndUpdate();
+}
