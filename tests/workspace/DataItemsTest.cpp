@@ -67,6 +67,10 @@ TEST(DataItemsGrid, ResetEmptiesOldRowsAndKeepsTheHeader)
     form.ResetGrid(3);
     EXPECT_EQ(row(form, 3), (QStringList{"", "", "", ""})) << "a row that came back keeps no old text";
     EXPECT_EQ(form.ItemGrid()->Cells(1, 0), QStringLiteral("Name"));
+    form.ResetGrid(0);
+    EXPECT_EQ(form.ItemGrid()->RowCount(), 1);
+    toggle(form, 0);
+    EXPECT_EQ(form.ItemGrid()->Cells(2, 0), QStringLiteral("Active")) << "the header is no item";
 }
 
 TEST(DataItemsGrid, DoubleClickTogglesTheMarkAndTwiceRestoresIt)
@@ -80,15 +84,6 @@ TEST(DataItemsGrid, DoubleClickTogglesTheMarkAndTwiceRestoresIt)
     form.ItemGrid()->SetRow(2);
     emit form.ItemGrid()->DblClick();
     EXPECT_EQ(form.ItemGrid()->Cells(2, 2), QString());
-}
-
-TEST(DataItemsGrid, AnyTextInTheMarkColumnCountsAsMarkedForTheToggle)
-{
-    TFormDataItems form;
-    form.ShowItems({item("a", 1, false)}, 1);
-    form.ItemGrid()->SetCells(2, 1, QStringLiteral("x"));
-    toggle(form, 1);
-    EXPECT_EQ(form.ItemGrid()->Cells(2, 1), QString());
 }
 
 class DataItemsDialog : public ::testing::Test

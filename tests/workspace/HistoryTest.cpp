@@ -217,13 +217,6 @@ TEST_F(History, UnwritableFileIsReportedAndTheWindowStillGoes)
     EXPECT_TRUE(QFileInfo(fileName).isDir());
 }
 
-TEST_F(History, FileInAMissingFolderIsReported)
-{
-    FormHistory->LoadHistory(folder.filePath(QStringLiteral("gone/history.txt")));
-    dialogs.expectMessage(QStringLiteral("could not be saved"));
-    FormHistory->SaveAndFree();
-}
-
 TEST_F(History, UnreadableFileIsReportedAndNeverOverwritten)
 {
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("history.txt")));
@@ -231,11 +224,4 @@ TEST_F(History, UnreadableFileIsReportedAndNeverOverwritten)
     FormHistory->AddItem(QStringLiteral("Open"), QStringLiteral("a.csv"));
     FormHistory->SaveAndFree();
     EXPECT_TRUE(QFileInfo(fileName).isDir());
-}
-
-TEST_F(History, CancelHidesTheWindow)
-{
-    FormHistory->show();
-    FormHistory->BtnCancelClick();
-    EXPECT_FALSE(FormHistory->isVisible());
 }

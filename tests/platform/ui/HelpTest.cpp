@@ -87,12 +87,3 @@ TEST_F(HelpPages, F1OpensThePageOfTheFocusedControlElseOfTheWindow)
     EXPECT_TRUE(dialogs.urls()[0].path().endsWith(QStringLiteral("/context-10.html")));
     EXPECT_TRUE(dialogs.urls()[1].path().endsWith(QStringLiteral("/context-60.html")));
 }
-
-TEST_F(HelpPages, SecondContextOnAWindowAddsNoSecondKey)
-{
-    QDialog window;
-    ui::SetHelpContext(&window, 10);
-    ui::SetHelpContext(&window, 60);
-    EXPECT_EQ(window.findChildren<QShortcut *>().size(), 1);
-    EXPECT_EQ(ui::HelpContextOf(&window), 60);
-}
