@@ -1,0 +1,94 @@
+#include "Help.h"
+
+#include "Dialogs.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QShortcut>
+#include <QUrl>
+#include <QVariant>
+#include <QWidget>
+
+namespace ui {
+
+namespace {
+
+constexpr const char *kContextProperty = "quiboHelpContext";
+constexpr const char *kHelpKeyName = "quiboHelpKey";
+
+QString &helpFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+void installHelpKey(QWidget *window)
+{
+    if (window->findChild<QShortcut *>(QLatin1String(kHelpKeyName), Qt::FindDirectChildrenOnly))
+        return;
+    auto *key = new QShortcut(QKeySequence(Qt::Key_F1), window);
+    key->setObjectName(QLatin1String(kHelpKeyName));
+    key->setContext(Qt::WindowShortcut);
+    QObject::connect(key, &QShortcut::activated, window, [window] {
+        QWidget *focused = window->focusWidget();
+        const int context = HelpContextOf(focused ? focused : window);
+        if (context != 0)
+            ShowHelpContext(context);
+    });
+}
+
+} // namespace
+
+QString HelpFolderOf(const QString &exeFolder)
+{
+    QString parent = QDir::cleanPath(QDir(exeFolder).absolutePath() + QStringLiteral("/.."));
+    if (!parent.endsWith(QLatin1Char('/')))
+        parent += QLatin1Char('/');
+    return parent + QStringLiteral("help");
+}
+
+QString HelpFolder()
+{
+    if (!helpFolderOverride().isEmpty())
+        return helpFolderOverride();
+    return HelpFolderOf(QCoreApplication::applicationDirPath());
+}
+
+void SetHelpFolder(const QString &folder) { helpFolderOverride() = folder; }
+
+QString HelpPage(int context)
+{
+    return HelpFolder() + QStringLiteral("/context-%1.html").arg(context);
+}
+
+void ShowHelpContext(int context)
+{
+    const QString page = HelpPage(context);
+    if (!QFileInfo(page).isFile())
+        throw rtl::Exception(QStringLiteral("The help page %1 does not exist.").arg(QDir::toNativeSeparators(page)));
+    OpenUrl(QUrl::fromLocalFile(page));
+}
+
+void SetHelpContext(QWidget *widget, int context)
+{
+    widget->setProperty(kContextProperty, context);
+    if (widget->isWindow())
+        installHelpKey(widget);
+}
+
+int HelpContextOf(const QWidget *widget)
+{
+    for (; widget; widget = widget->parentWidget()) {
+        const int context = widget->property(kContextProperty).toInt();
+        if (context != 0)
+            return context;
+        if (widget->isWindow())
+            break;
+    }
+    return 0;
+}
+
+} // namespace ui

@@ -1,0 +1,36 @@
+#pragma once
+// Help pages: one HTML page per help context in the folder "help" beside the executable's
+// folder, opened in the desktop's browser through the dialog seam. F1 in a window opens the page
+// of the focused control's context, else the window's.
+
+#include <QString>
+
+class QWidget;
+
+namespace ui {
+
+/// The help folder for an executable folder: "help" under its parent ("/opt/q/bin" gives
+/// "/opt/q/help"), without a trailing separator.
+QString HelpFolderOf(const QString &exeFolder);
+
+/// The help folder of this run: the one set by SetHelpFolder, else HelpFolderOf the running
+/// executable's folder.
+QString HelpFolder();
+/// Points the help at another folder; an empty text goes back to the default.
+void SetHelpFolder(const QString &folder);
+
+/// Full name of the page of a help context: <HelpFolder>/context-<context>.html.
+QString HelpPage(int context);
+
+/// Opens the page of `context` through ui::OpenUrl. Throws rtl::Exception naming the page when
+/// it does not exist.
+void ShowHelpContext(int context);
+
+/// Gives `widget` a help context (0 = none). The first call on a window also makes F1 in that
+/// window open the page of HelpContextOf(the focused widget).
+void SetHelpContext(QWidget *widget, int context);
+
+/// The context of `widget` or of its nearest ancestor that has one; 0 when none has.
+int HelpContextOf(const QWidget *widget);
+
+} // namespace ui
