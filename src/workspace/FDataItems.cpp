@@ -113,5 +113,7 @@ QString ExecuteDataItems(std::vector<TDataItem> &Items, int32_t ItemCount)
     FormDataItems = &dialog;
     dialog.ShowItems(Items, ItemCount);
     ui::ShowModal(dialog);
-    return dialog.TakeMarks(Items, ItemCount);
+    const QString used = dialog.TakeMarks(Items, ItemCount);
+    FormDataItems = nullptr; // the dialog is gone; nothing may reach it through the global
+    return used;
 }

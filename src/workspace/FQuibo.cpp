@@ -1,5 +1,8 @@
 #include "FQuibo.h"
 
+#include "FDataItems.h"
+#include "FHistory.h"
+#include "FInfo.h"
 #include "FReport.h"
 #include "TextData.h"
 #include "ui_FQuibo.h"
@@ -10,6 +13,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Help.h"
 #include "platform/ui/StringGrid.h"
 
 #include "statistics/CriticalValueSource.h"
@@ -24,6 +28,7 @@
 
 TFormQuibo *FormQuibo = nullptr;
 QString HelpFilePath;
+const char *const OnlineHelpUrl = "http://quibo.example/software/hlp_quibo/quibo.htm";
 
 namespace {
 
@@ -59,12 +64,18 @@ TFormQuibo::TFormQuibo(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
     ui->DistGrid->SetRowCount(2);
     buildPopupMenu();
     connectHandlers();
+    setHelpContexts();
     Panel1()->installEventFilter(this);
     ui->EditMinDev->installEventFilter(this);
     FormCreate();
 }
 
-TFormQuibo::~TFormQuibo() = default;
+TFormQuibo::~TFormQuibo()
+{
+    // The about box lives as long as this window; the global must not outlive it.
+    if (FormInfo && FormInfo->parent() == this)
+        FormInfo = nullptr;
+}
 
 chart::TChart *TFormQuibo::Chart1() const { return ui->Chart1; }
 
@@ -107,6 +118,22 @@ void TFormQuibo::connectHandlers()
     connect(ui->RB_distribution, &QRadioButton::clicked, this, &TFormQuibo::RB_distributionClick);
     connect(ui->RB_Cases, &QRadioButton::clicked, this, &TFormQuibo::RB_CasesClick);
     connect(ui->Statistics1, &QAction::triggered, this, &TFormQuibo::Statistics1Click);
+    connect(ui->Dataitems1, &QAction::triggered, this, &TFormQuibo::DataItems1Click);
+    connect(ui->History1, &QAction::triggered, this, &TFormQuibo::History1Click);
+    connect(ui->Help1, &QAction::triggered, this, &TFormQuibo::Help1Click);
+    connect(ui->I_Helponline, &QAction::triggered, this, &TFormQuibo::I_HelponlineClick);
+    connect(ui->AboutQuibo1, &QAction::triggered, this, &TFormQuibo::AboutQuibo1Click);
+}
+
+void TFormQuibo::setHelpContexts()
+{
+    ui::SetHelpContext(this, 20);
+    ui::SetHelpContext(ui->Chart1, 20);
+    ui::SetHelpContext(ui->Panel1, 20);
+    ui::SetHelpContext(ui->BtnFunctions, 20);
+    ui::SetHelpContext(ui->BtnOpen, 30);
+    ui::SetHelpContext(ui->BtnQuery, 110);
+    ui::SetHelpContext(ui->BtnClose, 40);
 }
 
 void TFormQuibo::FormCreate()
@@ -124,6 +151,7 @@ void TFormQuibo::FormCreate()
     FRegressionCount = 0;
     FAutomationQuery = false;
     FActivated = false;
+    FHistoryFileName = QDir(ExecutableFolder()).filePath(QStringLiteral("history.txt"));
 }
 
 void TFormQuibo::FormActivate()
@@ -131,6 +159,13 @@ void TFormQuibo::FormActivate()
     if (FActivated)
         return;
     FActivated = true;
+    if (!FormInfo) {
+        FormInfo = new TFormInfo(this);
+        FormInfo->SetProgramInfo(QString(), QString(), QString(), QString());
+    }
+    ui::ShowModal(*FormInfo);
+    if (FormHistory) // an unreadable history is reported and the start goes on
+        ui::HandleExceptions([this] { FormHistory->LoadHistory(FHistoryFileName); });
     UpdateControls();
     FMinStd = 0;
 }
@@ -214,6 +249,8 @@ void TFormQuibo::BtnCancelClick(QObject *Sender)
     if (ui::MessageDlg(QStringLiteral("Quit of Quibo?"), ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
         == ui::mrNo)
         return;
+    if (FormHistory)
+        FormHistory->SaveAndFree();
     if (!FFileName.isEmpty())
         BtnCloseClick(Sender);
     emit quitRequested();
@@ -663,6 +700,41 @@ void TFormQuibo::MarkLimit(int row, int side, QChar judgement)
 
 void TFormQuibo::AddHistoryItem(const QString &Action, const QString &Detail)
 {
-    Q_UNUSED(Action);
-    Q_UNUSED(Detail);
+    if (FormHistory)
+        FormHistory->AddItem(Action, Detail);
+}
+
+// ---- Commands that open other windows ----
+
+void TFormQuibo::DataItems1Click()
+{
+    BtnCloseClick(ui->Dataitems1);
+    const QString used = ExecuteDataItems(FItems, FItemCount);
+    if (HasUsedValue()) {
+        Analyse();
+    } else {
+        // The analysis stays cleared; the user can choose items again or close the data.
+        UpdateControls();
+        ui::MessageDlg(QStringLiteral("No data item is in use. Mark items in \"Data items\" or close the data."),
+                       ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+    }
+    AddHistoryItem(QStringLiteral("Set_items"), used);
+}
+
+void TFormQuibo::History1Click()
+{
+    if (!FormHistory)
+        return;
+    FormHistory->show();
+    FormHistory->raise();
+}
+
+void TFormQuibo::Help1Click() { ui::ShowHelpContext(10); }
+
+void TFormQuibo::I_HelponlineClick() { ui::OpenUrl(QUrl(QString::fromLatin1(OnlineHelpUrl))); }
+
+void TFormQuibo::AboutQuibo1Click()
+{
+    if (FormInfo)
+        ui::ShowModal(*FormInfo);
 }

@@ -49,6 +49,11 @@ public:
     void RB_distributionClick();
     void RB_CasesClick();
     void Statistics1Click();
+    void DataItems1Click();
+    void History1Click();
+    void Help1Click();
+    void I_HelponlineClick();
+    void AboutQuibo1Click();
 
     /// Turns the marked limits into classes, judges each class by its critical values and
     /// fills the report, the limit marks and the class letters of the values.
@@ -92,6 +97,10 @@ public:
 
     /// The folder of the running program (critical-value tables, history file).
     static QString ExecutableFolder();
+    /// The history file loaded at the first activation: "history.txt" in the executable's folder
+    /// unless set before that.
+    QString HistoryFileName() const { return FHistoryFileName; }
+    void SetHistoryFileName(const QString &fileName) { FHistoryFileName = fileName; }
 
 signals:
     /// The application should end (the user confirmed the quit).
@@ -104,6 +113,7 @@ protected:
 
 private:
     void connectHandlers();
+    void setHelpContexts();
     void buildPopupMenu();
     bool OpenTextFile();
     void OpenDatabaseTable(const QString &FileName);
@@ -147,7 +157,11 @@ private:
     bool FAutomationQuery = false;
     QString FOutputTable;
     QString FOutputMemoField;
+    QString FHistoryFileName;
 };
+
+/// The address of the on-line help.
+extern const char *const OnlineHelpUrl;
 
 /// The main window of the run.
 extern TFormQuibo *FormQuibo;

@@ -1,26 +1,30 @@
 // The program's main block.
 
+#include "FHistory.h"
 #include "FQuibo.h"
+#include "FReport.h"
 
 #include "platform/ui/Application.h"
+#include "platform/ui/Help.h"
 
-#include <QDir>
-#include <QFileInfo>
 
 int main(int argc, char **argv)
 {
     ui::TApplication Application(argc, argv);
     Application.SetTitle(QStringLiteral("Quibo"));
 
-    // The help folder is a sibling of the executable's folder.
-    const QDir parent = QFileInfo(QFileInfo(ui::TApplication::ExeName()).absolutePath()).dir();
-    HelpFilePath = parent.filePath(QStringLiteral("help/index.html"));
+    // The help folder is a sibling of the executable's folder; its contents page opens first.
+    HelpFilePath = ui::HelpPage(10);
     Application.SetHelpFile(HelpFilePath);
 
     FormQuibo = new TFormQuibo;
+    FormReport = new TFormReport;
+    FormHistory = new TFormHistory;
     QObject::connect(FormQuibo, &TFormQuibo::quitRequested, &Application, &QApplication::quit);
     FormQuibo->show();
     const int result = Application.exec();
+    delete FormHistory;
+    delete FormReport;
     delete FormQuibo;
     FormQuibo = nullptr;
     HelpFilePath.clear();

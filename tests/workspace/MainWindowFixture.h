@@ -1,6 +1,7 @@
 #pragma once
 // A main window over files in a temporary folder, with every dialog scripted.
 
+#include "workspace/FHistory.h"
 #include "workspace/FQuibo.h"
 
 #include "ui_FQuibo.h"
@@ -25,14 +26,21 @@ protected:
     {
         saved = rtl::FormatLocale();
         rtl::SetFormatLocale(QLocale::c());
+        FormHistory = new TFormHistory;
         form = std::make_unique<TFormQuibo>();
+        form->SetHistoryFileName(historyFile());
+        dialogs.expectModal([](QDialog &) { return int(ui::mrOk); }); // the start screen
         form->FormActivate();
     }
     void TearDown() override
     {
         form.reset();
+        delete FormHistory;
+        FormHistory = nullptr;
         rtl::SetFormatLocale(saved);
     }
+
+    QString historyFile() const { return dir.filePath(QStringLiteral("history.txt")); }
 
     QString writeFile(const QString &name, const QByteArray &content)
     {
