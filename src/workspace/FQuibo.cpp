@@ -178,6 +178,10 @@ bool TFormQuibo::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate)
         FormActivate();
+    else if (event->type() == QEvent::Show && !FActivated)
+        // Without a window manager the window may never become active: run the first
+        // activation once the window is on screen.
+        QMetaObject::invokeMethod(this, &TFormQuibo::FormActivate, Qt::QueuedConnection);
     return QWidget::event(event);
 }
 
