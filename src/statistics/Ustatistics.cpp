@@ -201,3 +201,286 @@ long double FisherQuantile(int32_t DF1, int32_t DF2, long double P)
         throw noFisherApproximation();
     return u * u * u;
 }
+
+namespace {
+
+constexpr long double SignificanceBand = 1.0E-6L;
+constexpr long double EliminationSkip = 1.0E-14L;
+
+void warn(const QString &text)
+{
+    ui::MessageDlg(text, ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+}
+
+void addToSums(long double value, long double &sum, long double &squares, long double &minimum, long double &maximum)
+{
+    sum += value;
+    squares += value * value;
+    if (value < minimum)
+        minimum = value;
+    if (value > maximum)
+        maximum = value;
+}
+
+// Turns Σ and Σ² into the mean and the population standard deviation. A variance of 0, or a
+// rounding residue below it, is kept as it is.
+void finishMoments(int32_t count, long double &mean, long double &deviation)
+{
+    mean = mean / count;
+    deviation = deviation / count - mean * mean;
+    if (deviation > 0)
+        deviation = std::sqrt(deviation);
+}
+
+bool HasShape(int32_t N, const std::vector<std::vector<long double>> &M)
+{
+    if (N < 0 || M.size() < size_t(N) + 1)
+        return false;
+    for (size_t i = 0; i <= size_t(N); ++i) {
+        if (M[i].size() < size_t(N) + 2)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool SolveLinearEquations(int32_t N, std::vector<std::vector<long double>> &M)
+{
+    if (!HasShape(N, M))
+        return false;
+    const size_t n = size_t(N);
+    const size_t columns = n + 2;
+    for (size_t k = 0; k <= n; ++k) {
+        long double pivot = M[k][k];
+        // Only an exact zero is exchanged: a small pivot is kept as it is.
+        if (pivot == 0) {
+            size_t r = k + 1;
+            while (r <= n && M[r][k] == 0)
+                ++r;
+            if (r > n)
+                return false;
+            std::swap_ranges(M[k].begin(), M[k].begin() + columns, M[r].begin());
+            pivot = M[k][k];
+        }
+        for (size_t i = 0; i <= n; ++i) {
+            if (i == k)
+                continue;
+            const long double f = M[i][k] / pivot;
+            if (std::fabs(f) > EliminationSkip) {
+                for (size_t c = 0; c < columns; ++c)
+                    M[i][c] = M[i][c] - f * M[k][c];
+            }
+        }
+    }
+    for (size_t i = 0; i <= n; ++i) {
+        const long double d = M[i][i];
+        if (d == 0)
+            return false;
+        for (size_t c = 0; c < columns; ++c)
+            M[i][c] = M[i][c] / d;
+    }
+    return true;
+}
+
+TStatistics::TStatistics() = default;
+
+bool TStatistics::AddPoint(long double X, long double Y)
+{
+    if (X == FMissingX || Y == FMissingY)
+        return false;
+    FPoints.push_back({X, Y});
+    return true;
+}
+
+void TStatistics::Compute(uint8_t Order)
+{
+    if (FPoints.empty()) {
+        FComputed = false;
+        return;
+    }
+    ResetSums();
+    for (size_t i = 0; i < FPoints.size(); ++i)
+        Accumulate(PointX(i), PointY(i));
+    FinishMoments();
+    ComputeSignificance();
+    FOrder = Order;
+    FComputed = true;
+    if (Order == 0)
+        return;
+    BuildNormalEquations();
+    if (!SolveRegression(FOrder)) {
+        FOrder = 0;
+        m_solveFailed = true;
+    }
+    ComputeDetermination();
+}
+
+void TStatistics::ResetSums()
+{
+    FCountX = 0;
+    FCountY = 0;
+    FMeanX = FStdX = FMeanY = FStdY = FCorrelation = 0;
+    FMinX = FMaxX = PointX(0);
+    FMinY = FMaxY = PointY(0);
+    FOrder = 0;
+    FComputed = false;
+    m_solveFailed = false;
+}
+
+// While the sums run, the mean and STD fields hold Σ and Σ², the correlation Σxy.
+void TStatistics::Accumulate(long double x, long double y)
+{
+    FCountX += 1;
+    addToSums(x, FMeanX, FStdX, FMinX, FMaxX);
+    FCountY = FCountX;
+    addToSums(y, FMeanY, FStdY, FMinY, FMaxY);
+    FCorrelation += x * y;
+}
+
+void TStatistics::FinishMoments()
+{
+    const int32_t N = FCountX;
+    finishMoments(N, FMeanX, FStdX);
+    finishMoments(FCountY, FMeanY, FStdY);
+    if (FStdX > 0 && FStdY > 0)
+        FCorrelation = (FCorrelation / N - FMeanX * FMeanY) / (FStdX * FStdY);
+    else
+        FCorrelation = 0;
+}
+
+void TStatistics::ComputeSignificance()
+{
+    const int32_t N = FCountX;
+    if (N <= 2) {
+        FSignificance = 0;
+        return;
+    }
+    const long double r = FCorrelation;
+    const long double rest = 1 - r * r;
+    // Near r = ±1 (or beyond it, by rounding) t is unbounded: its lower-tail probability is 1 or 0.
+    if (rest <= SignificanceBand) {
+        FSignificance = r > 0 ? 1.0L : 0.0L;
+        return;
+    }
+    const long double t = std::sqrt(static_cast<long double>(N - 2)) * r / std::sqrt(rest);
+    FSignificance = StudentProbability(N - 2, t);
+}
+
+void TStatistics::BuildNormalEquations()
+{
+    const size_t n = FOrder;
+    std::vector<long double> P(2 * n + 1);
+    FMatrix.assign(n + 1, std::vector<long double>(n + 2, 0));
+    FSumY2 = 0;
+    for (size_t point = 0; point < FPoints.size(); ++point) {
+        const long double x = PointX(point), y = PointY(point);
+        P[0] = 1;
+        P[1] = x;
+        for (size_t k = 2; k <= 2 * n; ++k)
+            P[k] = x * P[k - 1];
+        for (size_t i = 0; i <= n; ++i) {
+            for (size_t j = 0; j <= i; ++j)
+                FMatrix[i][j] += P[i + j];
+            FMatrix[i][n + 1] += y * P[i];
+        }
+        FSumY2 += y * y;
+    }
+    for (size_t i = 1; i <= n; ++i) {
+        for (size_t j = 0; j < i; ++j)
+            FMatrix[j][i] = FMatrix[i][j];
+    }
+    FSumX = FMatrix[0][1];
+    FSumX2 = FMatrix[1][1];
+    FSumY = FMatrix[0][n + 1];
+    FSumXY = FMatrix[1][n + 1];
+}
+
+bool TStatistics::SolveRegression(uint8_t n)
+{
+    if (FMatrix.size() < size_t(n) + 1) {
+        warn(QStringLiteral("LinearExuations: low number of exuations: ") + rtl::IntToStr(int64_t(FMatrix.size())));
+        return false;
+    }
+    for (size_t i = 0; i <= n; ++i) {
+        if (FMatrix[i].size() < size_t(n) + 2) {
+            warn(QStringLiteral("LinearExuations: error of exuation [") + rtl::IntToStr(int64_t(i)) + QStringLiteral("]"));
+            return false;
+        }
+    }
+    if (!SolveLinearEquations(n, FMatrix))
+        return false;
+    FCoefficients.resize(size_t(n) + 1);
+    for (size_t i = 0; i <= n; ++i)
+        FCoefficients[i] = FMatrix[i][n + 1];
+    return true;
+}
+
+void TStatistics::ComputeDetermination()
+{
+    if (FOrder <= 1) {
+        FDetermination = FCorrelation * FCorrelation;
+        return;
+    }
+    // Equal Y values (or a variance lost to rounding) are passed through exactly by the polynomial.
+    if (FMinY == FMaxY || FStdY == 0) {
+        FDetermination = 1.0L;
+        return;
+    }
+    long double S = 0;
+    for (size_t i = 0; i < FPoints.size(); ++i) {
+        const long double residual = PointY(i) - Evaluate(PointX(i));
+        S += residual * residual;
+    }
+    FDetermination = 1 - (S / FCountY) / (FStdY * FStdY);
+}
+
+bool TStatistics::HasPolynomial() const
+{
+    return !m_solveFailed && FCoefficients.size() > FOrder;
+}
+
+void TStatistics::WarnNotCalculated()
+{
+    warn(QStringLiteral("Regression was not calculated"));
+}
+
+long double TStatistics::Evaluate(long double X)
+{
+    if (!FComputed) {
+        WarnNotCalculated();
+        return FMissingY;
+    }
+    if (!HasPolynomial())
+        return FMissingY;
+    long double result = FCoefficients[0];
+    long double power = 1;
+    for (size_t i = 1; i <= FOrder; ++i) {
+        power = power * X;
+        result = result + FCoefficients[i] * power;
+    }
+    return result;
+}
+
+std::vector<long double> TStatistics::CurveXs() const
+{
+    const long double d = FMaxX - FMinX;
+    long double s = FMinX - d / 10;
+    // A curve of positive data does not start left of 0.
+    if (FMinX > 0 && s < 0)
+        s = 0;
+    const long double e = FMaxX + d / 10;
+    long double step = e - s;
+    if (FOrder > 1)
+        step = step / 100;
+    std::vector<long double> xs;
+    for (long double x = s; x <= e;) {
+        xs.push_back(x);
+        const long double next = x + step;
+        // A step of 0 (a single X value) or one below the resolution of x would never reach e.
+        if (next == x)
+            break;
+        x = next;
+    }
+    return xs;
+}
