@@ -27,7 +27,7 @@ long double NormalProbability(long double X);
 /// Chi-square quantile with DF degrees of freedom. Throws rtl::EMathError for DF < 1.
 long double ChiSquareQuantile(int32_t DF, long double P);
 
-/// Chi-square cumulative probability of X: exact through the normal for DF = 1, else a secant
+/// Chi-square cumulative probability of X: 2·NormalProbability(√X) - 1 for DF = 1, else a secant
 /// search on ChiSquareQuantile that also stops beyond 0.9999 and below 0.0001. Throws
 /// rtl::EMathError for DF < 1, for X < 0 with DF = 1 and for an X that is not a number.
 long double ChiSquareProbability(int32_t DF, long double X);
@@ -39,14 +39,16 @@ long double StudentQuantile(int32_t DF, long double P);
 /// stops of ChiSquareProbability. Throws rtl::EMathError for DF < 1 and an X that is not a number.
 long double StudentProbability(int32_t DF, long double X);
 
-/// F quantile, DF1 degrees of freedom of the numerator and DF2 of the denominator. Throws
-/// rtl::EMathError for a degree of freedom below 1 and where the approximation has no real
-/// answer (its quadratic has a negative discriminant or a zero leading coefficient; this happens
-/// for a small DF2 and P near 1).
+/// F quantile by Paulson's approximation, DF1 degrees of freedom of the numerator and DF2 of the
+/// denominator; below P = 0.5 it takes the quadratic's other root, so that F(DF1, DF2, P) is
+/// 1 / F(DF2, DF1, 1 - P). Throws rtl::EMathError for a degree of freedom below 1 and where the
+/// approximation has no answer: (1 - b)² <= b·z² with b = 2/(9·DF2), which includes a negative
+/// discriminant (a small DF2 with P near 1), or a cube root not above 0 (a small DF1 with P near 0).
 long double FisherQuantile(int32_t DF1, int32_t DF2, long double P);
 
-/// Most passes a secant search makes; when they are used up the search answers its latest
-/// probability. Searches on monotone quantiles end within a few dozen passes.
+/// Most passes a secant search makes; when they are used up, or when the quantile no longer
+/// moves between two probabilities, the search answers its latest probability. Searches on
+/// these quantiles end within a few dozen passes.
 inline constexpr int SecantSearchPassLimit = 1000;
 
 /// Gauss-Jordan elimination in place on M, N + 1 rows of N + 2 entries, the last column being
@@ -109,19 +111,12 @@ public:
     /// "Regression was not calculated" instead of the curve.
     void DrawToChart(chart::TChart &Chart, bool ShowData);
 
-    /// Read-only views of the remaining fields, as the last Compute left them.
-    const std::vector<TStatPoint> &Points() const { return FPoints; }
-    const std::vector<std::vector<long double>> &Matrix() const { return FMatrix; }
-    long double SumX() const { return FSumX; }
-    long double SumX2() const { return FSumX2; }
-    long double SumY() const { return FSumY; }
-    long double SumY2() const { return FSumY2; }
-    long double SumXY() const { return FSumXY; }
+    /// The statistics of the last Compute: means, population standard deviations (the variance
+    /// while it is not above 0), extremes, Pearson r and its Student t significance.
     long double MeanX() const { return FMeanX; }
     long double StdX() const { return FStdX; }
     long double MinX() const { return FMinX; }
     long double MaxX() const { return FMaxX; }
-    int32_t CountY() const { return FCountY; }
     long double MeanY() const { return FMeanY; }
     long double StdY() const { return FStdY; }
     long double MinY() const { return FMinY; }
