@@ -94,6 +94,7 @@ TEST_F(Regression, MissingValueMarkersAndComputeWithoutPoints)
     statistics.Compute(0);
     EXPECT_EQ(statistics.FCountX, 1);
     EXPECT_EQ(statistics.MinX(), -9999.9999L);
+    EXPECT_EQ(statistics.Evaluate(1), statistics.FMissingY) << "no fit asked, no coefficients";
 }
 
 TEST_F(Regression, EvaluateBeforeComputeWarns)
