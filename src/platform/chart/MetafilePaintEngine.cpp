@@ -25,9 +25,10 @@ constexpr int kMaxObjects = 128;
 
 QPointF mapped(const QTransform &t, QPointF p) { return t.map(p); }
 
+// Players leave out the right and bottom edge of a rectangle or ellipse box, Qt includes them.
 Box boxOf(const QRectF &r)
 {
-    return {qRound(r.left()), qRound(r.top()), qRound(r.right()), qRound(r.bottom())};
+    return {qRound(r.left()), qRound(r.top()), qRound(r.right()) + 1, qRound(r.bottom()) + 1};
 }
 
 uint16_t penStyleOf(Qt::PenStyle style)
