@@ -3,6 +3,8 @@
 
 #include "MetafileRecords.h"
 
+#include "DashSeries.h"
+
 #include "platform/chart/Chart.h"
 
 #include <QClipboard>
@@ -27,12 +29,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_chart.resize(480, 320);
         m_chart.SetTitle({QStringLiteral("Distribution of values")});
-        auto *series = new TPointSeries(&m_chart);
-        series->SetSeriesColor(Qt::black);
-        TSeriesPointer pointer;
-        pointer.HorizSize = 8;
-        pointer.VertSize = 1;
-        series->SetPointer(pointer);
+        TPointSeries *series = newDashSeries(&m_chart);
         series->SetPoints({0, 1, 2, 3}, {1, 2, 4, 8});
         m_chart.AddSeries(series);
     }

@@ -2,6 +2,8 @@
 // them into SVG, which must show the chart's text, its data points and its limit line. Skipped
 // where a reader is not installed.
 
+#include "DashSeries.h"
+
 #include "platform/chart/Chart.h"
 
 #include <QProcess>
@@ -60,12 +62,7 @@ protected:
         m_chart.resize(640, 420);
         m_chart.SetTitle({QStringLiteral("Distribution of values")});
         for (int i = 0; i < kItems; ++i) {
-            auto *series = new TPointSeries(&m_chart);
-            series->SetSeriesColor(Qt::black);
-            TSeriesPointer pointer;
-            pointer.HorizSize = 8;
-            pointer.VertSize = 1;
-            series->SetPointer(pointer);
+            TPointSeries *series = newDashSeries(&m_chart);
             series->SetName(QStringLiteral("Data%1").arg(i));
             series->SetTitle(QStringLiteral("Item%1 [A;A;B]").arg(i));
             series->SetPoints(std::vector<double>(kValuesPerItem, i), {10.0 + i, 20.0 + i, 31.0 - i});
