@@ -59,8 +59,10 @@ void ChartPlot::mouseReleaseEvent(QMouseEvent *event)
 
 void ChartPlot::wheelEvent(QWheelEvent *event)
 {
+    // The axis rectangle zooms and redraws at once; the axes must stop following the data first.
+    if (axisRect()->outerRect().contains(event->position().toPoint()))
+        emit viewMoved();
     QCustomPlot::wheelEvent(event);
-    emit viewMoved();
 }
 
 void ChartPlot::processRectZoom(QRect rect, QMouseEvent *event)

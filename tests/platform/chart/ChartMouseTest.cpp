@@ -155,6 +155,23 @@ TEST_F(ChartMouse, RightDragPansKeepingTheScale)
     EXPECT_TRUE(m_clicks.empty());
 }
 
+TEST_F(ChartMouse, WheelZoomsOnlyOverThePlot)
+{
+    TPointSeries *series = points({0, 10}, {0, 10});
+    series->SetTitle(QStringLiteral("Data0"));
+    const QCPRange before = (m_chart.Repaint(), xRange());
+    auto wheel = [this](QPoint at) {
+        QWheelEvent event(at, m_chart.plot()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(m_chart.plot(), &event);
+    };
+    wheel(QPoint(m_chart.width() - 20, 30)); // over the legend
+    EXPECT_FALSE(m_chart.Zoomed());
+    wheel(pixelOf(5, 5));
+    EXPECT_TRUE(m_chart.Zoomed());
+    EXPECT_LT(xRange().size(), before.size());
+}
+
 TEST_F(ChartMouse, FreeingAllSeriesShowsTheWholeDataAgain)
 {
     points({0, 10}, {0, 10});
