@@ -1,20 +1,86 @@
 #include "Chart.h"
 
-#include <qcustomplot.h>
+#include "ChartLegend.h"
+#include "ChartPlot.h"
+#include "SeriesGraph.h"
 
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QMimeData>
+#include <QSaveFile>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
 
 namespace chart {
 
-TChart::TChart(QWidget *parent) : QWidget(parent), m_plot(new QCustomPlot(this))
+namespace {
+
+// Orders x values with NaN last, so that sorting stays well defined.
+bool xLess(double a, double b)
+{
+    if (std::isnan(a))
+        return false;
+    return std::isnan(b) || a < b;
+}
+
+QByteArray bitmapBytes(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "BMP");
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32)))
+        throw EChartError(QStringLiteral("Cannot make the chart's bitmap: %1").arg(writer.errorString()));
+    return bytes;
+}
+
+// Widens the axis' range so that pixels pixels stay free at both of its ends.
+void widenByPixels(QCPAxis &axis, int pixels, int axisLength)
+{
+    const int inner = axisLength - 2 * pixels;
+    if (pixels <= 0 || inner <= 0)
+        return;
+    const QCPRange range = axis.range();
+    const double perPixel = range.size() / inner;
+    axis.setRange(range.lower - pixels * perPixel, range.upper + pixels * perPixel);
+}
+
+} // namespace
+
+TChart::TChart(QWidget *parent) : QWidget(parent), m_plot(new ChartPlot(this)), m_body(new QCPLayoutGrid)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_plot);
     m_plot->setBackground(Qt::white);
-    m_plot->legend->setVisible(true);
-    m_plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
-    connect(m_plot, &QCustomPlot::beforeReplot, this, &TChart::rescaleAxes);
+    // Our legend replaces QCustomPlot's, whose items cost time per series.
+    m_plot->legend->setVisible(false);
+    m_plot->setAutoAddPlottableToLegend(false);
+
+    QCPAxisRect *axisRect = m_plot->axisRect();
+    m_plot->plotLayout()->take(axisRect);
+    m_plot->plotLayout()->simplify();
+    m_plot->plotLayout()->addElement(0, 0, m_body);
+    m_body->addElement(0, 0, axisRect);
+    m_legend = new ChartLegend(
+        m_plot, [this] { return SeriesCount(); },
+        [this](int index) {
+            const TChartSeries *series = m_series[size_t(index)];
+            return ChartLegend::Entry{series->Title().isEmpty() ? series->Name() : series->Title(), series->m_graph};
+        });
+    m_legend->setFont(QFont(font().family(), 8));
+    placeLegend();
+
+    connect(m_plot, &QCustomPlot::beforeReplot, this, [this] { prepareDrawing(m_plot->viewport().size()); });
+    connect(m_plot, &ChartPlot::pointClicked, this, &TChart::pointClicked);
+    connect(m_plot, &ChartPlot::viewMoved, this, [this] { m_zoomed = true; });
+    connect(m_plot, &ChartPlot::zoomUndone, this, &TChart::UndoZoom);
 }
 
 TChart::~TChart()
@@ -24,6 +90,8 @@ TChart::~TChart()
         series->m_chart = nullptr, series->m_graph = nullptr;
     m_series.clear();
 }
+
+QCustomPlot *TChart::plot() const { return m_plot; }
 
 void TChart::SetTitle(const QStringList &lines)
 {
@@ -46,12 +114,27 @@ void TChart::SetTitle(const QStringList &lines)
     seriesChanged();
 }
 
-bool TChart::LegendVisible() const { return m_plot->legend->visible(); }
+bool TChart::LegendVisible() const { return m_legendVisible; }
 
 void TChart::SetLegendVisible(bool visible)
 {
-    m_plot->legend->setVisible(visible);
+    if (visible == m_legendVisible)
+        return;
+    m_legendVisible = visible;
+    placeLegend();
     seriesChanged();
+}
+
+// A hidden legend leaves the layout, so that the plot takes its width.
+void TChart::placeLegend()
+{
+    if (m_legendVisible) {
+        m_body->addElement(0, 1, m_legend);
+        m_body->setColumnStretchFactor(1, 0.0001);
+    } else {
+        m_body->take(m_legend);
+        m_body->simplify();
+    }
 }
 
 TChartSeries *TChart::Series(int index) const
@@ -79,27 +162,113 @@ void TChart::RemoveSeries(TChartSeries *series)
 
 void TChart::FreeAllSeries()
 {
+    // Freed from the last, each series leaves the end of every list it is in.
     const std::vector<TChartSeries *> all = m_series;
-    for (TChartSeries *series : all)
-        delete series;
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        delete *it;
+    UndoZoom();
 }
 
 void TChart::Repaint() { m_plot->replot(); }
 
+void TChart::UndoZoom()
+{
+    m_zoomed = false;
+    seriesChanged();
+}
+
 void TChart::seriesChanged() { m_plot->replot(QCustomPlot::rpQueuedReplot); }
 
-void TChart::rescaleAxes()
+void TChart::prepareDrawing(QSize size)
 {
-    bool any = false;
     for (TChartSeries *series : m_series)
-        any = any || series->Count() > 0;
-    if (any)
-        m_plot->rescaleAxes();
+        series->syncData();
+    if (!m_zoomed)
+        rescaleAxes(size);
+}
+
+void TChart::rescaleAxes(QSize size)
+{
+    int reach = 0;
+    bool any = false;
+    for (const TChartSeries *series : m_series) {
+        if (series->Count() > 0)
+            any = true, reach = std::max(reach, series->pointReach());
+    }
+    if (!any)
+        return;
+    m_plot->rescaleAxes();
+    if (reach == 0)
+        return;
+    // The axes' lengths in pixels come from laying the chart out at the size it is drawn at.
+    const QRect viewport = m_plot->viewport();
+    m_plot->setViewport(QRect(QPoint(0, 0), size));
+    for (auto phase : {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins, QCPLayoutElement::upLayout})
+        m_plot->plotLayout()->update(phase);
+    const QRect area = m_plot->axisRect()->rect();
+    m_plot->setViewport(viewport);
+    widenByPixels(*m_plot->xAxis, reach, area.width());
+    widenByPixels(*m_plot->yAxis, reach, area.height());
+}
+
+QImage TChart::ToImage()
+{
+    const QSize size = ImageSize().expandedTo(QSize(1, 1));
+    prepareDrawing(size);
+    return m_plot->toPixmap(size.width(), size.height()).toImage();
+}
+
+QByteArray TChart::ToMetafile(MetafileFormat format)
+{
+    MetafileWriter device(format, ImageSize());
+    prepareDrawing(device.size());
+    QCPPainter painter(&device);
+    m_plot->toPainter(&painter, device.size().width(), device.size().height());
+    painter.end();
+    return device.data();
+}
+
+void TChart::writeFile(const QString &fileName, const QByteArray &bytes)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw EChartError(
+            QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString()));
+}
+
+void TChart::SaveToBitmapFile(const QString &fileName) { writeFile(fileName, bitmapBytes(ToImage())); }
+
+void TChart::SaveToMetafile(const QString &fileName) { writeFile(fileName, ToMetafile(MetafileFormat::Wmf)); }
+
+void TChart::SaveToMetafileEnh(const QString &fileName) { writeFile(fileName, ToMetafile(MetafileFormat::Emf)); }
+
+void TChart::CopyToClipboardMetafile()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        throw EChartError(QStringLiteral("The clipboard is not available."));
+    auto *mime = new QMimeData;
+    mime->setData(QStringLiteral("image/x-emf"), ToMetafile(MetafileFormat::Emf));
+    mime->setImageData(ToImage());
+    clipboard->setMimeData(mime);
+}
+
+void TChart::pointClicked(QCPAbstractPlottable *plottable, int dataIndex, QMouseEvent *event)
+{
+    const auto *graph = dynamic_cast<SeriesGraph *>(plottable);
+    if (!graph || !graph->series())
+        return;
+    TChartSeries *series = graph->series();
+    const QPoint position = m_plot->mapTo(this, event->pos());
+    emit ClickSeries(series, series->ValueIndexOfDataIndex(dataIndex), event->button(), event->modifiers(), position.x(),
+                     position.y());
 }
 
 TChartSeries::TChartSeries(QObject *owner) : QObject(owner) {}
 
 TChartSeries::~TChartSeries() { detach(); }
+
+QCPGraph *TChartSeries::graph() const { return m_graph; }
 
 void TChartSeries::SetTitle(const QString &title)
 {
@@ -124,12 +293,17 @@ void TChartSeries::SetParentChart(TChart *chart)
 
 void TChartSeries::AddXY(double x, double y)
 {
+    const bool inOrder = m_order.empty() && !m_dataStale && (m_x.empty() || !xLess(x, m_x.back()));
     m_x.push_back(x);
     m_y.push_back(y);
-    if (m_graph) {
+    if (!m_graph)
+        return;
+    // Points arriving in x order go straight to the graph; others wait for one rebuild.
+    if (inOrder && !std::isnan(x))
         m_graph->addData(x, y);
-        m_chart->seriesChanged();
-    }
+    else
+        m_dataStale = true;
+    m_chart->seriesChanged();
 }
 
 void TChartSeries::SetPoints(std::vector<double> x, std::vector<double> y)
@@ -147,6 +321,13 @@ void TChartSeries::Clear()
     pushData();
 }
 
+int TChartSeries::ValueIndexOfDataIndex(int dataIndex) const
+{
+    if (dataIndex < 0 || dataIndex >= Count())
+        return -1;
+    return m_order.empty() ? dataIndex : m_order[size_t(dataIndex)];
+}
+
 void TChartSeries::restyle()
 {
     if (!m_graph)
@@ -159,7 +340,7 @@ void TChartSeries::restyle()
 void TChartSeries::attach(TChart *chart)
 {
     m_chart = chart;
-    m_graph = new QCPGraph(chart->m_plot->xAxis, chart->m_plot->yAxis);
+    m_graph = new SeriesGraph(chart->m_plot->xAxis, chart->m_plot->yAxis, this);
     chart->m_series.push_back(this);
     pushData();
     restyle();
@@ -170,18 +351,40 @@ void TChartSeries::detach()
     if (!m_chart)
         return;
     auto &list = m_chart->m_series;
-    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    const auto found = std::find(list.rbegin(), list.rend(), this);
+    if (found != list.rend())
+        list.erase(std::next(found).base());
     m_chart->m_plot->removeGraph(m_graph);
     m_chart->seriesChanged();
     m_graph = nullptr;
     m_chart = nullptr;
 }
 
+void TChartSeries::syncData()
+{
+    if (m_dataStale)
+        pushData();
+}
+
+// Gives the graph the points in x order (QCustomPlot keeps its data so), remembering where each
+// point came from when the order differs; points of equal x keep the order they were added in.
 void TChartSeries::pushData()
 {
+    m_dataStale = false;
+    m_order.clear();
     if (!m_graph)
         return;
-    m_graph->setData(QVector<double>(m_x.begin(), m_x.end()), QVector<double>(m_y.begin(), m_y.end()));
+    if (!std::is_sorted(m_x.begin(), m_x.end(), xLess)) {
+        m_order.resize(m_x.size());
+        std::iota(m_order.begin(), m_order.end(), 0);
+        std::stable_sort(m_order.begin(), m_order.end(), [this](int a, int b) { return xLess(m_x[size_t(a)], m_x[size_t(b)]); });
+    }
+    QVector<QCPGraphData> data(qsizetype(m_x.size()));
+    for (size_t i = 0; i < m_x.size(); ++i) {
+        const size_t from = m_order.empty() ? i : size_t(m_order[i]);
+        data[qsizetype(i)] = QCPGraphData(m_x[from], m_y[from]);
+    }
+    m_graph->data()->set(data, true);
     m_chart->seriesChanged();
 }
 
@@ -191,18 +394,21 @@ void TPointSeries::SetPointer(const TSeriesPointer &pointer)
     restyle();
 }
 
-void TPointSeries::applyStyle(QCPGraph &graph) const
+void TPointSeries::applyStyle(SeriesGraph &graph) const
 {
     graph.setLineStyle(QCPGraph::lsNone);
+    graph.setRectanglePointer({});
     if (!m_pointer.Visible) {
         graph.setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
         return;
     }
     const QColor color = SeriesColor();
+    graph.setPen(QPen(color));
     if (m_pointer.Style == TSeriesPointerStyle::psRectangle) {
-        // Custom paths are drawn scaled by size / 6; size 6 keeps them in pixels.
-        QPainterPath rectangle;
         const double w = m_pointer.HorizSize, h = m_pointer.VertSize;
+        graph.setRectanglePointer(QSizeF(w, h));
+        // The scatter style still draws the legend icon; custom paths are scaled by size / 6.
+        QPainterPath rectangle;
         rectangle.addRect(-w / 2, -h / 2, w, h);
         graph.setScatterStyle(QCPScatterStyle(rectangle, QPen(color), QBrush(color), 6));
         return;
@@ -220,9 +426,15 @@ void TPointSeries::applyStyle(QCPGraph &graph) const
     graph.setScatterStyle(QCPScatterStyle(shape, color, color, std::max(m_pointer.HorizSize, m_pointer.VertSize)));
 }
 
-void TLineSeries::applyStyle(QCPGraph &graph) const
+int TPointSeries::pointReach() const
+{
+    return m_pointer.Visible ? (std::max(m_pointer.HorizSize, m_pointer.VertSize) + 1) / 2 + 1 : 0;
+}
+
+void TLineSeries::applyStyle(SeriesGraph &graph) const
 {
     graph.setLineStyle(QCPGraph::lsLine);
+    graph.setRectanglePointer({});
     graph.setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
     graph.setPen(QPen(SeriesColor(), 1));
 }

@@ -1,20 +1,39 @@
 #pragma once
 // The chart component: a TChart widget with a title of lines, a legend and an ordered list of
-// series, drawn by QCustomPlot. Axes follow the data unless a later setting fixes them.
+// series, drawn by QCustomPlot. Axes follow the data until the user zooms or pans with the mouse.
+// The chart writes itself as a bitmap, a Windows metafile or an enhanced metafile, at its size on
+// screen, and copies itself to the clipboard.
+
+#include "MetafileWriter.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <QColor>
+#include <QImage>
 #include <QStringList>
 #include <QWidget>
 
 #include <vector>
 
 class QCustomPlot;
+class QCPAbstractPlottable;
 class QCPGraph;
+class QCPLayoutGrid;
 class QCPTextElement;
+class QMouseEvent;
 
 namespace chart {
 
+class ChartLegend;
+class ChartPlot;
+class SeriesGraph;
 class TChartSeries;
+
+/// A chart image that could not be written (file or clipboard).
+class EChartError : public rtl::Exception
+{
+public:
+    using Exception::Exception;
+};
 
 class TChart : public QWidget
 {
@@ -43,14 +62,53 @@ public:
     /// Draws the chart now (normally it redraws by itself after each change).
     void Repaint();
 
-    QCustomPlot *plot() const { return m_plot; }
+    /// True while the user's zoom or pan holds the axes; false while they follow the data.
+    bool Zoomed() const { return m_zoomed; }
+    /// Lets the axes follow the data again.
+    void UndoZoom();
+
+    /// The size the chart's images have: the chart's size on screen.
+    QSize ImageSize() const { return size(); }
+    /// The chart drawn at ImageSize() as a bitmap.
+    QImage ToImage();
+    /// The chart drawn at ImageSize() as the bytes of a metafile of the given format.
+    QByteArray ToMetafile(MetafileFormat format);
+
+    /// Writes the chart as a Windows bitmap (.bmp) under fileName, replacing a file of that name.
+    /// The file is written under a temporary name first; on failure an existing file stays as it
+    /// was. \throws EChartError when the file cannot be written.
+    void SaveToBitmapFile(const QString &fileName);
+    /// Writes the chart as a Windows metafile with the placeable header (.wmf), like
+    /// SaveToBitmapFile. \throws EChartError
+    void SaveToMetafile(const QString &fileName);
+    /// Writes the chart as an enhanced metafile (.emf), like SaveToBitmapFile. \throws EChartError
+    void SaveToMetafileEnh(const QString &fileName);
+    /// Puts the chart on the clipboard as an enhanced metafile (MIME type image/x-emf) and as a
+    /// bitmap image.
+    void CopyToClipboardMetafile();
+
+    QCustomPlot *plot() const;
+
+signals:
+    /// The user clicked near a point of series: valueIndex counts the series' points in the order
+    /// they were added; x and y are the mouse position in the chart.
+    void ClickSeries(chart::TChartSeries *series, int valueIndex, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
+                     int y);
 
 private:
     friend class TChartSeries;
     void seriesChanged();
-    void rescaleAxes();
+    void prepareDrawing(QSize size);
+    void rescaleAxes(QSize size);
+    void placeLegend();
+    void pointClicked(QCPAbstractPlottable *plottable, int dataIndex, QMouseEvent *event);
+    void writeFile(const QString &fileName, const QByteArray &bytes);
 
-    QCustomPlot *m_plot;
+    ChartPlot *m_plot;
+    QCPLayoutGrid *m_body; // the axis rectangle and, right of it, the legend
+    ChartLegend *m_legend;
+    bool m_legendVisible = true;
+    bool m_zoomed = false;
     QCPTextElement *m_titleElement = nullptr;
     QStringList m_title;
     std::vector<TChartSeries *> m_series;
@@ -76,18 +134,26 @@ public:
     void SetParentChart(TChart *chart);
 
     void AddXY(double x, double y);
-    /// Replaces all points at once; both vectors have the same length.
+    /// Replaces all points at once; y is cut or padded with zeros to the length of x.
     void SetPoints(std::vector<double> x, std::vector<double> y);
     void Clear();
     int Count() const { return int(m_x.size()); }
     double XValue(int index) const { return m_x.at(size_t(index)); }
     double YValue(int index) const { return m_y.at(size_t(index)); }
 
-    QCPGraph *graph() const { return m_graph; }
+    /// The drawing object while the series is in a chart, else nullptr. Its data are ordered by x
+    /// and brought up to date when the chart draws.
+    QCPGraph *graph() const;
+
+    /// The index (in the order added) of the point at dataIndex of the drawing object's data.
+    int ValueIndexOfDataIndex(int dataIndex) const;
 
 protected:
     /// Gives the series' drawing object its look (line, pointer, colour).
-    virtual void applyStyle(QCPGraph &graph) const = 0;
+    virtual void applyStyle(SeriesGraph &graph) const = 0;
+    /// The pixels a drawn point reaches beyond its position, which the axes leave free around the
+    /// data so that points at the extremes show whole.
+    virtual int pointReach() const { return 0; }
     void restyle();
 
 private:
@@ -95,13 +161,16 @@ private:
     void attach(TChart *chart);
     void detach();
     void pushData();
+    void syncData();
 
     TChart *m_chart = nullptr;
-    QCPGraph *m_graph = nullptr;
+    SeriesGraph *m_graph = nullptr;
     QString m_title;
     QColor m_color = Qt::red;
     std::vector<double> m_x;
     std::vector<double> m_y;
+    std::vector<int> m_order; // value index of each data index when x is not ascending, else empty
+    bool m_dataStale = false;  // points were added out of x order and wait for the next drawing
 };
 
 enum class TSeriesPointerStyle { psRectangle, psCircle, psTriangle, psDownTriangle, psCross, psDiagCross, psStar, psDiamond };
@@ -124,7 +193,8 @@ public:
     void SetPointer(const TSeriesPointer &pointer);
 
 protected:
-    void applyStyle(QCPGraph &graph) const override;
+    void applyStyle(SeriesGraph &graph) const override;
+    int pointReach() const override;
 
 private:
     TSeriesPointer m_pointer;
@@ -138,7 +208,7 @@ public:
     explicit TLineSeries(QObject *owner) : TChartSeries(owner) {}
 
 protected:
-    void applyStyle(QCPGraph &graph) const override;
+    void applyStyle(SeriesGraph &graph) const override;
 };
 
 } // namespace chart

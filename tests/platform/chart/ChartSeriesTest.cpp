@@ -1,0 +1,201 @@
+// The chart's series list and the points of a series as the drawing sees them.
+
+#include "platform/chart/Chart.h"
+
+#include <qcustomplot.h>
+
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+using namespace chart;
+
+namespace {
+
+TPointSeries *pointSeries(QObject *owner, const QString &name)
+{
+    auto *series = new TPointSeries(owner);
+    series->SetName(name);
+    return series;
+}
+
+std::vector<double> graphKeys(const TChartSeries &series)
+{
+    std::vector<double> keys;
+    for (const QCPGraphData &point : *series.graph()->data())
+        keys.push_back(point.key);
+    return keys;
+}
+
+} // namespace
+
+TEST(ChartSeriesList, KeepsTheOrderOfAdding)
+{
+    TChart chart;
+    QObject owner;
+    TPointSeries *a = pointSeries(&owner, "a"), *b = pointSeries(&owner, "b");
+    auto *c = new TLineSeries(&owner);
+    chart.AddSeries(a);
+    chart.AddSeries(c);
+    chart.AddSeries(b);
+    chart.AddSeries(a); // already in: stays where it is
+    ASSERT_EQ(chart.SeriesCount(), 3);
+    EXPECT_EQ(chart.Series(0), a);
+    EXPECT_EQ(chart.Series(1), c);
+    EXPECT_EQ(chart.Series(2), b);
+    EXPECT_EQ(chart.Series(3), nullptr);
+    EXPECT_EQ(chart.IndexOfSeries(b), 2);
+    EXPECT_EQ(a->ParentChart(), &chart);
+}
+
+TEST(ChartSeriesList, RemovingKeepsTheSeriesAndFreeingLeavesTheChart)
+{
+    TChart chart;
+    QObject owner;
+    TPointSeries *a = pointSeries(&owner, "a"), *b = pointSeries(&owner, "b");
+    chart.AddSeries(a);
+    chart.AddSeries(b);
+    chart.RemoveSeries(a);
+    EXPECT_EQ(chart.SeriesCount(), 1);
+    EXPECT_EQ(a->ParentChart(), nullptr);
+    EXPECT_EQ(a->Name(), "a");
+    delete b;
+    EXPECT_EQ(chart.SeriesCount(), 0);
+    EXPECT_EQ(chart.plot()->graphCount(), 0);
+}
+
+TEST(ChartSeriesList, SeriesMovesBetweenCharts)
+{
+    TChart first, second;
+    QObject owner;
+    TPointSeries *a = pointSeries(&owner, "a");
+    a->AddXY(1, 2);
+    first.AddSeries(a);
+    second.AddSeries(a);
+    EXPECT_EQ(first.SeriesCount(), 0);
+    EXPECT_EQ(first.plot()->graphCount(), 0);
+    ASSERT_EQ(second.SeriesCount(), 1);
+    EXPECT_EQ(a->graph()->data()->size(), 1);
+}
+
+TEST(ChartSeriesList, FreeAllSeriesFreesThemAll)
+{
+    TChart chart;
+    QObject owner;
+    QPointer<TChartSeries> a = pointSeries(&owner, "a"), b = new TLineSeries(&owner);
+    chart.AddSeries(a);
+    chart.AddSeries(b);
+    chart.FreeAllSeries();
+    EXPECT_TRUE(a.isNull());
+    EXPECT_TRUE(b.isNull());
+    EXPECT_EQ(chart.SeriesCount(), 0);
+}
+
+TEST(ChartSeriesList, SeriesOutlivingItsChartForgetsIt)
+{
+    QObject owner;
+    TPointSeries *a = pointSeries(&owner, "a");
+    {
+        TChart chart;
+        chart.AddSeries(a);
+    }
+    EXPECT_EQ(a->ParentChart(), nullptr);
+    EXPECT_EQ(a->graph(), nullptr);
+    a->AddXY(1, 1); // must not touch the freed chart
+    EXPECT_EQ(a->Count(), 1);
+}
+
+TEST(ChartSeriesPoints, PointsOutOfOrderAreDrawnInXOrderAndMapBack)
+{
+    TChart chart;
+    TPointSeries *series = pointSeries(&chart, "s");
+    chart.AddSeries(series);
+    series->AddXY(1, 10);
+    series->AddXY(3, 30);
+    series->AddXY(2, 20); // out of order
+    series->AddXY(2, 21); // equal x keeps the order of adding
+    chart.ToImage();
+    EXPECT_EQ(graphKeys(*series), (std::vector<double>{1, 2, 2, 3}));
+    EXPECT_EQ(series->ValueIndexOfDataIndex(0), 0);
+    EXPECT_EQ(series->ValueIndexOfDataIndex(1), 2);
+    EXPECT_EQ(series->ValueIndexOfDataIndex(2), 3);
+    EXPECT_EQ(series->ValueIndexOfDataIndex(3), 1);
+    EXPECT_EQ(series->ValueIndexOfDataIndex(4), -1);
+    EXPECT_EQ(series->XValue(2), 2);
+    EXPECT_EQ(series->YValue(2), 20);
+}
+
+TEST(ChartSeriesPoints, EqualXValuesKeepTheirOrder)
+{
+    TChart chart;
+    TPointSeries *series = pointSeries(&chart, "Data3");
+    series->SetPoints({3, 3, 3, 3}, {9, 1, 5, 1});
+    chart.AddSeries(series);
+    chart.ToImage();
+    std::vector<double> values;
+    for (const QCPGraphData &point : *series->graph()->data())
+        values.push_back(point.value);
+    EXPECT_EQ(values, (std::vector<double>{9, 1, 5, 1}));
+}
+
+TEST(ChartSeriesPoints, SetPointsPadsMissingYWithZero)
+{
+    TPointSeries series(nullptr);
+    series.SetPoints({1, 2, 3}, {5});
+    ASSERT_EQ(series.Count(), 3);
+    EXPECT_EQ(series.YValue(2), 0);
+}
+
+TEST(ChartAxes, FollowTheDataWithRoomForThePointers)
+{
+    TChart chart;
+    chart.resize(400, 300);
+    TPointSeries *series = pointSeries(&chart, "s");
+    TSeriesPointer pointer;
+    pointer.HorizSize = 8;
+    pointer.VertSize = 1;
+    series->SetPointer(pointer);
+    series->SetPoints({0, 1, 2, 3, 4}, {10, 11, 12, 13, 20});
+    chart.AddSeries(series);
+    chart.ToImage();
+    const QCPRange x = chart.plot()->xAxis->range(), y = chart.plot()->yAxis->range();
+    EXPECT_LT(x.lower, 0);
+    EXPECT_GT(x.lower, -0.5);
+    EXPECT_GT(x.upper, 4);
+    EXPECT_LT(x.upper, 4.5);
+    EXPECT_LT(y.lower, 10);
+    EXPECT_GT(y.upper, 20);
+}
+
+TEST(ChartLegend, HidingGivesThePlotTheWidth)
+{
+    TChart chart;
+    chart.resize(500, 300);
+    TPointSeries *series = pointSeries(&chart, "s");
+    series->SetTitle(QStringLiteral("A rather long legend title"));
+    series->AddXY(1, 1);
+    chart.AddSeries(series);
+    chart.ToImage();
+    const int withLegend = chart.plot()->axisRect()->width();
+    chart.SetLegendVisible(false);
+    chart.ToImage();
+    EXPECT_GT(chart.plot()->axisRect()->width(), withLegend + 50);
+    chart.SetLegendVisible(true);
+    chart.ToImage();
+    EXPECT_EQ(chart.plot()->axisRect()->width(), withLegend);
+}
+
+TEST(ChartLegend, ThousandsOfSeriesDrawOnlyWhatFits)
+{
+    TChart chart;
+    chart.resize(500, 300);
+    for (int i = 0; i < 3000; ++i) {
+        TPointSeries *series = pointSeries(&chart, QStringLiteral("Data%1").arg(i));
+        series->SetTitle(i == 2999 ? QString(400, QLatin1Char('W')) : QStringLiteral("Item%1").arg(i));
+        series->AddXY(i, i % 7);
+        chart.AddSeries(series);
+    }
+    chart.ToImage();
+    // The last title would take the whole width; it is not among the titles that fit.
+    EXPECT_GT(chart.plot()->axisRect()->width(), 300);
+}
