@@ -33,6 +33,8 @@ const char *const OnlineHelpUrl = "http://quibo.example/software/hlp_quibo/quibo
 namespace {
 
 const QString kTextDataFilter = QStringLiteral("Text data files (CSV,TXT)|*.csv;*.txt|DBF tables|*.dbf|All files|*.*");
+const QString kChartImageFilter = QStringLiteral(
+    "Windows bitmap|*.bmp|Windows enhanced metafile|*.wmf|Windows enhanced metafile|*.emf|All files|*.*");
 constexpr int kDistGridDefaultColWidth = 44;
 constexpr int kDistGridValueColWidth = 84;
 constexpr int kDistGridRowHeight = 20;
@@ -62,6 +64,10 @@ TFormQuibo::TFormQuibo(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
     ui->DistGrid->SetDefaultRowHeight(kDistGridRowHeight);
     ui->DistGrid->SetRowSelect(true);
     ui->DistGrid->SetRowCount(2);
+    OpenDlg.Filter = kTextDataFilter;
+    SaveDlg.DefaultExt = QStringLiteral("bmp");
+    SaveDlg.Filter = kChartImageFilter;
+    SaveDlg.OnTypeChange = [this](ui::TFileDialog &) { SaveDlgTypeChange(); };
     buildPopupMenu();
     connectHandlers();
     setHelpContexts();
@@ -123,6 +129,9 @@ void TFormQuibo::connectHandlers()
     connect(ui->Help1, &QAction::triggered, this, &TFormQuibo::Help1Click);
     connect(ui->I_Helponline, &QAction::triggered, this, &TFormQuibo::I_HelponlineClick);
     connect(ui->AboutQuibo1, &QAction::triggered, this, &TFormQuibo::AboutQuibo1Click);
+    connect(ui->Graphsave1, &QAction::triggered, this, &TFormQuibo::GraphSave1Click);
+    connect(ui->Copytoclipboard1, &QAction::triggered, this, &TFormQuibo::Copytoclipboard1Click);
+    connect(ui->Chart1, &chart::TChart::ClickSeries, this, &TFormQuibo::Chart1ClickSeries);
 }
 
 void TFormQuibo::setHelpContexts()
@@ -270,8 +279,6 @@ void TFormQuibo::BtnOpenClick()
                        ui::TMsgDlgButtons::mbOK);
         return;
     }
-    ui::TOpenDialog OpenDlg;
-    OpenDlg.Filter = kTextDataFilter;
     if (!OpenDlg.Execute())
         return;
     FFileName = OpenDlg.FileName;
@@ -741,4 +748,37 @@ void TFormQuibo::AboutQuibo1Click()
 {
     if (FormInfo)
         ui::ShowModal(*FormInfo);
+}
+
+// ---- Chart images and clipboard ----
+
+void TFormQuibo::GraphSave1Click()
+{
+    if (!SaveDlg.Execute())
+        return;
+    const QString extension = upperExtension(SaveDlg.FileName);
+    if (extension == QLatin1String(".BMP"))
+        Chart1()->SaveToBitmapFile(SaveDlg.FileName);
+    else if (extension == QLatin1String(".WMF"))
+        Chart1()->SaveToMetafile(SaveDlg.FileName);
+    else if (extension == QLatin1String(".EMF"))
+        Chart1()->SaveToMetafileEnh(SaveDlg.FileName);
+}
+
+void TFormQuibo::SaveDlgTypeChange()
+{
+    // The filter entries: 1 bitmap, 2 Windows metafile, 3 enhanced metafile, 4 all files.
+    switch (SaveDlg.FilterIndex) {
+    case 1: SaveDlg.DefaultExt = QStringLiteral("bmp"); break;
+    case 2: SaveDlg.DefaultExt = QStringLiteral("wmf"); break;
+    default: SaveDlg.DefaultExt.clear(); break;
+    }
+}
+
+void TFormQuibo::Copytoclipboard1Click() { Chart1()->CopyToClipboardMetafile(); }
+
+void TFormQuibo::Chart1ClickSeries(chart::TChartSeries *Series, int ValueIndex)
+{
+    ui::ShowMessage(QStringLiteral("Series: ") + (Series ? Series->Name() : QString()) + QStringLiteral(" at point: ")
+                    + QString::number(ValueIndex));
 }

@@ -6,6 +6,7 @@
 #include "OrderedDifferences.h"
 
 #include "platform/rtl/StringList.h"
+#include "platform/ui/Dialogs.h"
 
 #include <QWidget>
 
@@ -22,6 +23,7 @@ class FormQuibo;
 
 namespace chart {
 class TChart;
+class TChartSeries;
 class TLineSeries;
 class TPointSeries;
 }
@@ -54,6 +56,10 @@ public:
     void Help1Click();
     void I_HelponlineClick();
     void AboutQuibo1Click();
+    void GraphSave1Click();
+    void SaveDlgTypeChange();
+    void Copytoclipboard1Click();
+    void Chart1ClickSeries(chart::TChartSeries *Series, int ValueIndex);
 
     /// Turns the marked limits into classes, judges each class by its critical values and
     /// fills the report, the limit marks and the class letters of the values.
@@ -93,6 +99,7 @@ public:
     const rtl::TStringList &Results() const { return FResults; }
     bool Activated() const { return FActivated; }
     QMenu *popupFunctions() const { return PopupFunctions; }
+    ui::TSaveDialog &saveDialog() { return SaveDlg; }
     Ui::FormQuibo &form() const { return *ui; }
 
     /// The folder of the running program (critical-value tables, history file).
@@ -136,6 +143,8 @@ private:
 
     std::unique_ptr<Ui::FormQuibo> ui;
     QMenu *PopupFunctions = nullptr;
+    ui::TOpenDialog OpenDlg;
+    ui::TSaveDialog SaveDlg;
 
     bool FActivated = false;
     std::vector<TDataItem> FItems;

@@ -2,6 +2,8 @@
 
 #include "QtDialogs.h"
 
+#include <QFileInfo>
+
 #include "platform/rtl/SysUtils.h"
 
 namespace ui {
@@ -30,7 +32,15 @@ QString ApplicationTitle() { return titleStore(); }
 
 void SetApplicationTitle(const QString &title) { titleStore() = title; }
 
-bool TFileDialog::Execute() { return Dialogs().fileDialog(*this); }
+bool TFileDialog::Execute()
+{
+    if (!Dialogs().fileDialog(*this))
+        return false;
+    // A name typed without an extension gets the default one, whichever provider asked.
+    if (!DefaultExt.isEmpty() && !FileName.isEmpty() && QFileInfo(FileName).suffix().isEmpty())
+        FileName += QLatin1Char('.') + DefaultExt;
+    return true;
+}
 
 TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext)
 {
