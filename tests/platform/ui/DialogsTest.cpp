@@ -59,7 +59,7 @@ TEST(DialogSeam, MessageBoxesAndInputAreRoutedAndAnswered)
               QStringLiteral("typed"));
 }
 
-TEST(DialogSeam, FileDialogReportsTypeChange)
+TEST(DialogSeam, FileDialogReportsTypeChangeAndAddsDefaultExtension)
 {
     ScriptedDialogs dialogs;
     ui::TSaveDialog dialog;
@@ -70,7 +70,7 @@ TEST(DialogSeam, FileDialogReportsTypeChange)
     ASSERT_TRUE(dialog.Execute());
     EXPECT_EQ(dialog.FilterIndex, 2);
     EXPECT_EQ(dialog.DefaultExt, QStringLiteral("wmf"));
-    EXPECT_EQ(dialog.FileName, QStringLiteral("/tmp/chart"));
+    EXPECT_EQ(dialog.FileName, QStringLiteral("/tmp/chart.wmf")); // the default extension is added
 }
 
 TEST(QtNameFilters, TranslatesRuntimeFilters)
