@@ -1,0 +1,37 @@
+#pragma once
+// A temporary folder of tables behind a connected database, for the database layer's tests.
+
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/Table.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class DbFolder
+{
+public:
+    explicit DbFolder(const QString &alias = QStringLiteral("testdb"));
+
+    QString path(const QString &name = QString()) const;
+    db::TDatabase &database() { return *m_database; }
+    const QString &alias() const { return m_alias; }
+
+    /// Runs a statement as a command on the folder's database.
+    void exec(const QString &sql);
+    /// A new query on the folder's database with `sql` as its statement (not opened).
+    std::unique_ptr<db::TQuery> query(const QString &sql);
+    /// A new table on the folder's database (not opened).
+    std::unique_ptr<db::TTable> table(const QString &name);
+    /// The bytes of a file of the folder.
+    QByteArray bytes(const QString &name) const;
+    void writeBytes(const QString &name, const QByteArray &bytes) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_alias;
+    std::unique_ptr<db::TDatabase> m_database;
+};
