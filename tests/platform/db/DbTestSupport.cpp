@@ -51,3 +51,67 @@ void DbFolder::writeBytes(const QString &name, const QByteArray &bytes) const
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
+
+namespace {
+
+void put16(QByteArray &bytes, int at, int value)
+{
+    bytes[at] = char(value & 0xFF);
+    bytes[at + 1] = char((value >> 8) & 0xFF);
+}
+
+void put32(QByteArray &bytes, int at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+}
+
+} // namespace
+
+QByteArray DbfImage::bytes() const
+{
+    const int headerLength = 32 + 32 * int(fields.size()) + 1;
+    int recordLength = 1;
+    for (const Field &field : fields)
+        recordLength += field.length;
+    QByteArray image(headerLength, '\0');
+    image[0] = char(version);
+    image[1] = char(124);
+    image[2] = char(1);
+    image[3] = char(1);
+    put32(image, 4, uint32_t(records.size()));
+    put16(image, 8, headerLength);
+    put16(image, 10, recordLength);
+    image[29] = char(languageDriver);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const int at = 32 + 32 * int(i);
+        const QByteArray name(fields[i].name);
+        for (int c = 0; c < name.size(); ++c)
+            image[at + c] = name[c];
+        image[at + 11] = fields[i].type;
+        image[at + 16] = char(fields[i].length);
+        image[at + 17] = char(fields[i].decimals);
+    }
+    image[headerLength - 1] = '\x0D';
+    for (const QByteArray &record : records)
+        image += record.leftJustified(recordLength, ' ', true);
+    image += '\x1A';
+    return image;
+}
+
+QByteArray dBase4Memo(int blockSize, const std::vector<QByteArray> &texts, std::vector<int> &blocks)
+{
+    QByteArray file(blockSize, '\0');
+    put16(file, 20, blockSize);
+    for (const QByteArray &text : texts) {
+        blocks.push_back(int(file.size() / blockSize));
+        QByteArray block("\xFF\xFF\x08\x00", 4);
+        block += QByteArray(4, '\0');
+        put32(block, 4, uint32_t(text.size() + 8));
+        block += text;
+        block += QByteArray((blockSize - block.size() % blockSize) % blockSize, '\0');
+        file += block;
+    }
+    put32(file, 0, uint32_t(file.size() / blockSize));
+    return file;
+}

@@ -35,3 +35,26 @@ private:
     QString m_alias;
     std::unique_ptr<db::TDatabase> m_database;
 };
+
+/// Builds the bytes of a dBASE file by hand, for files our writer never makes (dBASE IV
+/// memos, other code pages, damaged headers).
+struct DbfImage
+{
+    struct Field
+    {
+        const char *name;
+        char type;
+        int length;
+        int decimals = 0;
+    };
+    uint8_t version = 0x03;
+    uint8_t languageDriver = 0x57;
+    std::vector<Field> fields;
+    std::vector<QByteArray> records; ///< each with its deletion flag in front
+
+    QByteArray bytes() const;
+};
+
+/// A dBASE IV memo file with `blockSize`-byte blocks holding `texts` from block 1 on; the
+/// block numbers of the texts are returned in `blocks`.
+QByteArray dBase4Memo(int blockSize, const std::vector<QByteArray> &texts, std::vector<int> &blocks);
