@@ -1,6 +1,7 @@
 #include "platform/db/Field.h"
 
 #include "platform/db/DataSet.h"
+#include "platform/db/DatabaseError.h"
 #include "platform/db/ValueConvert.h"
 
 namespace db {
@@ -16,11 +17,18 @@ bool TField::IsNull() const { return Value().isNull(); }
 
 void TField::Clear() { m_dataSet.setFieldValue(m_index, QVariant()); }
 
-void TField::SetValue(const QVariant &value) { m_dataSet.setFieldValue(m_index, ConvertValue(value, m_def.type)); }
+void TField::SetValue(const QVariant &value) { store(ConvertValue(value, m_def.type)); }
+
+void TField::store(const QVariant &value)
+{
+    if (m_def.type == ftString && m_def.size > 0 && value.toString().size() > m_def.size)
+        throw EDatabaseError(QStringLiteral("'%1' is longer than the %2 characters of field %3").arg(value.toString()).arg(m_def.size).arg(m_def.name));
+    m_dataSet.setFieldValue(m_index, value);
+}
 
 QString TField::AsString() const { return ValueToText(Value()); }
 
-void TField::SetAsString(const QString &text) { m_dataSet.setFieldValue(m_index, TextToValue(text, m_def.type)); }
+void TField::SetAsString(const QString &text) { store(TextToValue(text, m_def.type)); }
 
 double TField::AsFloat() const { return ValueToFloat(Value()); }
 

@@ -54,6 +54,8 @@ public:
     void AssignTo(rtl::TStringList &lines) const;
 
 private:
+    void store(const QVariant &value);
+
     TDataSet &m_dataSet;
     int m_index;
     FieldDef m_def;

@@ -84,7 +84,8 @@ void TTable::GetFieldNames(rtl::TStringList &names)
         return;
     }
     names.Clear();
-    for (const FieldDef &field : OpenTableStore(tablePath(context()))->fields())
+    const auto store = OpenTableStore(tablePath(context()));
+    for (const FieldDef &field : store->fields())
         names.Add(field.name);
 }
 
