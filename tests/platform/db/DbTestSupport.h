@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
 
 class DbFolder
 {
