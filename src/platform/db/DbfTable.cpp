@@ -234,7 +234,9 @@ const char *DbfTable::recordBytes(int slot)
     checkSlot(slot);
     if (inWindow(slot))
         return windowRecord(slot);
-    const int wanted = m_sequential ? int(std::max<size_t>(1, kWindowBytes / size_t(m_recordLength))) : 1;
+    // Read ahead only while the reads go forward record by record; a jump reads one record.
+    const bool forward = slot == m_windowFirst + m_windowCount || (slot == 0 && m_windowCount == 0);
+    const int wanted = m_sequential && forward ? int(std::max<size_t>(1, kWindowBytes / size_t(m_recordLength))) : 1;
     const int count = std::min<int>(wanted, int(m_count) - slot);
     m_window.resize(qsizetype(count) * m_recordLength);
     m_windowCount = 0;

@@ -15,23 +15,29 @@ namespace {
 class ResultSource final : public TDataSet::RowSource
 {
 public:
-    explicit ResultSource(SqlResult result) : m_result(std::move(result))
+    ResultSource(SqlResult result, bool live) : m_result(std::move(result)), m_live(live)
     {
         for (const auto &column : m_result.columns)
             m_fields.push_back(column.def);
         if (!m_result.liveTable.isEmpty()) {
             m_inUse = std::make_unique<TableInUse>(m_result.liveTable);
             m_store = OpenTableStore(m_result.liveTable);
+            m_store->setSequential(true);
         }
     }
 
     const std::vector<FieldDef> &fields() const override { return m_fields; }
     bool fieldWritable(int field) const override { return m_result.columns[size_t(field)].tableField >= 0; }
-    int rowCount() const override { return int(m_result.rows.size()); }
-    QVariant value(int row, int field) override { return m_result.rows[size_t(row)][size_t(field)]; }
+    int rowCount() const override { return int(m_result.byRecord ? m_result.recordSlots.size() : m_result.rows.size()); }
+    QVariant value(int row, int field) override
+    {
+        if (m_result.byRecord)
+            return m_store->value(m_result.recordSlots[size_t(row)], m_result.columns[size_t(field)].tableField);
+        return m_result.rows[size_t(row)][size_t(field)];
+    }
     bool canModify() const override
     {
-        return m_store && (m_store->capabilities() & (TableStore::CanUpdate | TableStore::CanAppend)) != 0;
+        return m_live && m_store && (m_store->capabilities() & (TableStore::CanUpdate | TableStore::CanAppend)) != 0;
     }
     void reload(int row) override
     {
@@ -59,8 +65,9 @@ public:
             if (const int field = m_result.columns[i].tableField; field >= 0)
                 record[size_t(field)] = values[i];
         m_result.recordSlots.push_back(m_store->append(record));
-        m_result.rows.emplace_back(m_fields.size());
-        const int row = int(m_result.rows.size()) - 1;
+        if (!m_result.byRecord)
+            m_result.rows.emplace_back(m_fields.size());
+        const int row = int(m_result.recordSlots.size()) - 1;
         readBack(row);
         return row;
     }
@@ -68,13 +75,16 @@ public:
     {
         m_store->remove(m_result.recordSlots[size_t(row)]);
         m_result.recordSlots.erase(m_result.recordSlots.begin() + row);
-        m_result.rows.erase(m_result.rows.begin() + row);
+        if (!m_result.byRecord)
+            m_result.rows.erase(m_result.rows.begin() + row);
     }
 
 private:
     // The row shows what the file now holds (numbers as rounded to their field, for instance).
     void readBack(int row)
     {
+        if (m_result.byRecord)
+            return;
         const int slot = m_result.recordSlots[size_t(row)];
         for (size_t i = 0; i < m_fields.size(); ++i)
             if (const int field = m_result.columns[i].tableField; field >= 0)
@@ -82,6 +92,7 @@ private:
     }
 
     SqlResult m_result;
+    bool m_live;
     std::vector<FieldDef> m_fields;
     std::unique_ptr<TableInUse> m_inUse;
     std::unique_ptr<TableStore> m_store;
@@ -143,7 +154,7 @@ std::unique_ptr<TDataSet::RowSource> TQuery::OpenSource(const DatabaseContext &c
     const QString text = statementText();
     if (text.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("The query has no statement"));
-    return std::make_unique<ResultSource>(context.engine->select(text, boundParams(), m_requestLive));
+    return std::make_unique<ResultSource>(context.engine->select(text, boundParams(), m_requestLive), m_requestLive);
 }
 
 } // namespace db

@@ -80,8 +80,9 @@ void resultValue(sqlite3_context *context, const QVariant &value, TFieldType typ
     }
     default: {
         (void)type;
-        const QByteArray text = value.toString().toUtf8();
-        sqlite3_result_text(context, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        // UTF-16 as it stands: SQLite converts only when a statement asks for UTF-8.
+        const QString text = value.toString();
+        sqlite3_result_text16(context, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
     }
     }
 }
@@ -148,6 +149,36 @@ QVariant typedValue(const QVariant &value, TFieldType type)
     default:
         return value;
     }
+}
+
+QString columnText(sqlite3_stmt *stmt, int column)
+{
+    const auto *text = static_cast<const QChar *>(sqlite3_column_text16(stmt, column));
+    return QString(text, sqlite3_column_bytes16(stmt, column) / 2);
+}
+
+// A result value as the column's field type holds it.
+QVariant columnValue(sqlite3_stmt *stmt, int column, TFieldType type, bool natural)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_FLOAT:
+        if (natural || type == ftFloat || type == ftCurrency || type == ftBCD)
+            return sqlite3_column_double(stmt, column);
+        break;
+    case SQLITE_INTEGER:
+        if (natural || IsNumericType(type))
+            return qlonglong(sqlite3_column_int64(stmt, column));
+        break;
+    case SQLITE_TEXT:
+        if (natural || type == ftString || type == ftMemo || type == ftFixedChar || type == ftWideString || type == ftFmtMemo)
+            return columnText(stmt, column);
+        break;
+    default:
+        break;
+    }
+    return typedValue(naturalValue(sqlite3_column_value(stmt, column)), type);
 }
 
 char *errorText(const QString &message) { return sqlite3_mprintf("%s", message.toUtf8().constData()); }
@@ -450,6 +481,33 @@ int liveInsertPosition(const std::vector<SqlToken> &tokens)
 
 QString cutAt(const QString &text, int position) { return text.left(position); }
 
+// The fields a SELECT of one table lists by plain name (or "*"); nothing for any other select
+// list, or when ORDER BY counts result columns.
+std::optional<QStringList> plainFieldList(const std::vector<SqlToken> &tokens, int fromPosition)
+{
+    size_t i = 1;
+    if (tokens[i].isWord("ALL"))
+        ++i;
+    QStringList names;
+    if (tokens[i].isSymbol("*") && tokens[i + 1].begin == fromPosition)
+        return names;
+    for (;; i += 2) {
+        if (tokens[i].kind != SqlToken::Word && tokens[i].kind != SqlToken::QuotedName)
+            return std::nullopt;
+        names << tokens[i].text;
+        if (tokens[i + 1].begin == fromPosition)
+            break;
+        if (!tokens[i + 1].isSymbol(","))
+            return std::nullopt;
+    }
+    for (size_t k = i; k + 2 < tokens.size(); ++k)
+        if (tokens[k].isWord("ORDER") && tokens[k + 1].isWord("BY"))
+            for (size_t n = k + 2; n < tokens.size(); ++n)
+                if (tokens[n].kind == SqlToken::Number)
+                    return std::nullopt;
+    return names;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -596,11 +654,67 @@ int SqlEngine::execute(const QString &sql, const SqlParams &params)
     return sqlite3_changes(m_db);
 }
 
+std::optional<SqlResult> SqlEngine::selectRecords(const QString &sql, const std::vector<SqlToken> &tokens, const SqlParams &params)
+{
+    // A plain SELECT of fields of one table needs no values from SQLite, only which records
+    // qualify and in what order; the values are read from the file when the program asks.
+    const int fromPosition = liveInsertPosition(tokens);
+    if (fromPosition < 0)
+        return std::nullopt;
+    const auto names = plainFieldList(tokens, fromPosition);
+    if (!names)
+        return std::nullopt;
+    auto statement = prepare(QStringLiteral("SELECT _rowid_ ") + sql.mid(fromPosition));
+    if (statement->tables.size() != 1)
+        return std::nullopt;
+    const QString path = resolveTable(m_folder, statement->tables[0], m_defaultExtension).path;
+    const auto store = OpenTableStore(path);
+    const auto &fields = store->fields();
+    SqlResult result;
+    auto addColumn = [&](int field) {
+        SqlResult::Column column;
+        column.def = fields[size_t(field)];
+        column.tableField = field;
+        result.columns.push_back(column);
+    };
+    if (names->isEmpty()) {
+        for (size_t f = 0; f < fields.size(); ++f)
+            addColumn(int(f));
+    }
+    for (const QString &name : *names) {
+        const auto found = std::find_if(fields.begin(), fields.end(), [&](const FieldDef &field) {
+            return field.name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (found == fields.end())
+            return std::nullopt; // SQLite words the error
+        addColumn(int(found - fields.begin()));
+    }
+    // Every field of a result has its own name; repeats get a number.
+    QHash<QString, int> seen;
+    for (auto &column : result.columns) {
+        const QString base = column.def.name;
+        for (int n = 1; seen.contains(column.def.name.toUpper()); ++n)
+            column.def.name = base + QLatin1Char('_') + QString::number(n);
+        seen.insert(column.def.name.toUpper(), 0);
+    }
+    bind(*statement, params);
+    int rc;
+    while ((rc = sqlite3_step(statement->stmt)) == SQLITE_ROW)
+        result.recordSlots.push_back(int(sqlite3_column_int64(statement->stmt, 0)));
+    if (rc != SQLITE_DONE)
+        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    result.liveTable = path;
+    result.byRecord = true;
+    return result;
+}
+
 SqlResult SqlEngine::select(const QString &sql, const SqlParams &params, bool live)
 {
     const auto tokens = TokenizeSql(sql);
     if (IsDdlStatement(tokens) || !returnsRows(sql))
         throw EDatabaseError(QStringLiteral("The statement returns no rows; run it as a command"));
+    if (auto records = selectRecords(sql, tokens, params))
+        return std::move(*records);
     const int slotPosition = live ? liveInsertPosition(tokens) : -1;
     const bool withSlots = slotPosition >= 0;
     const QString text = withSlots ? cutAt(sql, slotPosition).trimmed() + QStringLiteral(", _rowid_ ") + sql.mid(slotPosition) : sql;
@@ -657,10 +771,8 @@ SqlResult SqlEngine::select(const QString &sql, const SqlParams &params, bool li
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         Record row(static_cast<size_t>(columnCount));
-        for (int i = 0; i < columnCount; ++i) {
-            const QVariant value = naturalValue(sqlite3_column_value(stmt, i));
-            row[size_t(i)] = inferType[size_t(i)] ? value : typedValue(value, result.columns[size_t(i)].def.type);
-        }
+        for (int i = 0; i < columnCount; ++i)
+            row[size_t(i)] = columnValue(stmt, i, result.columns[size_t(i)].def.type, inferType[size_t(i)]);
         if (withSlots)
             result.recordSlots.push_back(int(sqlite3_column_int64(stmt, columnCount)));
         result.rows.push_back(std::move(row));

@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace db {
+
+struct SqlToken;
 
 /// Named parameter values bound to a statement; names without the colon.
 using SqlParams = std::vector<std::pair<QString, QVariant>>;
@@ -30,10 +33,15 @@ struct SqlResult
         int tableField = -1; ///< the field of the live table the column shows; -1 when none
     };
     std::vector<Column> columns;
+    /// The rows' values; empty for a result of records (see `byRecord`).
     std::vector<Record> rows;
-    /// For a live result: the table file and, per row, its record slot in that file.
+    /// For a result whose rows are records of one table (a live result, or one that selects
+    /// plain fields): the table file and, per row, its record slot in that file.
     QString liveTable;
     std::vector<int> recordSlots;
+    /// The rows are records of `liveTable`, read from the file when asked for: every column
+    /// is a field of that table (`tableField`) and `rows` stays empty.
+    bool byRecord = false;
 };
 
 class SqlEngine
@@ -65,6 +73,7 @@ public:
 
 private:
     std::unique_ptr<Statement> prepare(const QString &sql);
+    std::optional<SqlResult> selectRecords(const QString &sql, const std::vector<SqlToken> &tokens, const SqlParams &params);
     void bind(Statement &statement, const SqlParams &params);
 
     QString m_folder;
