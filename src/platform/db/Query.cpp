@@ -64,7 +64,10 @@ public:
         for (size_t i = 0; i < values.size(); ++i)
             if (const int field = m_result.columns[i].tableField; field >= 0)
                 record[size_t(field)] = values[i];
-        m_result.recordSlots.push_back(m_store->append(record));
+        const int before = m_store->slotCount();
+        const int slot = m_store->append(record);
+        ShiftSlotsAfterAppend(m_result.recordSlots, slot, before);
+        m_result.recordSlots.push_back(slot);
         if (!m_result.byRecord)
             m_result.rows.emplace_back(m_fields.size());
         const int row = int(m_result.recordSlots.size()) - 1;
@@ -73,8 +76,11 @@ public:
     }
     void remove(int row) override
     {
-        m_store->remove(m_result.recordSlots[size_t(row)]);
+        const int slot = m_result.recordSlots[size_t(row)];
+        const int before = m_store->slotCount();
+        m_store->remove(slot);
         m_result.recordSlots.erase(m_result.recordSlots.begin() + row);
+        ShiftSlotsAfterRemove(m_result.recordSlots, slot, before, m_store->slotCount());
         if (!m_result.byRecord)
             m_result.rows.erase(m_result.rows.begin() + row);
     }

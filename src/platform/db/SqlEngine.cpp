@@ -405,8 +405,9 @@ int syncTransaction(sqlite3_vtab *base)
             store.check(record, nullptr);
         for (const auto &[slot, change] : table->updates)
             store.update(slot, change.first, change.second);
-        for (int slot : table->deletes)
-            store.remove(slot);
+        // From the last: formats that close gaps renumber only the records after a removed one.
+        for (auto slot = table->deletes.rbegin(); slot != table->deletes.rend(); ++slot)
+            store.remove(*slot);
         for (const Record &record : table->inserts)
             store.append(record);
         table->clearPending();

@@ -37,13 +37,19 @@ public:
     }
     int append(const Record &values, const std::vector<bool> &) override
     {
-        m_slots.push_back(m_store->append(values));
+        const int before = m_store->slotCount();
+        const int slot = m_store->append(values);
+        ShiftSlotsAfterAppend(m_slots, slot, before);
+        m_slots.push_back(slot);
         return int(m_slots.size()) - 1;
     }
     void remove(int row) override
     {
-        m_store->remove(m_slots[size_t(row)]);
+        const int slot = m_slots[size_t(row)];
+        const int before = m_store->slotCount();
+        m_store->remove(slot);
         m_slots.erase(m_slots.begin() + row);
+        ShiftSlotsAfterRemove(m_slots, slot, before, m_store->slotCount());
     }
 
 private:

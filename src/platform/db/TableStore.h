@@ -60,6 +60,13 @@ public:
     virtual void remove(int slot) = 0;
 };
 
+/// Keeps a list of slots right after a record was added at `slot` to a store that held
+/// `countBefore` slots: formats that fill gaps (Paradox) move the later records up by one.
+void ShiftSlotsAfterAppend(std::vector<int> &recordSlots, int slot, int countBefore);
+/// The same after the record at `slot` was removed and the store went from `countBefore` to
+/// `countAfter` slots (formats that close gaps move later records down by one).
+void ShiftSlotsAfterRemove(std::vector<int> &recordSlots, int slot, int countBefore, int countAfter);
+
 /// Opens the table file at `path` as dBASE or Paradox by its extension (".db" is Paradox).
 /// Throws EDatabaseError when it cannot be opened or is not a valid table.
 std::unique_ptr<TableStore> OpenTableStore(const QString &path);

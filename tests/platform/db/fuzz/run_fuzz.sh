@@ -11,5 +11,6 @@ cmake --build build-fuzz --target fuzz_dbf fuzz_dbf_smoke -j4
 corpus=build-fuzz/fuzz-corpus/dbf
 build-fuzz/tests/fuzz_dbf_smoke --write-seeds "$corpus"
 mkdir -p build-fuzz/fuzz-artifacts
-build-fuzz/tests/fuzz_dbf -max_total_time="$seconds" -jobs="$jobs" -workers="$jobs" -max_len=16384 \
-  -artifact_prefix=build-fuzz/fuzz-artifacts/ "$corpus"
+cd build-fuzz # libFuzzer writes its job logs into the current folder
+tests/fuzz_dbf -max_total_time="$seconds" -jobs="$jobs" -workers="$jobs" -max_len=16384 \
+  -artifact_prefix=fuzz-artifacts/ fuzz-corpus/dbf
