@@ -55,9 +55,12 @@ bool convert(const char *to, const char *from, const char *data, size_t length, 
     char *target = out.data();
     size_t outLeft = size_t(out.size());
     const size_t result = iconv(cd, &in, &inLeft, &target, &outLeft);
+    const int error = errno;
     iconv_close(cd);
-    if (result == size_t(-1))
+    if (result == size_t(-1)) {
+        errno = error; // tells an incomplete sequence (EINVAL) from an invalid byte (EILSEQ)
         return false;
+    }
     out.resize(out.size() - qsizetype(outLeft));
     return true;
 }
@@ -81,8 +84,8 @@ bool CodePage::buildSingleByteTables()
         const char in = char(byte);
         QByteArray out;
         if (!convert("UTF-16LE", m_name.c_str(), &in, 1, out)) {
-            if (byte < 0x80)
-                return false; // a multi-byte code page: lead bytes do not stand alone
+            if (byte < 0x80 || errno == EINVAL)
+                return false; // a multi-byte code page: a lead byte does not stand alone
             // An unassigned byte keeps its value as code point, so that it survives a round trip.
             m_toUnicode[byte] = char16_t(byte);
             continue;

@@ -84,6 +84,7 @@ TEST(DbfRead, CharacterDataDecodedByLanguageDriver)
         {0x57, QByteArray("caf\xE9 \x80", 6), QStringLiteral("café €")},        // code page 1252
         {0x03, QByteArray("\xFC\xDF", 2), QStringLiteral("üß")},
         {0x65, QByteArray("\x8C\xA8\xE0", 3), QStringLiteral("Мир")},          // code page 866
+        {0x7B, QByteArray("\x93\xFA\x96\x7B", 4), QStringLiteral("日本")},       // code page 932, two bytes a character
     };
     for (const Case &c : cases) {
         DbFolder folder;
