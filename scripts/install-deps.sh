@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libqcustomplot-dev libqcustomplot2.1-qt6
-  libsqlite3-dev pxlib-dev
+  libsqlite3-dev pxlib-dev clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-x11 fonts-dejavu-core
   python3 python3-numpy python3-scipy python3-dbfread python3-dbf

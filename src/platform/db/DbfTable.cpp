@@ -1,0 +1,623 @@
+#include "platform/db/DbfTable.h"
+
+#include "platform/db/CodePage.h"
+#include "platform/db/DatabaseError.h"
+#include "platform/db/TableFiles.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace db {
+namespace {
+
+constexpr int kFileHeaderSize = 32;
+constexpr int kDescriptorSize = 32;
+constexpr char kFieldTerminator = '\x0D';
+constexpr char kEndOfFile = '\x1A';
+constexpr size_t kWindowBytes = 1 << 20;
+constexpr int kMaxNumberWidth = 32;
+
+bool isDBase4MemoVersion(uint8_t version) { return version == 0x8B || version == 0x8E || version == 0xCB; }
+
+TFieldType typeOf(char letter)
+{
+    switch (letter) {
+    case 'C': return ftString;
+    case 'N':
+    case 'F': return ftFloat;
+    case 'D': return ftDate;
+    case 'L': return ftBoolean;
+    case 'M': return ftMemo;
+    case 'B': return ftBlob;
+    case 'G': return ftDBaseOle;
+    default: return ftUnknown;
+    }
+}
+
+// Blank-padded text without the padding; NUL counts as padding too.
+std::pair<const char *, int> trimmed(const char *data, int length)
+{
+    int first = 0;
+    while (first < length && (data[first] == ' ' || data[first] == '\0'))
+        ++first;
+    int last = length;
+    while (last > first && (data[last - 1] == ' ' || data[last - 1] == '\0'))
+        --last;
+    return {data + first, last - first};
+}
+
+std::optional<double> parseNumber(const char *text, int length)
+{
+    if (length > 0 && text[0] == '+') {
+        ++text;
+        --length;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(text, text + length, value);
+    if (error != std::errc() || end != text + length || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+void stampDate(unsigned char *header)
+{
+    const QDate today = QDate::currentDate();
+    header[1] = uint8_t(today.year() - 1900);
+    header[2] = uint8_t(today.month());
+    header[3] = uint8_t(today.day());
+}
+
+int recordLengthOf(const std::vector<FieldDef> &fields)
+{
+    int length = 1;
+    for (const FieldDef &field : fields)
+        length += field.size;
+    return length;
+}
+
+QString displayName(const QString &path) { return QFileInfo(path).fileName(); }
+
+bool usesMemo(char letter) { return letter == 'M' || letter == 'B' || letter == 'G'; }
+
+bool usesMemo(const std::vector<FieldDef> &fields)
+{
+    return std::any_of(fields.begin(), fields.end(), [](const FieldDef &f) { return usesMemo(f.nativeType); });
+}
+
+} // namespace
+
+std::optional<QString> DbfTable::memoPathFor(const QString &path)
+{
+    const QFileInfo info(path);
+    return findFileIgnoringCase(info.absolutePath(), info.completeBaseName() + QStringLiteral(".dbt"));
+}
+
+std::unique_ptr<DbfTable> DbfTable::open(const QString &path)
+{
+    bool writable = false;
+    io::FileHandle table = io::openTableFile(path, writable, QStringLiteral("table %1").arg(displayName(path)));
+    io::FileHandle memo;
+    bool memoWritable = false;
+    if (const auto memoPath = memoPathFor(path))
+        memo = io::openTableFile(*memoPath, memoWritable, QStringLiteral("memo file %1").arg(displayName(*memoPath)));
+    return std::make_unique<DbfTable>(std::move(table), writable, std::move(memo), memoWritable, path);
+}
+
+DbfTable::DbfTable(io::FileHandle table, bool writable, io::FileHandle memo, bool memoWritable, QString path)
+    : m_fd(std::move(table)), m_writable(writable), m_path(std::move(path)),
+      m_what(QStringLiteral("table %1").arg(displayName(m_path)))
+{
+    readHeader();
+    if (usesMemo(m_fields)) {
+        if (!memo.valid())
+            throw EDatabaseError(QStringLiteral("The memo file of %1 is missing").arg(m_what));
+        const auto layout = isDBase4MemoVersion(m_version) ? DbfMemo::Layout::DBase4 : DbfMemo::Layout::DBase3;
+        m_memo = std::make_unique<DbfMemo>(std::move(memo), memoWritable, layout,
+                                           QStringLiteral("memo file of %1").arg(m_what));
+    }
+}
+
+DbfTable::~DbfTable() = default;
+
+void DbfTable::readHeader()
+{
+    const off_t size = io::fileSize(m_fd.get(), m_what);
+    unsigned char fixed[kFileHeaderSize];
+    io::readExactly(m_fd.get(), fixed, sizeof fixed, 0, m_what);
+    m_version = fixed[0];
+    if ((m_version & 0x07) != 0x03)
+        throw EDatabaseError(QStringLiteral("%1 is no dBASE III, IV or 5 table (version byte 0x%2)")
+                                 .arg(m_what).arg(m_version, 2, 16, QLatin1Char('0')));
+    m_count = io::le32(fixed + 4);
+    m_headerLength = io::le16(fixed + 8);
+    m_recordLength = io::le16(fixed + 10);
+    m_languageDriver = fixed[29];
+    m_codePage = &CodePage::forLanguageDriver(m_languageDriver);
+
+    if (m_headerLength < kFileHeaderSize + 1 || off_t(m_headerLength) > size)
+        throw EDatabaseError(QStringLiteral("%1 has an invalid header length %2").arg(m_what).arg(m_headerLength));
+    if (m_recordLength < 1)
+        throw EDatabaseError(QStringLiteral("%1 has an invalid record length %2").arg(m_what).arg(m_recordLength));
+
+    QByteArray header(m_headerLength, '\0');
+    io::readExactly(m_fd.get(), header.data(), size_t(header.size()), 0, m_what);
+    readFieldDescriptors(header);
+    slotCount();
+}
+
+void DbfTable::readFieldDescriptors(const QByteArray &header)
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(header.constData());
+    int offset = 1;
+    int position = kFileHeaderSize;
+    bool terminated = false;
+    while (position < header.size()) {
+        if (bytes[position] == kFieldTerminator) {
+            terminated = true;
+            break;
+        }
+        if (position + kDescriptorSize > header.size())
+            break;
+        const unsigned char *descriptor = bytes + position;
+        FieldDef field;
+        int nameLength = 0;
+        while (nameLength < 11 && descriptor[nameLength] != 0)
+            ++nameLength;
+        field.name = QString::fromLatin1(reinterpret_cast<const char *>(descriptor), nameLength).trimmed();
+        field.nativeType = char(descriptor[11]);
+        field.size = descriptor[16];
+        field.decimals = descriptor[17];
+        field.type = typeOf(field.nativeType);
+        const int index = int(m_fields.size());
+        if (field.name.isEmpty() || std::any_of(field.name.begin(), field.name.end(), [](QChar c) { return c.unicode() < 0x20; }))
+            throw EDatabaseError(QStringLiteral("%1: field %2 has an invalid name").arg(m_what).arg(index + 1));
+        if (field.size == 0)
+            throw EDatabaseError(QStringLiteral("%1: field %2 has the length 0").arg(m_what, field.name));
+        const bool badLength = (field.nativeType == 'D' && field.size != 8) || (field.nativeType == 'L' && field.size != 1)
+                               || ((field.nativeType == 'N' || field.nativeType == 'F') && field.size > kMaxNumberWidth)
+                               || (field.type == ftMemo && field.size != 10);
+        if (badLength)
+            throw EDatabaseError(QStringLiteral("%1: field %2 has an invalid length %3").arg(m_what, field.name).arg(field.size));
+        for (const FieldDef &other : m_fields)
+            if (other.name.compare(field.name, Qt::CaseInsensitive) == 0)
+                throw EDatabaseError(QStringLiteral("%1: the field name %2 occurs twice").arg(m_what, field.name));
+        m_offsets.push_back(offset);
+        offset += field.size;
+        m_fields.push_back(field);
+        position += kDescriptorSize;
+    }
+    if (!terminated)
+        throw EDatabaseError(QStringLiteral("%1: the field list has no end mark").arg(m_what));
+    if (m_fields.empty())
+        throw EDatabaseError(QStringLiteral("%1 has no fields").arg(m_what));
+    if (offset > m_recordLength)
+        throw EDatabaseError(QStringLiteral("%1: the fields need %2 bytes but a record has %3")
+                                 .arg(m_what).arg(offset).arg(m_recordLength));
+}
+
+int DbfTable::capabilities() const
+{
+    return m_writable ? (CanUpdate | CanAppend | CanDelete) : 0;
+}
+
+int DbfTable::slotCount()
+{
+    unsigned char count[4];
+    io::readExactly(m_fd.get(), count, sizeof count, 4, m_what);
+    const uint32_t recorded = io::le32(count);
+    const off_t size = io::fileSize(m_fd.get(), m_what);
+    const off_t available = (size - m_headerLength) / m_recordLength;
+    if (recorded > uint32_t(INT32_MAX) || off_t(recorded) > available)
+        throw EDatabaseError(QStringLiteral("%1 is truncated: its header counts %2 records, the file holds %3")
+                                 .arg(m_what).arg(recorded).arg(qint64(std::max<off_t>(available, 0))));
+    if (recorded != m_count)
+        m_windowCount = 0;
+    m_count = recorded;
+    return int(m_count);
+}
+
+void DbfTable::checkSlot(int slot)
+{
+    if (slot < 0 || uint32_t(slot) >= m_count)
+        throw EDatabaseError(QStringLiteral("%1 has no record %2").arg(m_what).arg(slot + 1));
+}
+
+const char *DbfTable::recordBytes(int slot)
+{
+    checkSlot(slot);
+    if (inWindow(slot))
+        return windowRecord(slot);
+    // Read ahead only while the reads go forward record by record; a jump reads one record.
+    const bool forward = slot == m_windowFirst + m_windowCount || (slot == 0 && m_windowCount == 0);
+    const int wanted = m_sequential && forward ? int(std::max<size_t>(1, kWindowBytes / size_t(m_recordLength))) : 1;
+    const int count = std::min<int>(wanted, int(m_count) - slot);
+    m_window.resize(qsizetype(count) * m_recordLength);
+    m_windowCount = 0;
+    io::readExactly(m_fd.get(), m_window.data(), size_t(m_window.size()),
+                    off_t(m_headerLength) + off_t(slot) * m_recordLength, m_what);
+    m_windowFirst = slot;
+    m_windowCount = count;
+    return m_window.constData();
+}
+
+bool DbfTable::inWindow(int slot) const { return slot >= m_windowFirst && slot < m_windowFirst + m_windowCount; }
+
+char *DbfTable::windowRecord(int slot) { return m_window.data() + qsizetype(slot - m_windowFirst) * m_recordLength; }
+
+void DbfTable::reload(int slot)
+{
+    if (inWindow(slot))
+        io::readExactly(m_fd.get(), windowRecord(slot), size_t(m_recordLength), recordOffset(slot), m_what);
+}
+
+off_t DbfTable::recordOffset(int slot) const { return off_t(m_headerLength) + off_t(slot) * m_recordLength; }
+
+bool DbfTable::isDeleted(int slot) { return recordBytes(slot)[0] == '*'; }
+
+QVariant DbfTable::value(int slot, int field)
+{
+    return decode(recordBytes(slot), field, slot);
+}
+
+QString DbfTable::fieldError(int field, const QString &problem) const
+{
+    return QStringLiteral("%1, field %2: %3").arg(m_what, m_fields[size_t(field)].name, problem);
+}
+
+QVariant DbfTable::decode(const char *record, int field, int slot)
+{
+    const FieldDef &def = m_fields[size_t(field)];
+    const char *raw = record + m_offsets[size_t(field)];
+    switch (def.nativeType) {
+    case 'C': {
+        int length = def.size;
+        while (length > 0 && (raw[length - 1] == ' ' || raw[length - 1] == '\0'))
+            --length;
+        if (length == 0)
+            return {};
+        return m_codePage->decode(raw, length);
+    }
+    case 'N':
+    case 'F': {
+        const auto [text, length] = trimmed(raw, def.size);
+        if (length == 0)
+            return {};
+        const auto number = parseNumber(text, length);
+        if (!number)
+            throw EDatabaseError(fieldError(field, QStringLiteral("record %1 holds no number: '%2'")
+                                                       .arg(slot + 1).arg(QString::fromLatin1(text, length))));
+        return *number;
+    }
+    case 'D': {
+        const auto [text, length] = trimmed(raw, def.size);
+        if (length == 0 || std::all_of(text, text + length, [](char c) { return c == '0'; }))
+            return {};
+        const QDate date = length == 8 ? QDate::fromString(QString::fromLatin1(text, 8), QStringLiteral("yyyyMMdd")) : QDate();
+        if (!date.isValid())
+            throw EDatabaseError(fieldError(field, QStringLiteral("record %1 holds no date: '%2'")
+                                                       .arg(slot + 1).arg(QString::fromLatin1(text, length))));
+        return date;
+    }
+    case 'L':
+        switch (raw[0]) {
+        case 'T': case 't': case 'Y': case 'y': return true;
+        case 'F': case 'f': case 'N': case 'n': return false;
+        default: return {};
+        }
+    case 'M':
+    case 'B':
+    case 'G': {
+        const auto [text, length] = trimmed(raw, def.size);
+        if (length == 0)
+            return {};
+        uint32_t block = 0;
+        const auto [end, error] = std::from_chars(text, text + length, block);
+        if (error != std::errc() || end != text + length)
+            throw EDatabaseError(fieldError(field, QStringLiteral("record %1 holds an invalid memo reference").arg(slot + 1)));
+        if (block == 0)
+            return {};
+        const QByteArray data = m_memo->read(block);
+        if (def.nativeType != 'M')
+            return data;
+        if (data.isEmpty())
+            return {};
+        return m_codePage->decode(data.constData(), int(data.size()));
+    }
+    default:
+        return m_codePage->decode(raw, def.size);
+    }
+}
+
+void DbfTable::checkWritable() const
+{
+    if (!m_writable)
+        throw EDatabaseError(QStringLiteral("%1 is read-only").arg(m_what));
+}
+
+void DbfTable::encode(char *record, int field, const QVariant &value, QByteArray *memoText) const
+{
+    const FieldDef &def = m_fields[size_t(field)];
+    char *raw = record + m_offsets[size_t(field)];
+    const bool null = value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isEmpty());
+    std::memset(raw, ' ', size_t(def.size));
+    switch (def.nativeType) {
+    case 'C': {
+        if (null)
+            return;
+        QByteArray bytes;
+        if (!m_codePage->encode(value.toString(), bytes))
+            throw EDatabaseError(fieldError(field, QStringLiteral("'%1' holds a character that code page %2 cannot store")
+                                                       .arg(value.toString(), QString::fromLatin1(m_codePage->name()))));
+        if (bytes.size() > def.size)
+            throw EDatabaseError(fieldError(field, QStringLiteral("'%1' is longer than %2 characters").arg(value.toString()).arg(def.size)));
+        std::memcpy(raw, bytes.constData(), size_t(bytes.size()));
+        return;
+    }
+    case 'N':
+    case 'F': {
+        if (null)
+            return;
+        double number = 0;
+        if (value.typeId() == QMetaType::QString) {
+            const QByteArray text = value.toString().trimmed().toLatin1();
+            const auto parsed = parseNumber(text.constData(), int(text.size()));
+            if (!parsed)
+                throw EDatabaseError(fieldError(field, QStringLiteral("'%1' is not a number").arg(value.toString())));
+            number = *parsed;
+        } else {
+            bool ok = false;
+            number = value.toDouble(&ok);
+            if (!ok)
+                throw EDatabaseError(fieldError(field, QStringLiteral("the value is not a number")));
+        }
+        if (!std::isfinite(number))
+            throw EDatabaseError(fieldError(field, QStringLiteral("the value is not a finite number")));
+        char text[400];
+        int length = std::snprintf(text, sizeof text, "%.*f", def.decimals, number);
+        if (length <= 0 || length >= int(sizeof text) || length > def.size) {
+            throw EDatabaseError(fieldError(field, QStringLiteral("%1 does not fit a number field of width %2 with %3 decimals")
+                                                       .arg(number, 0, 'g', 17).arg(def.size).arg(def.decimals)));
+        }
+        if (text[0] == '-' && std::all_of(text + 1, text + length, [](char c) { return c == '0' || c == '.'; })) {
+            std::memmove(text, text + 1, size_t(length));
+            --length;
+        }
+        std::memcpy(raw + (def.size - length), text, size_t(length));
+        return;
+    }
+    case 'D': {
+        if (null)
+            return;
+        QDate date = value.typeId() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
+        if (value.typeId() == QMetaType::QString)
+            date = QDate::fromString(value.toString(), Qt::ISODate);
+        if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+            throw EDatabaseError(fieldError(field, QStringLiteral("'%1' is not a date").arg(value.toString())));
+        const QByteArray text = date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+        std::memcpy(raw, text.constData(), 8);
+        return;
+    }
+    case 'L':
+        raw[0] = null ? '?' : (value.toBool() ? 'T' : 'F');
+        return;
+    case 'M': {
+        if (null)
+            return;
+        if (!m_codePage->encode(value.toString(), *memoText))
+            throw EDatabaseError(fieldError(field, QStringLiteral("the text holds a character that code page %1 cannot store")
+                                                       .arg(QString::fromLatin1(m_codePage->name()))));
+        if (memoText->contains(kEndOfFile))
+            throw EDatabaseError(fieldError(field, QStringLiteral("the text holds the end-of-text character")));
+        return;
+    }
+    default:
+        throw EDatabaseError(fieldError(field, QStringLiteral("fields of type %1 cannot be written").arg(QChar::fromLatin1(def.nativeType))));
+    }
+}
+
+void DbfTable::encodeFields(const Record &values, const std::vector<bool> *changed, char *record, MemoTexts &memos) const
+{
+    if (values.size() != m_fields.size())
+        throw EDatabaseError(QStringLiteral("%1: a record needs %2 values").arg(m_what).arg(m_fields.size()));
+    for (int field = 0; field < int(m_fields.size()); ++field) {
+        if (changed && !(*changed)[size_t(field)])
+            continue;
+        QByteArray memoText;
+        encode(record, field, values[size_t(field)], &memoText);
+        if (!memoText.isEmpty())
+            memos.emplace_back(field, std::move(memoText));
+    }
+}
+
+void DbfTable::check(const Record &values, const std::vector<bool> *changed)
+{
+    checkWritable();
+    QByteArray scratch(m_recordLength, ' ');
+    MemoTexts memos;
+    encodeFields(values, changed, scratch.data(), memos);
+}
+
+QByteArray DbfTable::encodeRecord(const Record &values, const std::vector<bool> *changed, QByteArray base)
+{
+    MemoTexts memos;
+    encodeFields(values, changed, base.data(), memos);
+    // Every value converted: only now does anything reach the files.
+    writeMemos(base.data(), memos);
+    return base;
+}
+
+void DbfTable::writeMemos(char *record, const MemoTexts &memos)
+{
+    for (const auto &[field, text] : memos) {
+        const uint32_t block = m_memo->write(text);
+        const QByteArray number = QByteArray::number(block).rightJustified(10, ' ');
+        std::memcpy(record + m_offsets[size_t(field)], number.constData(), 10);
+    }
+}
+
+void DbfTable::update(int slot, const Record &values, const std::vector<bool> &changed)
+{
+    checkWritable();
+    slotCount();
+    checkSlot(slot);
+    QByteArray current(m_recordLength, '\0');
+    io::readExactly(m_fd.get(), current.data(), size_t(current.size()), recordOffset(slot), m_what);
+    const QByteArray record = encodeRecord(values, &changed, current);
+    io::writeAt(m_fd.get(), record.constData(), size_t(record.size()), recordOffset(slot), m_what);
+    if (inWindow(slot))
+        std::memcpy(windowRecord(slot), record.constData(), size_t(m_recordLength));
+}
+
+void DbfTable::writeHeaderCount(uint32_t count)
+{
+    unsigned char header[8];
+    io::readExactly(m_fd.get(), header, sizeof header, 0, m_what);
+    stampDate(header);
+    io::putLe32(header + 4, count);
+    io::writeAt(m_fd.get(), header, sizeof header, 0, m_what);
+}
+
+int DbfTable::append(const Record &values)
+{
+    checkWritable();
+    const int slot = slotCount();
+    if (slot == INT32_MAX)
+        throw EDatabaseError(QStringLiteral("%1 is full").arg(m_what));
+    QByteArray record = encodeRecord(values, nullptr, QByteArray(m_recordLength, ' '));
+    record.append(kEndOfFile);
+    // The record is complete on disk before the header counts it.
+    io::writeAt(m_fd.get(), record.constData(), size_t(record.size()), recordOffset(slot), m_what);
+    writeHeaderCount(uint32_t(slot) + 1);
+    m_count = uint32_t(slot) + 1;
+    return slot;
+}
+
+void DbfTable::remove(int slot)
+{
+    checkWritable();
+    slotCount();
+    checkSlot(slot);
+    io::writeAt(m_fd.get(), "*", 1, recordOffset(slot), m_what);
+    if (inWindow(slot))
+        windowRecord(slot)[0] = '*';
+}
+
+FieldDef DbfTable::checkedField(FieldDef field)
+{
+    const QString name = field.name;
+    const bool validName = !name.isEmpty() && name.size() <= 10 && name[0].isLetter()
+                           && std::all_of(name.begin(), name.end(), [](QChar c) {
+                                  return c.unicode() < 0x80 && (c.isLetterOrNumber() || c == QLatin1Char('_'));
+                              });
+    if (!validName)
+        throw EDatabaseError(QStringLiteral("Invalid dBASE field name '%1': up to 10 letters, digits or '_', starting with a letter").arg(name));
+    field.name = name.toUpper();
+    field.type = typeOf(field.nativeType);
+    switch (field.nativeType) {
+    case 'C':
+        if (field.size < 1 || field.size > 254)
+            throw EDatabaseError(QStringLiteral("Field %1: a character field holds 1 to 254 characters").arg(field.name));
+        field.decimals = 0;
+        break;
+    case 'N':
+    case 'F':
+        if (field.size < 1 || field.size > 20 || field.decimals < 0 || (field.decimals > 0 && field.decimals > field.size - 2))
+            throw EDatabaseError(QStringLiteral("Field %1: a number field is 1 to 20 wide with decimals at most the width less 2").arg(field.name));
+        break;
+    case 'D': field.size = 8; field.decimals = 0; break;
+    case 'L': field.size = 1; field.decimals = 0; break;
+    case 'M': field.size = 10; field.decimals = 0; break;
+    default:
+        throw EDatabaseError(QStringLiteral("Field %1: dBASE fields are of type C, N, F, D, L or M").arg(field.name));
+    }
+    return field;
+}
+
+QByteArray DbfTable::newTableImage(const std::vector<FieldDef> &fields)
+{
+    if (fields.empty() || fields.size() > 255)
+        throw EDatabaseError(QStringLiteral("A dBASE table has 1 to 255 fields"));
+    const int recordLength = recordLengthOf(fields);
+    if (recordLength > 65535)
+        throw EDatabaseError(QStringLiteral("The record of the table would be longer than 65535 bytes"));
+    const bool memo = usesMemo(fields);
+    const int headerLength = kFileHeaderSize + kDescriptorSize * int(fields.size()) + 1;
+    QByteArray image(headerLength, '\0');
+    auto *bytes = reinterpret_cast<unsigned char *>(image.data());
+    bytes[0] = memo ? 0x83 : 0x03;
+    stampDate(bytes);
+    io::putLe16(bytes + 8, uint16_t(headerLength));
+    io::putLe16(bytes + 10, uint16_t(recordLength));
+    bytes[29] = CodePage::ProgramLanguageDriver;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        unsigned char *descriptor = bytes + kFileHeaderSize + kDescriptorSize * i;
+        const QByteArray name = fields[i].name.toLatin1();
+        std::memcpy(descriptor, name.constData(), size_t(std::min<qsizetype>(name.size(), 10)));
+        descriptor[11] = uint8_t(fields[i].nativeType);
+        descriptor[16] = uint8_t(fields[i].size);
+        descriptor[17] = uint8_t(fields[i].decimals);
+    }
+    bytes[headerLength - 1] = uint8_t(kFieldTerminator);
+    image.append(kEndOfFile);
+    return image;
+}
+
+namespace {
+
+void saveFile(const QString &path, const QByteArray &contents)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
+        throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+}
+
+} // namespace
+
+void DbfTable::restructure(const QString &path, const std::vector<FieldDef> &fields, const std::vector<int> &sources)
+{
+    auto old = open(path);
+    const int count = old->slotCount();
+    const bool memo = usesMemo(fields);
+
+    QByteArray image = newTableImage(fields);
+    image.chop(1); // the end-of-file mark goes after the records
+    auto *header = reinterpret_cast<unsigned char *>(image.data());
+    header[29] = old->m_languageDriver;
+    if (memo)
+        header[0] = (old->m_memo && isDBase4MemoVersion(old->m_version)) ? old->m_version : 0x83;
+    io::putLe32(header + 4, uint32_t(count));
+
+    const int recordLength = recordLengthOf(fields);
+    image.reserve(image.size() + qsizetype(count) * recordLength + 1);
+    old->setSequential(true);
+    for (int slot = 0; slot < count; ++slot) {
+        const char *source = old->recordBytes(slot);
+        QByteArray record(recordLength, ' ');
+        record[0] = source[0];
+        int offset = 1;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (sources[i] >= 0)
+                std::memcpy(record.data() + offset, source + old->m_offsets[size_t(sources[i])], size_t(fields[i].size));
+            else if (fields[i].nativeType == 'L')
+                record[offset] = '?';
+            offset += fields[i].size;
+        }
+        image.append(record);
+    }
+    image.append(kEndOfFile);
+
+    const QFileInfo info(path);
+    if (memo && !old->m_memo)
+        saveFile(info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".dbt"), DbfMemo::emptyFile());
+    old.reset();
+    saveFile(path, image);
+}
+
+} // namespace db

@@ -1,0 +1,100 @@
+#pragma once
+// dBASE tables (.dbf with an optional .dbt memo file): reads dBASE III+, IV and 5 files, writes
+// dBASE III+ records, field types C, N, F, D, L and M.
+
+#include "platform/db/DbfMemo.h"
+#include "platform/db/FileIo.h"
+#include "platform/db/TableStore.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace db {
+
+class CodePage;
+
+class DbfTable final : public TableStore
+{
+public:
+    /// Opens the table at `path` and its memo file beside it (the same base name with ".dbt"
+    /// in any letter case). Throws EDatabaseError for a missing, truncated or corrupt file.
+    static std::unique_ptr<DbfTable> open(const QString &path);
+    /// Opens a table from descriptors; `memo` may be invalid when the table has no memo field.
+    DbfTable(io::FileHandle table, bool writable, io::FileHandle memo, bool memoWritable, QString path);
+    ~DbfTable() override;
+
+    /// The file images of a new empty table: the .dbf and, when a field is a memo, the .dbt.
+    /// Field types are dBASE letters in FieldDef::nativeType; sizes are checked.
+    static QByteArray newTableImage(const std::vector<FieldDef> &fields);
+    /// Checks a dBASE field definition and fills in its type; throws EDatabaseError.
+    static FieldDef checkedField(FieldDef field);
+
+    /// Rebuilds the table at `path` with `fields`; `sources[i]` is the index of the old field
+    /// whose stored bytes the new field i keeps, or -1 for a new, blank field. The new file
+    /// replaces the old one in a single rename.
+    static void restructure(const QString &path, const std::vector<FieldDef> &fields, const std::vector<int> &sources);
+
+    /// The memo file beside the table at `path`, if there is one.
+    static std::optional<QString> memoPathFor(const QString &path);
+
+    QString path() const override { return m_path; }
+    const std::vector<FieldDef> &fields() const override { return m_fields; }
+    int capabilities() const override;
+    int slotCount() override;
+    bool isDeleted(int slot) override;
+    QVariant value(int slot, int field) override;
+    void reload(int slot) override;
+    void setSequential(bool sequential) override { m_sequential = sequential; }
+    void check(const Record &values, const std::vector<bool> *changed) override;
+    void update(int slot, const Record &values, const std::vector<bool> &changed) override;
+    int append(const Record &values) override;
+    void remove(int slot) override;
+
+    uint8_t languageDriver() const { return m_languageDriver; }
+    uint8_t version() const { return m_version; }
+    bool hasMemo() const { return bool(m_memo); }
+
+private:
+    void readHeader();
+    void readFieldDescriptors(const QByteArray &header);
+    const char *recordBytes(int slot);
+    bool inWindow(int slot) const;
+    char *windowRecord(int slot);
+    off_t recordOffset(int slot) const;
+    void checkSlot(int slot);
+    void checkWritable() const;
+    QVariant decode(const char *record, int field, int slot);
+    /// Encodes the value of field `field` into `record`; memo texts are collected in `memos`.
+    void encode(char *record, int field, const QVariant &value, QByteArray *memoText) const;
+    using MemoTexts = std::vector<std::pair<int, QByteArray>>;
+    void encodeFields(const Record &values, const std::vector<bool> *changed, char *record, MemoTexts &memos) const;
+    QByteArray encodeRecord(const Record &values, const std::vector<bool> *changed, QByteArray base);
+    void writeMemos(char *record, const MemoTexts &memos);
+    void writeHeaderCount(uint32_t count);
+    QString fieldError(int field, const QString &problem) const;
+
+    io::FileHandle m_fd;
+    bool m_writable;
+    QString m_path;
+    QString m_what;
+    std::unique_ptr<DbfMemo> m_memo;
+    const CodePage *m_codePage = nullptr;
+
+    uint8_t m_version = 0;
+    uint8_t m_languageDriver = 0;
+    uint32_t m_count = 0;
+    int m_headerLength = 0;
+    int m_recordLength = 0;
+    std::vector<FieldDef> m_fields;
+    std::vector<int> m_offsets;
+
+    bool m_sequential = false;
+    QByteArray m_window;
+    int m_windowFirst = 0;
+    int m_windowCount = 0;
+};
+
+} // namespace db

@@ -1,0 +1,246 @@
+#include "platform/db/ValueConvert.h"
+
+#include "platform/db/DatabaseError.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QTime>
+
+#include <cmath>
+
+namespace db {
+namespace {
+
+[[noreturn]] void conversionError(const QString &text, const char *kind)
+{
+    throw rtl::EConvertError(QStringLiteral("'%1' is not a valid %2").arg(text, QLatin1String(kind)));
+}
+
+QDate parseDate(const QString &text)
+{
+    const QLocale locale = rtl::FormatLocale();
+    for (QLocale::FormatType format : {QLocale::ShortFormat, QLocale::LongFormat}) {
+        QDate date = locale.toDate(text, format);
+        if (date.isValid()) {
+            // Two-digit years name the years around now, as people mean them.
+            if (date.year() < 100 && !locale.dateFormat(format).contains(QStringLiteral("yyyy")))
+                date = date.addYears(date.year() + 2000 > QDate::currentDate().year() + 50 ? 1900 : 2000);
+            return date;
+        }
+    }
+    for (const char *pattern : {"yyyy-MM-dd", "d.M.yyyy", "M/d/yyyy"}) {
+        const QDate date = QDate::fromString(text, QLatin1String(pattern));
+        if (date.isValid())
+            return date;
+    }
+    return {};
+}
+
+QTime parseTime(const QString &text)
+{
+    const QLocale locale = rtl::FormatLocale();
+    for (QLocale::FormatType format : {QLocale::ShortFormat, QLocale::LongFormat}) {
+        const QTime time = locale.toTime(text, format);
+        if (time.isValid())
+            return time;
+    }
+    for (const char *pattern : {"H:mm:ss", "H:mm", "H:mm:ss.zzz"}) {
+        const QTime time = QTime::fromString(text, QLatin1String(pattern));
+        if (time.isValid())
+            return time;
+    }
+    return {};
+}
+
+QDateTime parseDateTime(const QString &text)
+{
+    if (const QDate date = parseDate(text); date.isValid())
+        return QDateTime(date, QTime(0, 0));
+    if (const QTime time = parseTime(text); time.isValid())
+        return QDateTime(QDate(1899, 12, 30), time);
+    const int blank = int(text.indexOf(QLatin1Char(' ')));
+    if (blank > 0) {
+        const QDate date = parseDate(text.left(blank));
+        const QTime time = parseTime(text.mid(blank + 1).trimmed());
+        if (date.isValid() && time.isValid())
+            return QDateTime(date, time);
+    }
+    const QDateTime iso = QDateTime::fromString(text, Qt::ISODate);
+    return iso.isValid() ? iso : QDateTime();
+}
+
+bool parseBoolean(const QString &text, bool &value)
+{
+    const QString word = text.trimmed();
+    if (word.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+        value = true;
+        return true;
+    }
+    if (word.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) {
+        value = false;
+        return true;
+    }
+    double number = 0;
+    if (rtl::TryStrToFloat(word, number)) {
+        value = number != 0;
+        return true;
+    }
+    return false;
+}
+
+qlonglong checkedRange(qlonglong value, TFieldType type)
+{
+    const bool fits = type == ftSmallint ? (value >= INT16_MIN && value <= INT16_MAX)
+                      : type == ftWord   ? (value >= 0 && value <= UINT16_MAX)
+                      : type == ftLargeint ? true
+                                           : (value >= INT32_MIN && value <= INT32_MAX);
+    if (!fits)
+        throw EDatabaseError(QStringLiteral("%1 is not a valid value for a field of type %2").arg(value).arg(FieldTypeName(type)));
+    return value;
+}
+
+} // namespace
+
+QString ValueToText(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    const QLocale locale = rtl::FormatLocale();
+    switch (value.typeId()) {
+    case QMetaType::Double: return rtl::FloatToStr(value.toDouble());
+    case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QDate: return locale.toString(value.toDate(), QLocale::ShortFormat);
+    case QMetaType::QTime: return locale.toString(value.toTime(), QLocale::LongFormat);
+    case QMetaType::QDateTime: {
+        const QDateTime stamp = value.toDateTime();
+        return locale.toString(stamp.date(), QLocale::ShortFormat) + QLatin1Char(' ') + locale.toString(stamp.time(), QLocale::LongFormat);
+    }
+    case QMetaType::QByteArray: return QString::fromLatin1(value.toByteArray());
+    default: return value.toString();
+    }
+}
+
+QVariant TextToValue(const QString &text, TFieldType type)
+{
+    if (text.isEmpty())
+        return {};
+    switch (type) {
+    case ftFloat: case ftCurrency: case ftBCD:
+        return rtl::StrToFloat(text);
+    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc:
+        return checkedRange(rtl::StrToInt(text), type);
+    case ftLargeint: {
+        bool ok = false;
+        const qlonglong value = text.trimmed().toLongLong(&ok);
+        if (!ok)
+            conversionError(text, "integer value");
+        return value;
+    }
+    case ftBoolean: {
+        bool value = false;
+        if (!parseBoolean(text, value))
+            conversionError(text, "boolean value");
+        return value;
+    }
+    case ftDate: {
+        const QDate date = parseDate(text.trimmed());
+        if (!date.isValid())
+            conversionError(text, "date");
+        return date;
+    }
+    case ftTime: case ftDateTime: {
+        const QDateTime stamp = parseDateTime(text.trimmed());
+        if (!stamp.isValid())
+            conversionError(text, "date and time");
+        return type == ftTime && stamp.date() == QDate(1899, 12, 30) ? QVariant(stamp.time()) : QVariant(stamp);
+    }
+    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftTypedBinary: case ftParadoxOle: case ftDBaseOle:
+        return text.toLatin1();
+    default:
+        return text;
+    }
+}
+
+QVariant ConvertValue(const QVariant &value, TFieldType type)
+{
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::QString)
+        return TextToValue(value.toString(), type);
+    switch (type) {
+    case ftFloat: case ftCurrency: case ftBCD:
+        return ValueToFloat(value);
+    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint: {
+        if (value.typeId() == QMetaType::Double) {
+            const double number = value.toDouble();
+            if (!std::isfinite(number) || std::fabs(number) > 9.2e18)
+                throw EDatabaseError(QStringLiteral("%1 is not a valid integer").arg(number));
+            return checkedRange(qlonglong(std::nearbyint(number)), type);
+        }
+        return checkedRange(value.toLongLong(), type);
+    }
+    case ftBoolean:
+        return ValueToBoolean(value);
+    case ftDate:
+        if (value.typeId() == QMetaType::QDateTime)
+            return value.toDateTime().date();
+        if (value.typeId() != QMetaType::QDate)
+            conversionError(value.toString(), "date");
+        return value;
+    case ftTime:
+    case ftDateTime:
+        if (value.typeId() == QMetaType::QDate)
+            return QDateTime(value.toDate(), QTime(0, 0));
+        if (value.typeId() != QMetaType::QTime && value.typeId() != QMetaType::QDateTime)
+            conversionError(value.toString(), "date and time");
+        return value;
+    case ftString: case ftMemo: case ftFmtMemo: case ftFixedChar: case ftWideString:
+        return ValueToText(value);
+    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftTypedBinary: case ftParadoxOle: case ftDBaseOle:
+        return value.toByteArray();
+    default:
+        return value;
+    }
+}
+
+double ValueToFloat(const QVariant &value)
+{
+    switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+    case QMetaType::UnknownType: return 0;
+    case QMetaType::Double: return value.toDouble();
+    case QMetaType::LongLong:
+    case QMetaType::Int: return double(value.toLongLong());
+    case QMetaType::Bool: return value.toBool() ? 1 : 0;
+    case QMetaType::QString: return rtl::StrToFloat(value.toString());
+    default: conversionError(ValueToText(value), "floating point value");
+    }
+}
+
+int32_t ValueToInteger(const QVariant &value)
+{
+    switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+    case QMetaType::UnknownType: return 0;
+    case QMetaType::QString: return rtl::StrToInt(value.toString());
+    case QMetaType::Bool: return value.toBool() ? 1 : 0;
+    default: return int32_t(ConvertValue(value, ftInteger).toLongLong());
+    }
+}
+
+bool ValueToBoolean(const QVariant &value)
+{
+    switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+    case QMetaType::UnknownType: return false;
+    case QMetaType::Bool: return value.toBool();
+    case QMetaType::QString: {
+        const QString text = value.toString().trimmed();
+        return !text.isEmpty() && QStringLiteral("TtYy1").contains(text[0]);
+    }
+    case QMetaType::Double:
+    case QMetaType::LongLong:
+    case QMetaType::Int: return value.toDouble() != 0;
+    default: conversionError(ValueToText(value), "boolean value");
+    }
+}
+
+} // namespace db

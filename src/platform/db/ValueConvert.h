@@ -1,0 +1,30 @@
+#pragma once
+// Conversions between field values and the kinds the program reads and writes them as: text in
+// the locale's format, floats, integers, Booleans. Shared by fields and parameters.
+
+#include "platform/db/FieldType.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+
+namespace db {
+
+/// The value as text: numbers in general format with the locale's decimal separator, dates
+/// and times in the locale's short formats, Booleans as "True"/"False"; null gives ''.
+QString ValueToText(const QVariant &value);
+
+/// Text as a value of `type`; empty text gives null. Throws rtl::EConvertError for text that
+/// is no value of the type.
+QVariant TextToValue(const QString &text, TFieldType type);
+
+/// Any value as the kind `type` holds (double for floats, qlonglong for integers, QString,
+/// bool, QDate, QTime, QDateTime, QByteArray). Throws rtl::EConvertError when it cannot be.
+QVariant ConvertValue(const QVariant &value, TFieldType type);
+
+double ValueToFloat(const QVariant &value);
+int32_t ValueToInteger(const QVariant &value);
+bool ValueToBoolean(const QVariant &value);
+
+} // namespace db

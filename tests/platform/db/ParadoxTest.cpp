@@ -1,0 +1,103 @@
+// Paradox tables through pxlib: created by CREATE TABLE, filled by INSERT and by datasets,
+// changed and read back by a fresh pxlib document.
+
+#include "DbTestSupport.h"
+
+#include "platform/db/DatabaseError.h"
+#include "platform/db/ParadoxTable.h"
+
+#include <QDate>
+#include <QFile>
+
+using namespace db;
+
+TEST(Paradox, CreateFillUpdateReadBack)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE 'people.db' (ID INTEGER, NAME CHAR(12), X FLOAT, BORN DATE, OK BOOLEAN, N SMALLINT)");
+    folder.exec("INSERT INTO 'people.db' (ID, NAME, X, BORN, OK, N) VALUES (1, 'Žofie', 0.95, '2001-02-03', 1, 7)");
+    auto table = folder.table("people.db");
+    table->Open();
+    for (int id = 2; id <= 4; ++id) {
+        table->Append();
+        table->FieldByName("ID")->SetAsInteger(id);
+        table->FieldByName("NAME")->SetAsString(QStringLiteral("n%1").arg(id));
+        table->FieldByName("X")->SetAsFloat(id / 3.0);
+        table->Post();
+    }
+    table->Close();
+
+    auto live = folder.query("SELECT * FROM 'people.db' WHERE (ID = :ID)");
+    live->SetRequestLive(true);
+    live->ParamByName("ID").SetAsInteger(3);
+    live->Open();
+    ASSERT_EQ(live->RecordCount(), 1);
+    live->Edit();
+    live->FieldByName("NAME")->SetAsString("three");
+    live->Post();
+    live->Close();
+    folder.exec("UPDATE 'people.db' SET OK = 0 WHERE ID > 2");
+    folder.exec("DELETE FROM 'people.db' WHERE ID = 2");
+
+    auto store = ParadoxTable::open(folder.path("people.db"));
+    ASSERT_EQ(store->slotCount(), 3);
+    EXPECT_EQ(store->value(0, 1).toString(), QStringLiteral("Žofie"));
+    EXPECT_EQ(store->value(0, 2).toDouble(), 0.95);
+    EXPECT_EQ(store->value(0, 3).toDate(), QDate(2001, 2, 3));
+    EXPECT_EQ(store->value(0, 4).toBool(), true);
+    EXPECT_EQ(store->value(0, 5).toLongLong(), 7);
+    EXPECT_EQ(store->value(1, 0).toLongLong(), 3);
+    EXPECT_EQ(store->value(1, 1).toString(), QStringLiteral("three"));
+    EXPECT_EQ(store->value(1, 2).toDouble(), 1.0);
+    EXPECT_EQ(store->value(1, 4).toBool(), false);
+    EXPECT_EQ(store->value(2, 2).toDouble(), 4 / 3.0);
+    EXPECT_TRUE(store->value(2, 3).isNull());
+
+    store.reset();
+    auto query = folder.query("SELECT NAME FROM 'People.DB' WHERE (X BETWEEN 0.5 AND 2) ORDER BY NAME");
+    query->Open();
+    ASSERT_EQ(query->RecordCount(), 3);
+    EXPECT_EQ(query->FieldByName("NAME")->AsString(), QStringLiteral("n4"));
+    query->Last();
+    EXPECT_EQ(query->FieldByName("NAME")->AsString(), QStringLiteral("Žofie"));
+    query->Close();
+
+    folder.exec("ALTER TABLE 'people.db' ADD NOTE CHAR(5), DROP N");
+    auto altered = folder.table("people.db");
+    altered->Open();
+    rtl::TStringList names;
+    altered->GetFieldNames(names);
+    EXPECT_EQ(names.Lines(), (QStringList{"ID", "NAME", "X", "BORN", "OK", "NOTE"}));
+    EXPECT_EQ(altered->RecordCount(), 3);
+    EXPECT_EQ(altered->FieldByName("NAME")->AsString(), QStringLiteral("Žofie"));
+    altered->Close();
+    folder.exec("DROP TABLE 'people.db'");
+    EXPECT_FALSE(QFile::exists(folder.path("people.db")));
+}
+
+TEST(Paradox, DefaultDriverGivesTheExtension)
+{
+    DbFolder folder;
+    folder.database().Close();
+    folder.database().Params().SetValues("DEFAULT DRIVER", "PARADOX");
+    folder.exec("CREATE TABLE plain (ID INTEGER)");
+    EXPECT_TRUE(QFile::exists(folder.path("plain.db")));
+    folder.exec("INSERT INTO plain (ID) VALUES (5)");
+    auto table = folder.table("plain");
+    table->Open();
+    EXPECT_EQ(table->FieldByName("ID")->DataType(), ftInteger);
+    EXPECT_EQ(table->FieldByName("ID")->AsInteger(), 5);
+}
+
+TEST(Paradox, RefusalsAndDamage)
+{
+    DbFolder folder;
+    EXPECT_THROW(folder.exec("CREATE TABLE 'p.db' (X CHAR(300))"), EDatabaseError);
+    EXPECT_THROW(folder.exec("CREATE TABLE 'p.db' (X MEMO)"), EDatabaseError);
+    EXPECT_FALSE(QFile::exists(folder.path("p.db")));
+    folder.exec("CREATE TABLE 'p.db' (ID SMALLINT)");
+    EXPECT_THROW(folder.exec("INSERT INTO 'p.db' VALUES (40000)"), EDatabaseError);
+    folder.writeBytes("junk.db", QByteArray("not a table at all"));
+    auto junk = folder.table("junk.db");
+    EXPECT_THROW(junk->Open(), EDatabaseError);
+}

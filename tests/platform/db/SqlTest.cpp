@@ -1,0 +1,257 @@
+// SQL over the files of a folder: the SELECTs the query builder writes, the commands of the SQL
+// window, structure statements carried out on the files, and failures that change nothing.
+
+#include "DbTestSupport.h"
+
+#include "platform/db/DatabaseError.h"
+
+#include <QFile>
+
+using namespace db;
+
+namespace {
+
+class Sql : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        folder.exec("CREATE TABLE 'data.dbf' (ID DECIMAL(4,0), COLOR CHAR(8), CODE CHAR(3), X DECIMAL(6,3))");
+        folder.exec("INSERT INTO 'data.dbf' (ID, COLOR, CODE, X) VALUES (1, 'red', 'A1', 0.5)");
+        folder.exec("INSERT INTO \"data.dbf\" (ID, COLOR, CODE, X) VALUES (2, 'blue', 'B7', 1.25)");
+        folder.exec("INSERT INTO data (ID, COLOR, CODE, X) VALUES (3, 'red', 'C2', -2)");
+        folder.exec("INSERT INTO 'DATA.DBF' (ID, CODE) VALUES (4, 'A1')");
+    }
+
+    // The first column of every row of `sql`, as text, joined by ",".
+    QString column(const QString &sql)
+    {
+        auto q = folder.query(sql);
+        q->Open();
+        QStringList values;
+        for (q->First(); !q->Eof(); q->Next())
+            values << q->Fields()[0].AsString();
+        return values.join(QLatin1Char(','));
+    }
+
+    DbFolder folder;
+};
+
+} // namespace
+
+TEST_F(Sql, BuilderConditionsSelectTheRightRows)
+{
+    struct Case
+    {
+        const char *where;
+        const char *ids;
+    };
+    const Case cases[] = {
+        {"(COLOR='red')", "1,3"},
+        {"(ID<3)", "1,2"},
+        {"(ID<=2)", "1,2"},
+        {"(ID<>2)", "1,3,4"},
+        {"(ID>=3)", "3,4"},
+        {"(ID>3)", "4"},
+        {"(COLOR LIKE 're%')", "1,3"},
+        {"(CODE BETWEEN 'A1' AND 'B7')", "1,2,4"},
+        {"(ID BETWEEN 1 AND 2)", "1,2"},
+        {"(COLOR IN ('blue','red'))", "1,2,3"},
+        {"(ID IN (1,4))", "1,4"},
+        {"(COLOR IS NULL)", "4"},
+        {"((COLOR='red') AND (ID<3))", "1"},
+        {"(COLOR='blue') OR (X<0)", "2,3"},
+        {"(X = 1.25)", "2"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(column(QStringLiteral("SELECT ID FROM 'data.dbf'\nWHERE %1").arg(QLatin1String(c.where))), QLatin1String(c.ids)) << c.where;
+}
+
+TEST_F(Sql, DistinctAndOrderBy)
+{
+    EXPECT_EQ(column("SELECT DISTINCT COLOR FROM 'data.dbf'\nORDER BY COLOR"), QStringLiteral(",blue,red"));
+    EXPECT_EQ(column("SELECT DISTINCT CODE FROM 'data.dbf' WHERE (ID>1) ORDER BY CODE"), QStringLiteral("A1,B7,C2"));
+    EXPECT_EQ(column("SELECT ID FROM data ORDER BY X DESC"), QStringLiteral("2,1,3,4"));
+}
+
+TEST_F(Sql, ResultFieldsKeepTableTypes)
+{
+    auto q = folder.query("SELECT ID, COLOR, X*2 AS DOUBLED, COUNT(*) AS N FROM 'data.dbf'");
+    q->Open();
+    EXPECT_EQ(q->FieldByName("ID")->DataType(), ftFloat);
+    EXPECT_EQ(q->FieldByName("COLOR")->DataType(), ftString);
+    EXPECT_EQ(q->FieldByName("COLOR")->Size(), 8);
+    EXPECT_EQ(q->FieldByName("DOUBLED")->DataType(), ftFloat);
+    EXPECT_EQ(q->FieldByName("N")->DataType(), ftInteger);
+    EXPECT_EQ(q->FieldByName("N")->AsInteger(), 4);
+    rtl::TStringList names;
+    q->GetFieldNames(names);
+    EXPECT_EQ(names.Lines(), (QStringList{"ID", "COLOR", "DOUBLED", "N"}));
+}
+
+TEST_F(Sql, NamedParametersOfEveryType)
+{
+    auto q = folder.query("SELECT ID FROM 'data.dbf' WHERE (COLOR=:COLOR_) AND (ID BETWEEN :ID_1 AND :ID_2)");
+    ASSERT_EQ(q->Params().Count(), 3);
+    EXPECT_EQ(q->Params()[0].Name(), QStringLiteral("COLOR_"));
+    q->Prepare();
+    EXPECT_TRUE(q->Prepared());
+    EXPECT_FALSE(q->Active());
+    q->ParamByName("color_").SetAsString("red");
+    q->ParamByName("ID_1").SetDataType(ftInteger);
+    q->ParamByName("ID_1").SetText("2");
+    q->ParamByName("ID_2").SetAsFloat(3);
+    q->Open();
+    ASSERT_EQ(q->RecordCount(), 1);
+    EXPECT_EQ(q->FieldByName("ID")->AsInteger(), 3);
+}
+
+TEST_F(Sql, ParameterWithoutValueIsRefused)
+{
+    auto q = folder.query("SELECT * FROM 'data.dbf' WHERE ID = :ID");
+    EXPECT_THROW(q->Open(), EDatabaseError);
+    EXPECT_FALSE(q->Active());
+}
+
+TEST_F(Sql, ColonInsideQuotesIsNoParameter)
+{
+    auto q = folder.query("SELECT ID FROM 'data.dbf' WHERE COLOR <> '10:30'");
+    EXPECT_EQ(q->Params().Count(), 0);
+    q->Open();
+    EXPECT_EQ(q->RecordCount(), 3);
+}
+
+TEST_F(Sql, UpdateAndDeleteReachTheFile)
+{
+    auto update = folder.query("UPDATE 'data.dbf'\nSET COLOR = 'green'\nWHERE ID = 2");
+    update->ExecSQL();
+    EXPECT_EQ(update->RowsAffected(), 1);
+    folder.exec("DELETE FROM 'data.dbf' WHERE COLOR = 'red'");
+    auto table = folder.table("data.dbf");
+    table->Open();
+    ASSERT_EQ(table->RecordCount(), 2);
+    EXPECT_EQ(table->FieldByName("COLOR")->AsString(), QStringLiteral("green"));
+    EXPECT_EQ(table->FieldByName("X")->AsFloat(), 1.25); // untouched fields keep their value
+}
+
+TEST_F(Sql, FailingStatementChangesNothing)
+{
+    const QByteArray before = folder.bytes("data.dbf");
+    // The third row's text does not fit CHAR(3); the first two must not be written either.
+    EXPECT_THROW(folder.exec("UPDATE 'data.dbf' SET CODE = CASE WHEN ID = 3 THEN 'TOO LONG' ELSE 'ok' END"), EDatabaseError);
+    EXPECT_THROW(folder.exec("INSERT INTO 'data.dbf' (ID) VALUES (5), (123456)"), EDatabaseError);
+    EXPECT_THROW(folder.exec("INSERT INTO 'data.dbf' (ID, X) VALUES (5, 'abc')"), EDatabaseError);
+    EXPECT_EQ(folder.bytes("data.dbf"), before);
+}
+
+TEST_F(Sql, EngineErrorsAreDatabaseErrors)
+{
+    for (const char *sql : {"SELECT * FROM 'missing.dbf'", "SELEC * FROM 'data.dbf'", "SELECT NOPE FROM 'data.dbf'",
+                            "SELECT * FROM 'data.dbf'; DELETE FROM 'data.dbf'", "UPDATE 'data.dbf' SET ID = 'x' || ID"})
+        EXPECT_THROW(folder.exec(QString::fromLatin1(sql)), EDatabaseError) << sql;
+    EXPECT_EQ(column("SELECT COUNT(*) FROM 'data.dbf'"), QStringLiteral("4"));
+}
+
+TEST_F(Sql, SelectRunAsCommandShowsNothing)
+{
+    auto q = folder.query("SELECT * FROM 'data.dbf'");
+    q->ExecSQL();
+    EXPECT_FALSE(q->Active());
+}
+
+TEST_F(Sql, CommandOpenedAsQueryIsRefused)
+{
+    auto q = folder.query("DELETE FROM 'data.dbf'");
+    EXPECT_THROW(q->Open(), EDatabaseError);
+    EXPECT_EQ(column("SELECT COUNT(*) FROM 'data.dbf'"), QStringLiteral("4"));
+}
+
+TEST(SqlDdl, CreateTableOfTheOpenDialog)
+{
+    DbFolder folder;
+    // The statement the main window builds for a new table with the default answers.
+    folder.exec("CREATE TABLE \"new.dbf\"\n(\n ID DECIMAL(4,0),\n START DECIMAL(6,3),\n Rf1 DECIMAL(6,3),\n Rf2 DECIMAL(6,3),\n"
+                " Rf3 DECIMAL(6,3),\n INC1 CHAR(1),\n INC2 CHAR(1),\n INC3 CHAR(1),\n FACTOR DECIMAL(9,5),\n CLAS CHAR(4))");
+    auto table = folder.table("NEW");
+    table->Open();
+    rtl::TStringList names;
+    table->GetFieldNames(names);
+    EXPECT_EQ(names.Lines(), (QStringList{"ID", "START", "RF1", "RF2", "RF3", "INC1", "INC2", "INC3", "FACTOR", "CLAS"}));
+    EXPECT_EQ(table->FieldByName("Rf1")->DataType(), ftFloat);
+    EXPECT_EQ(table->FieldByName("CLAS")->Size(), 4);
+    table->Append();
+    table->FieldByName("ID")->SetAsInteger(9999);
+    table->FieldByName("START")->SetAsFloat(-999.999);
+    table->FieldByName("FACTOR")->SetAsFloat(9999.12345);
+    table->Post();
+    table->Refresh();
+    EXPECT_EQ(table->FieldByName("START")->AsFloat(), -999.999);
+    EXPECT_EQ(table->FieldByName("FACTOR")->AsFloat(), 9999.12345);
+    EXPECT_EQ(uint8_t(folder.bytes("new.dbf").at(29)), 0xC8); // code page 1250
+}
+
+TEST(SqlDdl, EveryColumnType)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE 't.dbf' (A CHAR(5), B VARCHAR(7), C NUMERIC(5,2), D INTEGER, E SMALLINT, F FLOAT, G DATE, H BOOLEAN, I BLOB, J MEMO)");
+    auto table = folder.table("t");
+    table->Open();
+    const TFieldType types[] = {ftString, ftString, ftFloat, ftFloat, ftFloat, ftFloat, ftDate, ftBoolean, ftMemo, ftMemo};
+    ASSERT_EQ(table->Fields().Count(), 10);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(table->Fields()[i].DataType(), types[i]) << i;
+    EXPECT_TRUE(QFile::exists(folder.path("t.dbt")));
+}
+
+TEST(SqlDdl, AlterAddsAndDropsColumnsKeepingData)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE 'a.dbf' (ID INTEGER, NAME CHAR(5), OLD CHAR(2))");
+    folder.exec("INSERT INTO 'a.dbf' VALUES (1, 'one', 'x')");
+    folder.exec("INSERT INTO 'a.dbf' VALUES (2, 'two', 'y')");
+    folder.exec("DELETE FROM 'a.dbf' WHERE ID = 1");
+    folder.exec("ALTER TABLE 'a.dbf' ADD NOTE MEMO, DROP OLD, ADD FLAG BOOLEAN");
+    auto table = folder.table("a");
+    table->Open();
+    rtl::TStringList names;
+    table->GetFieldNames(names);
+    EXPECT_EQ(names.Lines(), (QStringList{"ID", "NAME", "NOTE", "FLAG"}));
+    ASSERT_EQ(table->RecordCount(), 1);
+    EXPECT_EQ(table->FieldByName("NAME")->AsString(), QStringLiteral("two"));
+    EXPECT_TRUE(table->FieldByName("FLAG")->IsNull());
+    table->Edit();
+    table->FieldByName("NOTE")->SetAsString("memo text");
+    table->Post();
+    table->Close();
+    folder.exec("ALTER TABLE 'a.dbf' DROP COLUMN FLAG");
+    table->Open();
+    EXPECT_EQ(table->FieldByName("NOTE")->AsString(), QStringLiteral("memo text"));
+}
+
+TEST(SqlDdl, RefusalsLeaveFilesAlone)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE 'a.dbf' (ID INTEGER)");
+    const QByteArray before = folder.bytes("a.dbf");
+    for (const char *sql : {"CREATE TABLE 'a.dbf' (X INTEGER)", "CREATE TABLE 'b.dbf' (X MONEY)", "CREATE TABLE 'b.dbf' (X CHAR(300))",
+                            "CREATE TABLE 'b.dbf' (TOOLONGNAME1 INTEGER)", "CREATE TABLE 'b.dbf' (X INTEGER, X INTEGER)",
+                            "CREATE TABLE 'b.dbf' (X DECIMAL(30,2))", "CREATE TABLE 'b.dbf' (X INTEGER", "ALTER TABLE 'a.dbf' DROP NOPE",
+                            "ALTER TABLE 'a.dbf' ADD ID INTEGER", "ALTER TABLE 'a.dbf' DROP ID", "DROP TABLE 'nothere.dbf'",
+                            "CREATE INDEX byid ON 'a.dbf' (ID)", "DROP INDEX 'a.dbf'.byid"})
+        EXPECT_THROW(folder.exec(QString::fromLatin1(sql)), EDatabaseError) << sql;
+    EXPECT_EQ(folder.bytes("a.dbf"), before);
+    EXPECT_FALSE(QFile::exists(folder.path("b.dbf")));
+}
+
+TEST(SqlDdl, TableInUseIsNotDroppedOrAltered)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE 'a.dbf' (ID INTEGER)");
+    auto table = folder.table("A.DBF");
+    table->Open();
+    EXPECT_THROW(folder.exec("DROP TABLE 'a.dbf'"), EDatabaseError);
+    EXPECT_THROW(folder.exec("ALTER TABLE 'a.dbf' ADD X INTEGER"), EDatabaseError);
+    table->Close();
+    folder.exec("DROP TABLE a");
+    EXPECT_FALSE(QFile::exists(folder.path("a.dbf")));
+}
