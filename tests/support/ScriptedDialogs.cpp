@@ -32,6 +32,11 @@ void ScriptedDialogs::expectFile(const QString &fileName, int filterIndex)
     m_steps.push_back({QStringLiteral("file"), fileName, 0, !fileName.isEmpty(), filterIndex, {}});
 }
 
+void ScriptedDialogs::expectColor(const QColor &color)
+{
+    m_steps.push_back({QStringLiteral("color"), color.isValid() ? color.name() : QString(), 0, color.isValid(), 0, {}});
+}
+
 void ScriptedDialogs::expectModal(std::function<int(QDialog &)> script)
 {
     m_steps.push_back({QStringLiteral("modal"), QString(), 0, true, 0, std::move(script)});
@@ -102,6 +107,16 @@ bool ScriptedDialogs::fileDialog(ui::TFileDialog &dialog)
             dialog.OnTypeChange(dialog);
     }
     dialog.FileName = step.text;
+    return true;
+}
+
+bool ScriptedDialogs::colorDialog(ui::TColorDialog &dialog)
+{
+    m_shown.push_back({QStringLiteral("color"), QString(), dialog.Color.name()});
+    const Step step = take(QStringLiteral("color"), dialog.Color.name());
+    if (!step.accept)
+        return false;
+    dialog.Color = QColor(step.text);
     return true;
 }
 

@@ -22,7 +22,7 @@ public:
 
     struct Shown
     {
-        QString kind; // "message", "plain", "input", "open", "save", "modal", "url"
+        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url"
         QString title;
         QString text;
         ui::TMsgDlgType type = ui::TMsgDlgType::mtInformation;
@@ -36,6 +36,8 @@ public:
     void expectInput(const QString &value, bool accept = true);
     /// The next file dialog chooses `fileName` (filter index unchanged), or is cancelled when empty.
     void expectFile(const QString &fileName, int filterIndex = 0);
+    /// The next colour dialog confirms `color`, or is cancelled when `color` is invalid.
+    void expectColor(const QColor &color);
     /// The next modal form is handed to `script`, which sets its fields and answers the result.
     void expectModal(std::function<int(QDialog &)> script);
     void expectUrl();
@@ -51,6 +53,7 @@ public:
     void showMessage(const QString &title, const QString &text) override;
     bool inputQuery(const QString &caption, const QString &prompt, QString &value) override;
     bool fileDialog(ui::TFileDialog &dialog) override;
+    bool colorDialog(ui::TColorDialog &dialog) override;
     int showModal(QDialog &form) override;
     void openUrl(const QUrl &url) override;
 

@@ -431,6 +431,22 @@ int TPointSeries::pointReach() const
     return m_pointer.Visible ? (std::max(m_pointer.HorizSize, m_pointer.VertSize) + 1) / 2 + 1 : 0;
 }
 
+void TBarSeries::SetBarWidthPercent(int percent)
+{
+    m_barWidthPercent = std::clamp(percent, 1, 100);
+    restyle();
+}
+
+void TBarSeries::applyStyle(SeriesGraph &graph) const
+{
+    graph.setLineStyle(QCPGraph::lsNone);
+    graph.setRectanglePointer({});
+    graph.setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+    graph.setPen(QPen(Qt::black, 1));
+    graph.setBrush(QBrush(SeriesColor()));
+    graph.setBars(m_barWidthPercent / 100.0);
+}
+
 void TLineSeries::applyStyle(SeriesGraph &graph) const
 {
     graph.setLineStyle(QCPGraph::lsLine);

@@ -211,4 +211,22 @@ protected:
     void applyStyle(SeriesGraph &graph) const override;
 };
 
+/// Each point drawn as a bar from zero to its value, filled with the series colour and outlined
+/// in black; bars are BarWidthPercent of the least distance between neighbouring x values wide,
+/// so that 100 makes them touch.
+class TBarSeries : public TChartSeries
+{
+    Q_OBJECT
+public:
+    explicit TBarSeries(QObject *owner) : TChartSeries(owner) {}
+    int BarWidthPercent() const { return m_barWidthPercent; }
+    void SetBarWidthPercent(int percent);
+
+protected:
+    void applyStyle(SeriesGraph &graph) const override;
+
+private:
+    int m_barWidthPercent = 70;
+};
+
 } // namespace chart

@@ -1,10 +1,80 @@
 #include "SeriesGraph.h"
 
+#include <limits>
+
 namespace chart {
 
 SeriesGraph::SeriesGraph(QCPAxis *keyAxis, QCPAxis *valueAxis, TChartSeries *series)
     : QCPGraph(keyAxis, valueAxis), m_series(series)
 {
+}
+
+double SeriesGraph::barWidth() const
+{
+    double spacing = std::numeric_limits<double>::infinity();
+    double previous = std::numeric_limits<double>::quiet_NaN();
+    for (auto it = mDataContainer->constBegin(); it != mDataContainer->constEnd(); ++it) {
+        if (it->key > previous)
+            spacing = std::min(spacing, it->key - previous);
+        previous = it->key;
+    }
+    // A lone bar at x stands for the span from 0 to 2x, as the first bar of a histogram does.
+    if (!std::isfinite(spacing))
+        spacing = previous != 0 && std::isfinite(previous) ? 2 * std::abs(previous) : 1;
+    return spacing * m_barWidthFraction;
+}
+
+QCPRange SeriesGraph::getKeyRange(bool &foundRange, QCP::SignDomain inSignDomain) const
+{
+    QCPRange range = QCPGraph::getKeyRange(foundRange, inSignDomain);
+    if (foundRange && bars()) {
+        const double half = barWidth() / 2;
+        range.lower -= half;
+        range.upper += half;
+    }
+    return range;
+}
+
+QCPRange SeriesGraph::getValueRange(bool &foundRange, QCP::SignDomain inSignDomain, const QCPRange &inKeyRange) const
+{
+    QCPRange range = QCPGraph::getValueRange(foundRange, inSignDomain, inKeyRange);
+    if (foundRange && bars())
+        range.expand(0.0);
+    return range;
+}
+
+void SeriesGraph::draw(QCPPainter *painter)
+{
+    if (!bars()) {
+        QCPGraph::draw(painter);
+        return;
+    }
+    QCPAxis *keyAxis = mKeyAxis.data();
+    QCPAxis *valueAxis = mValueAxis.data();
+    if (!keyAxis || !valueAxis || mDataContainer->isEmpty())
+        return;
+    const double half = barWidth() / 2;
+    const double base = valueAxis->coordToPixel(0);
+    painter->setAntialiasing(false);
+    painter->setPen(mPen);
+    painter->setBrush(mBrush);
+    for (auto it = mDataContainer->constBegin(); it != mDataContainer->constEnd(); ++it) {
+        const double left = keyAxis->coordToPixel(it->key - half);
+        const double right = keyAxis->coordToPixel(it->key + half);
+        const double top = valueAxis->coordToPixel(it->value);
+        painter->drawRect(QRectF(QPointF(left, top), QPointF(right, base)).normalized());
+    }
+}
+
+void SeriesGraph::drawLegendIcon(QCPPainter *painter, const QRectF &rect) const
+{
+    if (!bars()) {
+        QCPGraph::drawLegendIcon(painter, rect);
+        return;
+    }
+    painter->setPen(mPen);
+    painter->setBrush(mBrush);
+    painter->drawRect(rect.adjusted(rect.width() * 0.2, rect.height() * 0.1, -rect.width() * 0.2, -rect.height() * 0.1));
 }
 
 void SeriesGraph::drawScatterPlot(QCPPainter *painter, const QVector<QPointF> &scatters, const QCPScatterStyle &style) const

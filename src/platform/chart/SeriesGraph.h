@@ -1,6 +1,7 @@
 #pragma once
 // The QCustomPlot graph behind one chart series: knows its series, draws rectangle pointers as one
-// batch of exact-size rectangles, and lends its legend icon to the chart's own legend.
+// batch of exact-size rectangles or each point as a bar standing on zero, and lends its legend
+// icon to the chart's own legend.
 
 #include <qcustomplot.h>
 
@@ -20,14 +21,30 @@ public:
     /// leaves the points to the scatter style.
     void setRectanglePointer(QSizeF size) { m_rectanglePointer = size; }
 
+    /// Draws every point as a bar from zero to its value, filled with the brush and outlined
+    /// with the pen, widthFraction of the least distance between neighbouring x values wide
+    /// (0 draws the graph as its line and scatter styles say).
+    void setBars(double widthFraction) { m_barWidthFraction = widthFraction; }
+    bool bars() const { return m_barWidthFraction > 0; }
+
     void paintLegendIcon(QCPPainter *painter, const QRectF &rect) const { drawLegendIcon(painter, rect); }
 
+    QCPRange getKeyRange(bool &foundRange, QCP::SignDomain inSignDomain = QCP::sdBoth) const override;
+    QCPRange getValueRange(bool &foundRange, QCP::SignDomain inSignDomain = QCP::sdBoth,
+                           const QCPRange &inKeyRange = QCPRange()) const override;
+
 protected:
+    void draw(QCPPainter *painter) override;
+    void drawLegendIcon(QCPPainter *painter, const QRectF &rect) const override;
     void drawScatterPlot(QCPPainter *painter, const QVector<QPointF> &scatters, const QCPScatterStyle &style) const override;
 
 private:
+    /// Width of a bar in x units.
+    double barWidth() const;
+
     TChartSeries *m_series;
     QSizeF m_rectanglePointer;
+    double m_barWidthFraction = 0;
 };
 
 } // namespace chart

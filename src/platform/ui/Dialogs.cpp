@@ -42,6 +42,8 @@ bool TFileDialog::Execute()
     return true;
 }
 
+bool TColorDialog::Execute() { return Dialogs().colorDialog(*this); }
+
 TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext)
 {
     return Dialogs().messageBox({ApplicationTitle(), text, type, buttons, helpContext});

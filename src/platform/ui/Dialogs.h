@@ -3,6 +3,7 @@
 // dialog and modal form, and opens URLs. The Qt provider shows real windows; tests install a
 // scripted provider that answers and records what was asked.
 
+#include <QColor>
 #include <QString>
 #include <QUrl>
 
@@ -52,6 +53,15 @@ struct TSaveDialog : TFileDialog
     TSaveDialog() : TFileDialog(TFileDialogKind::Save) {}
 };
 
+/// The state of a colour dialog: the colour it opens with, and the user's choice after Execute().
+struct TColorDialog
+{
+    QColor Color = Qt::black;
+
+    /// Shows the dialog through the seam; true when the user confirmed a colour (Color set).
+    bool Execute();
+};
+
 /// What a message box shows; the title is the application title.
 struct MessageRequest
 {
@@ -72,6 +82,8 @@ public:
     /// Answers false when cancelled; `value` holds the default on entry and the text on OK.
     virtual bool inputQuery(const QString &caption, const QString &prompt, QString &value) = 0;
     virtual bool fileDialog(TFileDialog &dialog) = 0;
+    /// Answers false when cancelled; on true `dialog.Color` holds the chosen colour.
+    virtual bool colorDialog(TColorDialog &dialog) = 0;
     /// Shows a form modally and answers its modal result.
     virtual int showModal(QDialog &form) = 0;
     virtual void openUrl(const QUrl &url) = 0;

@@ -1,6 +1,7 @@
 #include "QtDialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -95,6 +96,15 @@ bool QtDialogProvider::fileDialog(TFileDialog &dialog)
         return false;
     dialog.FileName = box.selectedFiles().constFirst();
     dialog.FilterIndex = int(filters.indexOf(box.selectedNameFilter())) + 1;
+    return true;
+}
+
+bool QtDialogProvider::colorDialog(TColorDialog &dialog)
+{
+    const QColor chosen = QColorDialog::getColor(dialog.Color, activeParent());
+    if (!chosen.isValid())
+        return false;
+    dialog.Color = chosen;
     return true;
 }
 

@@ -14,6 +14,7 @@ public:
     void showMessage(const QString &title, const QString &text) override;
     bool inputQuery(const QString &caption, const QString &prompt, QString &value) override;
     bool fileDialog(TFileDialog &dialog) override;
+    bool colorDialog(TColorDialog &dialog) override;
     int showModal(QDialog &form) override;
     void openUrl(const QUrl &url) override;
 };

@@ -1,0 +1,531 @@
+#include "FStat.h"
+
+#include "ui_FStat.h"
+
+#include "FGraph.h"
+#include "OrderedDiffSimulation.h"
+#include "Ustatistics.h"
+
+#include "platform/chart/Chart.h"
+#include "platform/chart/Color.h"
+#include "platform/db/Field.h"
+#include "platform/rtl/Random.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Help.h"
+
+#include <QDir>
+#include <QMouseEvent>
+#include <QSaveFile>
+#include <QSignalBlocker>
+
+#include <cmath>
+
+TFormStat *FormStat = nullptr;
+
+namespace {
+
+constexpr int kHelpContext = 130;
+constexpr int kUpDownMax = 10000;
+// The design-time statement, until a distribution is chosen.
+const char *const kInitialStatement = "SELECT * FROM 'normal.dbf' WHERE (NMB = :NMB) AND (ALPHA = :ALPHA)";
+
+bool HasDegreesOfFreedom(uint8_t kind) { return kind == dkChiQuadrat || kind == dkT; }
+
+QString StatementFor(const QString &distribution)
+{
+    return QStringLiteral("SELECT * FROM '") + distribution + QStringLiteral(".dbf'")
+           + QStringLiteral(" WHERE (NMB = :NMB) AND (ALPHA = :ALPHA)");
+}
+
+QString NumberText(long double value) { return rtl::FloatToStrF(value, 15); }
+
+} // namespace
+
+TFormStat::TFormStat(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TFormStat>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    ui::SetHelpContext(this, kHelpContext);
+    setupUpDowns();
+
+    FStartDir = QDir::currentPath();
+    // The sample size the window shows, so that a run started from the buttons stores its rows
+    // under it even before the box was changed.
+    FCases = rtl::StrToInt(ui->EditCase->text());
+
+    DBstatistics.SetDatabaseName(QStringLiteral("stat"));
+    DBstatistics.SetDriverName(QStringLiteral("STANDARD"));
+    DBstatistics.SetLoginPrompt(false);
+    DBstatistics.Params().Add(QStringLiteral("PATH=") + FStartDir);
+    DBstatistics.Params().Add(QStringLiteral("DEFAULT DRIVER=DBASE"));
+    DBstatistics.Params().Add(QStringLiteral("ENABLE BCD=FALSE"));
+    QueryCritVal.SetDatabaseName(QStringLiteral("stat"));
+    QueryCritVal.SetRequestLive(true);
+    QueryCritVal.SQL().Add(QString::fromLatin1(kInitialStatement));
+
+    connectHandlers();
+}
+
+TFormStat::~TFormStat()
+{
+    QueryCritVal.Close();
+    // The graph window was made by this window; its series belong to this window.
+    delete FormGraph;
+    if (FormStat == this)
+        FormStat = nullptr;
+}
+
+void TFormStat::setupUpDowns()
+{
+    const struct
+    {
+        ui::TUpDown *upDown;
+        QLineEdit *edit;
+        int min, max, increment;
+    } bindings[] = {
+        {ui->UpDown3, ui->EditN, 0, kUpDownMax, 1},
+        {ui->UpDown4, ui->EditN2, 0, kUpDownMax, 1},
+        {ui->UpDown1, ui->EditIter, 0, kUpDownMax, 100},
+        {ui->UpDown2, ui->EditCase, 2, 100, 1},
+    };
+    for (const auto &b : bindings) {
+        b.upDown->SetRange(b.min, b.max);
+        b.upDown->SetIncrement(b.increment);
+        b.upDown->SetAssociate(b.edit);
+        b.upDown->SetPosition(rtl::StrToInt(b.edit->text()));
+    }
+}
+
+void TFormStat::connectHandlers()
+{
+    for (QLineEdit *edit : {ui->EditNorm, ui->EditChi2, ui->EditT, ui->EditF})
+        edit->installEventFilter(this);
+    connect(ui->BtnNormalD, &QToolButton::clicked, this, &TFormStat::BtnNormalDClick);
+    connect(ui->BtnChi2, &QToolButton::clicked, this, &TFormStat::BtnChi2Click);
+    connect(ui->BtnT, &QToolButton::clicked, this, &TFormStat::BtnTClick);
+    connect(ui->EditIter, &QLineEdit::textChanged, this, &TFormStat::EditIterChange);
+    connect(ui->EditCase, &QLineEdit::textChanged, this, &TFormStat::EditCaseChange);
+    connect(ui->EditN, &QLineEdit::textChanged, this, &TFormStat::EditNChange);
+    connect(ui->EditN2, &QLineEdit::textChanged, this, &TFormStat::EditN2Change);
+    connect(ui->CB_Graph, &QCheckBox::toggled, this, &TFormStat::CB_GraphClick);
+    connect(ui->CB_Distrib, &QComboBox::activated, this, &TFormStat::CB_DistribChange);
+    connect(ui->BtnDistribution, &QToolButton::clicked, this, [this] { BtnDistributionClick(ui->BtnDistribution); });
+    connect(ui->BtnLimit, &QToolButton::clicked, this, [this] { BtnLimitClick(ui->BtnLimit); });
+    connect(ui->BtnFrequency, &QToolButton::clicked, this, &TFormStat::BtnFrequencyClick);
+    connect(ui->BtnTable, &QPushButton::clicked, this, [this] { BtnTableClick(ui->BtnTable); });
+}
+
+bool TFormStat::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
+        FormActivate();
+    return QWidget::event(event);
+}
+
+bool TFormStat::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == ui->EditNorm)
+            EditNormDblClick();
+        else if (watched == ui->EditChi2)
+            EditChi2DblClick();
+        else if (watched == ui->EditT)
+            EditTDblClick();
+        else if (watched == ui->EditF)
+            EditFDblClick();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QString TFormStat::Text(const QLineEdit *edit) { return edit->text(); }
+
+void TFormStat::SetDatabasePath(const QString &Path)
+{
+    DBstatistics.Close();
+    DBstatistics.Params().SetValues(QStringLiteral("PATH"), Path);
+    DBstatistics.Open();
+}
+
+void TFormStat::FormActivate()
+{
+    if (FormGraph)
+        return;
+    FormGraph = new TFormGraph;
+    FormGraph->hide();
+}
+
+// Calculators.
+
+void TFormStat::EditNormDblClick()
+{
+    if (Text(ui->EditAlpha).isEmpty())
+        return;
+    ui->EditNorm->setText(NumberText(NormalQuantile(rtl::StrToFloatExt(Text(ui->EditAlpha)))));
+}
+
+void TFormStat::EditChi2DblClick()
+{
+    if (Text(ui->EditAlpha).isEmpty() || Text(ui->EditN).isEmpty())
+        return;
+    const long double alpha = rtl::StrToFloatExt(Text(ui->EditAlpha));
+    ui->EditChi2->setText(NumberText(ChiSquareQuantile(rtl::StrToInt(Text(ui->EditN)), alpha)));
+}
+
+void TFormStat::EditTDblClick()
+{
+    if (Text(ui->EditAlpha).isEmpty() || Text(ui->EditN).isEmpty())
+        return;
+    const long double alpha = rtl::StrToFloatExt(Text(ui->EditAlpha));
+    ui->EditT->setText(NumberText(StudentQuantile(rtl::StrToInt(Text(ui->EditN)), alpha)));
+}
+
+void TFormStat::EditFDblClick()
+{
+    if (Text(ui->EditAlpha).isEmpty() || Text(ui->EditN).isEmpty() || Text(ui->EditN2).isEmpty())
+        return;
+    const long double alpha = rtl::StrToFloatExt(Text(ui->EditAlpha));
+    ui->EditF->setText(
+        NumberText(FisherQuantile(rtl::StrToInt(Text(ui->EditN)), rtl::StrToInt(Text(ui->EditN2)), alpha)));
+}
+
+void TFormStat::BtnNormalDClick()
+{
+    if (Text(ui->EditNorm).isEmpty())
+        return;
+    ui->EditAlpha->setText(NumberText(NormalProbability(rtl::StrToFloatExt(Text(ui->EditNorm)))));
+}
+
+void TFormStat::BtnChi2Click()
+{
+    if (Text(ui->EditChi2).isEmpty())
+        return;
+    const int32_t n = rtl::StrToInt(Text(ui->EditN));
+    ui->EditAlpha->setText(NumberText(ChiSquareProbability(n, rtl::StrToFloatExt(Text(ui->EditChi2)))));
+}
+
+void TFormStat::BtnTClick()
+{
+    if (Text(ui->EditT).isEmpty())
+        return;
+    const int32_t n = rtl::StrToInt(Text(ui->EditN));
+    ui->EditAlpha->setText(NumberText(StudentProbability(n, rtl::StrToFloatExt(Text(ui->EditT)))));
+}
+
+// Settings.
+
+void TFormStat::EditIterChange() { FComputed = false; }
+
+void TFormStat::EditCaseChange()
+{
+    FComputed = false;
+    if (!Text(ui->EditCase).isEmpty())
+        FCases = rtl::StrToInt(Text(ui->EditCase));
+}
+
+void TFormStat::EditNChange()
+{
+    if (!Text(ui->EditN).isEmpty())
+        FN = rtl::StrToInt(Text(ui->EditN));
+}
+
+void TFormStat::EditN2Change()
+{
+    if (!Text(ui->EditN2).isEmpty())
+        FN2 = rtl::StrToInt(Text(ui->EditN2));
+}
+
+void TFormStat::CB_GraphClick()
+{
+    FormActivate();
+    FormGraph->setVisible(ui->CB_Graph->isChecked());
+}
+
+void TFormStat::CB_DistribChange()
+{
+    QueryCritVal.Close();
+    FComputed = false;
+    FKind = uint8_t(ui->CB_Distrib->currentIndex() + 1);
+    SetStatement(ui->CB_Distrib->currentText());
+}
+
+void TFormStat::SetStatement(const QString &Distribution)
+{
+    QueryCritVal.Close();
+    QueryCritVal.SQL().Clear();
+    QueryCritVal.SQL().Add(StatementFor(Distribution));
+    QueryCritVal.Prepare();
+    QueryCritVal.Params()[0].SetDataType(db::ftInteger);
+    QueryCritVal.Params()[1].SetDataType(db::ftFloat);
+}
+
+// Simulation and readout.
+
+bool TFormStat::ReadyToSimulate() const
+{
+    return !Text(ui->EditIter).isEmpty() && rtl::StrToInt(Text(ui->EditIter)) >= 1 && !Text(ui->EditCase).isEmpty()
+           && rtl::StrToInt(Text(ui->EditCase)) >= 2;
+}
+
+void TFormStat::Simulate(int32_t Cases, int32_t Iterations, bool ShowGraph, QObject *Sender)
+{
+    if (FKind == dkNone)
+        return;
+    {
+        ui::TWaitCursor hourglass;
+        rtl::Randomize();
+        std::vector<double> gaps = SimulateGaps(FKind, FN, Cases, Iterations);
+        FDiffs = std::move(gaps);
+    }
+    m_simulatedCases = Cases;
+    FComputed = true;
+    BtnLimitClick(Sender);
+    if (ShowGraph)
+        DrawSeries(Cases, Sender);
+    if (Sender)
+        StoreCriticalValues(-1.0);
+}
+
+void TFormStat::BtnLimitClick(QObject *Sender)
+{
+    ui->EditLimitVal->setText(QStringLiteral("-1"));
+    if (FComputed) {
+        if (Text(ui->EditAlpha).isEmpty())
+            return;
+        const double alpha = rtl::StrToFloat(Text(ui->EditAlpha));
+        ui->EditLimitVal->setText(NumberText(GapQuantile(*FDiffs, alpha)));
+    } else if (ReadyToSimulate()) {
+        Simulate(rtl::StrToInt(Text(ui->EditCase)), rtl::StrToInt(Text(ui->EditIter)), true, Sender);
+    }
+}
+
+void TFormStat::BtnDistributionClick(QObject *Sender)
+{
+    if (ReadyToSimulate())
+        Simulate(rtl::StrToInt(Text(ui->EditCase)), rtl::StrToInt(Text(ui->EditIter)), true, Sender);
+}
+
+// Graph series.
+
+QString TFormStat::DistributionTitle(const QString &degrees) const
+{
+    QString title = ui->CB_Distrib->currentText();
+    if (HasDegreesOfFreedom(FKind))
+        title += QLatin1Char('[') + degrees + QLatin1Char(']');
+    return title;
+}
+
+QColor TFormStat::NewSeriesColor(QObject *Sender)
+{
+    if (Sender != ui->BtnTable)
+        return ColorDlg.Execute() ? ColorDlg.Color : QColor(Qt::black);
+    const chart::TChart *chart = FormGraph->Chart1();
+    if (chart->SeriesCount() == 0) {
+        const long double r1 = rtl::Random(), r2 = rtl::Random(), r3 = rtl::Random();
+        return chart::ColorFromTColor(int64_t(r1 * 256 + r2 * 65536 + r3 * 16777216));
+    }
+    // Each further series of a text table takes a colour derived from the one before it.
+    const int32_t last = chart::TColorFromColor(chart->Series(chart->SeriesCount() - 1)->SeriesColor());
+    const auto derived = int32_t(uint32_t(65000 - last) * 200u);
+    return chart::ColorFromTColor(std::abs(int64_t(derived)));
+}
+
+void TFormStat::ShowSeries(chart::TChartSeries *series)
+{
+    chart::TChart *chart = FormGraph->Chart1();
+    chart->AddSeries(series);
+    chart->SetLegendVisible(chart->SeriesCount() > 1);
+}
+
+void TFormStat::DrawSeries(int32_t Cases, QObject *Sender)
+{
+    FormActivate();
+    const QColor color = NewSeriesColor(Sender);
+    if (ui->CB_DelOld->isChecked()) {
+        while (FormGraph->Chart1()->SeriesCount() > 1)
+            FormGraph->BtnDeleteClick();
+    }
+    const std::vector<double> &gaps = *FDiffs;
+    std::vector<double> shares(gaps.size());
+    for (size_t i = 0; i < gaps.size(); ++i)
+        shares[i] = double(i + 1) / double(gaps.size());
+    auto *series = new chart::TLineSeries(this);
+    series->SetSeriesColor(color);
+    series->SetPoints(gaps, std::move(shares));
+    series->SetTitle(QStringLiteral("Dif(") + DistributionTitle(QString::number(FN)) + QStringLiteral(")[")
+                     + QString::number(Cases) + QLatin1Char(']'));
+    ShowSeries(series);
+    if (!FormGraph->isVisible())
+        ui->CB_Graph->setChecked(true);
+}
+
+// Critical-value tables.
+
+void TFormStat::OpenCriticalValueRow(int32_t Cases, double Alpha)
+{
+    QueryCritVal.Close();
+    QueryCritVal.ParamByName(QStringLiteral("NMB")).SetAsInteger(Cases);
+    QueryCritVal.ParamByName(QStringLiteral("ALPHA")).SetAsFloat(Alpha);
+    QueryCritVal.Open();
+}
+
+double TFormStat::GetCriticalValue(uint8_t Kind, int32_t N, int32_t N2, int32_t Cases, double Alpha, int32_t Iterations)
+{
+    if (!DBstatistics.Connected()) {
+        DBstatistics.Params().SetValues(QStringLiteral("PATH"), FStartDir);
+        DBstatistics.Open();
+    }
+    if (Kind < dkRegular || Kind > dkT) {
+        ui::MessageDlg(QStringLiteral("Specify distribution"), ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+        return -1.0;
+    }
+    if (Cases < 2) {
+        ui::MessageDlg(QStringLiteral("Critical values need samples of at least 2 cases, not %1").arg(Cases),
+                       ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+        return -1.0;
+    }
+    if (Kind != FKind) {
+        FKind = Kind;
+        {
+            const QSignalBlocker quiet(ui->CB_Distrib);
+            ui->CB_Distrib->setCurrentIndex(Kind - 1);
+        }
+        SetStatement(ui->CB_Distrib->currentText());
+    }
+    FN = N;
+    ui->EditN->setText(QString::number(N));
+    FN2 = N2;
+    ui->EditN2->setText(QString::number(N2));
+    FCases = Cases;
+    ui->EditCase->setText(QString::number(Cases));
+
+    OpenCriticalValueRow(Cases, Alpha);
+    if (!QueryCritVal.IsEmpty() && QueryCritVal.FieldByName(QStringLiteral("ITERS"))->AsInteger() >= Iterations) {
+        const double stored = QueryCritVal.FieldByName(QStringLiteral("VAL"))->AsFloat();
+        QueryCritVal.Close();
+        return stored;
+    }
+
+    ui->EditAlpha->setText(rtl::FloatToStr(Alpha));
+    const int32_t samples = SamplesForGaps(Iterations, Cases);
+    ui->EditIter->setText(QString::number(samples));
+    ui->EditCase->setText(QString::number(Cases));
+    repaint();
+    Simulate(Cases, samples, false, nullptr);
+
+    if (QueryCritVal.IsEmpty()) {
+        QueryCritVal.Append();
+        QueryCritVal.FieldByName(QStringLiteral("NMB"))->SetAsInteger(Cases);
+        QueryCritVal.FieldByName(QStringLiteral("ALPHA"))->SetAsFloat(Alpha);
+    } else {
+        QueryCritVal.Edit();
+    }
+    QueryCritVal.FieldByName(QStringLiteral("ITERS"))->SetAsInteger(int32_t(FDiffs->size()));
+    QueryCritVal.FieldByName(QStringLiteral("VAL"))->SetAsFloat(rtl::StrToFloat(Text(ui->EditLimitVal)));
+    QueryCritVal.Post();
+    QueryCritVal.Close();
+    StoreCriticalValues(Alpha);
+    return rtl::StrToFloat(Text(ui->EditLimitVal));
+}
+
+void TFormStat::StoreCriticalValues(double Alpha)
+{
+    if (!FDiffs || FDiffs->empty())
+        return;
+    const auto count = int32_t(FDiffs->size());
+    for (const double level : AlphaLevels) {
+        if (level != Alpha)
+            StoreLevel(level, count);
+    }
+}
+
+void TFormStat::StoreLevel(double Level, int32_t Count)
+{
+    const auto value = double(GapQuantile(*FDiffs, Level));
+    OpenCriticalValueRow(m_simulatedCases, Level);
+    if (QueryCritVal.IsEmpty()) {
+        QueryCritVal.Append();
+        QueryCritVal.FieldByName(QStringLiteral("NMB"))->SetAsInteger(m_simulatedCases);
+        QueryCritVal.FieldByName(QStringLiteral("ALPHA"))->SetAsFloat(Level);
+    } else if (QueryCritVal.FieldByName(QStringLiteral("ITERS"))->AsInteger() < Count) {
+        QueryCritVal.Edit();
+    } else {
+        QueryCritVal.Close();
+        return;
+    }
+    QueryCritVal.FieldByName(QStringLiteral("ITERS"))->SetAsInteger(Count);
+    QueryCritVal.FieldByName(QStringLiteral("VAL"))->SetAsFloat(value);
+    QueryCritVal.Post();
+    QueryCritVal.Close();
+}
+
+// Histogram and text table.
+
+void TFormStat::BtnFrequencyClick()
+{
+    if (!FDiffs || !FComputed || Text(ui->EditInterval).isEmpty())
+        return;
+    const double w = rtl::StrToFloat(Text(ui->EditInterval));
+    if (!(w > 0))
+        return;
+    const std::vector<THistogramBar> bars = GapHistogram(*FDiffs, w);
+    FormActivate();
+    const QColor color = ColorDlg.Execute() ? ColorDlg.Color : QColor(Qt::black);
+    auto *series = new chart::TBarSeries(this);
+    series->SetSeriesColor(color);
+    series->SetBarWidthPercent(100);
+    std::vector<double> x(bars.size()), y(bars.size());
+    for (size_t i = 0; i < bars.size(); ++i)
+        x[i] = bars[i].X, y[i] = bars[i].Y;
+    series->SetPoints(std::move(x), std::move(y));
+    series->SetTitle(QStringLiteral("Fd(") + DistributionTitle(Text(ui->EditN)) + QStringLiteral(")[")
+                     + Text(ui->EditCase) + QLatin1Char(']'));
+    ShowSeries(series);
+}
+
+void TFormStat::BtnTableClick(QObject *Sender)
+{
+    const int32_t iterations = rtl::StrToInt(Text(ui->EditIter));
+    const int32_t cases = rtl::StrToInt(Text(ui->EditCase));
+    const int64_t total = int64_t(cases - 1) * iterations;
+    QString header = QStringLiteral("n");
+    for (const double level : AlphaLevels)
+        header += QLatin1Char(';') + rtl::FloatToStr(level);
+    QStringList lines{header};
+    for (int32_t n = 2; n <= cases; ++n) {
+        ui->EditCase->setText(QString::number(n));
+        ui->EditIter->setText(QString::number(int64_t(std::trunc(static_cast<long double>(total - 1) / (n - 1))) + 1));
+        ui->EditAlpha->setText(rtl::FloatToStr(AlphaLevels.front()));
+        BtnDistributionClick(Sender);
+        repaint();
+        if (FormGraph)
+            FormGraph->repaint();
+        QString line = Text(ui->EditCase) + QLatin1Char(';') + Text(ui->EditLimitVal);
+        for (size_t i = 1; i < AlphaLevels.size(); ++i) {
+            ui->EditAlpha->setText(rtl::FloatToStr(AlphaLevels[i]));
+            BtnLimitClick(Sender);
+            line += QLatin1Char(';') + Text(ui->EditLimitVal);
+        }
+        lines << line;
+    }
+    WriteTextTable(lines);
+}
+
+void TFormStat::WriteTextTable(const QStringList &lines)
+{
+    QString folder = QDir::currentPath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    const QString fileName = folder + ui->CB_Distrib->currentText() + QStringLiteral(".txt");
+    QSaveFile file(fileName);
+    QByteArray text;
+    for (const QString &line : lines)
+        text += line.toLatin1() + "\r\n";
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        throw rtl::Exception(QStringLiteral("The table cannot be written to the file %1: %2")
+                                 .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    ui::MessageDlg(QStringLiteral("Results have been saved into ") + QDir::toNativeSeparators(fileName),
+                   ui::TMsgDlgType::mtInformation, ui::TMsgDlgButtons::mbOK);
+}
