@@ -1,0 +1,189 @@
+// The simulation core: the pooled gaps against the one-by-one insertion they replace, the
+// readout, the histogram and the sample counts of a request.
+
+#include "statistics/OrderedDiffSimulation.h"
+#include "statistics/Ustatistics.h"
+
+#include "platform/rtl/Random.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// The reference: each sample kept ascending while it is drawn, each gap inserted into the ascending
+// list as it is made (new minimum to the front, new maximum to the end, else a binary search that
+// rounds the middle half to even and puts a gap equal to a probed one before it).
+class InsertedGaps
+{
+public:
+    void AddDifference(double value)
+    {
+        if (list.empty()) {
+            list.push_back(value);
+            minimum = maximum = value;
+        } else if (value <= minimum) {
+            list.insert(list.begin(), value);
+            minimum = value;
+        } else if (value >= maximum) {
+            list.push_back(value);
+            maximum = value;
+        } else {
+            long lo = 0, hi = long(list.size()) - 1;
+            while (hi - lo >= 2) {
+                const long mid = std::lrint((lo + hi) / 2.0);
+                if (list[size_t(mid)] == value) {
+                    hi = mid;
+                    break;
+                }
+                (value >= list[size_t(mid)] ? lo : hi) = mid;
+            }
+            list.insert(list.begin() + hi, value);
+        }
+    }
+    std::vector<double> list;
+    double minimum = 0, maximum = 0;
+};
+
+std::vector<double> insertedSimulation(uint8_t kind, int32_t n, int32_t cases, int32_t iterations)
+{
+    InsertedGaps gaps;
+    std::vector<double> sample;
+    for (int32_t it = 0; it < iterations; ++it) {
+        sample.clear();
+        for (int32_t i = 0; i < cases; ++i) {
+            const double v = DrawnValue(kind, n, rtl::Random());
+            auto at = sample.begin();
+            while (at != sample.end() && !(*at > v))
+                ++at;
+            sample.insert(at, v);
+        }
+        for (size_t i = 1; i < sample.size(); ++i)
+            gaps.AddDifference(double(static_cast<long double>(sample[i]) - sample[i - 1]));
+    }
+    return gaps.list;
+}
+
+struct SimulationCase
+{
+    const char *name;
+    uint8_t kind;
+    int32_t n, cases, iterations;
+};
+
+class PooledGaps : public ::testing::TestWithParam<SimulationCase>
+{
+};
+
+TEST_P(PooledGaps, EqualTheOneByOneInsertionForTheSameDraws)
+{
+    const SimulationCase &c = GetParam();
+    rtl::SetRandSeed(20240601);
+    const std::vector<double> pooled = SimulateGaps(c.kind, c.n, c.cases, c.iterations);
+    const uint32_t seedAfter = rtl::RandSeed();
+    rtl::SetRandSeed(20240601);
+    const std::vector<double> inserted = insertedSimulation(c.kind, c.n, c.cases, c.iterations);
+    EXPECT_EQ(rtl::RandSeed(), seedAfter) << "the same draws";
+    ASSERT_EQ(pooled.size(), size_t(c.iterations) * size_t(c.cases - 1));
+    EXPECT_EQ(pooled, inserted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PooledGaps,
+    ::testing::Values(SimulationCase{"NormalFives", dkNormal, 0, 5, 1200}, SimulationCase{"RegularPairs", dkRegular, 0, 2, 6000},
+                      SimulationCase{"ChiSquareFours", dkChiQuadrat, 3, 4, 1500}, SimulationCase{"StudentLarge", dkT, 10, 300, 20}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(PooledGaps, TiesAndZerosSortLikeTheInsertion)
+{
+    // Few distinct values, so that almost every gap ties with others, -0 among them.
+    std::vector<double> values;
+    for (int i = 0; i < 20000; ++i)
+        values.push_back(double((i * 7919) % 13) / 4.0);
+    values[5] = -0.0;
+    TGapCollector collector;
+    InsertedGaps inserted;
+    for (const double v : values) {
+        collector.AddDifference(v);
+        inserted.AddDifference(v + 0.0);
+    }
+    const std::vector<double> sorted = collector.Finish();
+    EXPECT_EQ(sorted, inserted.list);
+    EXPECT_FALSE(std::signbit(sorted.front()));
+}
+
+TEST(PooledGaps, PairsGiveTheDistanceOfTwoDraws)
+{
+    rtl::SetRandSeed(7);
+    const std::vector<double> gaps = SimulateGaps(dkRegular, 0, 2, 3);
+    rtl::SetRandSeed(7);
+    std::vector<double> expected;
+    for (int i = 0; i < 3; ++i) {
+        const double a = rtl::Random(), b = rtl::Random();
+        expected.push_back(std::fabs(a - b));
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(gaps, expected);
+}
+
+TEST(PooledGaps, DegreesOfFreedomBelowOneFailBeforeAnyDraw)
+{
+    for (const uint8_t kind : {dkChiQuadrat, dkT}) {
+        rtl::SetRandSeed(99);
+        EXPECT_THROW(SimulateGaps(kind, 0, 5, 10), rtl::EMathError);
+        EXPECT_EQ(rtl::RandSeed(), 99u);
+    }
+}
+
+TEST(PooledGaps, RefusesMoreGapsThanACountCanHold)
+{
+    EXPECT_THROW(SimulateGaps(dkRegular, 0, 10000, 1000000), rtl::Exception);
+    EXPECT_THROW(SamplesForGaps(INT32_MAX, 2), rtl::Exception);
+}
+
+TEST(SamplesForGaps, RestOnMoreGapsThanAsked)
+{
+    const struct
+    {
+        int32_t gaps, cases, samples;
+    } rows[] = {{100000, 5, 25001}, {100000, 2, 100001}, {100000, 10000, 11}, {200000, 5, 50001}, {0, 5, 1}, {-100, 5, 1}};
+    for (const auto &r : rows)
+        EXPECT_EQ(SamplesForGaps(r.gaps, r.cases), r.samples) << r.gaps << " gaps of " << r.cases;
+}
+
+TEST(GapQuantile, InterpolatesBetweenNeighboursAndStopsAtTheEnds)
+{
+    const std::vector<double> four{1, 2, 3, 4};
+    std::vector<double> fifty(50);
+    for (int i = 0; i < 50; ++i)
+        fifty[size_t(i)] = i + 1;
+    const struct
+    {
+        const std::vector<double> *gaps;
+        double alpha;
+        long double expected;
+    } rows[] = {{&four, 0.5, 3}, {&four, 0.6, 3.4L}, {&four, 0, 1}, {&four, 0.75, 4}, {&four, 1, 4}, {&four, 7, 4},
+                {&four, -0.5, 1}, {&fifty, 0.99, 50}, {&fifty, 0.95, 48.5L}};
+    for (const auto &r : rows)
+        EXPECT_NEAR(double(GapQuantile(*r.gaps, r.alpha)), double(r.expected), 1e-15) << r.gaps->size() << " at " << r.alpha;
+    EXPECT_THROW(GapQuantile({}, 0.5), rtl::EInvalidOperation);
+}
+
+TEST(GapHistogram, BarsAreDensitiesUpToTheBinOfTheLargestGap)
+{
+    const std::vector<THistogramBar> bars = GapHistogram({0.05, 0.12, 0.14, 0.35}, 0.1);
+    ASSERT_EQ(bars.size(), 4u);
+    const double x[] = {0.05, 0.15, 0.25, 0.35}, y[] = {2.5, 5, 0, 2.5};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_NEAR(bars[i].X, x[i], 1e-12) << i;
+        EXPECT_NEAR(bars[i].Y, y[i], 1e-12) << i;
+    }
+    EXPECT_TRUE(GapHistogram({}, 0.1).empty());
+    // Edges that would no longer move (or a million bars) are refused, not looped over.
+    EXPECT_THROW(GapHistogram({0.5, 1.0}, 1e-17), rtl::Exception);
+}
+
+} // namespace

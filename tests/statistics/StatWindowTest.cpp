@@ -1,0 +1,331 @@
+// The statistics window driven through its handlers: calculators, settings, critical-value
+// requests and their tables, runs from the buttons with their graph series, the histogram, the
+// text table, and the graph window's commands.
+
+#include "StatWindowFixture.h"
+
+#include "statistics/OrderedDiffSimulation.h"
+
+#include "platform/chart/Chart.h"
+#include "platform/chart/Color.h"
+#include "platform/db/DatabaseError.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+const CriticalRow *findRow(const std::vector<CriticalRow> &rows, int nmb, double alpha)
+{
+    for (const CriticalRow &r : rows)
+        if (r.nmb == nmb && r.alpha == alpha)
+            return &r;
+    return nullptr;
+}
+
+int countRows(const std::vector<CriticalRow> &rows, int nmb)
+{
+    return int(std::count_if(rows.begin(), rows.end(), [nmb](const CriticalRow &r) { return r.nmb == nmb; }));
+}
+
+} // namespace
+
+TEST_F(StatWindow, CalculatorsReadTheBoxesInTheLocalesFormat)
+{
+    QTest::mouseDClick(f().EditNorm, Qt::LeftButton);
+    EXPECT_TRUE(f().EditNorm->text().startsWith(QStringLiteral("1,64"))) << f().EditNorm->text().toStdString();
+    form->BtnNormalDClick();
+    EXPECT_NEAR(rtl::StrToFloat(f().EditAlpha->text()), 0.95, 1e-4);
+
+    f().EditN->setText(QStringLiteral("10"));
+    f().EditN2->clear();
+    f().EditF->setText(QStringLiteral("kept"));
+    form->EditFDblClick();
+    EXPECT_EQ(f().EditF->text(), QStringLiteral("kept"));
+    form->EditTDblClick();
+    EXPECT_NEAR(rtl::StrToFloat(f().EditT->text()), 1.81, 0.01);
+
+    rtl::SetFormatLocale(QLocale::c());
+    f().EditAlpha->setText(QStringLiteral("0,95"));
+    f().EditNorm->setText(QStringLiteral("kept"));
+    EXPECT_THROW(form->EditNormDblClick(), rtl::EConvertError);
+    EXPECT_EQ(f().EditNorm->text(), QStringLiteral("kept"));
+}
+
+TEST_F(StatWindow, SettingsMarkTheSimulationStale)
+{
+    choose(0);
+    f().EditIter->setText(QStringLiteral("10"));
+    dialogs.expectColor(QColor());
+    form->BtnDistributionClick(f().BtnDistribution);
+    ASSERT_TRUE(form->Computed());
+    f().EditN->setText(QStringLiteral("7"));
+    f().EditN2->setText(QStringLiteral("3"));
+    EXPECT_TRUE(form->Computed());
+    EXPECT_EQ(form->N(), 7);
+    EXPECT_EQ(form->N2(), 3);
+    f().EditCase->setText(QStringLiteral("4"));
+    EXPECT_FALSE(form->Computed());
+    EXPECT_EQ(form->Cases(), 4);
+
+    choose(3);
+    EXPECT_EQ(form->Kind(), dkT);
+    EXPECT_TRUE(form->query().SQL().Text().contains(QStringLiteral("FROM 't.dbf' WHERE (NMB = :NMB) AND (ALPHA = :ALPHA)")));
+    EXPECT_FALSE(form->Computed());
+}
+
+TEST_F(StatWindow, RequestSimulatesOnceAndStoresTwelveLevels)
+{
+    const double first = form->GetCriticalValue(dkNormal, 0, 0, 5, 0.95, 100000);
+    ASSERT_NE(form->Diffs(), nullptr);
+    const std::vector<double> gaps = *form->Diffs();
+    EXPECT_EQ(gaps.size(), 100004u);
+    EXPECT_EQ(f().EditIter->text(), QStringLiteral("25001"));
+    EXPECT_EQ(f().CB_Distrib->currentText(), QStringLiteral("Normal"));
+    EXPECT_EQ(first, rtl::StrToFloat(f().EditLimitVal->text()));
+    EXPECT_NEAR(first, 1.584, 0.02);
+
+    std::vector<CriticalRow> stored = rows(QStringLiteral("Normal.dbf"));
+    ASSERT_EQ(stored.size(), 12u);
+    for (const double level : AlphaLevels) {
+        const CriticalRow *row = findRow(stored, 5, level);
+        ASSERT_NE(row, nullptr) << level;
+        EXPECT_EQ(row->iters, 100004);
+        // The request's own level holds the box's 15 digits, the others the full readout.
+        EXPECT_EQ(row->val, level == 0.95 ? first : double(GapQuantile(gaps, level))) << level;
+    }
+
+    EXPECT_EQ(form->GetCriticalValue(dkNormal, 0, 0, 5, 0.95, 100000), first);
+    EXPECT_EQ(*form->Diffs(), gaps) << "answered from the table";
+
+    const double more = form->GetCriticalValue(dkNormal, 0, 0, 5, 0.95, 200000);
+    stored = rows(QStringLiteral("Normal.dbf"));
+    ASSERT_EQ(stored.size(), 12u);
+    EXPECT_EQ(findRow(stored, 5, 0.95)->iters, 200004);
+    EXPECT_EQ(findRow(stored, 5, 0.95)->val, more);
+    EXPECT_EQ(findRow(stored, 5, 0.5)->iters, 200004);
+
+    form->GetCriticalValue(dkNormal, 0, 0, 6, 0.9, 1000);
+    stored = rows(QStringLiteral("Normal.dbf"));
+    EXPECT_EQ(countRows(stored, 6), 12) << "the level 0.9 written once";
+    EXPECT_EQ(findRow(stored, 6, 0.9)->val, rtl::StrToFloat(f().EditLimitVal->text()));
+}
+
+TEST_F(StatWindow, RefusedRequestsAnswerMinusOneAndStoreNothing)
+{
+    for (const uint8_t kind : {uint8_t(0), uint8_t(5), uint8_t(6)}) {
+        dialogs.expectMessage(QStringLiteral("Specify distribution"));
+        EXPECT_EQ(form->GetCriticalValue(kind, 0, 0, 5, 0.95, 1000), -1.0);
+    }
+    EXPECT_EQ(form->Kind(), dkNone);
+    dialogs.expectMessage(QStringLiteral("not 1"));
+    EXPECT_EQ(form->GetCriticalValue(dkRegular, 0, 0, 1, 0.95, 1000), -1.0);
+    EXPECT_TRUE(rows(QStringLiteral("Regular.dbf")).empty());
+
+    EXPECT_GT(form->GetCriticalValue(dkRegular, 0, 0, 3, 0.95, 1000), 0.0);
+    const std::vector<double> gaps = *form->Diffs();
+    EXPECT_THROW(form->GetCriticalValue(dkChiQuadrat, 0, 0, 3, 0.95, 1000), rtl::EMathError);
+    EXPECT_EQ(*form->Diffs(), gaps) << "degrees of freedom are checked before any draw";
+
+    QFile::remove(dir.filePath(QStringLiteral("t.dbf")));
+    try {
+        form->GetCriticalValue(dkT, 3, 0, 3, 0.95, 1000);
+        ADD_FAILURE() << "a missing table must fail";
+    } catch (const db::EDatabaseError &error) {
+        EXPECT_TRUE(error.Message().contains(QStringLiteral("t.dbf"))) << error.Message().toStdString();
+    }
+}
+
+TEST_F(StatWindow, LevelsBeyondTheLastGapStoreTheLastGap)
+{
+    form->GetCriticalValue(dkRegular, 0, 0, 2, 0.5, 49);
+    ASSERT_EQ(form->Diffs()->size(), 50u);
+    const std::vector<CriticalRow> stored = rows(QStringLiteral("Regular.dbf"));
+    ASSERT_EQ(stored.size(), 12u);
+    EXPECT_EQ(findRow(stored, 2, 0.99)->val, form->Diffs()->back());
+}
+
+TEST_F(StatWindow, ButtonsNeedADistributionAndSensibleSizes)
+{
+    form->BtnDistributionClick(f().BtnDistribution);
+    form->BtnLimitClick(f().BtnLimit);
+    EXPECT_EQ(form->Diffs(), nullptr);
+    EXPECT_EQ(f().EditLimitVal->text(), QStringLiteral("-1"));
+
+    choose(1);
+    for (const char *iterations : {"0", "10"}) {
+        f().EditIter->setText(QLatin1String(iterations));
+        f().EditCase->setText(QLatin1String(iterations[0] == '0' ? "5" : "1"));
+        form->BtnLimitClick(f().BtnLimit);
+        EXPECT_EQ(form->Diffs(), nullptr) << iterations;
+        EXPECT_EQ(f().EditLimitVal->text(), QStringLiteral("-1"));
+    }
+}
+
+TEST_F(StatWindow, RunsDrawTitledCurvesAndStoreTheirLevels)
+{
+    choose(1);
+    f().EditIter->setText(QStringLiteral("100"));
+    f().EditCase->setText(QStringLiteral("5"));
+    dialogs.expectColor(Qt::red);
+    form->BtnDistributionClick(f().BtnDistribution);
+    ASSERT_EQ(graph().SeriesCount(), 1);
+    const chart::TChartSeries *curve = graph().Series(0);
+    EXPECT_EQ(curve->Title(), QStringLiteral("Dif(Normal)[5]"));
+    EXPECT_EQ(curve->SeriesColor(), QColor(Qt::red));
+    ASSERT_EQ(curve->Count(), 400);
+    EXPECT_EQ(curve->XValue(399), form->Diffs()->back());
+    EXPECT_EQ(curve->YValue(0), 1.0 / 400);
+    EXPECT_EQ(curve->YValue(399), 1.0);
+    EXPECT_TRUE(f().CB_Graph->isChecked());
+    EXPECT_FALSE(graph().LegendVisible());
+    EXPECT_EQ(countRows(rows(QStringLiteral("Normal.dbf")), 5), 12);
+
+    f().EditAlpha->setText(QStringLiteral("0,5"));
+    form->BtnLimitClick(f().BtnLimit);
+    EXPECT_EQ(f().EditLimitVal->text(), rtl::FloatToStrF(GapQuantile(*form->Diffs(), 0.5), 15)) << "readout only";
+
+    choose(2);
+    f().EditN->setText(QStringLiteral("3"));
+    f().EditCase->setText(QStringLiteral("4"));
+    dialogs.expectColor(QColor());
+    form->BtnDistributionClick(f().BtnDistribution);
+    EXPECT_EQ(graph().Series(1)->Title(), QStringLiteral("Dif(chi-quadrat[3])[4]"));
+    EXPECT_EQ(graph().Series(1)->SeriesColor(), QColor(Qt::black));
+    EXPECT_TRUE(graph().LegendVisible());
+
+    dialogs.expectColor(Qt::blue);
+    form->BtnDistributionClick(f().BtnDistribution);
+    f().CB_DelOld->setChecked(true);
+    dialogs.expectColor(Qt::green);
+    form->BtnDistributionClick(f().BtnDistribution);
+    ASSERT_EQ(graph().SeriesCount(), 2);
+    EXPECT_EQ(graph().Series(0), curve);
+    EXPECT_EQ(graph().Series(1)->SeriesColor(), QColor(Qt::green));
+    EXPECT_TRUE(graph().LegendVisible());
+}
+
+TEST_F(StatWindow, HistogramDrawsDensityBarsOfTheLastRun)
+{
+    form->BtnFrequencyClick();
+    EXPECT_EQ(graph().SeriesCount(), 0) << "nothing simulated yet";
+    form->GetCriticalValue(dkChiQuadrat, 4, 0, 5, 0.95, 4000);
+    for (const char *interval : {"0", "-1", ""}) {
+        f().EditInterval->setText(QLatin1String(interval));
+        form->BtnFrequencyClick();
+    }
+    EXPECT_EQ(graph().SeriesCount(), 0);
+
+    f().EditInterval->setText(QStringLiteral("0,25"));
+    dialogs.expectColor(Qt::yellow);
+    form->BtnFrequencyClick();
+    ASSERT_EQ(graph().SeriesCount(), 1);
+    auto *bars = qobject_cast<chart::TBarSeries *>(graph().Series(0));
+    ASSERT_NE(bars, nullptr);
+    EXPECT_EQ(bars->Title(), QStringLiteral("Fd(chi-quadrat[4])[5]"));
+    EXPECT_EQ(bars->SeriesColor(), QColor(Qt::yellow));
+    EXPECT_EQ(bars->BarWidthPercent(), 100);
+    double area = 0;
+    for (int i = 0; i < bars->Count(); ++i)
+        area += bars->YValue(i) * 0.25;
+    EXPECT_NEAR(area, 1.0, 1e-9);
+    EXPECT_GT(bars->XValue(bars->Count() - 1) + 0.125, form->Diffs()->back());
+    EXPECT_FALSE(FormGraph->isVisible()) << "a histogram does not show the graph window";
+
+    f().EditInterval->setText(QStringLiteral("abc"));
+    EXPECT_THROW(form->BtnFrequencyClick(), rtl::EConvertError);
+}
+
+TEST_F(StatWindow, TextTableSimulatesEverySizeOnAboutTheSameGaps)
+{
+    choose(0);
+    f().EditIter->setText(QStringLiteral("1000"));
+    f().EditCase->setText(QStringLiteral("5"));
+    dialogs.expectMessage(QStringLiteral("Results have been saved into ") + QDir::toNativeSeparators(dir.filePath(QStringLiteral("Regular.txt"))));
+    form->BtnTableClick(f().BtnTable);
+
+    QFile file(dir.filePath(QStringLiteral("Regular.txt")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 6); // five lines ended by CR LF
+    EXPECT_EQ(lines[0], QByteArray("n;0,05;0,1;0,2;0,3;0,4;0,5;0,6;0,7;0,8;0,9;0,95;0,99\r"));
+    for (int n = 2; n <= 5; ++n) {
+        const QList<QByteArray> fields = lines[n - 1].trimmed().split(';');
+        ASSERT_EQ(fields.size(), 13) << n;
+        EXPECT_EQ(fields[0].toInt(), n);
+    }
+    EXPECT_EQ(lines[4].trimmed().split(';')[12], f().EditLimitVal->text().toLatin1());
+
+    const std::vector<CriticalRow> stored = rows(QStringLiteral("Regular.dbf"));
+    const int gaps[] = {4000, 4000, 4002, 4000};
+    for (int n = 2; n <= 5; ++n) {
+        EXPECT_EQ(countRows(stored, n), 12) << n;
+        EXPECT_EQ(findRow(stored, n, 0.5)->iters, gaps[n - 2]) << n;
+    }
+    EXPECT_EQ(f().EditCase->text(), QStringLiteral("5"));
+    EXPECT_EQ(f().EditIter->text(), QStringLiteral("1000"));
+    EXPECT_EQ(f().EditAlpha->text(), QStringLiteral("0,99"));
+
+    ASSERT_EQ(graph().SeriesCount(), 4);
+    for (int i = 1; i < 4; ++i) {
+        const int32_t before = chart::TColorFromColor(graph().Series(i - 1)->SeriesColor());
+        const auto derived = int32_t(uint32_t(65000 - before) * 200u);
+        EXPECT_EQ(graph().Series(i)->SeriesColor(), chart::ColorFromTColor(std::abs(int64_t(derived)))) << i;
+    }
+}
+
+TEST_F(StatWindow, TextTableWithoutSizesOrDistribution)
+{
+    f().EditCase->setText(QStringLiteral("3"));
+    dialogs.expectMessage(QStringLiteral("Results have been saved into "));
+    form->BtnTableClick(f().BtnTable);
+    QFile unnamed(dir.filePath(QStringLiteral(".txt")));
+    ASSERT_TRUE(unnamed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(unnamed.readAll().count('\n'), 3);
+    EXPECT_EQ(form->Diffs(), nullptr);
+
+    choose(1);
+    f().EditCase->setText(QStringLiteral("1"));
+    dialogs.expectMessage(QStringLiteral("Results have been saved into "));
+    form->BtnTableClick(f().BtnTable);
+    QFile normal(dir.filePath(QStringLiteral("Normal.txt")));
+    ASSERT_TRUE(normal.open(QIODevice::ReadOnly));
+    EXPECT_EQ(normal.readAll().count('\n'), 1) << "the header only";
+}
+
+TEST_F(StatWindow, GraphWindowDeletesAndSavesSeries)
+{
+    FormGraph->BtnDeleteClick();
+    FormGraph->BtnClearClick();
+    form->GetCriticalValue(dkRegular, 0, 0, 3, 0.5, 100);
+    f().CB_Graph->setChecked(true);
+    for (const QColor &colour : {QColor(Qt::red), QColor(Qt::blue), QColor(Qt::green)}) {
+        dialogs.expectColor(colour);
+        form->BtnDistributionClick(f().BtnDistribution);
+    }
+    FormGraph->BtnDeleteClick();
+    ASSERT_EQ(graph().SeriesCount(), 2);
+    EXPECT_EQ(graph().Series(1)->SeriesColor(), QColor(Qt::blue));
+
+    const QString existing = dir.filePath(QStringLiteral("graph.bmp"));
+    QFile::copy(dir.filePath(QStringLiteral("Normal.dbf")), existing);
+    dialogs.expectFile(existing);
+    dialogs.expectMessage(QStringLiteral("Existing file will be overwrited"), ui::mrNo);
+    FormGraph->BtnSaveClick();
+    EXPECT_EQ(QFileInfo(existing).size(), QFileInfo(dir.filePath(QStringLiteral("Normal.dbf"))).size());
+    dialogs.expectFile(existing);
+    dialogs.expectMessage(QStringLiteral("Existing file will be overwrited"), ui::mrYes);
+    FormGraph->BtnSaveClick();
+    QFile saved(existing);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.read(2) == "BM");
+    dialogs.expectFile(dir.filePath(QStringLiteral("fresh")));
+    FormGraph->BtnSaveClick();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("fresh.bmp"))));
+
+    FormGraph->BtnClearClick();
+    EXPECT_EQ(graph().SeriesCount(), 0);
+    EXPECT_TRUE(form->findChildren<chart::TChartSeries *>().isEmpty()) << "cleared series are freed";
+}
