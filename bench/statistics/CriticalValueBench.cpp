@@ -1,0 +1,67 @@
+// The simulation of ordered differences: the core alone (draws, sorted samples, pooled sorted
+// gaps, readout) and a whole request of the main window answered by simulation (with the store
+// of its thirteen table rows).
+// Run: build/bench/bench_critical; compared with numpy by bench/statistics/compare_numpy.sh.
+
+#include "statistics/FStat.h"
+#include "statistics/OrderedDiffSimulation.h"
+
+#include "platform/rtl/Random.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// Arguments: sample size (Cases), gaps asked for.
+void BM_SimulateGaps(benchmark::State &state)
+{
+    const auto cases = int32_t(state.range(0));
+    const int32_t samples = SamplesForGaps(int32_t(state.range(1)), cases);
+    rtl::SetRandSeed(12345);
+    for (auto _ : state) {
+        const std::vector<double> gaps = SimulateGaps(dkNormal, 0, cases, samples);
+        benchmark::DoNotOptimize(GapQuantile(gaps, 0.95));
+    }
+    state.counters["gaps"] = double(int64_t(samples) * (cases - 1));
+}
+BENCHMARK(BM_SimulateGaps)->Args({5, 100000})->Args({10000, 100000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SimulateGaps)->Args({5, 10000000})->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// A request of the main window (Normal, 100000 gaps at 0.95) on an empty table, every time.
+void BM_CriticalValueRequest(benchmark::State &state)
+{
+    const auto cases = int32_t(state.range(0));
+    QTemporaryDir dir;
+    const QString table = dir.filePath(QStringLiteral("Normal.dbf"));
+    const QString empty = QStringLiteral(QUIBO_BIN_DIR "/Normal.dbf");
+    TFormStat form;
+    form.SetDatabasePath(dir.path());
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(table);
+        if (!QFile::copy(empty, table))
+            state.SkipWithError("no empty Normal.dbf beside the program");
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(form.GetCriticalValue(dkNormal, 0, 0, cases, 0.95, 100000));
+    }
+}
+BENCHMARK(BM_CriticalValueRequest)->Arg(5)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    rtl::SetFormatLocale(QLocale::c());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
