@@ -7,6 +7,7 @@
 #include "platform/ui/Help.h"
 
 #include <QFile>
+#include <QScreen>
 #include <qcustomplot.h>
 
 TFormGraph *FormGraph = nullptr;
@@ -32,6 +33,8 @@ TFormGraph::TFormGraph(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
     ui->setupUi(this);
     setWindowFlag(Qt::Window);
     ui::SetHelpContext(this, kHelpContext);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     setAxisTitle(ui->Chart1->plot()->xAxis, QStringLiteral("Value"), 16);
     setAxisTitle(ui->Chart1->plot()->yAxis, QStringLiteral("Probability"), 19);
 

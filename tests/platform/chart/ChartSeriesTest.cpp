@@ -167,6 +167,27 @@ TEST(ChartAxes, FollowTheDataWithRoomForThePointers)
     EXPECT_GT(y.upper, 20);
 }
 
+TEST(ChartAxes, BarsStandOnZeroAndShowWhole)
+{
+    TChart chart;
+    chart.resize(400, 300);
+    auto *bars = new TBarSeries(&chart);
+    bars->SetBarWidthPercent(100);
+    bars->SetSeriesColor(Qt::blue);
+    bars->SetPoints({0.05, 0.15, 0.25, 0.35}, {2.5, 5, 1, 2.5});
+    chart.AddSeries(bars);
+    const QImage image = chart.ToImage();
+    const QCPRange x = chart.plot()->xAxis->range(), y = chart.plot()->yAxis->range();
+    EXPECT_NEAR(x.lower, 0.0, 1e-12) << "half a bar left of the first centre";
+    EXPECT_NEAR(x.upper, 0.4, 1e-12);
+    EXPECT_DOUBLE_EQ(y.lower, 0.0);
+    EXPECT_DOUBLE_EQ(y.upper, 5.0);
+    // Bars touch: the middle of the plot, between two bar centres at low height, is filled.
+    const double px = chart.plot()->xAxis->coordToPixel(0.2), py = chart.plot()->yAxis->coordToPixel(0.5);
+    const QColor inside = image.pixelColor(int(px) + 3, int(py));
+    EXPECT_EQ(inside, QColor(Qt::blue));
+}
+
 TEST(ChartLegend, HidingGivesThePlotTheWidth)
 {
     TChart chart;
