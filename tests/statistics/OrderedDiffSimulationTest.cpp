@@ -115,20 +115,6 @@ TEST(PooledGaps, TiesAndZerosSortLikeTheInsertion)
     EXPECT_FALSE(std::signbit(sorted.front()));
 }
 
-TEST(PooledGaps, PairsGiveTheDistanceOfTwoDraws)
-{
-    rtl::SetRandSeed(7);
-    const std::vector<double> gaps = SimulateGaps(dkRegular, 0, 2, 3);
-    rtl::SetRandSeed(7);
-    std::vector<double> expected;
-    for (int i = 0; i < 3; ++i) {
-        const double a = rtl::Random(), b = rtl::Random();
-        expected.push_back(std::fabs(a - b));
-    }
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(gaps, expected);
-}
-
 TEST(PooledGaps, DegreesOfFreedomBelowOneFailBeforeAnyDraw)
 {
     for (const uint8_t kind : {dkChiQuadrat, dkT}) {
