@@ -17,6 +17,7 @@
 #include "platform/ui/StringGrid.h"
 
 #include "statistics/CriticalValueSource.h"
+#include "statistics/FStat.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -126,6 +127,7 @@ void TFormQuibo::connectHandlers()
     connect(ui->Statistics1, &QAction::triggered, this, &TFormQuibo::Statistics1Click);
     connect(ui->Dataitems1, &QAction::triggered, this, &TFormQuibo::DataItems1Click);
     connect(ui->History1, &QAction::triggered, this, &TFormQuibo::History1Click);
+    connect(ui->Tables1, &QAction::triggered, this, &TFormQuibo::Tables1Click);
     connect(ui->Help1, &QAction::triggered, this, &TFormQuibo::Help1Click);
     connect(ui->I_Helponline, &QAction::triggered, this, &TFormQuibo::I_HelponlineClick);
     connect(ui->AboutQuibo1, &QAction::triggered, this, &TFormQuibo::AboutQuibo1Click);
@@ -173,6 +175,8 @@ void TFormQuibo::FormActivate()
         FormInfo->SetProgramInfo(QString(), QString(), QString(), QString());
     }
     ui::ShowModal(*FormInfo);
+    if (FormStat) // the critical-value tables lie beside the executable
+        ui::HandleExceptions([] { FormStat->SetDatabasePath(ExecutableFolder()); });
     if (FormHistory) // an unreadable history is reported and the start goes on
         ui::HandleExceptions([this] { FormHistory->LoadHistory(FHistoryFileName); });
     UpdateControls();
@@ -644,9 +648,10 @@ void TFormQuibo::ComputeStatistics()
 
 double TFormQuibo::CriticalValue(int32_t cases)
 {
-    if (!FCriticalValues)
+    CriticalValueSource *source = FCriticalValues ? FCriticalValues : FormStat;
+    if (!source)
         throw rtl::EInvalidOperation(QStringLiteral("No critical values are available"));
-    return FCriticalValues->GetCriticalValue(dkNormal, 0, 0, cases, FProbability, 100000);
+    return source->GetCriticalValue(dkNormal, 0, 0, cases, FProbability, 100000);
 }
 
 void TFormQuibo::JudgeClass(int c, QString &history)
@@ -730,6 +735,15 @@ void TFormQuibo::DataItems1Click()
                        ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
     }
     AddHistoryItem(QStringLiteral("Set_items"), used);
+}
+
+void TFormQuibo::Tables1Click()
+{
+    if (!FormStat || FormStat->isVisible())
+        return;
+    FormStat->show();
+    FormStat->raise();
+    FormStat->activateWindow();
 }
 
 void TFormQuibo::History1Click()

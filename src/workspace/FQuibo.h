@@ -52,6 +52,7 @@ public:
     void RB_CasesClick();
     void Statistics1Click();
     void DataItems1Click();
+    void Tables1Click();
     void History1Click();
     void Help1Click();
     void I_HelponlineClick();
@@ -64,7 +65,7 @@ public:
     /// Turns the marked limits into classes, judges each class by its critical values and
     /// fills the report, the limit marks and the class letters of the values.
     void ComputeStatistics();
-    /// Where the class statistics take their critical values (the statistics window by default).
+    /// Where the class statistics take their critical values; none set means the statistics window.
     void SetCriticalValueSource(CriticalValueSource *source) { FCriticalValues = source; }
 
     /// Recomputes the enabled and visible state of the controls from the open file and the items.

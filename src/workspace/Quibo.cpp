@@ -7,6 +7,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Help.h"
 
+#include "statistics/FStat.h"
 
 int main(int argc, char **argv)
 {
@@ -18,6 +19,7 @@ int main(int argc, char **argv)
     Application.SetHelpFile(HelpFilePath);
 
     FormQuibo = new TFormQuibo;
+    FormStat = new TFormStat;
     FormReport = new TFormReport;
     FormHistory = new TFormHistory;
     QObject::connect(FormQuibo, &TFormQuibo::quitRequested, &Application, &QApplication::quit);
@@ -25,6 +27,7 @@ int main(int argc, char **argv)
     const int result = Application.exec();
     delete FormHistory;
     delete FormReport;
+    delete FormStat;
     delete FormQuibo;
     FormQuibo = nullptr;
     HelpFilePath.clear();
