@@ -128,6 +128,8 @@ void TChart::SetLegendVisible(bool visible)
 // A hidden legend leaves the layout, so that the plot takes its width.
 void TChart::placeLegend()
 {
+    // An element taken out of the layout is still drawn where it was: hide it as well.
+    m_legend->setVisible(m_legendVisible);
     if (m_legendVisible) {
         m_body->addElement(0, 1, m_legend);
         m_body->setColumnStretchFactor(1, 0.0001);

@@ -198,9 +198,16 @@ TEST(ChartLegend, HidingGivesThePlotTheWidth)
     chart.AddSeries(series);
     chart.ToImage();
     const int withLegend = chart.plot()->axisRect()->width();
+    const QRect legendPlace(chart.plot()->axisRect()->outerRect().right() + 5, 5, 60, 20);
     chart.SetLegendVisible(false);
-    chart.ToImage();
+    const QImage hidden = chart.ToImage();
     EXPECT_GT(chart.plot()->axisRect()->width(), withLegend + 50);
+    int black = 0; // a hidden legend must not be drawn where it stood
+    for (int y = legendPlace.top(); y <= legendPlace.bottom(); ++y) {
+        for (int x = legendPlace.left(); x <= legendPlace.right(); ++x)
+            black += hidden.pixelColor(x, y) == QColor(Qt::black);
+    }
+    EXPECT_EQ(black, 0);
     chart.SetLegendVisible(true);
     chart.ToImage();
     EXPECT_EQ(chart.plot()->axisRect()->width(), withLegend);
