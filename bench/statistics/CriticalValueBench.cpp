@@ -39,7 +39,7 @@ void BM_CriticalValueRequest(benchmark::State &state)
     const auto cases = int32_t(state.range(0));
     QTemporaryDir dir;
     const QString table = dir.filePath(QStringLiteral("Normal.dbf"));
-    const QString empty = QStringLiteral(QUIBO_BIN_DIR "/Normal.dbf");
+    const QString empty = QStringLiteral(QUIBO_EMPTY_TABLES_DIR "/Normal.dbf");
     TFormStat form;
     form.SetDatabasePath(dir.path());
     for (auto _ : state) {

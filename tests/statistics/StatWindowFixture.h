@@ -33,7 +33,7 @@ protected:
     {
         rtl::SetFormatLocale(QLocale(QLocale::German, QLocale::Germany));
         for (const char *table : {"Regular.dbf", "Normal.dbf", "chi-quadrat.dbf", "t.dbf"})
-            QFile::copy(QStringLiteral(QUIBO_BIN_DIR "/") + QLatin1String(table), dir.filePath(QLatin1String(table)));
+            QFile::copy(QStringLiteral(QUIBO_EMPTY_TABLES_DIR "/") + QLatin1String(table), dir.filePath(QLatin1String(table)));
         QDir::setCurrent(dir.path());
         form = std::make_unique<TFormStat>();
         form->SetDatabasePath(dir.path());

@@ -19,7 +19,7 @@ protected:
     {
         MainWindowTest::SetUp();
         for (const char *table : {"Regular.dbf", "Normal.dbf", "chi-quadrat.dbf", "t.dbf"})
-            QFile::copy(QStringLiteral(QUIBO_BIN_DIR "/") + QLatin1String(table), tables.filePath(QLatin1String(table)));
+            QFile::copy(QStringLiteral(QUIBO_EMPTY_TABLES_DIR "/") + QLatin1String(table), tables.filePath(QLatin1String(table)));
         FormStat = new TFormStat;
         FormStat->SetDatabasePath(tables.path());
         FormReport = new TFormReport;
