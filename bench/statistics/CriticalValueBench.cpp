@@ -54,14 +54,3 @@ void BM_CriticalValueRequest(benchmark::State &state)
 BENCHMARK(BM_CriticalValueRequest)->Arg(5)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    rtl::SetFormatLocale(QLocale::c());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,4 +1,5 @@
-// The workspace benchmarks need an application object for their windows.
+// Main of the benchmarks that build windows or charts: an application object on the offscreen
+// platform, number text in the C locale, then Google Benchmark.
 
 #include "platform/rtl/SysUtils.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     rtl::SetFormatLocale(QLocale::c());
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
