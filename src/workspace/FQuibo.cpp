@@ -20,6 +20,7 @@
 #include "statistics/FStat.h"
 
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -45,6 +46,14 @@ constexpr int kDistGridTopGap = 145;
 double RandomHalf() { return (rtl::Random() + 1.0) / 2.0; }
 
 QString gapText(int32_t position) { return QStringLiteral("%1/%2").arg(position - 1).arg(position); }
+
+// Focus that leaves for another window or a popup (a message box, another program) is not the user
+// leaving the box; only a move to another control of this window is.
+bool leavesForAnotherControl(QEvent *event)
+{
+    const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
 
 QString upperExtension(const QString &fileName)
 {
@@ -202,7 +211,7 @@ bool TFormQuibo::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Panel1() && event->type() == QEvent::Resize)
         FormResize();
-    else if (watched == ui->EditMinDev && event->type() == QEvent::FocusOut)
+    else if (watched == ui->EditMinDev && event->type() == QEvent::FocusOut && leavesForAnotherControl(event))
         EditMinDevExit();
     return QWidget::eventFilter(watched, event);
 }

@@ -1,5 +1,7 @@
 #include "MainWindowFixture.h"
 
+#include <QFocusEvent>
+
 namespace {
 
 using ui::mrNo;
@@ -269,6 +271,16 @@ TEST_F(MainWindowTest, MinimalStdWarnsOnBadTextAndKeepsOldValue)
     dialogs.expectMessage(QStringLiteral("Wrog format of a real value for Minimal STD"));
     form->EditMinDevExit();
     EXPECT_DOUBLE_EQ(form->MinStd(), -0.5);
+}
+
+TEST_F(MainWindowTest, MinimalStdIsCheckedWhenFocusMovesToAnotherControlOnly)
+{
+    f().EditMinDev->setText(QStringLiteral("x"));
+    QFocusEvent toOtherWindow(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(f().EditMinDev, &toOtherWindow);
+    dialogs.expectMessage(QStringLiteral("Wrog format of a real value for Minimal STD"));
+    QFocusEvent toNextControl(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(f().EditMinDev, &toNextControl);
 }
 
 TEST_F(MainWindowTest, QuitAsksAndClearsTheAnalysisOnYes)
