@@ -4,6 +4,8 @@
 
 #include "platform/chart/Chart.h"
 
+#include "DashSeries.h"
+
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
@@ -14,17 +16,6 @@ namespace {
 
 constexpr QSize kChartSize(900, 560);
 
-chart::TPointSeries *newDataSeries(QObject *owner)
-{
-    auto *series = new chart::TPointSeries(owner);
-    series->SetSeriesColor(Qt::black);
-    chart::TSeriesPointer pointer;
-    pointer.HorizSize = 8;
-    pointer.VertSize = 1;
-    series->SetPointer(pointer);
-    return series;
-}
-
 void buildDistribution(chart::TChart &chart, int values)
 {
     std::mt19937_64 random(7);
@@ -34,7 +25,7 @@ void buildDistribution(chart::TChart &chart, int values)
         x[k] = double(k), y[k] = normal(random);
     std::sort(y.begin(), y.end());
     chart.FreeAllSeries();
-    chart::TPointSeries *series = newDataSeries(&chart);
+    chart::TPointSeries *series = newDashSeries(&chart);
     series->SetPoints(std::move(x), std::move(y));
     chart.SetLegendVisible(false);
     chart.AddSeries(series);
@@ -46,7 +37,7 @@ void buildCases(chart::TChart &chart, int items, int valuesPerItem)
     std::normal_distribution<double> normal(100, 15);
     chart.FreeAllSeries();
     for (int i = 0; i < items; ++i) {
-        chart::TPointSeries *series = newDataSeries(&chart);
+        chart::TPointSeries *series = newDashSeries(&chart);
         series->SetName(QStringLiteral("Data%1").arg(i));
         std::vector<double> values(static_cast<size_t>(valuesPerItem));
         for (double &v : values)
