@@ -5,6 +5,7 @@
 #include "workspace/FReport.h"
 
 #include "BenchData.h"
+#include "CriticalTables.h"
 #include "ScriptedDialogs.h"
 
 #include "statistics/FStat.h"
@@ -42,8 +43,8 @@ struct ClassifiedData
 
     ClassifiedData()
     {
-        for (const char *table : {"Regular.dbf", "Normal.dbf", "chi-quadrat.dbf", "t.dbf"})
-            QFile::copy(QStringLiteral(QUIBO_EMPTY_TABLES_DIR "/") + QLatin1String(table), tables.filePath(QLatin1String(table)));
+        if (!CopyEmptyCriticalTables(QStringLiteral(QUIBO_EMPTY_TABLES_DIR), QDir(tables.path())))
+            qFatal("the empty critical-value tables are missing; build the target quibo_critical_tables");
         FormStat = new TFormStat;
         FormStat->SetDatabasePath(tables.path());
         FormReport = new TFormReport;

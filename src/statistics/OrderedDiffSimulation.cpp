@@ -2,51 +2,18 @@
 
 #include "Ustatistics.h"
 
+#include "platform/rtl/RadixSort.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <numeric>
 
 namespace {
 
 // Below this many gaps a comparison sort is as quick as the radix sort's passes.
 constexpr size_t kRadixSortThreshold = 4096;
-constexpr int kDigitBits = 11;
-constexpr uint64_t kDigitMask = (uint64_t(1) << kDigitBits) - 1;
-constexpr int kPasses = (64 + kDigitBits - 1) / kDigitBits;
-
-// Least-significant-digit radix sort on the bit patterns: for numbers without a sign bit the
-// unsigned order of the patterns is the order of the numbers.
-void radixSort(std::vector<double> &values)
-{
-    std::vector<std::array<uint32_t, kDigitMask + 1>> counts(kPasses);
-    for (auto &count : counts)
-        count.fill(0);
-    for (const double value : values) {
-        const auto bits = std::bit_cast<uint64_t>(value);
-        for (int pass = 0; pass < kPasses; ++pass)
-            ++counts[size_t(pass)][(bits >> (pass * kDigitBits)) & kDigitMask];
-    }
-    std::vector<double> scratch(values.size());
-    std::vector<double> *from = &values, *to = &scratch;
-    const auto firstBits = std::bit_cast<uint64_t>(values.front());
-    for (int pass = 0; pass < kPasses; ++pass) {
-        auto &count = counts[size_t(pass)];
-        const int shift = pass * kDigitBits;
-        // A digit that every number shares moves nothing.
-        if (count[(firstBits >> shift) & kDigitMask] == values.size())
-            continue;
-        std::exclusive_scan(count.begin(), count.end(), count.begin(), uint32_t(0));
-        for (const double value : *from)
-            (*to)[count[(std::bit_cast<uint64_t>(value) >> shift) & kDigitMask]++] = value;
-        std::swap(from, to);
-    }
-    if (from != &values)
-        values.swap(*from);
-}
 
 rtl::Exception tooManyGaps(long double samples, int32_t cases)
 {
@@ -80,7 +47,8 @@ void SortGaps(std::vector<double> &gaps)
     if (gaps.size() < kRadixSortThreshold || gaps.size() > UINT32_MAX || !unsignedPatterns)
         std::sort(gaps.begin(), gaps.end());
     else
-        radixSort(gaps);
+        // Without a sign bit the unsigned order of the bit patterns is the order of the numbers.
+        rtl::RadixSortStable(gaps, [](double gap) { return std::bit_cast<uint64_t>(gap); });
 }
 
 int32_t SamplesForGaps(int32_t Iterations, int32_t Cases)

@@ -1,6 +1,18 @@
 #include "OrderedDifferences.h"
 
-#include "RadixSort.h"
+#include "platform/rtl/RadixSort.h"
+
+namespace {
+
+struct KeyedIndex
+{
+    uint64_t key;
+    uint32_t index;
+};
+
+uint64_t keyOf(const KeyedIndex &k) { return k.key; }
+
+} // namespace
 
 std::vector<TValueRef> OrderValues(const std::vector<TDataItem> &items)
 {
@@ -19,9 +31,9 @@ std::vector<TValueRef> OrderValues(const std::vector<TDataItem> &items)
     std::vector<KeyedIndex> keys(total);
     for (size_t s = 0; s < total; ++s) {
         const uint32_t sequence = uint32_t(total - 1 - s);
-        keys[s] = {OrderableKey(ValueOf(items, taken[sequence])), sequence};
+        keys[s] = {rtl::OrderableKey(ValueOf(items, taken[sequence])), sequence};
     }
-    RadixSortStable(keys);
+    rtl::RadixSortStable(keys, keyOf);
     std::vector<TValueRef> ordered(total);
     for (size_t k = 0; k < total; ++k)
         ordered[k] = taken[keys[k].index];
@@ -45,9 +57,9 @@ std::vector<TDifference> OrderDifferences(const std::vector<TDataItem> &items, s
     std::vector<KeyedIndex> keys(count);
     for (size_t s = 0; s < count; ++s) {
         const uint32_t position = uint32_t(count - s);
-        keys[s] = {~OrderableKey(gaps[position]), position};
+        keys[s] = {~rtl::OrderableKey(gaps[position]), position};
     }
-    RadixSortStable(keys);
+    rtl::RadixSortStable(keys, keyOf);
     std::vector<TDifference> differences(count);
     for (size_t r = 0; r < count; ++r) {
         const uint32_t position = keys[r].index;

@@ -6,6 +6,7 @@
 #include "statistics/FStat.h"
 #include "ui_FStat.h"
 
+#include "CriticalTables.h"
 #include "ScriptedDialogs.h"
 
 #include "platform/db/Table.h"
@@ -32,8 +33,7 @@ protected:
     StatWindow() : m_oldDir(QDir::currentPath()), m_oldLocale(rtl::FormatLocale())
     {
         rtl::SetFormatLocale(QLocale(QLocale::German, QLocale::Germany));
-        for (const char *table : {"Regular.dbf", "Normal.dbf", "chi-quadrat.dbf", "t.dbf"})
-            QFile::copy(QStringLiteral(QUIBO_EMPTY_TABLES_DIR "/") + QLatin1String(table), dir.filePath(QLatin1String(table)));
+        EXPECT_TRUE(CopyEmptyCriticalTables(QStringLiteral(QUIBO_EMPTY_TABLES_DIR), QDir(dir.path())));
         QDir::setCurrent(dir.path());
         form = std::make_unique<TFormStat>();
         form->SetDatabasePath(dir.path());

@@ -2,6 +2,8 @@
 
 #include "MainWindowFixture.h"
 
+#include "CriticalTables.h"
+
 #include "workspace/FReport.h"
 
 #include "platform/db/Table.h"
@@ -18,8 +20,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        for (const char *table : {"Regular.dbf", "Normal.dbf", "chi-quadrat.dbf", "t.dbf"})
-            QFile::copy(QStringLiteral(QUIBO_EMPTY_TABLES_DIR "/") + QLatin1String(table), tables.filePath(QLatin1String(table)));
+        EXPECT_TRUE(CopyEmptyCriticalTables(QStringLiteral(QUIBO_EMPTY_TABLES_DIR), QDir(tables.path())));
         FormStat = new TFormStat;
         FormStat->SetDatabasePath(tables.path());
         FormReport = new TFormReport;

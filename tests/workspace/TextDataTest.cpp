@@ -1,17 +1,12 @@
 #include "workspace/TextData.h"
 
+#include "LocaleGuard.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 namespace {
-
-struct LocaleGuard
-{
-    explicit LocaleGuard(const QLocale &locale) : saved(rtl::FormatLocale()) { rtl::SetFormatLocale(locale); }
-    ~LocaleGuard() { rtl::SetFormatLocale(saved); }
-    QLocale saved;
-};
 
 struct LineCase
 {

@@ -1,21 +1,12 @@
 #include "platform/rtl/SysUtils.h"
 
+#include "LocaleGuard.h"
+
 #include <gtest/gtest.h>
 
 using namespace rtl;
 
 namespace {
-
-struct LocaleGuard
-{
-    explicit LocaleGuard(QLocale::Language language, QLocale::Territory territory)
-        : saved(FormatLocale())
-    {
-        SetFormatLocale(QLocale(language, territory));
-    }
-    ~LocaleGuard() { SetFormatLocale(saved); }
-    QLocale saved;
-};
 
 struct FloatTextCase
 {
@@ -28,7 +19,7 @@ class FloatToStrTest : public ::testing::TestWithParam<FloatTextCase> {};
 
 TEST_P(FloatToStrTest, GeneralFormatWith15Digits)
 {
-    LocaleGuard guard(QLocale::English, QLocale::UnitedStates);
+    LocaleGuard guard(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(FloatToStr(GetParam().value).toStdString(), GetParam().text);
 }
 
@@ -43,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(Values, FloatToStrTest,
 
 TEST(FloatText, UsesLocaleDecimalSeparator)
 {
-    LocaleGuard guard(QLocale::Czech, QLocale::CzechRepublic);
+    LocaleGuard guard(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     EXPECT_EQ(FloatToStr(1.5), QStringLiteral("1,5"));
     EXPECT_EQ(StrToFloat(QStringLiteral("99,9")), 99.9);
     EXPECT_THROW(StrToFloat(QStringLiteral("99.9")), EConvertError);
@@ -51,7 +42,7 @@ TEST(FloatText, UsesLocaleDecimalSeparator)
 
 TEST(FloatText, RoundTripsThroughTextTo15Digits)
 {
-    LocaleGuard guard(QLocale::English, QLocale::UnitedStates);
+    LocaleGuard guard(QLocale(QLocale::English, QLocale::UnitedStates));
     for (double v : {0.95, -1234.5678, 6.02e23, 1e-9})
         EXPECT_EQ(StrToFloat(FloatToStr(v)), v) << v;
     EXPECT_NEAR(StrToFloat(FloatToStr(1.0 / 7.0)), 1.0 / 7.0, 1e-15);
@@ -59,7 +50,7 @@ TEST(FloatText, RoundTripsThroughTextTo15Digits)
 
 TEST(StrToFloat, AcceptsSignsSpacesAndExponent)
 {
-    LocaleGuard guard(QLocale::English, QLocale::UnitedStates);
+    LocaleGuard guard(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(StrToFloat(QStringLiteral(" -1.25 ")), -1.25);
     EXPECT_EQ(StrToFloat(QStringLiteral("+3")), 3.0);
     EXPECT_EQ(StrToFloat(QStringLiteral(".5")), 0.5);
@@ -68,7 +59,7 @@ TEST(StrToFloat, AcceptsSignsSpacesAndExponent)
 
 TEST(StrToFloat, RejectsNonNumbersWithTheRuntimeMessage)
 {
-    LocaleGuard guard(QLocale::English, QLocale::UnitedStates);
+    LocaleGuard guard(QLocale(QLocale::English, QLocale::UnitedStates));
     for (const char *text : {"", "+", "-", "1.2.3", "1-", "abc", "1e", "--1", "1e999"}) {
         try {
             StrToFloat(QString::fromLatin1(text));
