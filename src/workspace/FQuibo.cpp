@@ -1,5 +1,7 @@
 #include "FQuibo.h"
 
+#include "AnalysisChart.h"
+#include "DataFileKind.h"
 #include "FDataItems.h"
 #include "FHistory.h"
 #include "FInfo.h"
@@ -8,7 +10,6 @@
 #include "ui_FQuibo.h"
 
 #include "platform/chart/Chart.h"
-#include "platform/chart/Color.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
@@ -29,7 +30,6 @@
 #include <QShortcut>
 
 TFormQuibo *FormQuibo = nullptr;
-QString HelpFilePath;
 const char *const OnlineHelpUrl = "http://quibo.example/software/hlp_quibo/quibo.htm";
 
 namespace {
@@ -41,11 +41,6 @@ constexpr int kDistGridDefaultColWidth = 44;
 constexpr int kDistGridValueColWidth = 84;
 constexpr int kDistGridRowHeight = 20;
 constexpr int kDistGridTopGap = 145;
-
-// Half-open [0.5, 1) draws give limit lines light, distinct colours.
-double RandomHalf() { return (rtl::Random() + 1.0) / 2.0; }
-
-QString gapText(int32_t position) { return QStringLiteral("%1/%2").arg(position - 1).arg(position); }
 
 // Focus that leaves for another window or a popup (a message box, another program) is not the user
 // leaving the box; only a move to another control of this window is.
@@ -159,17 +154,11 @@ void TFormQuibo::setHelpContexts()
 void TFormQuibo::FormCreate()
 {
     FFileName.clear();
-    FItemCount = 0;
     ui->DistGrid->SetColWidths(1, kDistGridValueColWidth);
     FRandomized = false;
     FProbability = 0.95;
     ui->EditProbab->setText(QStringLiteral("95"));
-    FSkipValue = 0.0;
-    FOutputTable.clear();
-    FOutputMemoField.clear();
     FResults.Clear();
-    FRegressionCount = 0;
-    FAutomationQuery = false;
     FActivated = false;
     FHistoryFileName = QDir(ExecutableFolder()).filePath(QStringLiteral("history.txt"));
 }
@@ -246,16 +235,12 @@ void TFormQuibo::BtnFunctionsClick()
     PopupFunctions->popup(Panel1()->mapToGlobal(QPoint(20, ui->BtnFunctions->y())));
 }
 
-bool TFormQuibo::IsDatabaseFile() const
-{
-    const QString extension = upperExtension(FFileName);
-    return extension == QLatin1String(".DBF") || extension == QLatin1String(".DB");
-}
+bool TFormQuibo::IsDatabaseFile() const { return IsTableFile(FFileName); }
 
 void TFormQuibo::UpdateControls()
 {
     const bool isDb = !FFileName.isEmpty() && IsDatabaseFile();
-    const bool has = FItemCount > 0;
+    const bool has = FAnalysis.ItemCount() > 0;
     ui->BtnOpen->setEnabled(FFileName.isEmpty());
     ui->BtnQuery->setVisible(isDb);
     ui->BtnClose->setEnabled(has);
@@ -295,16 +280,14 @@ void TFormQuibo::BtnOpenClick()
     if (!OpenDlg.Execute())
         return;
     FFileName = OpenDlg.FileName;
-    const QString extension = upperExtension(FFileName);
-    if (extension == QLatin1String(".DBF") || extension == QLatin1String(".DB")) {
+    const TDataFileKind kind = DataFileKind(FFileName);
+    if (kind == TDataFileKind::DBase || kind == TDataFileKind::Paradox) {
         OpenDatabaseTable(FFileName);
         return;
     }
-    if (extension == QLatin1String(".CSV") || extension == QLatin1String(".TXT")) {
-        if (!OpenTextFile())
-            return;
-    }
-    if (!HasUsedValue()) {
+    if (kind == TDataFileKind::Text && !OpenTextFile())
+        return;
+    if (!FAnalysis.HasUsedValue()) {
         AbandonReading(QStringLiteral("No data values in ") + FFileName);
         return;
     }
@@ -319,7 +302,6 @@ bool TFormQuibo::OpenTextFile()
     const bool logTransform = ui->CB_log->isChecked();
     FTransformText = logTransform ? QStringLiteral("Transformation: LOG(y)") : QString();
     Chart1()->SetTitle({FTransformText});
-    FIdFieldName = QStringLiteral("ID");
 
     QFile file(FFileName);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -336,11 +318,9 @@ bool TFormQuibo::OpenTextFile()
         AbandonReading(QStringLiteral("Not enough memory to read ") + FFileName);
         return false;
     }
-    FItems = std::move(data.items);
-    FItemCount = int(FItems.size());
+    FAnalysis.SetItems(std::move(data.items));
     FResults.Clear();
     FResults.SetValues(QStringLiteral("log"), logTransform ? QStringLiteral("1") : QStringLiteral("0"));
-    FRegressionCount = 0;
     if (!data.truncatedLines.isEmpty())
         WarnTruncatedLines(data.truncatedLines);
     return true;
@@ -363,15 +343,10 @@ void TFormQuibo::OpenDatabaseTable(const QString &FileName)
     AbandonReading(QStringLiteral("The table %1 cannot be opened: tables are not supported yet.").arg(FileName));
 }
 
-bool TFormQuibo::HasUsedValue() const
-{
-    return std::any_of(FItems.begin(), FItems.end(), [](const TDataItem &item) { return item.Used && item.Count > 0; });
-}
-
 void TFormQuibo::AbandonReading(const QString &warning)
 {
     // Nothing half-read stays: the window goes back to "no data", ready to open a file again.
-    ClearData();
+    FAnalysis.ClearData();
     FFileName.clear();
     FTransformText.clear();
     setWindowTitle(QStringLiteral("Quibo"));
@@ -380,22 +355,11 @@ void TFormQuibo::AbandonReading(const QString &warning)
     ui::MessageDlg(warning, ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
 }
 
-void TFormQuibo::ClearData()
-{
-    FItems.clear();
-    FItems.shrink_to_fit();
-    FItemCount = 0;
-}
-
 // ---- Ordered differences and class limits ----
-
-double TFormQuibo::OrderedValue(int position) const { return ValueOf(FItems, FOrdered[size_t(position)]); }
 
 void TFormQuibo::Analyse()
 {
-    FOrdered = OrderValues(FItems);
-    FDifferences = OrderDifferences(FItems, FOrdered);
-    FClasses.clear();
+    FAnalysis.Analyse();
     FillDistGrid();
 }
 
@@ -403,10 +367,11 @@ void TFormQuibo::FillDistGrid()
 {
     ui::TStringGrid &grid = *ui->DistGrid;
     grid.BeginUpdate();
-    grid.SetRowCount(int(FDifferences.size()));
-    for (int r = 0; r < int(FDifferences.size()); ++r) {
-        grid.SetCells(1, r, rtl::FloatToStr(FDifferences[size_t(r)].Diff));
-        grid.SetCells(2, r, gapText(FDifferences[size_t(r)].Position));
+    const std::vector<TDifference> &differences = FAnalysis.Differences();
+    grid.SetRowCount(int(differences.size()));
+    for (int r = 0; r < int(differences.size()); ++r) {
+        grid.SetCells(1, r, rtl::FloatToStr(differences[size_t(r)].Diff));
+        grid.SetCells(2, r, GapText(differences[size_t(r)].Position));
     }
     grid.EndUpdate();
 }
@@ -419,12 +384,9 @@ void TFormQuibo::BtnCloseClick(QObject *Sender)
                           ui::TMsgDlgButtons::mbYesNo)
                == ui::mrNo)
         return;
-    FDifferences.clear();
-    FDifferences.shrink_to_fit();
-    FOrdered.clear();
-    FOrdered.shrink_to_fit();
+    FAnalysis.ClearAnalysis();
+    m_limitLines.clear(); // the lines go with the chart's series below
     ClearDistGrid();
-    FClasses.clear();
     if (FormReport) {
         FormReport->ResetGrid(0);
         FormReport->close();
@@ -434,7 +396,7 @@ void TFormQuibo::BtnCloseClick(QObject *Sender)
         UpdateControls();
         return;
     }
-    ClearData();
+    FAnalysis.ClearData();
     if (!IsDatabaseFile()) {
         FFileName.clear();
         setWindowTitle(QStringLiteral("Quibo"));
@@ -457,22 +419,21 @@ void TFormQuibo::ClearDistGrid()
 void TFormQuibo::ResetView(bool Clear)
 {
     Chart1()->FreeAllSeries();
+    m_limitLines.clear();
     if (Clear) {
         SetViewChecked(ui->RB_distribution, false);
         SetViewChecked(ui->RB_Cases, false);
         Chart1()->SetTitle(FTransformText.isEmpty() ? QStringList() : QStringList{FTransformText});
-    }
-    ui::TStringGrid &grid = *ui->DistGrid;
-    for (int row = 0; row < grid.RowCount(); ++row) {
-        if (grid.Cells(0, row).isEmpty())
-            continue;
-        if (Clear) {
-            grid.SetCells(0, row, QString());
-            grid.SetObjects(0, row, nullptr);
-        } else {
-            AddLimitLine(row);
+        const std::vector<int> rows = FAnalysis.LimitRows();
+        FAnalysis.ClearLimits();
+        for (const int row : rows) {
+            ui->DistGrid->SetCells(0, row, QString());
+            ui->DistGrid->SetObjects(0, row, nullptr);
         }
+        return;
     }
+    for (const int row : FAnalysis.LimitRows())
+        AddLimitLine(row);
 }
 
 void TFormQuibo::SetViewChecked(QRadioButton *button, bool checked)
@@ -488,79 +449,62 @@ void TFormQuibo::DistGridDblClick() { ToggleLimit(ui->DistGrid->Row()); }
 
 void TFormQuibo::ToggleLimit(int Row)
 {
-    if (Row < 0 || Row >= int(FDifferences.size()))
+    if (Row < 0 || Row >= int(FAnalysis.Differences().size()))
         return; // an empty row after closing the data holds no gap
-    ui::TStringGrid &grid = *ui->DistGrid;
-    if (grid.Cells(0, Row).isEmpty()) {
+    if (!FAnalysis.HasLimit(Row)) {
         AddLimitLine(Row);
         return;
     }
-    delete grid.Objects(0, Row);
-    grid.SetObjects(0, Row, nullptr);
-    grid.SetCells(0, Row, QString());
+    RemoveLimitLine(Row);
+    FAnalysis.RemoveLimit(Row);
+    ui->DistGrid->SetObjects(0, Row, nullptr);
+    ui->DistGrid->SetCells(0, Row, QString());
+}
+
+void TFormQuibo::RemoveLimitLine(int row)
+{
+    const auto found = m_limitLines.find(row);
+    if (found == m_limitLines.end())
+        return;
+    delete found->second;
+    m_limitLines.erase(found);
 }
 
 void TFormQuibo::AddLimitLine(int Row)
 {
-    if (Row < 0 || Row >= int(FDifferences.size()))
+    if (Row < 0 || Row >= int(FAnalysis.Differences().size()))
         return;
-    const int32_t k = FDifferences[size_t(Row)].Position;
-    const double level = (OrderedValue(k - 1) + OrderedValue(k)) / 2.0;
-
-    auto *series = new chart::TLineSeries(this);
     if (!FRandomized) {
         rtl::Randomize();
         FRandomized = true;
     }
-    const double h1 = RandomHalf(), h2 = RandomHalf(), h3 = RandomHalf();
-    series->SetSeriesColor(chart::ColorFromTColor(int64_t(((h1 * 256 + h2) * 256 + h3) * 256)));
-    series->SetName(QStringLiteral("Limit_%1_%2").arg(k - 1).arg(k));
-    series->SetTitle(QStringLiteral("Limit %1/%2").arg(k - 1).arg(k));
-    series->AddXY(0, level);
-    if (ui->RB_distribution->isChecked())
-        series->AddXY(double(FOrdered.size()) - 1, level);
-    if (ui->RB_Cases->isChecked())
-        series->AddXY(double(FItemCount) - 1, level);
+    const TLimitSpan span = ui->RB_distribution->isChecked() ? TLimitSpan::Distribution
+                            : ui->RB_Cases->isChecked()      ? TLimitSpan::Cases
+                                                             : TLimitSpan::None;
+    chart::TLineSeries *series = NewLimitLine(this, FAnalysis, Row, span, RandomLimitColor());
     Chart1()->AddSeries(series);
 
-    ui::TStringGrid &grid = *ui->DistGrid;
-    if (grid.Cells(0, Row).isEmpty())
-        grid.SetCells(0, Row, QStringLiteral("+"));
-    grid.SetObjects(0, Row, series);
+    RemoveLimitLine(Row);
+    m_limitLines[Row] = series;
+    FAnalysis.SetLimit(Row);
+    ui->DistGrid->SetCells(0, Row, FAnalysis.LimitMark(Row));
+    ui->DistGrid->SetObjects(0, Row, series);
 }
 
 int TFormQuibo::SetLimitAfter(int Position)
 {
-    const int64_t count = int64_t(FOrdered.size());
-    if (Position == count - 1)
+    if (Position == int64_t(FAnalysis.Ordered().size()) - 1)
         return 0;
-    // The gap Position/Position+1 is the one that ends at ordered position Position + 1.
-    if (Position < 0 || Position + 1 >= count)
+    const int row = FAnalysis.RowOfGapAfter(Position);
+    if (row < 0)
         return -1;
-    ToggleLimit(FOrdered[size_t(Position) + 1].Row);
+    ToggleLimit(row);
     return 1;
 }
 
 // ---- Views ----
 
-QChar TFormQuibo::ClassLetter(int Item, int ValueIndex) const
-{
-    if (Item < 0 || Item >= FItemCount || ValueIndex < 0 || ValueIndex >= FItems[size_t(Item)].Count)
-        return QLatin1Char('?');
-    return QChar(u'A' + FItems[size_t(Item)].Classes[size_t(ValueIndex)]);
-}
-
-chart::TPointSeries *TFormQuibo::NewDataSeries()
-{
-    auto *series = new chart::TPointSeries(this);
-    series->SetSeriesColor(Qt::black);
-    chart::TSeriesPointer pointer;
-    pointer.Style = chart::TSeriesPointerStyle::psRectangle;
-    pointer.HorizSize = 8;
-    pointer.VertSize = 1;
-    series->SetPointer(pointer);
-    return series;
-}
+QChar TFormQuibo::ClassLetter(int Item, int ValueIndex) const { return FAnalysis.ClassLetter(Item, ValueIndex); }
 
 void TFormQuibo::RB_distributionClick()
 {
@@ -569,15 +513,7 @@ void TFormQuibo::RB_distributionClick()
         SetViewChecked(ui->RB_distribution, false);
         return;
     }
-    chart::TPointSeries *series = NewDataSeries();
-    std::vector<double> x(FOrdered.size()), y(FOrdered.size());
-    for (size_t k = 0; k < FOrdered.size(); ++k) {
-        x[k] = double(k);
-        y[k] = OrderedValue(int(k));
-    }
-    series->SetPoints(std::move(x), std::move(y));
-    Chart1()->SetLegendVisible(false);
-    Chart1()->AddSeries(series);
+    DrawDistributionView(*Chart1(), FAnalysis);
 }
 
 void TFormQuibo::RB_CasesClick()
@@ -587,140 +523,59 @@ void TFormQuibo::RB_CasesClick()
         SetViewChecked(ui->RB_Cases, false);
         return;
     }
-    for (int i = 0; i < FItemCount; ++i) {
-        const TDataItem &item = FItems[size_t(i)];
-        if (!item.Used || item.Count == 0)
-            continue;
-        chart::TPointSeries *series = NewDataSeries();
-        series->SetName(QStringLiteral("Data%1").arg(i));
-        QStringList letters;
-        for (int j = 0; j < item.Count; ++j)
-            letters << ClassLetter(i, j);
-        series->SetTitle(item.Id + QStringLiteral(" [") + letters.join(QLatin1Char(';')) + QLatin1Char(']'));
-        series->SetPoints(std::vector<double>(item.Count, double(i)), item.Values);
-        Chart1()->AddSeries(series);
-    }
-    Chart1()->SetLegendVisible(true);
+    DrawCasesView(*Chart1(), FAnalysis);
 }
 
 // ---- Class statistics ----
 
 void TFormQuibo::Statistics1Click() { ComputeStatistics(); }
 
-std::vector<int> TFormQuibo::MarkedLimitRows() const
-{
-    std::vector<int> rows;
-    const ui::TStringGrid &grid = *ui->DistGrid;
-    const int count = std::min(grid.RowCount(), int(FDifferences.size()));
-    for (int r = 0; r < count; ++r) {
-        if (!grid.Cells(0, r).isEmpty())
-            rows.push_back(r);
-    }
-    return rows;
-}
-
-void TFormQuibo::ComputeStatistics()
-{
-    if (FOrdered.empty())
-        return;
-    const std::vector<int> limitRows = MarkedLimitRows();
-    if (int(limitRows.size()) + 1 > MaxClasses) {
-        ui::MessageDlg(QStringLiteral("%1 limits give more than %2 classes; remove limits until at most %2 classes remain.")
-                           .arg(limitRows.size())
-                           .arg(MaxClasses),
-                       ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
-        return;
-    }
-    for (const int row : limitRows)
-        ui->DistGrid->SetCells(0, row, QStringLiteral("__"));
-    FClasses = BuildClasses(limitRows, FDifferences, int(FOrdered.size()));
-
-    ui::TStringGrid *report = FormReport ? &FormReport->Grid() : nullptr;
-    if (FormReport) {
-        FormReport->ResetGrid(int(FClasses.size()));
-        for (int c = 0; c < int(FClasses.size()); ++c) {
-            report->SetCells(TFormReport::ColClass, c + 1, QChar(u'A' + c));
-            report->SetCells(TFormReport::ColFirst, c + 1, QString::number(FClasses[size_t(c)].First));
-            report->SetCells(TFormReport::ColLast, c + 1, QString::number(FClasses[size_t(c)].Last));
-        }
-        FormReport->show();
-    }
-    QString history = QString::number(FClasses.size());
-    for (int c = 0; c < int(FClasses.size()); ++c)
-        JudgeClass(c, history);
-    if (ui->RB_distribution->isChecked())
-        RB_distributionClick();
-    else
-        RB_CasesClick();
-    AddHistoryItem(QStringLiteral("Statistics"), history);
-}
-
-double TFormQuibo::CriticalValue(int32_t cases)
+CriticalValueSource &TFormQuibo::CriticalValues() const
 {
     CriticalValueSource *source = FCriticalValues ? FCriticalValues : FormStat;
     if (!source)
         throw rtl::EInvalidOperation(QStringLiteral("No critical values are available"));
-    return source->GetCriticalValue(dkNormal, 0, 0, cases, FProbability, 100000);
+    return *source;
 }
 
-void TFormQuibo::JudgeClass(int c, QString &history)
+void TFormQuibo::ComputeStatistics()
 {
-    TClassRec &cls = FClasses[size_t(c)];
-    history += QStringLiteral(" (%1,%2)").arg(cls.First).arg(cls.Last);
-    long double sum = 0, sumOfSquares = 0;
-    for (int k = cls.First; k <= cls.Last; ++k) {
-        const TValueRef &ref = FOrdered[size_t(k)];
-        const long double value = FItems[size_t(ref.Item)].Values[ref.ValueIndex];
-        sum += value;
-        sumOfSquares += value * value;
-        FItems[size_t(ref.Item)].Classes[ref.ValueIndex] = uint8_t(c);
+    if (!FAnalysis.IsAnalysed())
+        return;
+    const size_t limitCount = FAnalysis.LimitRows().size();
+    if (int(limitCount) + 1 > MaxClasses) {
+        ui::MessageDlg(QStringLiteral("%1 limits give more than %2 classes; remove limits until at most %2 classes remain.")
+                           .arg(limitCount)
+                           .arg(MaxClasses),
+                       ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+        return;
     }
-    const int32_t n = cls.Last - cls.First + 1;
-    const ClassMoments moments = ComputeMoments(sum, sumOfSquares, n);
-    cls.Average = moments.average;
-    cls.Std = moments.std;
-    cls.InnerCrit = -1;
-    if (n > 1) {
-        const double t = CriticalValue(n);
-        if (cls.Std > FMinStd)
-            cls.InnerCrit = cls.Std * t;
-        else if (FMinStd > 0)
-            cls.InnerCrit = FMinStd * t;
+    CriticalValueSource &source = CriticalValues();
+    if (FormReport)
+        FormReport->show();
+    try {
+        FAnalysis.JudgeClasses(source, FProbability, FMinStd);
+    } catch (...) {
+        // What was judged before the failure stays on view.
+        ShowLimitMarks();
+        if (FormReport)
+            FormReport->ShowJudgement(FAnalysis.Judgement());
+        throw;
     }
-    ui::TStringGrid *report = FormReport ? &FormReport->Grid() : nullptr;
-    if (cls.InnerCrit > 0 && report) {
-        QStringList important;
-        for (int m = cls.First + 1; m <= cls.Last; ++m) {
-            if (FDifferences[size_t(FOrdered[size_t(m)].Row)].Diff >= cls.InnerCrit)
-                important << QStringLiteral("%1/%2").arg(m - 1).arg(m);
-        }
-        report->SetCells(TFormReport::ColImportant, c + 1, important.join(QLatin1Char(';')));
-    }
-    const double s = cls.Std > FMinStd ? cls.Std : FMinStd;
-    if (s > 0) {
-        cls.OuterCrit = s * CriticalValue(n + 1);
-        if (cls.LowerRow >= 0)
-            MarkLimit(cls.LowerRow, 1, FDifferences[size_t(cls.LowerRow)].Diff >= cls.OuterCrit ? u'x' : u'o');
-        if (cls.UpperRow >= 0)
-            MarkLimit(cls.UpperRow, 0, FDifferences[size_t(cls.UpperRow)].Diff >= cls.OuterCrit ? u'x' : u'o');
-    } else {
-        cls.OuterCrit = -1;
-    }
-    if (report) {
-        report->SetCells(TFormReport::ColAverage, c + 1, rtl::FloatToStrF(cls.Average, 6));
-        report->SetCells(TFormReport::ColStd, c + 1,
-                         rtl::FloatToStrF(cls.Std, 6) + (cls.Std < FMinStd ? QStringLiteral(" !") : QString()));
-        report->SetCells(TFormReport::ColCritVal, c + 1, rtl::FloatToStrF(cls.InnerCrit, 6));
-        report->SetCells(TFormReport::ColOuter, c + 1, rtl::FloatToStrF(cls.OuterCrit, 6));
-    }
+    ShowLimitMarks();
+    if (FormReport)
+        FormReport->ShowJudgement(FAnalysis.Judgement());
+    if (ui->RB_distribution->isChecked())
+        RB_distributionClick();
+    else
+        RB_CasesClick();
+    AddHistoryItem(QStringLiteral("Statistics"), FAnalysis.Judgement().HistoryText);
 }
 
-void TFormQuibo::MarkLimit(int row, int side, QChar judgement)
+void TFormQuibo::ShowLimitMarks()
 {
-    // The first character judges the class below the limit, the second the class above it.
-    QString mark = ui->DistGrid->Cells(0, row).leftJustified(2, u'_', true);
-    mark[side] = judgement;
-    ui->DistGrid->SetCells(0, row, mark);
+    for (const int row : FAnalysis.LimitRows())
+        ui->DistGrid->SetCells(0, row, FAnalysis.LimitMark(row));
 }
 
 void TFormQuibo::AddHistoryItem(const QString &Action, const QString &Detail)
@@ -734,8 +589,8 @@ void TFormQuibo::AddHistoryItem(const QString &Action, const QString &Detail)
 void TFormQuibo::DataItems1Click()
 {
     BtnCloseClick(ui->Dataitems1);
-    const QString used = ExecuteDataItems(FItems, FItemCount);
-    if (HasUsedValue()) {
+    const QString used = ExecuteDataItems(FAnalysis.Items(), FAnalysis.ItemCount());
+    if (FAnalysis.HasUsedValue()) {
         Analyse();
     } else {
         // The analysis stays cleared; the user can choose items again or close the data.

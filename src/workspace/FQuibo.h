@@ -1,15 +1,14 @@
 #pragma once
 // The main window: the open data, the ordered differences, the class limits and the views.
 
-#include "ClassStatistics.h"
-#include "DataItem.h"
-#include "OrderedDifferences.h"
+#include "Analysis.h"
 
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QWidget>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -25,7 +24,6 @@ namespace chart {
 class TChart;
 class TChartSeries;
 class TLineSeries;
-class TPointSeries;
 }
 
 class TFormQuibo : public QWidget
@@ -65,7 +63,7 @@ public:
     /// Turns the marked limits into classes, judges each class by its critical values and
     /// fills the report, the limit marks and the class letters of the values.
     void ComputeStatistics();
-    /// Where the class statistics take their critical values; none set means the statistics window.
+    /// Where the class statistics take their critical values; none set means the program's tables.
     void SetCriticalValueSource(CriticalValueSource *source) { FCriticalValues = source; }
 
     /// Recomputes the enabled and visible state of the controls from the open file and the items.
@@ -88,12 +86,14 @@ public:
     QChar ClassLetter(int Item, int ValueIndex) const;
 
     // State read by the other windows and by tests.
+    TAnalysis &Analysis() { return FAnalysis; }
+    const TAnalysis &Analysis() const { return FAnalysis; }
     const QString &FileName() const { return FFileName; }
-    int ItemCount() const { return FItemCount; }
-    const std::vector<TDataItem> &Items() const { return FItems; }
-    const std::vector<TValueRef> &Ordered() const { return FOrdered; }
-    const std::vector<TDifference> &Differences() const { return FDifferences; }
-    const std::vector<TClassRec> &Classes() const { return FClasses; }
+    int ItemCount() const { return FAnalysis.ItemCount(); }
+    const std::vector<TDataItem> &Items() const { return FAnalysis.Items(); }
+    const std::vector<TValueRef> &Ordered() const { return FAnalysis.Ordered(); }
+    const std::vector<TDifference> &Differences() const { return FAnalysis.Differences(); }
+    const std::vector<TJudgedClass> &Classes() const { return FAnalysis.Classes(); }
     double Probability() const { return FProbability; }
     double MinStd() const { return FMinStd; }
     const QString &TransformText() const { return FTransformText; }
@@ -125,20 +125,15 @@ private:
     void buildPopupMenu();
     bool OpenTextFile();
     void OpenDatabaseTable(const QString &FileName);
-    bool HasUsedValue() const;
     void WarnTruncatedLines(const QList<int> &lines);
-    void ClearData();
     void AbandonReading(const QString &warning);
     void FillDistGrid();
     void ClearDistGrid();
-    chart::TPointSeries *NewDataSeries();
+    void ShowLimitMarks();
+    void RemoveLimitLine(int row);
     QWidget *Panel1() const;
-    double OrderedValue(int position) const;
     void AddHistoryItem(const QString &Action, const QString &Detail);
-    std::vector<int> MarkedLimitRows() const;
-    double CriticalValue(int32_t cases);
-    void JudgeClass(int c, QString &history);
-    void MarkLimit(int row, int side, QChar judgement);
+    CriticalValueSource &CriticalValues() const;
     void SetViewChecked(QRadioButton *button, bool checked);
     chart::TChart *Chart1() const;
 
@@ -148,26 +143,17 @@ private:
     ui::TSaveDialog SaveDlg;
 
     bool FActivated = false;
-    std::vector<TDataItem> FItems;
-    int FItemCount = 0;
-    double FSkipValue = 0.0;
+    TAnalysis FAnalysis;
     double FMinStd = 0.0;
     QString FFileName;
-    QString FIdFieldName;
     QString FTransformText;
     bool FRandomized = false;
-    bool FAnalysed = false;
-    std::vector<TValueRef> FOrdered;
-    std::vector<TDifference> FDifferences;
-    std::vector<TClassRec> FClasses;
     CriticalValueSource *FCriticalValues = nullptr;
     double FProbability = 0.95;
-    uint8_t FRegressionCount = 0;
     rtl::TStringList FResults;
-    bool FAutomationQuery = false;
-    QString FOutputTable;
-    QString FOutputMemoField;
     QString FHistoryFileName;
+    // The line series of each limit row; the chart owns them.
+    std::map<int, chart::TLineSeries *> m_limitLines;
 };
 
 /// The address of the on-line help.
@@ -175,6 +161,3 @@ extern const char *const OnlineHelpUrl;
 
 /// The main window of the run.
 extern TFormQuibo *FormQuibo;
-
-/// The help file's full name for the run: "help/Quibo.chm" under the parent of the executable's folder.
-extern QString HelpFilePath;

@@ -2,6 +2,9 @@
 
 #include "ui_FReport.h"
 
+#include "Analysis.h"
+
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/StringGrid.h"
 
 TFormReport *FormReport = nullptr;
@@ -54,5 +57,30 @@ void TFormReport::ResetGrid(int Rows)
             grid.SetCells(c, r, QString());
     }
     grid.SetRowCount(Rows < 1 ? 2 : Rows + 1);
+    grid.EndUpdate();
+}
+
+void TFormReport::ShowJudgement(const TJudgement &judgement)
+{
+    ResetGrid(int(judgement.Classes.size()));
+    ui::TStringGrid &grid = *ui->Grid;
+    grid.BeginUpdate();
+    for (int c = 0; c < int(judgement.Classes.size()); ++c) {
+        const TJudgedClass &cls = judgement.Classes[size_t(c)];
+        const int row = c + 1;
+        grid.SetCells(ColClass, row, QChar(u'A' + c));
+        grid.SetCells(ColFirst, row, QString::number(cls.First));
+        grid.SetCells(ColLast, row, QString::number(cls.Last));
+        if (c >= judgement.Judged)
+            continue;
+        QStringList important;
+        for (const int32_t m : cls.ImportantGaps)
+            important << GapText(m);
+        grid.SetCells(ColImportant, row, important.join(QLatin1Char(';')));
+        grid.SetCells(ColAverage, row, rtl::FloatToStrF(cls.Average, 6));
+        grid.SetCells(ColStd, row, rtl::FloatToStrF(cls.Std, 6) + (cls.BelowMinStd ? QStringLiteral(" !") : QString()));
+        grid.SetCells(ColCritVal, row, rtl::FloatToStrF(cls.InnerCrit, 6));
+        grid.SetCells(ColOuter, row, rtl::FloatToStrF(cls.OuterCrit, 6));
+    }
     grid.EndUpdate();
 }

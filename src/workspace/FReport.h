@@ -6,6 +6,8 @@
 
 #include <memory>
 
+struct TJudgement;
+
 namespace Ui {
 class FormReport;
 }
@@ -27,6 +29,9 @@ public:
     void FormCreate();
     /// Empties every cell below the header; Rows + 1 rows, or 2 when Rows < 1.
     void ResetGrid(int Rows);
+
+    /// Fills one row per class: letter and positions of every class, the numbers of the judged ones.
+    void ShowJudgement(const TJudgement &judgement);
 
     ui::TStringGrid &Grid() const;
 

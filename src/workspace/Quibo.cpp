@@ -15,8 +15,7 @@ int main(int argc, char **argv)
     Application.SetTitle(QStringLiteral("Quibo"));
 
     // The help folder is a sibling of the executable's folder; its contents page opens first.
-    HelpFilePath = ui::HelpPage(10);
-    Application.SetHelpFile(HelpFilePath);
+    Application.SetHelpFile(ui::HelpPage(10));
 
     FormQuibo = new TFormQuibo;
     FormStat = new TFormStat;
@@ -30,6 +29,5 @@ int main(int argc, char **argv)
     delete FormStat;
     delete FormQuibo;
     FormQuibo = nullptr;
-    HelpFilePath.clear();
     return result;
 }

@@ -1,9 +1,16 @@
-#include "workspace/ClassStatistics.h"
+// Class statistics on the analysis alone: classes cut at the limits, their moments, critical
+// values, important gaps, limit marks and the class letters of the values.
 
-#include "MainWindowFixture.h"
+#include "workspace/Analysis.h"
+#include "workspace/TextData.h"
 
 #include "statistics/CriticalValueSource.h"
-#include "workspace/FReport.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
 
 namespace {
 
@@ -34,7 +41,8 @@ TEST(ComputeMoments, SampleStdZeroForEqualValuesMinusOneForOne)
     EXPECT_EQ(ComputeMoments(4, 16, 1).average, 4.0);
 }
 
-// Critical values that depend only on the sample size, with a record of every request.
+// Critical values that depend only on the sample size, with a record of every request; a
+// request for `failAt` cases fails as a missing table would.
 class FixedCriticalValues : public CriticalValueSource
 {
 public:
@@ -44,6 +52,8 @@ public:
         EXPECT_EQ(N, 0);
         EXPECT_EQ(N2, 0);
         EXPECT_EQ(Iterations, 100000);
+        if (Cases == failAt)
+            throw std::runtime_error("no table");
         alphas.push_back(Alpha);
         cases.push_back(Cases);
         return valueFor(Cases);
@@ -51,147 +61,147 @@ public:
     static double valueFor(int32_t cases) { return 1.0 + 1.0 / cases; }
     std::vector<double> alphas;
     std::vector<int> cases;
+    int failAt = -1;
 };
 
-class ClassStatisticsTest : public MainWindowTest
+class ClassStatisticsTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    void analyse(const QString &text)
     {
-        MainWindowTest::SetUp();
-        report = std::make_unique<TFormReport>();
-        FormReport = report.get();
-        form->SetCriticalValueSource(&critical);
+        analysis.SetItems(ReadTextData(SplitTextLines(text), false).items);
+        analysis.Analyse();
     }
-    void TearDown() override
-    {
-        FormReport = nullptr;
-        report.reset();
-        MainWindowTest::TearDown();
-    }
-    QString cell(int column, int row) { return report->Grid().Cells(column, row); }
-    int rowOfGap(int position) { return form->Ordered()[size_t(position)].Row; }
+    void limitAfter(int position) { analysis.SetLimit(analysis.RowOfGapAfter(position)); }
+    const TJudgement &judge(double minStd = 0) { return analysis.JudgeClasses(critical, 0.95, minStd); }
+    QString markOfGap(int position) { return analysis.LimitMark(analysis.Ordered()[size_t(position)].Row); }
 
+    TAnalysis analysis;
     FixedCriticalValues critical;
-    std::unique_ptr<TFormReport> report;
 };
 
 TEST_F(ClassStatisticsTest, TwoClassesGetMomentsLettersAndMarks)
 {
-    openText("a;1;2;3\nb;10;11;12\n");
-    form->SetLimitAfter(2);
-    form->ComputeStatistics();
-    ASSERT_EQ(form->Classes().size(), 2u);
-    EXPECT_EQ(form->Classes()[0].Last, 2);
-    EXPECT_EQ(form->Classes()[1].First, 3);
-    EXPECT_DOUBLE_EQ(form->Classes()[0].Average, 2.0);
-    EXPECT_DOUBLE_EQ(form->Classes()[1].Average, 11.0);
-    EXPECT_DOUBLE_EQ(form->Classes()[1].Std, 1.0);
-    EXPECT_DOUBLE_EQ(form->Classes()[0].InnerCrit, FixedCriticalValues::valueFor(3));
-    EXPECT_DOUBLE_EQ(form->Classes()[0].OuterCrit, FixedCriticalValues::valueFor(4));
-    EXPECT_EQ(grid().Cells(0, rowOfGap(3)), QStringLiteral("xx"));
-    EXPECT_EQ(form->ClassLetter(1, 0), QLatin1Char('B'));
-    EXPECT_EQ(form->ClassLetter(0, 2), QLatin1Char('A'));
+    analyse(QStringLiteral("a;1;2;3\nb;10;11;12\n"));
+    limitAfter(2);
+    EXPECT_EQ(markOfGap(3), QStringLiteral("+"));
+    const TJudgement &judgement = judge();
+    ASSERT_EQ(judgement.Classes.size(), 2u);
+    EXPECT_EQ(judgement.Judged, 2);
+    const TJudgedClass &a = judgement.Classes[0], &b = judgement.Classes[1];
+    EXPECT_EQ(a.Last, 2);
+    EXPECT_EQ(b.First, 3);
+    EXPECT_DOUBLE_EQ(a.Average, 2.0);
+    EXPECT_DOUBLE_EQ(b.Average, 11.0);
+    EXPECT_DOUBLE_EQ(b.Std, 1.0);
+    EXPECT_DOUBLE_EQ(a.InnerCrit, FixedCriticalValues::valueFor(3));
+    EXPECT_DOUBLE_EQ(a.OuterCrit, FixedCriticalValues::valueFor(4));
+    EXPECT_FALSE(b.BelowMinStd);
+    EXPECT_EQ(markOfGap(3), QStringLiteral("xx"));
+    EXPECT_EQ(analysis.ClassLetter(1, 0), QLatin1Char('B'));
+    EXPECT_EQ(analysis.ClassLetter(0, 2), QLatin1Char('A'));
     EXPECT_EQ(critical.cases, (std::vector<int>{3, 4, 3, 4}));
     EXPECT_EQ(critical.alphas.front(), 0.95);
-
-    EXPECT_EQ(report->Grid().RowCount(), 3);
-    EXPECT_EQ(report->isVisible(), true);
-    EXPECT_EQ((QStringList{cell(0, 2), cell(1, 2), cell(2, 2), cell(3, 2), cell(4, 2), cell(5, 2), cell(7, 2)}),
-              (QStringList{QStringLiteral("B"), QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("11"),
-                           QStringLiteral("1"), QStringLiteral("1.33333"), QStringLiteral("1.25")}));
+    EXPECT_EQ(judgement.HistoryText, QStringLiteral("2 (0,2) (3,5)"));
 }
 
 TEST_F(ClassStatisticsTest, MarksJudgeEachSideByItsOwnClass)
 {
     // Class below: 0, 0.1 (small spread); class above: 5, 20 (wide spread); gap 4.9.
-    openText("a;0;0.1;5;20\n");
-    form->SetLimitAfter(1);
-    form->ComputeStatistics();
-    EXPECT_EQ(grid().Cells(0, rowOfGap(2)), QStringLiteral("xo"));
+    analyse(QStringLiteral("a;0;0.1;5;20\n"));
+    limitAfter(1);
+    judge();
+    EXPECT_EQ(markOfGap(2), QStringLiteral("xo"));
 }
 
 TEST_F(ClassStatisticsTest, OneValueClassHasNoSpreadUnlessMinimalStdIsSet)
 {
-    openText("a;1;2;3;50\n");
-    form->SetLimitAfter(2);
-    form->ComputeStatistics();
-    const TClassRec &single = form->Classes()[1];
+    analyse(QStringLiteral("a;1;2;3;50\n"));
+    limitAfter(2);
+    const TJudgedClass &single = judge().Classes[1];
     EXPECT_EQ(single.Std, -1.0);
     EXPECT_EQ(single.InnerCrit, -1.0);
     EXPECT_EQ(single.OuterCrit, -1.0);
-    EXPECT_EQ(cell(4, 2), QStringLiteral("-1 !"));
-    EXPECT_EQ(grid().Cells(0, rowOfGap(3)), QStringLiteral("x_"));
+    EXPECT_TRUE(single.BelowMinStd);
+    EXPECT_EQ(markOfGap(3), QStringLiteral("x_"));
 
-    f().EditMinDev->setText(QStringLiteral("2"));
-    form->EditMinDevExit();
-    form->ComputeStatistics();
-    EXPECT_DOUBLE_EQ(form->Classes()[1].OuterCrit, 2 * FixedCriticalValues::valueFor(2));
-    EXPECT_DOUBLE_EQ(form->Classes()[0].InnerCrit, 2 * FixedCriticalValues::valueFor(3)); // Std 1 is below the floor
-    EXPECT_EQ(cell(4, 1), QStringLiteral("1 !"));
+    const TJudgement &floored = judge(2);
+    EXPECT_DOUBLE_EQ(floored.Classes[1].OuterCrit, 2 * FixedCriticalValues::valueFor(2));
+    EXPECT_DOUBLE_EQ(floored.Classes[0].InnerCrit, 2 * FixedCriticalValues::valueFor(3)); // Std 1 is below the floor
+    EXPECT_TRUE(floored.Classes[0].BelowMinStd);
 }
 
 TEST_F(ClassStatisticsTest, EqualValuesHaveNoCriticalValues)
 {
-    openText("a;4;4;4;9;10\n");
-    form->SetLimitAfter(2);
-    form->ComputeStatistics();
-    const TClassRec &flat = form->Classes()[0];
+    analyse(QStringLiteral("a;4;4;4;9;10\n"));
+    limitAfter(2);
+    const TJudgedClass &flat = judge().Classes[0];
     EXPECT_EQ(flat.Std, 0.0);
     EXPECT_EQ(flat.InnerCrit, -1.0);
     EXPECT_EQ(flat.OuterCrit, -1.0);
-    EXPECT_EQ(cell(6, 1), QString());
-    EXPECT_EQ(grid().Cells(0, rowOfGap(3)).at(0), QLatin1Char('_'));
+    EXPECT_TRUE(flat.ImportantGaps.empty());
+    EXPECT_EQ(markOfGap(3).at(0), QLatin1Char('_'));
 }
 
 TEST_F(ClassStatisticsTest, ImportantGapsReachTheInnerCriticalValue)
 {
     // One class 0, 1, 2, 10: Std about 4.5, inner value about 5.7; only 2/3 reaches it.
-    openText("a;0;1;2;10\n");
-    form->ComputeStatistics();
-    EXPECT_EQ(form->Classes().size(), 1u);
-    EXPECT_EQ(cell(6, 1), QStringLiteral("2/3"));
+    analyse(QStringLiteral("a;0;1;2;10\n"));
+    const TJudgement &judgement = judge();
+    ASSERT_EQ(judgement.Classes.size(), 1u);
+    EXPECT_EQ(judgement.Classes[0].ImportantGaps, (std::vector<int32_t>{3}));
 }
 
-TEST_F(ClassStatisticsTest, LettersGoOnPastZAndRowsFollowClasses)
+TEST_F(ClassStatisticsTest, LettersGoOnPastZ)
 {
-    QByteArray line = "a";
+    QString line = QStringLiteral("a");
     for (int v = 0; v < 28; ++v)
-        line += ";" + QByteArray::number(v * v);
-    openText(line + "\n");
+        line += QLatin1Char(';') + QString::number(v * v);
+    analyse(line);
     for (int p = 0; p < 27; ++p)
-        form->SetLimitAfter(p);
-    form->ComputeStatistics();
-    EXPECT_EQ(report->Grid().RowCount(), 29);
-    EXPECT_EQ(cell(0, 27), QStringLiteral("["));
-    EXPECT_EQ(form->ClassLetter(0, 27), QLatin1Char('\\'));
+        limitAfter(p);
+    EXPECT_EQ(judge().Classes.size(), 28u);
+    EXPECT_EQ(analysis.ClassLetter(0, 27), QLatin1Char('\\'));
 }
 
-TEST_F(ClassStatisticsTest, MoreThan256ClassesAreRefusedBeforeAnythingChanges)
+TEST_F(ClassStatisticsTest, LimitsSetAfterAJudgementKeepTheOtherMarksUntilTheNextOne)
 {
-    QByteArray text;
-    for (int i = 0; i < 300; ++i)
-        text += "i" + QByteArray::number(i) + ";" + QByteArray::number(i * i) + "\n";
-    openText(text);
-    for (int p = 0; p < 260; ++p)
-        form->SetLimitAfter(p);
-    dialogs.expectMessage(QStringLiteral("more than 256 classes"));
-    form->ComputeStatistics();
-    EXPECT_TRUE(form->Classes().empty());
-    EXPECT_EQ(grid().Cells(0, rowOfGap(1)), QStringLiteral("+"));
-    EXPECT_TRUE(critical.cases.empty());
+    analyse(QStringLiteral("a;1;2;3;10;11;12;30;31\n"));
+    limitAfter(2);
+    judge();
+    const QString judged = markOfGap(3);
+    EXPECT_EQ(judged.size(), 2);
+    limitAfter(5);
+    EXPECT_EQ(markOfGap(3), judged);
+    EXPECT_EQ(markOfGap(6), QStringLiteral("+"));
+    EXPECT_EQ(analysis.Classes().size(), 2u); // classes change only when judged again
+    judge();
+    EXPECT_EQ(analysis.Classes().size(), 3u);
+    EXPECT_EQ(markOfGap(6).size(), 2);
 }
 
-TEST_F(ClassStatisticsTest, ClosingEmptiesAndClosesTheReport)
+TEST_F(ClassStatisticsTest, FailedRequestKeepsTheClassesJudgedBeforeIt)
 {
-    openText("a;1;2;3\n");
-    form->ComputeStatistics();
-    dialogs.expectMessage(QStringLiteral("End of the data file processing?"), ui::mrYes);
-    form->BtnCloseClick(f().BtnClose);
-    EXPECT_FALSE(report->isVisible());
-    EXPECT_EQ(report->Grid().RowCount(), 2);
-    EXPECT_EQ(cell(0, 1), QString());
-    EXPECT_EQ(cell(0, 0), QStringLiteral("Class"));
+    analyse(QStringLiteral("a;1;2;3\nb;10;11\n"));
+    limitAfter(2);
+    critical.failAt = 2; // the second class, of two values
+    EXPECT_THROW(judge(), std::runtime_error);
+    const TJudgement &partial = analysis.Judgement();
+    ASSERT_EQ(partial.Classes.size(), 2u);
+    EXPECT_EQ(partial.Judged, 1);
+    EXPECT_DOUBLE_EQ(partial.Classes[0].Average, 2.0);
+    EXPECT_EQ(partial.Classes[1].First, 3);
+}
+
+TEST_F(ClassStatisticsTest, GapsAfterPositionsOutsideTheDataHaveNoRow)
+{
+    analyse(QStringLiteral("a;1;2;4;8;16\n"));
+    EXPECT_EQ(analysis.RowOfGapAfter(4), -1);
+    EXPECT_EQ(analysis.RowOfGapAfter(-3), -1);
+    EXPECT_EQ(analysis.RowOfGapAfter(3), 0); // 8/16 is the widest gap
+    EXPECT_DOUBLE_EQ(analysis.LimitLevel(0), 12.0);
+    analysis.SetLimit(99);
+    EXPECT_TRUE(analysis.LimitRows().empty());
 }
 
 } // namespace

@@ -1,0 +1,189 @@
+#include "Analysis.h"
+
+#include "statistics/CriticalValueSource.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <algorithm>
+
+namespace {
+
+// The critical values of the class statistics: normal samples, resting on at least this many gaps.
+constexpr int32_t kLeastSimulatedGaps = 100000;
+
+} // namespace
+
+const QString TAnalysis::UnjudgedMark = QStringLiteral("__");
+
+QString GapText(int32_t position) { return QStringLiteral("%1/%2").arg(position - 1).arg(position); }
+
+// ---- Data items ----
+
+void TAnalysis::SetItems(std::vector<TDataItem> items)
+{
+    ClearAnalysis();
+    FItems = std::move(items);
+}
+
+bool TAnalysis::HasUsedValue() const
+{
+    return std::any_of(FItems.begin(), FItems.end(), [](const TDataItem &item) { return item.Used && item.Count > 0; });
+}
+
+void TAnalysis::ClearData()
+{
+    ClearAnalysis();
+    FItems.clear();
+    FItems.shrink_to_fit();
+}
+
+// ---- Ordered values and gaps ----
+
+void TAnalysis::Analyse()
+{
+    ClearAnalysis();
+    FOrdered = OrderValues(FItems);
+    FDifferences = OrderDifferences(FItems, FOrdered);
+}
+
+void TAnalysis::ClearAnalysis()
+{
+    FOrdered.clear();
+    FOrdered.shrink_to_fit();
+    FDifferences.clear();
+    FDifferences.shrink_to_fit();
+    FLimits.clear();
+    FJudgement = TJudgement();
+}
+
+double TAnalysis::LimitLevel(int row) const
+{
+    const int32_t k = FDifferences[size_t(row)].Position;
+    return (OrderedValue(k - 1) + OrderedValue(k)) / 2.0;
+}
+
+// ---- Class limits ----
+
+QString TAnalysis::LimitMark(int row) const
+{
+    const auto found = FLimits.find(row);
+    return found == FLimits.end() ? QString() : found->second;
+}
+
+void TAnalysis::SetLimit(int row)
+{
+    if (row < 0 || row >= int(FDifferences.size()))
+        return;
+    FLimits.try_emplace(row, QStringLiteral("+"));
+}
+
+void TAnalysis::RemoveLimit(int row) { FLimits.erase(row); }
+
+std::vector<int> TAnalysis::LimitRows() const
+{
+    std::vector<int> rows;
+    rows.reserve(FLimits.size());
+    for (const auto &[row, mark] : FLimits)
+        rows.push_back(row);
+    return rows;
+}
+
+int TAnalysis::RowOfGapAfter(int Position) const
+{
+    // The gap Position/Position+1 is the one that ends at ordered position Position + 1.
+    if (Position < 0 || int64_t(Position) + 1 >= int64_t(FOrdered.size()))
+        return -1;
+    return FOrdered[size_t(Position) + 1].Row;
+}
+
+// ---- Classes ----
+
+QChar TAnalysis::ClassLetter(int Item, int ValueIndex) const
+{
+    if (Item < 0 || Item >= ItemCount() || ValueIndex < 0 || ValueIndex >= FItems[size_t(Item)].Count)
+        return QLatin1Char('?');
+    return QChar(u'A' + FItems[size_t(Item)].Classes[size_t(ValueIndex)]);
+}
+
+const TJudgement &TAnalysis::JudgeClasses(CriticalValueSource &source, double Probability, double MinStd)
+{
+    const std::vector<int> rows = LimitRows();
+    if (FOrdered.empty() || int(rows.size()) + 1 > MaxClasses)
+        throw rtl::EInvalidOperation(QStringLiteral("The classes cannot be judged: %1 limits over %2 values")
+                                         .arg(rows.size())
+                                         .arg(FOrdered.size()));
+    for (const int row : rows)
+        FLimits[row] = UnjudgedMark;
+    FJudgement = TJudgement();
+    FJudgement.Probability = Probability;
+    FJudgement.MinStd = MinStd;
+    for (const TClassRec &rec : BuildClasses(rows, FDifferences, int(FOrdered.size()))) {
+        TJudgedClass judged;
+        static_cast<TClassRec &>(judged) = rec;
+        FJudgement.Classes.push_back(std::move(judged));
+    }
+    FJudgement.HistoryText = QString::number(FJudgement.Classes.size());
+    for (int c = 0; c < int(FJudgement.Classes.size()); ++c) {
+        JudgeClass(c, source);
+        FJudgement.Judged = c + 1;
+    }
+    return FJudgement;
+}
+
+double TAnalysis::CriticalValue(CriticalValueSource &source, int32_t cases) const
+{
+    return source.GetCriticalValue(dkNormal, 0, 0, cases, FJudgement.Probability, kLeastSimulatedGaps);
+}
+
+void TAnalysis::JudgeClass(int c, CriticalValueSource &source)
+{
+    TJudgedClass &cls = FJudgement.Classes[size_t(c)];
+    const double minStd = FJudgement.MinStd;
+    FJudgement.HistoryText += QStringLiteral(" (%1,%2)").arg(cls.First).arg(cls.Last);
+    long double sum = 0, sumOfSquares = 0;
+    for (int k = cls.First; k <= cls.Last; ++k) {
+        const TValueRef &ref = FOrdered[size_t(k)];
+        TDataItem &item = FItems[size_t(ref.Item)];
+        const long double value = item.Values[ref.ValueIndex];
+        sum += value;
+        sumOfSquares += value * value;
+        item.Classes[ref.ValueIndex] = uint8_t(c);
+    }
+    const int32_t n = cls.Last - cls.First + 1;
+    const ClassMoments moments = ComputeMoments(sum, sumOfSquares, n);
+    cls.Average = moments.average;
+    cls.Std = moments.std;
+    cls.InnerCrit = -1;
+    if (n > 1) {
+        const double t = CriticalValue(source, n);
+        if (cls.Std > minStd)
+            cls.InnerCrit = cls.Std * t;
+        else if (minStd > 0)
+            cls.InnerCrit = minStd * t;
+    }
+    if (cls.InnerCrit > 0) {
+        for (int m = cls.First + 1; m <= cls.Last; ++m) {
+            if (FDifferences[size_t(FOrdered[size_t(m)].Row)].Diff >= cls.InnerCrit)
+                cls.ImportantGaps.push_back(m);
+        }
+    }
+    const double s = cls.Std > minStd ? cls.Std : minStd;
+    if (s > 0) {
+        cls.OuterCrit = s * CriticalValue(source, n + 1);
+        if (cls.LowerRow >= 0)
+            MarkLimit(cls.LowerRow, 1, FDifferences[size_t(cls.LowerRow)].Diff >= cls.OuterCrit ? u'x' : u'o');
+        if (cls.UpperRow >= 0)
+            MarkLimit(cls.UpperRow, 0, FDifferences[size_t(cls.UpperRow)].Diff >= cls.OuterCrit ? u'x' : u'o');
+    } else {
+        cls.OuterCrit = -1;
+    }
+    cls.BelowMinStd = cls.Std < minStd;
+}
+
+void TAnalysis::MarkLimit(int row, int side, QChar judgement)
+{
+    // The first character judges the class below the limit, the second the class above it.
+    QString &mark = FLimits[row];
+    mark = mark.leftJustified(2, u'_', true);
+    mark[side] = judgement;
+}

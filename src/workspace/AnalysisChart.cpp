@@ -1,0 +1,81 @@
+#include "AnalysisChart.h"
+
+#include "Analysis.h"
+
+#include "platform/chart/Chart.h"
+#include "platform/chart/Color.h"
+#include "platform/rtl/Random.h"
+
+namespace {
+
+// Half-open [0.5, 1) draws give limit lines light, distinct colours.
+double RandomHalf() { return (rtl::Random() + 1.0) / 2.0; }
+
+// Black rectangles 8 wide and 1 high: short horizontal dashes.
+chart::TPointSeries *NewDataSeries(QObject *owner)
+{
+    auto *series = new chart::TPointSeries(owner);
+    series->SetSeriesColor(Qt::black);
+    chart::TSeriesPointer pointer;
+    pointer.Style = chart::TSeriesPointerStyle::psRectangle;
+    pointer.HorizSize = 8;
+    pointer.VertSize = 1;
+    series->SetPointer(pointer);
+    return series;
+}
+
+} // namespace
+
+void DrawDistributionView(chart::TChart &chart, const TAnalysis &analysis)
+{
+    chart::TPointSeries *series = NewDataSeries(&chart);
+    const size_t count = analysis.Ordered().size();
+    std::vector<double> x(count), y(count);
+    for (size_t k = 0; k < count; ++k) {
+        x[k] = double(k);
+        y[k] = analysis.OrderedValue(int(k));
+    }
+    series->SetPoints(std::move(x), std::move(y));
+    chart.SetLegendVisible(false);
+    chart.AddSeries(series);
+}
+
+void DrawCasesView(chart::TChart &chart, const TAnalysis &analysis)
+{
+    for (int i = 0; i < analysis.ItemCount(); ++i) {
+        const TDataItem &item = analysis.Items()[size_t(i)];
+        if (!item.Used || item.Count == 0)
+            continue;
+        chart::TPointSeries *series = NewDataSeries(&chart);
+        series->SetName(QStringLiteral("Data%1").arg(i));
+        QStringList letters;
+        for (int j = 0; j < item.Count; ++j)
+            letters << analysis.ClassLetter(i, j);
+        series->SetTitle(item.Id + QStringLiteral(" [") + letters.join(QLatin1Char(';')) + QLatin1Char(']'));
+        series->SetPoints(std::vector<double>(item.Count, double(i)), item.Values);
+        chart.AddSeries(series);
+    }
+    chart.SetLegendVisible(true);
+}
+
+chart::TLineSeries *NewLimitLine(QObject *owner, const TAnalysis &analysis, int row, TLimitSpan span, const QColor &color)
+{
+    const int32_t k = analysis.Differences()[size_t(row)].Position;
+    const double level = analysis.LimitLevel(row);
+    auto *series = new chart::TLineSeries(owner);
+    series->SetSeriesColor(color);
+    series->SetName(QStringLiteral("Limit_%1_%2").arg(k - 1).arg(k));
+    series->SetTitle(QStringLiteral("Limit %1/%2").arg(k - 1).arg(k));
+    series->AddXY(0, level);
+    if (span == TLimitSpan::Distribution)
+        series->AddXY(double(analysis.Ordered().size()) - 1, level);
+    else if (span == TLimitSpan::Cases)
+        series->AddXY(double(analysis.ItemCount()) - 1, level);
+    return series;
+}
+
+QColor RandomLimitColor()
+{
+    const double h1 = RandomHalf(), h2 = RandomHalf(), h3 = RandomHalf();
+    return chart::ColorFromTColor(int64_t(((h1 * 256 + h2) * 256 + h3) * 256));
+}
