@@ -7,7 +7,10 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Help.h"
 
+#include "statistics/CriticalValues.h"
 #include "statistics/FStat.h"
+
+#include <QDir>
 
 int main(int argc, char **argv)
 {
@@ -18,8 +21,12 @@ int main(int argc, char **argv)
     HelpFilePath = ui::HelpPage(10);
     Application.SetHelpFile(HelpFilePath);
 
+    // The main window asks the critical-value service itself; the statistics window shows its
+    // requests.
+    CriticalValues criticalValues(QDir::currentPath());
     FormQuibo = new TFormQuibo;
-    FormStat = new TFormStat;
+    FormStat = new TFormStat(criticalValues);
+    FormQuibo->SetCriticalValueSource(&criticalValues);
     FormReport = new TFormReport;
     FormHistory = new TFormHistory;
     QObject::connect(FormQuibo, &TFormQuibo::quitRequested, &Application, &QApplication::quit);
