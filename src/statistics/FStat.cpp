@@ -8,7 +8,6 @@
 
 #include "platform/chart/Chart.h"
 #include "platform/chart/Color.h"
-#include "platform/db/Field.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
@@ -19,6 +18,8 @@
 #include <QSaveFile>
 #include <QSignalBlocker>
 
+#include <optional>
+
 #include <cmath>
 
 TFormStat *FormStat = nullptr;
@@ -27,22 +28,74 @@ namespace {
 
 constexpr int kHelpContext = 130;
 constexpr int kUpDownMax = 10000;
-// The design-time statement, until a distribution is chosen.
-const char *const kInitialStatement = "SELECT * FROM 'normal.dbf' WHERE (NMB = :NMB) AND (ALPHA = :ALPHA)";
 
 bool HasDegreesOfFreedom(uint8_t kind) { return kind == dkChiQuadrat || kind == dkT; }
-
-QString StatementFor(const QString &distribution)
-{
-    return QStringLiteral("SELECT * FROM '") + distribution + QStringLiteral(".dbf'")
-           + QStringLiteral(" WHERE (NMB = :NMB) AND (ALPHA = :ALPHA)");
-}
 
 QString NumberText(long double value) { return rtl::FloatToStrF(value, 15); }
 
 } // namespace
 
-TFormStat::TFormStat(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::TFormStat>())
+// What the window shows of a request to its service.
+class TFormStat::RequestView : public CriticalValueFeedback
+{
+public:
+    explicit RequestView(TFormStat &form) : m_form(form) {}
+
+    void accepted(const CriticalValueRequest &request) override
+    {
+        Ui::TFormStat &ui = *m_form.ui;
+        if (request.Kind != m_form.FKind) {
+            m_form.FKind = request.Kind;
+            const QSignalBlocker quiet(ui.CB_Distrib);
+            ui.CB_Distrib->setCurrentIndex(request.Kind - 1);
+        }
+        m_form.FN = request.N;
+        ui.EditN->setText(QString::number(request.N));
+        m_form.FN2 = request.N2;
+        ui.EditN2->setText(QString::number(request.N2));
+        m_form.FCases = request.Cases;
+        ui.EditCase->setText(QString::number(request.Cases));
+    }
+
+    void simulationStarted(const CriticalValueRequest &request, int32_t samples) override
+    {
+        Ui::TFormStat &ui = *m_form.ui;
+        ui.EditAlpha->setText(rtl::FloatToStr(request.Alpha));
+        ui.EditIter->setText(QString::number(samples));
+        ui.EditCase->setText(QString::number(request.Cases));
+        m_form.repaint();
+        m_hourglass.emplace();
+    }
+
+    void simulationFinished() override { m_hourglass.reset(); }
+
+    void simulated(const CriticalValueRequest &request, const std::shared_ptr<const std::vector<double>> &gaps,
+                   long double readout) override
+    {
+        m_form.FDiffs = gaps;
+        m_form.m_simulatedCases = request.Cases;
+        m_form.FComputed = true;
+        m_form.ui->EditLimitVal->setText(NumberText(readout));
+    }
+
+private:
+    TFormStat &m_form;
+    std::optional<ui::TWaitCursor> m_hourglass;
+};
+
+TFormStat::TFormStat(QWidget *parent)
+    : TFormStat(std::make_unique<CriticalValues>(QDir::currentPath()), nullptr, parent)
+{
+}
+
+TFormStat::TFormStat(CriticalValues &values, QWidget *parent) : TFormStat(nullptr, &values, parent) {}
+
+TFormStat::TFormStat(std::unique_ptr<CriticalValues> ownValues, CriticalValues *values, QWidget *parent)
+    : QWidget(parent),
+      ui(std::make_unique<Ui::TFormStat>()),
+      m_ownValues(std::move(ownValues)),
+      m_values(values ? values : m_ownValues.get()),
+      m_requestView(std::make_unique<RequestView>(*this))
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -55,23 +108,16 @@ TFormStat::TFormStat(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui:
     // The sample size the window shows, so that a run started from the buttons stores its rows
     // under it even before the box was changed.
     FCases = rtl::StrToInt(ui->EditCase->text());
-
-    DBstatistics.SetDatabaseName(QStringLiteral("stat"));
-    DBstatistics.SetDriverName(QStringLiteral("STANDARD"));
-    DBstatistics.SetLoginPrompt(false);
-    DBstatistics.Params().Add(QStringLiteral("PATH=") + FStartDir);
-    DBstatistics.Params().Add(QStringLiteral("DEFAULT DRIVER=DBASE"));
-    DBstatistics.Params().Add(QStringLiteral("ENABLE BCD=FALSE"));
-    QueryCritVal.SetDatabaseName(QStringLiteral("stat"));
-    QueryCritVal.SetRequestLive(true);
-    QueryCritVal.SQL().Add(QString::fromLatin1(kInitialStatement));
+    m_values->setFeedback(m_requestView.get());
 
     connectHandlers();
 }
 
 TFormStat::~TFormStat()
 {
-    QueryCritVal.Close();
+    if (m_values->feedback() == m_requestView.get())
+        m_values->setFeedback(nullptr);
+    m_values->query().Close();
     // The graph window was made by this window; its series belong to this window.
     delete FormGraph;
     if (FormStat == this)
@@ -142,12 +188,7 @@ bool TFormStat::eventFilter(QObject *watched, QEvent *event)
 
 QString TFormStat::Text(const QLineEdit *edit) { return edit->text(); }
 
-void TFormStat::SetDatabasePath(const QString &Path)
-{
-    DBstatistics.Close();
-    DBstatistics.Params().SetValues(QStringLiteral("PATH"), Path);
-    DBstatistics.Open();
-}
+void TFormStat::SetDatabasePath(const QString &Path) { m_values->SetDatabasePath(Path); }
 
 void TFormStat::FormActivate()
 {
@@ -243,22 +284,13 @@ void TFormStat::CB_GraphClick()
     FormGraph->setVisible(ui->CB_Graph->isChecked());
 }
 
+// The entries of CB_Distrib are the distribution kinds in order, from 1.
 void TFormStat::CB_DistribChange()
 {
-    QueryCritVal.Close();
+    m_values->query().Close();
     FComputed = false;
     FKind = uint8_t(ui->CB_Distrib->currentIndex() + 1);
-    SetStatement(ui->CB_Distrib->currentText());
-}
-
-void TFormStat::SetStatement(const QString &Distribution)
-{
-    QueryCritVal.Close();
-    QueryCritVal.SQL().Clear();
-    QueryCritVal.SQL().Add(StatementFor(Distribution));
-    QueryCritVal.Prepare();
-    QueryCritVal.Params()[0].SetDataType(db::ftInteger);
-    QueryCritVal.Params()[1].SetDataType(db::ftFloat);
+    m_values->SelectDistribution(FKind);
 }
 
 // Simulation and readout.
@@ -276,8 +308,7 @@ void TFormStat::Simulate(int32_t Cases, int32_t Iterations, bool ShowGraph, QObj
     {
         ui::TWaitCursor hourglass;
         rtl::Randomize();
-        std::vector<double> gaps = SimulateGaps(FKind, FN, Cases, Iterations);
-        FDiffs = std::move(gaps);
+        FDiffs = std::make_shared<const std::vector<double>>(SimulateGaps(FKind, FN, Cases, Iterations));
     }
     m_simulatedCases = Cases;
     FComputed = true;
@@ -363,102 +394,15 @@ void TFormStat::DrawSeries(int32_t Cases, QObject *Sender)
 
 // Critical-value tables.
 
-void TFormStat::OpenCriticalValueRow(int32_t Cases, double Alpha)
-{
-    QueryCritVal.Close();
-    QueryCritVal.ParamByName(QStringLiteral("NMB")).SetAsInteger(Cases);
-    QueryCritVal.ParamByName(QStringLiteral("ALPHA")).SetAsFloat(Alpha);
-    QueryCritVal.Open();
-}
-
 double TFormStat::GetCriticalValue(uint8_t Kind, int32_t N, int32_t N2, int32_t Cases, double Alpha, int32_t Iterations)
 {
-    if (!DBstatistics.Connected()) {
-        DBstatistics.Params().SetValues(QStringLiteral("PATH"), FStartDir);
-        DBstatistics.Open();
-    }
-    if (Kind < dkRegular || Kind > dkT) {
-        ui::MessageDlg(QStringLiteral("Specify distribution"), ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
-        return -1.0;
-    }
-    if (Cases < 2) {
-        ui::MessageDlg(QStringLiteral("Critical values need samples of at least 2 cases, not %1").arg(Cases),
-                       ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
-        return -1.0;
-    }
-    if (Kind != FKind) {
-        FKind = Kind;
-        {
-            const QSignalBlocker quiet(ui->CB_Distrib);
-            ui->CB_Distrib->setCurrentIndex(Kind - 1);
-        }
-        SetStatement(ui->CB_Distrib->currentText());
-    }
-    FN = N;
-    ui->EditN->setText(QString::number(N));
-    FN2 = N2;
-    ui->EditN2->setText(QString::number(N2));
-    FCases = Cases;
-    ui->EditCase->setText(QString::number(Cases));
-
-    OpenCriticalValueRow(Cases, Alpha);
-    if (!QueryCritVal.IsEmpty() && QueryCritVal.FieldByName(QStringLiteral("ITERS"))->AsInteger() >= Iterations) {
-        const double stored = QueryCritVal.FieldByName(QStringLiteral("VAL"))->AsFloat();
-        QueryCritVal.Close();
-        return stored;
-    }
-
-    ui->EditAlpha->setText(rtl::FloatToStr(Alpha));
-    const int32_t samples = SamplesForGaps(Iterations, Cases);
-    ui->EditIter->setText(QString::number(samples));
-    ui->EditCase->setText(QString::number(Cases));
-    repaint();
-    Simulate(Cases, samples, false, nullptr);
-
-    if (QueryCritVal.IsEmpty()) {
-        QueryCritVal.Append();
-        QueryCritVal.FieldByName(QStringLiteral("NMB"))->SetAsInteger(Cases);
-        QueryCritVal.FieldByName(QStringLiteral("ALPHA"))->SetAsFloat(Alpha);
-    } else {
-        QueryCritVal.Edit();
-    }
-    QueryCritVal.FieldByName(QStringLiteral("ITERS"))->SetAsInteger(int32_t(FDiffs->size()));
-    QueryCritVal.FieldByName(QStringLiteral("VAL"))->SetAsFloat(rtl::StrToFloat(Text(ui->EditLimitVal)));
-    QueryCritVal.Post();
-    QueryCritVal.Close();
-    StoreCriticalValues(Alpha);
-    return rtl::StrToFloat(Text(ui->EditLimitVal));
+    return m_values->GetCriticalValue(Kind, N, N2, Cases, Alpha, Iterations);
 }
 
 void TFormStat::StoreCriticalValues(double Alpha)
 {
-    if (!FDiffs || FDiffs->empty())
-        return;
-    const auto count = int32_t(FDiffs->size());
-    for (const double level : AlphaLevels) {
-        if (level != Alpha)
-            StoreLevel(level, count);
-    }
-}
-
-void TFormStat::StoreLevel(double Level, int32_t Count)
-{
-    const auto value = double(GapQuantile(*FDiffs, Level));
-    OpenCriticalValueRow(m_simulatedCases, Level);
-    if (QueryCritVal.IsEmpty()) {
-        QueryCritVal.Append();
-        QueryCritVal.FieldByName(QStringLiteral("NMB"))->SetAsInteger(m_simulatedCases);
-        QueryCritVal.FieldByName(QStringLiteral("ALPHA"))->SetAsFloat(Level);
-    } else if (QueryCritVal.FieldByName(QStringLiteral("ITERS"))->AsInteger() < Count) {
-        QueryCritVal.Edit();
-    } else {
-        QueryCritVal.Close();
-        return;
-    }
-    QueryCritVal.FieldByName(QStringLiteral("ITERS"))->SetAsInteger(Count);
-    QueryCritVal.FieldByName(QStringLiteral("VAL"))->SetAsFloat(value);
-    QueryCritVal.Post();
-    QueryCritVal.Close();
+    if (FDiffs)
+        m_values->StoreCriticalValues(FKind, m_simulatedCases, *FDiffs, Alpha);
 }
 
 // Histogram and text table.

@@ -4,16 +4,13 @@
 // graph window, text tables of critical values, and the critical values the main window asks
 // for, kept in one dBASE table per distribution beside the program.
 
-#include "CriticalValueSource.h"
+#include "CriticalValues.h"
 
-#include "platform/db/Database.h"
-#include "platform/db/Query.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace Ui {
@@ -30,19 +27,23 @@ class TFormStat : public QWidget, public CriticalValueSource
 {
     Q_OBJECT
 public:
+    /// A window over a critical-value service of its own, whose tables start in the current folder.
     explicit TFormStat(QWidget *parent = nullptr);
+    /// A window over `values` (not owned; it must outlive the window). The window watches every
+    /// request to the service, whoever makes it.
+    explicit TFormStat(CriticalValues &values, QWidget *parent = nullptr);
     ~TFormStat() override;
 
-    /// Connects the database "stat" to the folder that holds the critical-value tables.
+    /// The service that answers, simulates and stores critical values.
+    CriticalValues &criticalValues() { return *m_values; }
+
+    /// Connects the service's database "stat" to the folder that holds the critical-value tables.
     /// Throws db::EDatabaseError when the database cannot be connected.
     void SetDatabasePath(const QString &Path);
 
-    /// The critical value of ordered differences: the stored value of the distribution's table
-    /// when its row for Cases and Alpha rests on at least Iterations gaps, else a new simulation
-    /// (under the hourglass), stored with its twelve table levels before it answers. Kinds outside
-    /// 1 to 4 and Cases below 2 are refused with an error box and the answer -1. The window shows
-    /// the request's settings afterwards. Throws db::EDatabaseError when the table is missing
-    /// or cannot be written.
+    /// Asks the service (CriticalValues::GetCriticalValue). The window shows the request's
+    /// settings, and after a simulation its sample count, level and limit value; a simulation runs
+    /// under the hourglass and becomes the window's last run.
     double GetCriticalValue(uint8_t Kind, int32_t N, int32_t N2, int32_t Cases, double Alpha,
                             int32_t Iterations) override;
     /// Writes the readouts of the last simulation at every level of AlphaLevels except Alpha into
@@ -75,7 +76,7 @@ public:
 
     // State read by tests.
     /// The gaps of the last simulation in ascending order; nullptr before the first one.
-    const std::vector<double> *Diffs() const { return FDiffs ? &*FDiffs : nullptr; }
+    const std::vector<double> *Diffs() const { return FDiffs.get(); }
     bool Computed() const { return FComputed; }
     const QString &StartDir() const { return FStartDir; }
     uint8_t Kind() const { return FKind; }
@@ -83,8 +84,8 @@ public:
     int32_t N2() const { return FN2; }
     int32_t Cases() const { return FCases; }
     Ui::TFormStat &form() const { return *ui; }
-    db::TDatabase &database() { return DBstatistics; }
-    db::TQuery &query() { return QueryCritVal; }
+    db::TDatabase &database() { return m_values->database(); }
+    db::TQuery &query() { return m_values->query(); }
     ui::TColorDialog &colorDialog() { return ColorDlg; }
 
 protected:
@@ -92,11 +93,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    class RequestView;
+
+    TFormStat(std::unique_ptr<CriticalValues> ownValues, CriticalValues *values, QWidget *parent);
     void connectHandlers();
     void setupUpDowns();
-    void SetStatement(const QString &Distribution);
-    void OpenCriticalValueRow(int32_t Cases, double Alpha);
-    void StoreLevel(double Level, int32_t Count);
     bool ReadyToSimulate() const;
     void DrawSeries(int32_t Cases, QObject *Sender);
     QColor NewSeriesColor(QObject *Sender);
@@ -107,10 +108,11 @@ private:
 
     std::unique_ptr<Ui::TFormStat> ui;
     ui::TColorDialog ColorDlg;
-    db::TDatabase DBstatistics;
-    db::TQuery QueryCritVal;
+    std::unique_ptr<CriticalValues> m_ownValues;
+    CriticalValues *m_values;
+    std::unique_ptr<RequestView> m_requestView;
 
-    std::optional<std::vector<double>> FDiffs;
+    std::shared_ptr<const std::vector<double>> FDiffs;
     bool FComputed = false;
     QString FStartDir;
     uint8_t FKind = dkNone;

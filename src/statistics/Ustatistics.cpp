@@ -1,7 +1,7 @@
 #include "Ustatistics.h"
 
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/Dialogs.h"
+#include "platform/rtl/Warnings.h"
 
 #include <cmath>
 
@@ -92,8 +92,7 @@ long double SecantProbability(Quantile quantile, long double X, long double p0, 
 long double NormalQuantile(long double P)
 {
     if (!(P > 0 && P < 1)) {
-        ui::MessageDlg(QStringLiteral("Error of the normal distribution parameter"), ui::TMsgDlgType::mtError,
-                       ui::TMsgDlgButtons::mbOK);
+        rtl::ShowWarning(rtl::WarningKind::Error, QStringLiteral("Error of the normal distribution parameter"));
         return 0;
     }
     if (std::fabs(P - 0.5L) < NormalCentreHalfWidth)
@@ -209,7 +208,7 @@ constexpr long double EliminationSkip = 1.0E-14L;
 
 void warn(const QString &text)
 {
-    ui::MessageDlg(text, ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+    rtl::ShowWarning(rtl::WarningKind::Warning, text);
 }
 
 void addToSums(long double value, long double &sum, long double &squares, long double &minimum, long double &maximum)
@@ -445,7 +444,7 @@ void TStatistics::WarnNotCalculated()
     warn(QStringLiteral("Regression was not calculated"));
 }
 
-long double TStatistics::Evaluate(long double X)
+long double TStatistics::Evaluate(long double X) const
 {
     if (!FComputed) {
         WarnNotCalculated();

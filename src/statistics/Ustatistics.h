@@ -11,10 +11,6 @@
 #include <cstdint>
 #include <vector>
 
-namespace chart {
-class TChart;
-}
-
 /// Lower-tail quantile x of the standard normal distribution, Φ(x) = P.
 /// Outside the open interval (0, 1) it shows the error box "Error of the normal distribution
 /// parameter" and answers 0; within 1e-6 of 0.5 it answers 0.
@@ -72,8 +68,8 @@ struct TStatPoint
 ///   0.0 when r is within rounding of -1: the lower-tail probability of a very large positive or
 ///   negative t.
 /// - When the last Compute failed to solve its system (FOrder then 0), or asked for no fit while
-///   no coefficients exist, there is no polynomial: Evaluate answers FMissingY and DrawToChart
-///   draws no curve.
+///   no coefficients exist, there is no polynomial: Evaluate answers FMissingY and the chart of
+///   the regression shows no curve.
 /// - FDetermination of a fit of degree 2 or more through Y values that are all equal (or whose
 ///   variance vanishes in rounding) is 1.0: the polynomial passes through every point.
 /// - A curve over a single X value (FMinX = FMaxX) is drawn as one point; the sampling also ends
@@ -104,12 +100,17 @@ public:
     void Compute(uint8_t Order);
     /// The polynomial at X. Before any Compute shows the warning "Regression was not calculated";
     /// then, and when there is no polynomial, answers FMissingY.
-    long double Evaluate(long double X);
-    /// Adds to the chart a point series "Data" of the pairs (when ShowData) and a line series
-    /// "Regression (<degree>)" sampling the polynomial over the X range widened by a tenth on
-    /// each side. Both series are owned by the chart. Before any Compute it shows the warning
-    /// "Regression was not calculated" instead of the curve.
-    void DrawToChart(chart::TChart &Chart, bool ShowData);
+    long double Evaluate(long double X) const;
+    /// The pairs added, in order.
+    const std::vector<TStatPoint> &Points() const { return FPoints; }
+    /// The last Compute left a polynomial that Evaluate can answer.
+    bool HasPolynomial() const;
+    /// The X values at which a curve of the polynomial is drawn: the X range widened by a tenth on
+    /// each side (not left of 0 for positive data), in one step for a straight line, else in
+    /// hundredths; it ends early where a step no longer moves X.
+    std::vector<long double> CurveXs() const;
+    /// Shows the warning "Regression was not calculated".
+    static void WarnNotCalculated();
 
     /// The statistics of the last Compute: means, population standard deviations (the variance
     /// while it is not above 0), extremes, Pearson r and its Student t significance.
@@ -134,10 +135,6 @@ private:
     void BuildNormalEquations();
     bool SolveRegression(uint8_t n);
     void ComputeDetermination();
-    bool HasPolynomial() const;
-    static void WarnNotCalculated();
-    /// The X values at which DrawToChart samples the curve.
-    std::vector<long double> CurveXs() const;
 
     std::vector<TStatPoint> FPoints;
     std::vector<std::vector<long double>> FMatrix;

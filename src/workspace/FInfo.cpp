@@ -2,17 +2,13 @@
 
 #include "ui_FInfo.h"
 
-#include "platform/rtl/SysUtils.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -88,7 +84,6 @@ TFormInfo::TFormInfo(TVersionInfo versionInfo, QString settingsFolder, QWidget *
 
 TFormInfo::~TFormInfo()
 {
-    FRegistry.reset();
     if (FormInfo == this)
         FormInfo = nullptr;
 }
@@ -144,31 +139,9 @@ void TFormInfo::FormShow()
 
 void TFormInfo::GetCopyright(QString &Text) const { Text = ui->LblCopyright->text(); }
 
-bool TFormInfo::WriteRegString(const QString &Name, const QString &Value)
-{
-    if (!FRegistry)
-        return false;
-    FRegistry->setValue(Name, Value);
-    FRegistry->sync();
-    if (FRegistry->status() != QSettings::NoError)
-        throw rtl::Exception(QStringLiteral("The setting %1 could not be written to the file %2.")
-                                 .arg(Name, QDir::toNativeSeparators(FRegistry->fileName())));
-    return true;
-}
+bool TFormInfo::WriteRegString(const QString &Name, const QString &Value) { return FRegistry.write(Name, Value); }
 
-bool TFormInfo::ReadRegString(const QString &Name, QString &Value)
-{
-    Value.clear();
-    if (!FRegistry)
-        return false;
-    const QVariant stored = FRegistry->value(Name);
-    if (!stored.isValid())
-        return true;
-    if (stored.typeId() != QMetaType::QString)
-        return false;
-    Value = stored.toString();
-    return true;
-}
+bool TFormInfo::ReadRegString(const QString &Name, QString &Value) { return FRegistry.read(Name, Value); }
 
 void TFormInfo::BtnOKClick() { accept(); }
 
@@ -197,12 +170,9 @@ void TFormInfo::LblAddressClick()
     ui::OpenUrl(mail);
 }
 
-QString TFormInfo::SettingsFileName() const { return FRegistry ? FRegistry->fileName() : QString(); }
+QString TFormInfo::SettingsFileName() const { return FRegistry.fileName(); }
 
-QString TFormInfo::DefaultSettingsFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/quibo");
-}
+QString TFormInfo::DefaultSettingsFolder() { return rtl::SettingsStore::defaultFolder(); }
 
 int TFormInfo::PixelsPerInch() const
 {
@@ -231,7 +201,7 @@ void TFormInfo::openSettingsStore()
     QString version = FVersion;
     version.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
     const QString name = version.isEmpty() ? QStringLiteral("quibo.ini") : QStringLiteral("quibo-%1.ini").arg(version);
-    FRegistry = std::make_unique<QSettings>(m_settingsFolder + QLatin1Char('/') + name, QSettings::IniFormat);
+    FRegistry.open(m_settingsFolder, name);
 }
 
 // Heights are outer heights: the frame the window manager adds is taken off the client area.

@@ -4,6 +4,8 @@
 
 #include "VersionInfo.h"
 
+#include "platform/rtl/SettingsStore.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -11,8 +13,6 @@
 namespace Ui {
 class TFormInfo;
 }
-
-class QSettings;
 
 /// The major and minor part of a version text followed by ".0.0": "1.0.8.2" gives "1.0.0.0",
 /// "5.12.3" gives "5.12.0.0", "5.1" gives "5.1.0.0", and an empty minor part counts as 0 ("5."
@@ -71,7 +71,7 @@ private:
     TVersionInfo m_versionInfo;
     QString m_settingsFolder;
     QString FVersion;
-    std::unique_ptr<QSettings> FRegistry;
+    rtl::SettingsStore FRegistry;
 };
 
 extern TFormInfo *FormInfo;

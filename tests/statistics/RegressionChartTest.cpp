@@ -1,6 +1,6 @@
 // Drawing a regression: the data series, the sampled curve and its range.
 
-#include "statistics/Ustatistics.h"
+#include "statistics/RegressionChart.h"
 
 #include "ScriptedDialogs.h"
 
@@ -34,7 +34,7 @@ protected:
 TEST_F(RegressionChart, DrawsTheDataAndAStraightLineInOneStep)
 {
     TStatistics statistics = computed({-1, 4, 9}, {1, 3, 8}, 1);
-    statistics.DrawToChart(chart, true);
+    DrawRegressionToChart(statistics, chart, true);
     ASSERT_EQ(chart.SeriesCount(), 2);
     auto *data = qobject_cast<chart::TPointSeries *>(chart.Series(0));
     ASSERT_NE(data, nullptr);
@@ -61,7 +61,7 @@ TEST_F(RegressionChart, DrawsTheDataAndAStraightLineInOneStep)
 TEST_F(RegressionChart, SamplesHigherDegreesInHundredthsFromZeroForPositiveData)
 {
     TStatistics statistics = computed({0.5L, 3, 7, 10.5L}, {1, 4, 2, 6}, 2);
-    statistics.DrawToChart(chart, false);
+    DrawRegressionToChart(statistics, chart, false);
     ASSERT_EQ(chart.SeriesCount(), 1);
     const chart::TChartSeries *curve = chart.Series(0);
     EXPECT_EQ(curve->Title(), QStringLiteral("Regression (2)"));
@@ -77,9 +77,9 @@ TEST_F(RegressionChart, WithoutAPolynomialOnlyTheDataAreDrawn)
 {
     TStatistics notComputed = computed({1, 2}, {1, 2}, -1);
     dialogs.expectMessage(QStringLiteral("Regression was not calculated"));
-    notComputed.DrawToChart(chart, true);
+    DrawRegressionToChart(notComputed, chart, true);
     TStatistics singular = computed({2, 2, 2}, {1, 5, 3}, 1);
-    singular.DrawToChart(chart, true);
+    DrawRegressionToChart(singular, chart, true);
     ASSERT_EQ(chart.SeriesCount(), 2);
     EXPECT_EQ(chart.Series(0)->Title(), QStringLiteral("Data"));
     EXPECT_EQ(chart.Series(1)->Title(), QStringLiteral("Data"));
@@ -90,12 +90,12 @@ TEST_F(RegressionChart, ACurveWhoseStepDoesNotMoveXIsOnePoint)
     // Three equal X of 1.1 leave a rounding residue on the diagonal, so the system is solved.
     TStatistics oneX = computed({1.1L, 1.1L, 1.1L}, {0, 1, 2}, 1);
     ASSERT_EQ(oneX.FOrder, 1);
-    oneX.DrawToChart(chart, false);
+    DrawRegressionToChart(oneX, chart, false);
     // A range of four units in the last place: a hundredth of it leaves x where it is.
     const long double unit = std::nextafter(1.0L, 2.0L) - 1;
     TStatistics narrow = computed({1, 1 + 4 * unit, 1 + 3 * unit}, {0, 1, 2}, 2);
     ASSERT_EQ(narrow.FOrder, 2);
-    narrow.DrawToChart(chart, false);
+    DrawRegressionToChart(narrow, chart, false);
     ASSERT_EQ(chart.SeriesCount(), 2);
     EXPECT_EQ(chart.Series(0)->Count(), 1);
     EXPECT_DOUBLE_EQ(chart.Series(0)->XValue(0), 1.1);

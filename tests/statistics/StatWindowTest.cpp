@@ -111,6 +111,31 @@ TEST_F(StatWindow, RequestSimulatesOnceAndStoresTwelveLevels)
     EXPECT_EQ(findRow(stored, 6, 0.9)->val, rtl::StrToFloat(f().EditLimitVal->text()));
 }
 
+TEST_F(StatWindow, ShowsRequestsMadeToItsServiceByOthers)
+{
+    const double answer = form->criticalValues().GetCriticalValue(dkT, 3, 0, 4, 0.9, 300);
+    EXPECT_EQ(form->Kind(), dkT);
+    EXPECT_EQ(f().CB_Distrib->currentText(), QStringLiteral("t"));
+    EXPECT_EQ(f().EditN->text(), QStringLiteral("3"));
+    EXPECT_EQ(f().EditCase->text(), QStringLiteral("4"));
+    EXPECT_EQ(f().EditIter->text(), QStringLiteral("101"));
+    EXPECT_EQ(f().EditAlpha->text(), QStringLiteral("0,9"));
+    EXPECT_EQ(rtl::StrToFloat(f().EditLimitVal->text()), answer);
+    ASSERT_NE(form->Diffs(), nullptr);
+    EXPECT_EQ(form->Diffs()->size(), 303u);
+    EXPECT_TRUE(form->Computed());
+
+    form.reset(); // the database "stat" is one at a time
+    CriticalValues shared(dir.path());
+    {
+        TFormStat watching(shared);
+        EXPECT_EQ(&watching.criticalValues(), &shared);
+        watching.GetCriticalValue(dkRegular, 0, 0, 3, 0.5, 10);
+        EXPECT_EQ(watching.Diffs()->size(), 12u);
+    }
+    EXPECT_GT(shared.GetCriticalValue(dkRegular, 0, 0, 3, 0.5, 20), 0.0) << "no window watches any more";
+}
+
 TEST_F(StatWindow, RefusedRequestsAnswerMinusOneAndStoreNothing)
 {
     for (const uint8_t kind : {uint8_t(0), uint8_t(5), uint8_t(6)}) {

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
-ScriptedDialogs::ScriptedDialogs() { ui::SetDialogProvider(this); }
+// The computing units' messages are recorded too, also in tests without an application object.
+ScriptedDialogs::ScriptedDialogs() : m_previousWarnings(rtl::SetWarningHandler(&ui::ShowWarningBox))
+{
+    ui::SetDialogProvider(this);
+}
 
 ScriptedDialogs::~ScriptedDialogs()
 {
     ui::SetDialogProvider(nullptr);
+    rtl::SetWarningHandler(std::move(m_previousWarnings));
     for (const Step &step : m_steps)
         ADD_FAILURE() << "scripted " << step.kind.toStdString() << " \"" << step.text.toStdString()
                       << "\" was never shown";

@@ -15,8 +15,9 @@
 class ScriptedDialogs : public ui::DialogProvider
 {
 public:
-    /// Installs itself as the seam's provider; the destructor restores the Qt provider and fails
-    /// the test when scripted answers were left unused.
+    /// Installs itself as the seam's provider and routes rtl::ShowWarning to it; the destructor
+    /// restores the Qt provider and the warning handler before it, and fails the test when
+    /// scripted answers were left unused.
     ScriptedDialogs();
     ~ScriptedDialogs() override;
 
@@ -69,6 +70,7 @@ private:
     };
     Step take(const QString &kind, const QString &shownText);
 
+    rtl::WarningHandler m_previousWarnings;
     std::deque<Step> m_steps;
     std::vector<Shown> m_shown;
     std::optional<ui::TFileDialog> m_lastFile;

@@ -8,7 +8,7 @@
 
 namespace ui {
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) { RouteWarningsToDialogs(); }
 
 QString TApplication::Title() const { return ApplicationTitle(); }
 

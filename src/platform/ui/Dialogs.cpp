@@ -49,6 +49,18 @@ TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons bu
     return Dialogs().messageBox({ApplicationTitle(), text, type, buttons, helpContext});
 }
 
+void ShowWarningBox(rtl::WarningKind kind, const QString &text)
+{
+    TMsgDlgType type = TMsgDlgType::mtWarning;
+    if (kind == rtl::WarningKind::Error)
+        type = TMsgDlgType::mtError;
+    else if (kind == rtl::WarningKind::Information)
+        type = TMsgDlgType::mtInformation;
+    MessageDlg(text, type, TMsgDlgButtons::mbOK);
+}
+
+void RouteWarningsToDialogs() { rtl::SetWarningHandler(&ShowWarningBox); }
+
 void ShowMessage(const QString &text) { Dialogs().showMessage(ApplicationTitle(), text); }
 
 QString InputBox(const QString &caption, const QString &prompt, const QString &defaultText)

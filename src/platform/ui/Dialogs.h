@@ -3,6 +3,8 @@
 // dialog and modal form, and opens URLs. The Qt provider shows real windows; tests install a
 // scripted provider that answers and records what was asked.
 
+#include "platform/rtl/Warnings.h"
+
 #include <QColor>
 #include <QString>
 #include <QUrl>
@@ -105,6 +107,11 @@ QString InputBox(const QString &caption, const QString &prompt, const QString &d
 bool InputQuery(const QString &caption, const QString &prompt, QString &value);
 int ShowModal(QDialog &form);
 void OpenUrl(const QUrl &url);
+
+/// Shows a message of a computing unit (rtl::ShowWarning) as an OK box of the matching type.
+void ShowWarningBox(rtl::WarningKind kind, const QString &text);
+/// Points rtl's warning hook at ShowWarningBox; the application object does this at start-up.
+void RouteWarningsToDialogs();
 
 /// Shows an exception that left an event handler in a stop box titled with the application title.
 void ShowException(const std::exception &error);

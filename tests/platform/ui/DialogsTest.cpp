@@ -59,6 +59,33 @@ TEST(DialogSeam, MessageBoxesAndInputAreRoutedAndAnswered)
               QStringLiteral("typed"));
 }
 
+TEST(DialogSeam, WarningsOfTheComputingUnitsBecomeOkBoxesOfTheirKind)
+{
+    ui::SetApplicationTitle(QStringLiteral("Quibo"));
+    QStringList elsewhere;
+    const rtl::WarningHandler before = rtl::SetWarningHandler(
+        [&elsewhere](rtl::WarningKind, const QString &text) { elsewhere << text; });
+    {
+        ScriptedDialogs dialogs;
+        for (const char *text : {"careful", "failed", "done"})
+            dialogs.expectMessage(QLatin1String(text));
+        rtl::ShowWarning(rtl::WarningKind::Warning, QStringLiteral("careful"));
+        rtl::ShowWarning(rtl::WarningKind::Error, QStringLiteral("failed"));
+        rtl::ShowWarning(rtl::WarningKind::Information, QStringLiteral("done"));
+        ASSERT_EQ(dialogs.shown().size(), 3u);
+        const ui::TMsgDlgType types[] = {ui::TMsgDlgType::mtWarning, ui::TMsgDlgType::mtError,
+                                         ui::TMsgDlgType::mtInformation};
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(dialogs.shown()[i].type, types[i]) << i;
+            EXPECT_EQ(dialogs.shown()[i].buttons, ui::TMsgDlgButtons::mbOK) << i;
+            EXPECT_EQ(dialogs.shown()[i].title, QStringLiteral("Quibo")) << i;
+        }
+    }
+    rtl::ShowWarning(rtl::WarningKind::Error, QStringLiteral("after the recorder"));
+    EXPECT_EQ(elsewhere, QStringList{QStringLiteral("after the recorder")}) << "the handler before it is back";
+    rtl::SetWarningHandler(before);
+}
+
 TEST(DialogSeam, FileDialogReportsTypeChangeAndAddsDefaultExtension)
 {
     ScriptedDialogs dialogs;

@@ -1,6 +1,4 @@
-// Drawing of a regression into a chart; kept apart so that the computing unit needs no widgets.
-
-#include "Ustatistics.h"
+#include "RegressionChart.h"
 
 #include "platform/chart/Chart.h"
 
@@ -25,23 +23,23 @@ chart::TPointSeries *dataSeries(chart::TChart &owner, const std::vector<TStatPoi
 
 } // namespace
 
-void TStatistics::DrawToChart(chart::TChart &Chart, bool ShowData)
+void DrawRegressionToChart(const TStatistics &Statistics, chart::TChart &Chart, bool ShowData)
 {
     if (ShowData)
-        Chart.AddSeries(dataSeries(Chart, FPoints));
-    if (!FComputed) {
-        WarnNotCalculated();
+        Chart.AddSeries(dataSeries(Chart, Statistics.Points()));
+    if (!Statistics.FComputed) {
+        TStatistics::WarnNotCalculated();
         return;
     }
-    if (!HasPolynomial())
+    if (!Statistics.HasPolynomial())
         return;
     auto *curve = new chart::TLineSeries(&Chart);
     curve->SetSeriesColor(Qt::red);
-    curve->SetTitle(QStringLiteral("Regression (%1)").arg(FOrder));
+    curve->SetTitle(QStringLiteral("Regression (%1)").arg(Statistics.FOrder));
     std::vector<double> xs, ys;
-    for (long double x : CurveXs()) {
+    for (long double x : Statistics.CurveXs()) {
         xs.push_back(double(x));
-        ys.push_back(double(Evaluate(x)));
+        ys.push_back(double(Statistics.Evaluate(x)));
     }
     curve->SetPoints(std::move(xs), std::move(ys));
     Chart.AddSeries(curve);

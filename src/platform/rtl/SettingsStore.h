@@ -1,0 +1,42 @@
+#pragma once
+// The program's settings store: named text values in an INI file. Nothing is read or written
+// until the store is opened on a file; the about box opens it, the import tools keep their
+// options in it.
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+namespace rtl {
+
+class SettingsStore
+{
+public:
+    SettingsStore();
+    ~SettingsStore();
+    SettingsStore(const SettingsStore &) = delete;
+    SettingsStore &operator=(const SettingsStore &) = delete;
+
+    /// The user's settings folder: "quibo" in the desktop's configuration folder.
+    static QString defaultFolder();
+
+    /// Opens the store on the file `name` in `folder` (made on the first write).
+    void open(const QString &folder, const QString &name);
+    bool isOpen() const { return m_settings != nullptr; }
+    /// The store's file; empty while the store is not open.
+    QString fileName() const;
+
+    /// Stores value under name; false (nothing written) while the store is not open. Throws
+    /// rtl::Exception when the file cannot be written.
+    bool write(const QString &name, const QString &value);
+    /// value := the text under name (empty when absent, answer true); false with an empty value
+    /// while the store is not open or when the stored value is no single text.
+    bool read(const QString &name, QString &value) const;
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};
+
+} // namespace rtl

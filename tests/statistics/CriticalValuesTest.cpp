@@ -1,0 +1,116 @@
+// The critical-value service without any window: what a request reports to its watcher, what it
+// answers and stores, and its refusals.
+
+#include "statistics/CriticalValues.h"
+
+#include "CriticalTables.h"
+#include "LocaleGuard.h"
+#include "ScriptedDialogs.h"
+
+#include "platform/db/Table.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+struct RecordingFeedback : CriticalValueFeedback
+{
+    void accepted(const CriticalValueRequest &request) override { steps << QStringLiteral("accepted %1").arg(request.Cases); }
+    void simulationStarted(const CriticalValueRequest &, int32_t samples) override
+    {
+        steps << QStringLiteral("started %1").arg(samples);
+    }
+    void simulationFinished() override { steps << QStringLiteral("finished"); }
+    void simulated(const CriticalValueRequest &, const std::shared_ptr<const std::vector<double>> &simulatedGaps,
+                   long double simulatedReadout) override
+    {
+        steps << QStringLiteral("simulated");
+        gaps = simulatedGaps;
+        readout = simulatedReadout;
+    }
+
+    QStringList steps;
+    std::shared_ptr<const std::vector<double>> gaps;
+    long double readout = 0;
+};
+
+// 15 significant digits by the C library, apart from the program's own number text.
+double fifteenDigits(long double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.14Le", value);
+    return std::strtod(text, nullptr);
+}
+
+class CriticalValueService : public ::testing::Test
+{
+protected:
+    CriticalValueService()
+    {
+        EXPECT_TRUE(CopyEmptyCriticalTables(QStringLiteral(QUIBO_EMPTY_TABLES_DIR), QDir(dir.path())));
+        values.SetDatabasePath(dir.path());
+        values.setFeedback(&feedback);
+    }
+
+    // ITERS and VAL of the stored row for cases and alpha; 0 and NaN when there is none.
+    std::pair<int, double> row(const QString &table, int cases, double alpha)
+    {
+        db::TTable t;
+        t.SetTableName(dir.filePath(table));
+        t.Open();
+        for (t.First(); !t.Eof(); t.Next())
+            if (t.FieldByName("NMB")->AsInteger() == cases && t.FieldByName("ALPHA")->AsFloat() == alpha)
+                return {t.FieldByName("ITERS")->AsInteger(), t.FieldByName("VAL")->AsFloat()};
+        return {0, std::nan("")};
+    }
+
+    LocaleGuard decimalComma{QLocale(QLocale::German, QLocale::Germany)};
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    CriticalValues values{QDir::currentPath()};
+    RecordingFeedback feedback;
+};
+
+} // namespace
+
+TEST_F(CriticalValueService, SimulatesOnceAnswersFifteenDigitsAndStoresTheLevels)
+{
+    const double answer = values.GetCriticalValue(dkNormal, 0, 0, 5, 0.95, 1000);
+    // 1000 gaps of samples of 5 values: Trunc(1000 / 4 + 1) samples, 4 gaps each.
+    EXPECT_EQ(feedback.steps, QStringList({"accepted 5", "started 251", "finished", "simulated"}));
+    ASSERT_TRUE(feedback.gaps);
+    const std::vector<double> &gaps = *feedback.gaps;
+    ASSERT_EQ(gaps.size(), 1004u);
+    EXPECT_TRUE(std::is_sorted(gaps.begin(), gaps.end()));
+    EXPECT_EQ(answer, fifteenDigits(feedback.readout)) << "the value the window has always shown";
+
+    EXPECT_EQ(row(QStringLiteral("Normal.dbf"), 5, 0.95), std::make_pair(1004, answer));
+    // At 0.5 the position 502 falls on a gap: the level stores that gap with every digit.
+    EXPECT_EQ(row(QStringLiteral("Normal.dbf"), 5, 0.5), std::make_pair(1004, gaps[502]));
+    EXPECT_EQ(row(QStringLiteral("Normal.dbf"), 5, 0.99).first, 1004);
+
+    feedback.steps.clear();
+    EXPECT_EQ(values.GetCriticalValue(dkNormal, 0, 0, 5, 0.95, 1004), answer);
+    EXPECT_EQ(feedback.steps, QStringList{"accepted 5"}) << "answered from the table";
+}
+
+TEST_F(CriticalValueService, RefusalsAreWarningsAndFailedSimulationsStillEnd)
+{
+    dialogs.expectMessage(QStringLiteral("Specify distribution"));
+    EXPECT_EQ(values.GetCriticalValue(dkNone, 0, 0, 5, 0.95, 1000), -1.0);
+    dialogs.expectMessage(QStringLiteral("at least 2 cases, not 1"));
+    EXPECT_EQ(values.GetCriticalValue(dkT, 3, 0, 1, 0.95, 1000), -1.0);
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[0].type, ui::TMsgDlgType::mtError);
+    EXPECT_TRUE(feedback.steps.isEmpty());
+
+    EXPECT_THROW(values.GetCriticalValue(dkChiQuadrat, 0, 0, 3, 0.95, 1000), rtl::EMathError);
+    EXPECT_EQ(feedback.steps, QStringList({"accepted 3", "started 501", "finished"})) << "the hourglass ends";
+    EXPECT_TRUE(std::isnan(row(QStringLiteral("chi-quadrat.dbf"), 3, 0.95).second));
+}
