@@ -1,14 +1,14 @@
-// Class statistics of 100 classes over a million values, with cold and with warm critical-value
-// tables. The cold run reports how many simulations its class sizes needed.
+// Class statistics of 100 classes over a million values on the analysis alone (no window), with
+// cold and with warm critical-value tables. The cold run reports how many simulations its class
+// sizes needed.
 
-#include "workspace/FQuibo.h"
-#include "workspace/FReport.h"
+#include "workspace/Analysis.h"
+#include "workspace/TextData.h"
 
 #include "BenchData.h"
 #include "CriticalTables.h"
-#include "ScriptedDialogs.h"
 
-#include "statistics/FStat.h"
+#include "statistics/CriticalValues.h"
 
 #include <QDir>
 
@@ -27,54 +27,50 @@ constexpr int kClasses = 100;
 class CountingSource : public CriticalValueSource
 {
 public:
+    explicit CountingSource(CriticalValues &tables) : m_tables(tables) {}
     double GetCriticalValue(uint8_t Kind, int32_t N, int32_t N2, int32_t Cases, double Alpha, int32_t Iterations) override
     {
         sizes.insert(Cases);
-        return FormStat->GetCriticalValue(Kind, N, N2, Cases, Alpha, Iterations);
+        return m_tables.GetCriticalValue(Kind, N, N2, Cases, Alpha, Iterations);
     }
     std::set<int32_t> sizes;
+
+private:
+    CriticalValues &m_tables;
 };
 
 struct ClassifiedData
 {
     QTemporaryDir dir;
-    QTemporaryDir tables;
-    TFormQuibo form;
+    QTemporaryDir tablesDir;
+    CriticalValues tables{tablesDir.path()};
+    TAnalysis analysis;
 
     ClassifiedData()
     {
-        if (!CopyEmptyCriticalTables(QStringLiteral(QUIBO_EMPTY_TABLES_DIR), QDir(tables.path())))
+        if (!CopyEmptyCriticalTables(QStringLiteral(QUIBO_EMPTY_TABLES_DIR), QDir(tablesDir.path())))
             qFatal("the empty critical-value tables are missing; build the target quibo_critical_tables");
-        FormStat = new TFormStat;
-        FormStat->SetDatabasePath(tables.path());
-        FormReport = new TFormReport;
-        ScriptedDialogs dialogs;
-        dialogs.expectFile(writeSampleFile(dir));
-        form.BtnOpenClick();
+        tables.SetDatabasePath(tablesDir.path());
+        QFile file(writeSampleFile(dir));
+        file.open(QIODevice::ReadOnly);
+        analysis.SetItems(ReadTextData(SplitTextLines(QString::fromLatin1(file.readAll())), true).items); // LOG, as the window opens it
+        analysis.Analyse();
         for (int row = 0; row < kClasses - 1; ++row)
-            form.ToggleLimit(row);
-    }
-    ~ClassifiedData()
-    {
-        delete FormReport;
-        FormReport = nullptr;
-        delete FormStat;
-        FormStat = nullptr;
+            analysis.SetLimit(row);
     }
 };
 
 void BM_StatisticsColdThenWarmTables(benchmark::State &state)
 {
     ClassifiedData data;
-    CountingSource source;
-    data.form.SetCriticalValueSource(&source);
+    CountingSource source(data.tables);
     const auto start = std::chrono::steady_clock::now();
-    data.form.ComputeStatistics();
+    data.analysis.JudgeClasses(source, 0.95, 0);
     const double coldSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const size_t sizesSimulated = source.sizes.size();
     for (auto _ : state)
-        data.form.ComputeStatistics();
-    state.counters["classes"] = double(data.form.Classes().size());
+        benchmark::DoNotOptimize(data.analysis.JudgeClasses(source, 0.95, 0).Judged);
+    state.counters["classes"] = double(data.analysis.Classes().size());
     state.counters["cold_run_s"] = coldSeconds;
     state.counters["cold_sizes_simulated"] = double(sizesSimulated);
     state.counters["cold_s_per_size"] = coldSeconds / double(sizesSimulated);

@@ -121,7 +121,6 @@ private:
     int32_t FCases = 0;
     // The sample size of the simulation in FDiffs, under which its levels are stored.
     int32_t m_simulatedCases = 0;
-    bool m_activated = false;
 };
 
 extern TFormStat *FormStat;

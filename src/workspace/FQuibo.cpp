@@ -17,7 +17,7 @@
 #include "platform/ui/Help.h"
 #include "platform/ui/StringGrid.h"
 
-#include "statistics/CriticalValueSource.h"
+#include "statistics/CriticalValues.h"
 #include "statistics/FStat.h"
 
 #include <QCloseEvent>
@@ -532,7 +532,9 @@ void TFormQuibo::Statistics1Click() { ComputeStatistics(); }
 
 CriticalValueSource &TFormQuibo::CriticalValues() const
 {
-    CriticalValueSource *source = FCriticalValues ? FCriticalValues : FormStat;
+    CriticalValueSource *source = FCriticalValues ? FCriticalValues : nullptr;
+    if (!source && FormStat)
+        source = &FormStat->criticalValues();
     if (!source)
         throw rtl::EInvalidOperation(QStringLiteral("No critical values are available"));
     return *source;

@@ -5,7 +5,7 @@
 
 #include "CriticalTables.h"
 #include "LocaleGuard.h"
-#include "ScriptedDialogs.h"
+#include "RecordedWarnings.h"
 
 #include "platform/db/Table.h"
 
@@ -71,7 +71,7 @@ protected:
     }
 
     LocaleGuard decimalComma{QLocale(QLocale::German, QLocale::Germany)};
-    ScriptedDialogs dialogs;
+    RecordedWarnings warnings;
     QTemporaryDir dir;
     CriticalValues values{QDir::currentPath()};
     RecordingFeedback feedback;
@@ -102,12 +102,12 @@ TEST_F(CriticalValueService, SimulatesOnceAnswersFifteenDigitsAndStoresTheLevels
 
 TEST_F(CriticalValueService, RefusalsAreWarningsAndFailedSimulationsStillEnd)
 {
-    dialogs.expectMessage(QStringLiteral("Specify distribution"));
+    warnings.expectMessage(QStringLiteral("Specify distribution"));
     EXPECT_EQ(values.GetCriticalValue(dkNone, 0, 0, 5, 0.95, 1000), -1.0);
-    dialogs.expectMessage(QStringLiteral("at least 2 cases, not 1"));
+    warnings.expectMessage(QStringLiteral("at least 2 cases, not 1"));
     EXPECT_EQ(values.GetCriticalValue(dkT, 3, 0, 1, 0.95, 1000), -1.0);
-    ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(dialogs.shown()[0].type, ui::TMsgDlgType::mtError);
+    ASSERT_EQ(warnings.shown().size(), 2u);
+    EXPECT_EQ(warnings.shown()[0].kind, rtl::WarningKind::Error);
     EXPECT_TRUE(feedback.steps.isEmpty());
 
     EXPECT_THROW(values.GetCriticalValue(dkChiQuadrat, 0, 0, 3, 0.95, 1000), rtl::EMathError);

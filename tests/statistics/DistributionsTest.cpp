@@ -4,7 +4,7 @@
 #include "statistics/Ustatistics.h"
 
 #include "NearEqual.h"
-#include "ScriptedDialogs.h"
+#include "RecordedWarnings.h"
 
 #include "platform/rtl/SysUtils.h"
 
@@ -57,11 +57,11 @@ const Reference fisherReference[] = {
 
 const QString BadParameter = QStringLiteral("Error of the normal distribution parameter");
 
-// Every test installs the scripted seam: a box nobody expected fails the test.
+// Every test records the warnings: one nobody expected fails the test.
 class Distributions : public ::testing::Test
 {
 protected:
-    ScriptedDialogs dialogs;
+    RecordedWarnings warnings;
 };
 
 // A search lands within 5e-5 of X on the quantile scale, or stops in a tail beyond X.
@@ -107,18 +107,18 @@ TEST_F(Distributions, NormalQuantileKeepsTheFarTailBeyondWhatOneMinusPResolves)
 TEST_F(Distributions, ABadProbabilityShowsTheBoxAndTheSeriesGoOnWithZero)
 {
     for (long double p : {0.0L, 1.0L, -0.5L, std::numeric_limits<long double>::quiet_NaN()}) {
-        dialogs.expectMessage(BadParameter);
+        warnings.expectMessage(BadParameter);
         EXPECT_EQ(NormalQuantile(p), 0);
     }
-    EXPECT_EQ(dialogs.shown().back().type, ui::TMsgDlgType::mtError);
-    dialogs.expectMessage(BadParameter);
+    EXPECT_EQ(warnings.shown().back().kind, rtl::WarningKind::Error);
+    warnings.expectMessage(BadParameter);
     EXPECT_NEAR_REL(ChiSquareQuantile(10, 1), 10 - 0.666666667L + 32 * 0.002469135803L / 10, 1e-18L);
-    dialogs.expectMessage(BadParameter);
+    warnings.expectMessage(BadParameter);
     EXPECT_EQ(StudentQuantile(10, 0), 0);
-    dialogs.expectMessage(BadParameter);
+    warnings.expectMessage(BadParameter);
     const long double a = 2.0L / 45, b = 2.0L / 90;
     EXPECT_NEAR_REL(FisherQuantile(5, 10, 2), std::pow((1 - a) / (1 - b), 3), 1e-17L);
-    EXPECT_EQ(dialogs.shown().size(), 7u);
+    EXPECT_EQ(warnings.shown().size(), 7u);
 }
 
 TEST_F(Distributions, ProbabilitiesInvertTheirQuantiles)

@@ -4,7 +4,7 @@
 #include "statistics/Ustatistics.h"
 
 #include "NearEqual.h"
-#include "ScriptedDialogs.h"
+#include "RecordedWarnings.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ protected:
             statistics.AddPoint(xs[i], ys[i]);
     }
 
-    ScriptedDialogs dialogs;
+    RecordedWarnings warnings;
 };
 
 const std::vector<long double> twelveXs = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
@@ -100,9 +100,9 @@ TEST_F(Regression, MissingValueMarkersAndComputeWithoutPoints)
 TEST_F(Regression, EvaluateBeforeComputeWarns)
 {
     TStatistics statistics;
-    dialogs.expectMessage(QStringLiteral("Regression was not calculated"));
+    warnings.expectMessage(QStringLiteral("Regression was not calculated"));
     EXPECT_EQ(statistics.Evaluate(1), -9999.9999L);
-    EXPECT_EQ(dialogs.shown().at(0).type, ui::TMsgDlgType::mtWarning);
+    EXPECT_EQ(warnings.shown().at(0).kind, rtl::WarningKind::Warning);
 }
 
 // Coefficients and R² of the exact least-squares fits, computed in rational arithmetic.
