@@ -57,6 +57,10 @@ QChar DecimalSeparator();
 /// "1,5E-6"); the locale's decimal separator; no trailing zeros.
 QString FloatToStr(double value);
 QString FloatToStrF(long double value, int precision);
+/// Number text in scientific notation: `precision` significant digits (1..18), the locale's
+/// decimal separator, "E", the exponent's sign and at least `digits` exponent digits
+/// (123.4567 with 6 and 2 reads 1.23457E+02).
+QString FloatToStrExp(long double value, int precision, int digits);
 
 /// Text to number with the locale's decimal separator: optional spaces around, an optional sign,
 /// digits with at most one separator, an optional exponent. Throws EConvertError with
