@@ -332,7 +332,7 @@ void PrintReport(QPrinter &printer, const TReportContent &content)
     TOutputFile file(printer);
     QPainter painter;
     if (!painter.begin(&printer))
-        throw EPrintError(QStringLiteral("Cannot print on %1.").arg(printerName(printer, file)));
+        throw EPrintError(QStringLiteral("Cannot print to %1.").arg(printerName(printer, file)));
     try {
         TReportPrinter(printer, painter, content).Print();
     } catch (...) {
@@ -341,6 +341,6 @@ void PrintReport(QPrinter &printer, const TReportContent &content)
         throw;
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error)
-        throw EPrintError(QStringLiteral("Printing on %1 failed.").arg(printerName(printer, file)));
+        throw EPrintError(QStringLiteral("Printing to %1 failed.").arg(printerName(printer, file)));
     file.commit();
 }

@@ -152,6 +152,31 @@ TEST_F(PrintReportTest, ListsEachClassWithItsNumbersMarksAndImportantGaps)
     EXPECT_EQ(lines.mid(header + 1, expected.size()), expected);
 }
 
+// The critical value of class B failed: B and C carry only their positions, not numbers that were
+// never computed.
+TEST_F(PrintReportTest, ClassesTheJudgementDidNotReachShowTheirPositionsOnly)
+{
+    struct FailingFromThirdRequest : CriticalValueSource
+    {
+        int requests = 0;
+        double GetCriticalValue(uint8_t, int32_t, int32_t, int32_t, double, int32_t) override
+        {
+            if (++requests == 3)
+                throw rtl::Exception(QStringLiteral("no table"));
+            return 1.0;
+        }
+    } source;
+    analysis.SetItems(ReadTextData(SplitTextLines(QStringLiteral("a;1;2;3;10;11;12;20;21\n")), false).items);
+    analysis.Analyse();
+    analysis.SetLimit(analysis.RowOfGapAfter(2));
+    analysis.SetLimit(analysis.RowOfGapAfter(5));
+    EXPECT_THROW(analysis.JudgeClasses(source, 0.95, 0), rtl::Exception);
+    const QStringList lines = print().at(0);
+    const qsizetype a = lines.indexOf(QStringLiteral("A:0..2 2.00000E+00 1.00000E+00 1.00000E+00 _*"));
+    ASSERT_GE(a, 0) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(lines.mid(a + 3, 2), (QStringList{QStringLiteral("B:3..5"), QStringLiteral("C:6..7")}));
+}
+
 TEST_F(PrintReportTest, FooterOnEveryPageAndTheTableGoesOnAtTheTopMargin)
 {
     // 60 classes of one value each: more than a page of table lines.
