@@ -6,6 +6,7 @@
 #include "FHistory.h"
 #include "FInfo.h"
 #include "FReport.h"
+#include "PrintReport.h"
 #include "TextData.h"
 #include "ui_FQuibo.h"
 
@@ -27,6 +28,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPrinter>
 #include <QShortcut>
 
 TFormQuibo *FormQuibo = nullptr;
@@ -137,6 +139,7 @@ void TFormQuibo::connectHandlers()
     connect(ui->AboutQuibo1, &QAction::triggered, this, &TFormQuibo::AboutQuibo1Click);
     connect(ui->Graphsave1, &QAction::triggered, this, &TFormQuibo::GraphSave1Click);
     connect(ui->Copytoclipboard1, &QAction::triggered, this, &TFormQuibo::Copytoclipboard1Click);
+    connect(ui->Print1, &QAction::triggered, this, &TFormQuibo::Print1Click);
     connect(ui->Chart1, &chart::TChart::ClickSeries, this, &TFormQuibo::Chart1ClickSeries);
 }
 
@@ -656,6 +659,25 @@ void TFormQuibo::SaveDlgTypeChange()
 }
 
 void TFormQuibo::Copytoclipboard1Click() { Chart1()->CopyToClipboardMetafile(); }
+
+void TFormQuibo::Print1Click()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    ui::TPrinterSetupDialog PrinterSetupDlg;
+    PrinterSetupDlg.Printer = &printer;
+    if (!PrinterSetupDlg.Execute())
+        return;
+    QString copyright;
+    if (FormInfo)
+        FormInfo->GetCopyright(copyright);
+    PrintReport(printer, {.FileName = FFileName,
+                          .IsTable = IsDatabaseFile(),
+                          .SqlLines = QStringList(),
+                          .Analysis = &FAnalysis,
+                          .DrawChart = [this](QPainter &painter, const QRect &target) { Chart1()->Draw(painter, target); },
+                          .Date = QDate::currentDate(),
+                          .Copyright = copyright});
+}
 
 void TFormQuibo::Chart1ClickSeries(chart::TChartSeries *Series, int ValueIndex)
 {

@@ -58,6 +58,8 @@ public:
     void GraphSave1Click();
     void SaveDlgTypeChange();
     void Copytoclipboard1Click();
+    /// Prints the report of the analysis on the printer chosen in the printer set-up dialog.
+    void Print1Click();
     void Chart1ClickSeries(chart::TChartSeries *Series, int ValueIndex);
 
     /// Turns the marked limits into classes, judges each class by its critical values and

@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+#include <QPrinter>
+
 #include <gtest/gtest.h>
 
 // The computing units' messages are recorded too, also in tests without an application object.
@@ -137,4 +139,20 @@ void ScriptedDialogs::openUrl(const QUrl &url)
     m_urls << url;
     m_shown.push_back({QStringLiteral("url"), QString(), url.toString()});
     take(QStringLiteral("url"), url.toString());
+}
+
+void ScriptedDialogs::expectPrinter(const QString &pdfFileName)
+{
+    m_steps.push_back({QStringLiteral("printer"), pdfFileName, 0, !pdfFileName.isEmpty(), 0, {}});
+}
+
+bool ScriptedDialogs::printerSetupDialog(ui::TPrinterSetupDialog &dialog)
+{
+    m_shown.push_back({QStringLiteral("printer"), QString(), dialog.Printer->printerName()});
+    const Step step = take(QStringLiteral("printer"), dialog.Printer->printerName());
+    if (!step.accept)
+        return false;
+    dialog.Printer->setOutputFormat(QPrinter::PdfFormat);
+    dialog.Printer->setOutputFileName(step.text);
+    return true;
 }

@@ -23,7 +23,7 @@ public:
 
     struct Shown
     {
-        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url"
+        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url", "printer"
         QString title;
         QString text;
         ui::TMsgDlgType type = ui::TMsgDlgType::mtInformation;
@@ -42,6 +42,9 @@ public:
     /// The next modal form is handed to `script`, which sets its fields and answers the result.
     void expectModal(std::function<int(QDialog &)> script);
     void expectUrl();
+    /// The next printer set-up dialog chooses printing into the PDF file `pdfFileName`, or is
+    /// cancelled when it is empty.
+    void expectPrinter(const QString &pdfFileName);
 
     const std::vector<Shown> &shown() const { return m_shown; }
     QStringList messages() const;
@@ -57,6 +60,7 @@ public:
     bool colorDialog(ui::TColorDialog &dialog) override;
     int showModal(QDialog &form) override;
     void openUrl(const QUrl &url) override;
+    bool printerSetupDialog(ui::TPrinterSetupDialog &dialog) override;
 
 private:
     struct Step

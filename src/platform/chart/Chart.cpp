@@ -3,6 +3,7 @@
 #include "ChartLegend.h"
 #include "ChartPlot.h"
 #include "SeriesGraph.h"
+#include "StretchedPaintDevice.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -228,6 +229,17 @@ QByteArray TChart::ToMetafile(MetafileFormat format)
     m_plot->toPainter(&painter, device.size().width(), device.size().height());
     painter.end();
     return device.data();
+}
+
+void TChart::Draw(QPainter &painter, const QRectF &target)
+{
+    StretchedPaintDevice device(painter, ImageSize(), target);
+    prepareDrawing(device.size());
+    QCPPainter chartPainter(&device);
+    chartPainter.setMode(QCPPainter::pmVectorized);
+    chartPainter.setMode(QCPPainter::pmNonCosmetic); // lines grow with the picture, as in a metafile
+    m_plot->toPainter(&chartPainter, device.size().width(), device.size().height());
+    chartPainter.end();
 }
 
 void TChart::writeFile(const QString &fileName, const QByteArray &bytes)

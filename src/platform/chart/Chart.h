@@ -20,6 +20,7 @@ class QCPGraph;
 class QCPLayoutGrid;
 class QCPTextElement;
 class QMouseEvent;
+class QPainter;
 
 namespace chart {
 
@@ -73,6 +74,9 @@ public:
     QImage ToImage();
     /// The chart drawn at ImageSize() as the bytes of a metafile of the given format.
     QByteArray ToMetafile(MetafileFormat format);
+    /// Draws the chart as at ImageSize(), as vectors, stretched into `target` on an active painter
+    /// of any device (a printer); the painter's state is left as it was.
+    void Draw(QPainter &painter, const QRectF &target);
 
     /// Writes the chart as a Windows bitmap (.bmp) under fileName, replacing a file of that name.
     /// The file is written under a temporary name first; on failure an existing file stays as it

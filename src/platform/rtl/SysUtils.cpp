@@ -1,5 +1,6 @@
 #include "SysUtils.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -148,6 +149,24 @@ QString FloatToStr(double value) { return generalFormat(value, 15, 0); }
 QString FloatToStrF(long double value, int precision, int exponentDigits)
 {
     return generalFormat(value, precision, exponentDigits);
+}
+
+QString FloatToStrExp(long double value, int precision, int digits)
+{
+    if (!std::isfinite(value))
+        return generalFormat(value, precision);
+    precision = std::clamp(precision, 1, 18);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*LE", precision - 1, value);
+    QString text = QString::fromLatin1(buffer);
+    const qsizetype e = text.indexOf(QLatin1Char('E'));
+    // The exponent has its sign and at least `digits` digits (the C library gives at least two).
+    QString exponent = text.mid(e + 2);
+    while (exponent.size() > 1 && exponent.size() > digits && exponent.front() == QLatin1Char('0'))
+        exponent.remove(0, 1);
+    exponent = exponent.rightJustified(digits, QLatin1Char('0'));
+    text = text.left(e + 2) + exponent;
+    return text.replace(QLatin1Char('.'), DecimalSeparator());
 }
 
 bool TryStrToFloat(const QString &text, double &value)

@@ -59,6 +59,10 @@ QString FloatToStr(double value);
 /// General format with `precision` significant digits; a scientific exponent has at least
 /// `exponentDigits` digits ("1,5E-06" with 2).
 QString FloatToStrF(long double value, int precision, int exponentDigits = 0);
+/// Number text in scientific notation: `precision` significant digits (1..18), the locale's
+/// decimal separator, "E", the exponent's sign and at least `digits` exponent digits
+/// (123.4567 with 6 and 2 reads 1.23457E+02).
+QString FloatToStrExp(long double value, int precision, int digits);
 
 /// Text to number with the locale's decimal separator: optional spaces around, an optional sign,
 /// digits with at most one separator, an optional exponent. Throws EConvertError with

@@ -44,6 +44,8 @@ bool TFileDialog::Execute()
 
 bool TColorDialog::Execute() { return Dialogs().colorDialog(*this); }
 
+bool TPrinterSetupDialog::Execute() { return Printer && Dialogs().printerSetupDialog(*this); }
+
 TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext)
 {
     return Dialogs().messageBox({ApplicationTitle(), text, type, buttons, helpContext});

@@ -12,6 +12,7 @@
 #include <functional>
 
 class QDialog;
+class QPrinter;
 
 namespace ui {
 
@@ -64,6 +65,16 @@ struct TColorDialog
     bool Execute();
 };
 
+/// The printer set-up dialog: chooses the printer (or a PDF file) and its page settings.
+struct TPrinterSetupDialog
+{
+    /// The printer the dialog sets up; owned by the caller, not null when executed.
+    QPrinter *Printer = nullptr;
+
+    /// Shows the dialog through the seam; true when the user confirmed (Printer set up).
+    bool Execute();
+};
+
 /// What a message box shows; the title is the application title.
 struct MessageRequest
 {
@@ -89,6 +100,8 @@ public:
     /// Shows a form modally and answers its modal result.
     virtual int showModal(QDialog &form) = 0;
     virtual void openUrl(const QUrl &url) = 0;
+    /// Answers false when cancelled; on true `dialog.Printer` is set up as the user chose.
+    virtual bool printerSetupDialog(TPrinterSetupDialog &dialog) = 0;
 };
 
 /// The provider in use: the installed one, else the Qt provider.

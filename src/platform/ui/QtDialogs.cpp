@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 
 namespace ui {
 
@@ -111,5 +112,12 @@ bool QtDialogProvider::colorDialog(TColorDialog &dialog)
 int QtDialogProvider::showModal(QDialog &form) { return form.exec(); }
 
 void QtDialogProvider::openUrl(const QUrl &url) { QDesktopServices::openUrl(url); }
+
+bool QtDialogProvider::printerSetupDialog(TPrinterSetupDialog &dialog)
+{
+    // Without installed printers Qt's dialog offers printing to a PDF file.
+    QPrintDialog box(dialog.Printer, activeParent());
+    return box.exec() == QDialog::Accepted;
+}
 
 } // namespace ui

@@ -17,6 +17,7 @@ public:
     bool colorDialog(TColorDialog &dialog) override;
     int showModal(QDialog &form) override;
     void openUrl(const QUrl &url) override;
+    bool printerSetupDialog(TPrinterSetupDialog &dialog) override;
 };
 
 /// A run-time filter ("Text|*.csv;*.txt|All|*.*") as Qt name filters ("Text (*.csv *.txt)", ...).

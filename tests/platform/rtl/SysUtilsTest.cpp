@@ -32,6 +32,19 @@ INSTANTIATE_TEST_SUITE_P(Values, FloatToStrTest,
                       FloatTextCase{"huge", 1e20, "1E20"}, FloatTextCase{"third", 1.0 / 3.0, "0.333333333333333"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(FloatText, ScientificWithSignedExponentOfAtLeastTheGivenDigits)
+{
+    LocaleGuard guard(QLocale(QLocale::English, QLocale::UnitedStates));
+    const std::pair<double, const char *> cases[] = {
+        {123.4567, "1.23457E+02"}, {-1.0, "-1.00000E+00"}, {0.0, "0.00000E+00"},
+        {0.000123456789, "1.23457E-04"}, {9.999996, "1.00000E+01"}, {1.5e300, "1.50000E+300"}};
+    for (const auto &[value, text] : cases)
+        EXPECT_EQ(FloatToStrExp(value, 6, 2).toStdString(), text) << value;
+    EXPECT_EQ(FloatToStrExp(2.5, 3, 4).toStdString(), "2.50E+0000");
+    LocaleGuard comma(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    EXPECT_EQ(FloatToStrExp(123.4567, 6, 2), QStringLiteral("1,23457E+02"));
+}
+
 TEST(FloatText, UsesLocaleDecimalSeparator)
 {
     LocaleGuard guard(QLocale(QLocale::Czech, QLocale::CzechRepublic));

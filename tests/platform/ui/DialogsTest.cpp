@@ -6,8 +6,16 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -105,6 +113,65 @@ TEST(QtNameFilters, TranslatesRuntimeFilters)
     EXPECT_EQ(ui::QtNameFilters(QStringLiteral("Text data files (CSV,TXT)|*.csv;*.txt|All files|*.*")),
               (QStringList{QStringLiteral("Text data files (CSV,TXT) (*.csv *.txt)"), QStringLiteral("All files (*.*)")}));
     EXPECT_TRUE(ui::QtNameFilters(QString()).isEmpty());
+}
+
+// Qt's print dialog, as the user sees it: the PDF entry of the printer list chosen (on a machine
+// without printers it is the only one), a file name typed, then Return or Esc.
+class PrinterSetupDialogTest : public ::testing::Test
+{
+protected:
+    bool runDialog(int key, const QString &fileName)
+    {
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
+            ASSERT_NE(printers, nullptr);
+            printers->setCurrentIndex(printers->count() - 1);
+            auto *file = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+            ASSERT_NE(file, nullptr);
+            file->setText(fileName);
+            QTest::keyClick(dialog, Qt::Key(key));
+            if (dialog->isVisible()) // the keys did not close it: fail without hanging
+                dialog->reject();
+        });
+        ui::TPrinterSetupDialog setup;
+        setup.Printer = &printer;
+        return ui::QtDialogProvider().printerSetupDialog(setup);
+    }
+
+    QTemporaryDir dir;
+    QPrinter printer{QPrinter::HighResolution};
+};
+
+TEST_F(PrinterSetupDialogTest, ReturnChoosesPrintingIntoThePdfFile)
+{
+    const QString target = dir.filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(runDialog(Qt::Key_Return, target));
+    EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(printer.outputFileName(), target);
+}
+
+TEST_F(PrinterSetupDialogTest, EscapeCancelsAndLeavesThePrinterAsItWas)
+{
+    printer.setOutputFileName(dir.filePath(QStringLiteral("before.pdf")));
+    EXPECT_FALSE(runDialog(Qt::Key_Escape, dir.filePath(QStringLiteral("other.pdf"))));
+    EXPECT_EQ(printer.outputFileName(), dir.filePath(QStringLiteral("before.pdf")));
+}
+
+TEST(DialogSeam, PrinterSetupIsRoutedAndAnswered)
+{
+    ScriptedDialogs dialogs;
+    QPrinter printer;
+    ui::TPrinterSetupDialog setup;
+    setup.Printer = &printer;
+    dialogs.expectPrinter(QString());
+    EXPECT_FALSE(setup.Execute());
+    dialogs.expectPrinter(QStringLiteral("/tmp/x.pdf"));
+    ASSERT_TRUE(setup.Execute());
+    EXPECT_EQ(printer.outputFileName(), QStringLiteral("/tmp/x.pdf"));
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[1].kind, QStringLiteral("printer"));
 }
 
 } // namespace
