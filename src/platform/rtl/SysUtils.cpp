@@ -154,19 +154,18 @@ QString FloatToStrF(long double value, int precision, int exponentDigits)
 QString FloatToStrExp(long double value, int precision, int digits)
 {
     if (!std::isfinite(value))
-        return generalFormat(value, precision);
+        return generalFormat(value, precision, 0);
     precision = std::clamp(precision, 1, 18);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*LE", precision - 1, value);
-    QString text = QString::fromLatin1(buffer);
-    const qsizetype e = text.indexOf(QLatin1Char('E'));
-    // The exponent has its sign and at least `digits` digits (the C library gives at least two).
-    QString exponent = text.mid(e + 2);
-    while (exponent.size() > 1 && exponent.size() > digits && exponent.front() == QLatin1Char('0'))
-        exponent.remove(0, 1);
-    exponent = exponent.rightJustified(digits, QLatin1Char('0'));
-    text = text.left(e + 2) + exponent;
-    return text.replace(QLatin1Char('.'), DecimalSeparator());
+    // From the digits alone, so that the C library's locale never decides the separator.
+    const DecimalDigits d = decimalDigits(std::fabs(value), precision);
+    const std::string mantissa = d.digits + std::string(size_t(precision) - std::min(d.digits.size(), size_t(precision)), '0');
+    QString text = value < 0 ? QStringLiteral("-") : QString();
+    text += QLatin1Char(mantissa[0]);
+    if (precision > 1)
+        text += DecimalSeparator() + QString::fromLatin1(mantissa.c_str() + 1);
+    text += QLatin1Char('E');
+    text += d.exponent < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    return text + QString::number(std::abs(d.exponent)).rightJustified(digits, QLatin1Char('0'));
 }
 
 bool TryStrToFloat(const QString &text, double &value)
