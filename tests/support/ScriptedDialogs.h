@@ -23,7 +23,7 @@ public:
 
     struct Shown
     {
-        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url"
+        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url", "directory"
         QString title;
         QString text;
         ui::TMsgDlgType type = ui::TMsgDlgType::mtInformation;
@@ -42,6 +42,8 @@ public:
     /// The next modal form is handed to `script`, which sets its fields and answers the result.
     void expectModal(std::function<int(QDialog &)> script);
     void expectUrl();
+    /// The next directory-choice dialog chooses `folder`, or is cancelled when it is empty.
+    void expectDirectory(const QString &folder);
 
     const std::vector<Shown> &shown() const { return m_shown; }
     QStringList messages() const;
@@ -56,6 +58,7 @@ public:
     bool fileDialog(ui::TFileDialog &dialog) override;
     bool colorDialog(ui::TColorDialog &dialog) override;
     int showModal(QDialog &form) override;
+    bool selectDirectory(QString &folder) override;
     void openUrl(const QUrl &url) override;
 
 private:
