@@ -6,11 +6,15 @@
 #include "FHistory.h"
 #include "FInfo.h"
 #include "FReport.h"
+#include "FSetQuery.h"
 #include "PrintReport.h"
+#include "ResultsList.h"
+#include "TableData.h"
 #include "TextData.h"
 #include "ui_FQuibo.h"
 
 #include "platform/chart/Chart.h"
+#include "platform/db/DatabaseError.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
@@ -21,12 +25,14 @@
 #include "statistics/CriticalValues.h"
 #include "statistics/FStat.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPrinter>
 #include <QShortcut>
@@ -43,6 +49,7 @@ constexpr int kDistGridDefaultColWidth = 44;
 constexpr int kDistGridValueColWidth = 84;
 constexpr int kDistGridRowHeight = 20;
 constexpr int kDistGridTopGap = 145;
+const QString kTablesDatabase = QStringLiteral("DBFtables");
 
 // Focus that leaves for another window or a popup (a message box, another program) is not the user
 // leaving the box; only a move to another control of this window is.
@@ -76,6 +83,7 @@ TFormQuibo::TFormQuibo(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
     SaveDlg.Filter = kChartImageFilter;
     SaveDlg.OnTypeChange = [this](ui::TFileDialog &) { SaveDlgTypeChange(); };
     buildPopupMenu();
+    setUpDatabase();
     connectHandlers();
     setHelpContexts();
     Panel1()->installEventFilter(this);
@@ -118,13 +126,29 @@ void TFormQuibo::buildPopupMenu()
     ui->Readclasslimits1->setVisible(false);
 }
 
+void TFormQuibo::setUpDatabase()
+{
+    Database1.SetDatabaseName(kTablesDatabase);
+    Database1.SetDriverName(QStringLiteral("STANDARD"));
+    Database1.Params().Add(QStringLiteral("PATH="));
+    Database1.Params().Add(QStringLiteral("DEFAULT DRIVER=DBASE"));
+    Database1.Params().Add(QStringLiteral("ENABLE BCD=FALSE"));
+    Database1.SetLoginPrompt(false);
+    Query.SetDatabaseName(kTablesDatabase);
+}
+
 void TFormQuibo::connectHandlers()
 {
     connect(ui->BtnOpen, &QPushButton::clicked, this, &TFormQuibo::BtnOpenClick);
     connect(ui->BtnClose, &QPushButton::clicked, this, [this] { BtnCloseClick(ui->BtnClose); });
     connect(ui->BtnCancel, &QPushButton::clicked, this, [this] { BtnCancelClick(ui->BtnCancel); });
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            [this] { BtnCancelClick(ui->BtnCancel); });
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+        if (ui->BtnCancel->isEnabled()) // a program serving an automation client does not quit
+            BtnCancelClick(ui->BtnCancel);
+    });
+    connect(ui->BtnQuery, &QPushButton::clicked, this, [this] { BtnQueryClick(ui->BtnQuery); });
+    connect(ui->Closedatabase1, &QAction::triggered, this, &TFormQuibo::Closedatabase1Click);
+    connect(ui->Resultsintoclipboard1, &QAction::triggered, this, &TFormQuibo::Resultsintoclipboard1Click);
     connect(ui->BtnFunctions, &QPushButton::clicked, this, &TFormQuibo::BtnFunctionsClick);
     connect(ui->EditProbab, &QLineEdit::textChanged, this, &TFormQuibo::EditProbabChange);
     connect(ui->DistGrid, &ui::TStringGrid::DblClick, this, &TFormQuibo::DistGridDblClick);
@@ -341,11 +365,6 @@ void TFormQuibo::WarnTruncatedLines(const QList<int> &lines)
                    ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
 }
 
-void TFormQuibo::OpenDatabaseTable(const QString &FileName)
-{
-    AbandonReading(QStringLiteral("The table %1 cannot be opened: tables are not supported yet.").arg(FileName));
-}
-
 void TFormQuibo::AbandonReading(const QString &warning)
 {
     // Nothing half-read stays: the window goes back to "no data", ready to open a file again.
@@ -356,6 +375,270 @@ void TFormQuibo::AbandonReading(const QString &warning)
     ResetView(true);
     UpdateControls();
     ui::MessageDlg(warning, ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+}
+
+// ---- Data tables ----
+
+void TFormQuibo::OpenDatabaseTable(const QString &Name)
+{
+    if (Query.Active())
+        Query.Close();
+    if (Database1.Connected())
+        Database1.Close();
+    const QString folder = Name.left(Name.lastIndexOf(QLatin1Char('/')) + 1);
+    Database1.Params().SetValues(QStringLiteral("PATH"), folder);
+    try {
+        Database1.Open();
+    } catch (const db::EDatabaseError &error) {
+        FFileName.clear();
+        UpdateControls();
+        throw;
+    }
+    if (!QFileInfo::exists(Name) && !CreateDatabaseTable(Name)) {
+        FFileName.clear();
+        UpdateControls();
+        return;
+    }
+    AddHistoryItem(QStringLiteral("Open"), QStringLiteral("DBF:") + Name);
+    if (Name == FFileName)
+        BtnQueryClick(ui->BtnOpen);
+    else
+        FFileName = Name;
+    FOutputQuery.reset();
+    FOutputTable.clear();
+    FOutputMemoField.clear();
+    UpdateControls();
+}
+
+bool TFormQuibo::CreateDatabaseTable(const QString &Name)
+{
+    if (ui::MessageDlg(QStringLiteral("File ") + Name + QStringLiteral(" does not exists. Create new?"),
+                       ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
+        == ui::mrNo)
+        return false;
+    if (Query.Active())
+        Query.Close();
+    Query.SQL().Clear();
+    const QString caption = QStringLiteral("Create new DBF table");
+    NewTableSpec spec;
+    spec.FileName = QFileInfo(Name).fileName();
+    for (;;) {
+        const QString field = ui::InputBox(caption, QStringLiteral("Optional field specification"), QString());
+        if (field.isEmpty())
+            break;
+        spec.OptionalFields << field;
+    }
+    try {
+        spec.RfCount = rtl::StrToInt(ui::InputBox(caption, QStringLiteral("Number of Rf values"), QStringLiteral("3")));
+        spec.RfFormat = ui::InputBox(caption, QStringLiteral("Format of Rf fields"), QStringLiteral("DECIMAL(6,3)"));
+        spec.WithFactor = ui::MessageDlg(QStringLiteral("Include FACTOR variable field?"), ui::TMsgDlgType::mtConfirmation,
+                                         ui::TMsgDlgButtons::mbYesNo)
+                          == ui::mrYes;
+        spec.WithClass = ui::MessageDlg(QStringLiteral("Include Classification variable field?"),
+                                        ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
+                         == ui::mrYes;
+        Query.SQL().Lines() = CreateTableStatement(spec);
+        Query.ExecSQL();
+    } catch (const rtl::Exception &error) {
+        // Nothing was created; the window goes back to no open file.
+        Query.SQL().Clear();
+        ui::MessageDlg(QStringLiteral("The table %1 was not created: %2").arg(Name, error.Message()),
+                       ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+        return false;
+    }
+    Query.SQL().Clear();
+    return true;
+}
+
+void TFormQuibo::ResetForQuery()
+{
+    FTransformText = ui->CB_log->isChecked() ? QStringLiteral("Transformation: LOG(y)") : QString();
+    ResetView(true);
+    if (FormReport)
+        FormReport->ResetGrid(0);
+    FAnalysis.ClearData();
+    if (Query.Active())
+        Query.Close();
+    Query.SQL().Clear();
+    FIdFieldName = QStringLiteral("ID");
+}
+
+void TFormQuibo::BtnQueryClick(QObject *Sender)
+{
+    ResetForQuery();
+    const bool reread = Sender == ui->BtnQuery;
+    int32_t n = -1;
+    try {
+        n = ExecuteQueryBuilder(Database1.DatabaseName(), QFileInfo(FFileName).fileName(),
+                                reread ? FSqlLines.get() : nullptr, FIdFieldName, reread && FAutomationQuery);
+    } catch (const rtl::Exception &error) {
+        AbandonQuery(QStringLiteral("The query on %1 failed: %2").arg(FFileName, error.Message()), ui::TMsgDlgType::mtError);
+        return;
+    }
+    if (n < 1) {
+        AbandonQuery(QStringLiteral("No active data"), ui::TMsgDlgType::mtWarning);
+        return;
+    }
+    GetQuerySQL(FormSetQuery, FSqlLines);
+    try {
+        ReadQueryRecords();
+    } catch (const ETableDataError &error) {
+        AbandonQuery(error.Message(), ui::TMsgDlgType::mtError);
+        return;
+    } catch (const rtl::Exception &error) {
+        AbandonQuery(QStringLiteral("The table %1 cannot be read: %2").arg(FFileName, error.Message()),
+                     ui::TMsgDlgType::mtError);
+        return;
+    } catch (const std::bad_alloc &) {
+        AbandonQuery(QStringLiteral("Not enough memory to read ") + FFileName, ui::TMsgDlgType::mtError);
+        return;
+    }
+    Analyse();
+    setWindowTitle(QStringLiteral("Quibo [query of ") + FFileName + QLatin1Char(']'));
+    UpdateControls();
+    QString detail;
+    for (const QString &line : FSqlLines->Lines())
+        detail += line + QLatin1Char(' ');
+    AddHistoryItem(QStringLiteral("SQL"), detail);
+}
+
+void TFormQuibo::ReadQueryRecords()
+{
+    Query.SQL().Lines() = SelectAllColumns(FSqlLines->Lines());
+    Query.Open();
+    const TableLayout layout = DescribeTable(Query.Fields());
+    TableReadOptions options;
+    options.IdFieldName = FIdFieldName;
+    options.LogTransform = ui->CB_log->isChecked();
+    options.SkipValue = FSkipValue;
+    options.UseFactor = layout.HasFactor
+                        && ui::MessageDlg(QStringLiteral("To use factor variable?"), ui::TMsgDlgType::mtConfirmation,
+                                          ui::TMsgDlgButtons::mbYesNo)
+                               != ui::mrNo;
+    FTransformText = options.LogTransform ? QStringLiteral("Transformation: LOG(y)") : QString();
+    if (options.UseFactor)
+        FTransformText += (FTransformText.isEmpty() ? QStringLiteral("Transformation: ") : QStringLiteral("; "))
+                          + QStringLiteral("FACTOR*y");
+    Chart1()->SetTitle(FTransformText.isEmpty() ? QStringList() : QStringList{FTransformText});
+    TableData data = ReadTableData(Query, options);
+    Query.Close();
+    FAnalysis.SetItems(std::move(data.items));
+    ResetResults(FResults, options.LogTransform);
+    FRegressionCount = 0;
+    if (!data.truncatedItems.isEmpty())
+        WarnTruncatedRecords(data.truncatedItems);
+}
+
+void TFormQuibo::AbandonQuery(const QString &message, ui::TMsgDlgType type)
+{
+    // Nothing half-read stays; the table stays open to be queried again or closed.
+    if (Query.Active())
+        Query.Close();
+    FAnalysis.ClearData();
+    ClearDistGrid();
+    UpdateControls();
+    ui::MessageDlg(message, type, ui::TMsgDlgButtons::mbOK);
+}
+
+void TFormQuibo::WarnTruncatedRecords(const QStringList &ids)
+{
+    constexpr int kNamed = 10;
+    QString which = ids.mid(0, kNamed).join(QStringLiteral(", "));
+    if (ids.size() > kNamed)
+        which += QStringLiteral(" and %1 more").arg(ids.size() - kNamed);
+    ui::MessageDlg(QStringLiteral("The records %1 hold more than %2 values; only the first %2 values of a record are kept.")
+                       .arg(which)
+                       .arg(MaxItemValues),
+                   ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+}
+
+void TFormQuibo::QueryWhere(const QString &Where)
+{
+    if (!FSqlLines)
+        FSqlLines = std::make_unique<rtl::TStringList>();
+    FSqlLines->Clear();
+    FSqlLines->Add(QStringLiteral("SELECT ID FROM '") + QFileInfo(FFileName).fileName() + QLatin1Char('\''));
+    FSqlLines->Add(QStringLiteral("WHERE ") + Where);
+    FAutomationQuery = true;
+    try {
+        BtnQueryClick(ui->BtnQuery);
+    } catch (...) {
+        FAutomationQuery = false;
+        throw;
+    }
+    FAutomationQuery = false;
+    if (FAnalysis.IsAnalysed()) {
+        ui->RB_Cases->setChecked(true);
+        RB_CasesClick();
+    }
+    setWindowTitle(QStringLiteral("Quibo [query of ") + FFileName + QStringLiteral(" on ") + Where + QLatin1Char(']'));
+}
+
+void TFormQuibo::Closedatabase1Click()
+{
+    BtnCloseClick(ui->BtnClose);
+    Database1.Close();
+    FFileName.clear();
+    if (FAnalysis.ItemCount() == 0) // after a No the items stay on view under their title
+        setWindowTitle(QStringLiteral("Quibo"));
+    UpdateControls();
+}
+
+// ---- Results list and output table ----
+
+void TFormQuibo::StoreClassResults() { ::StoreClassResults(FResults, FAnalysis.Classes()); }
+
+void TFormQuibo::StoreRegression(int Number, const TStatistics &Stat) { ::StoreRegression(FResults, Number, Stat); }
+
+void TFormQuibo::Resultsintoclipboard1Click()
+{
+    StoreClassResults();
+    QString text;
+    for (const QString &line : FResults.Lines())
+        text += line + QStringLiteral("\r\n");
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+void TFormQuibo::SetOutputTable(const QString &TableName, const QString &KeyField, const QString &MemoField)
+{
+    if (!FOutputQuery) {
+        FOutputQuery = std::make_unique<db::TQuery>();
+        FOutputQuery->SetDatabaseName(kTablesDatabase);
+        FOutputQuery->SetRequestLive(true);
+    }
+    if (TableName == FOutputTable)
+        return;
+    FOutputQuery->Close();
+    FOutputQuery->SQL().Clear();
+    FOutputQuery->SQL().Add(QStringLiteral("SELECT * FROM '%1' WHERE %2= :%2").arg(TableName, KeyField));
+    FOutputTable = TableName;
+    FOutputMemoField = MemoField;
+    ui->Runregressionscript1->setVisible(true);
+    ui->Readclasslimits1->setVisible(true);
+}
+
+void TFormQuibo::SetOutputKey(int ItemType, const QString &ItemText)
+{
+    if (!FOutputQuery)
+        throw rtl::EInvalidOperation(QStringLiteral("No output table has been named"));
+    FOutputQuery->Prepare();
+    db::TParams &params = FOutputQuery->Params();
+    if (params.Count() != 1)
+        throw rtl::EInvalidOperation(QStringLiteral("The output table's statement has no key parameter"));
+    db::TParam &key = params[0];
+    const bool known = ItemType >= db::ftUnknown && ItemType <= db::ftDataSet;
+    key.Clear();
+    key.SetDataType(known ? db::TFieldType(ItemType) : db::ftUnknown);
+    key.SetText(ItemText);
+}
+
+void TFormQuibo::PrepareAutomation()
+{
+    if (FormInfo && FormInfo->isVisible())
+        FormInfo->reject();
+    ui->BtnCancel->setEnabled(false);
 }
 
 // ---- Ordered differences and class limits ----
@@ -672,7 +955,7 @@ void TFormQuibo::Print1Click()
         FormInfo->GetCopyright(copyright);
     PrintReport(printer, {.FileName = FFileName,
                           .IsTable = IsDatabaseFile(),
-                          .SqlLines = QStringList(),
+                          .SqlLines = Query.SQL().Lines(),
                           .Analysis = &FAnalysis,
                           .DrawChart = [this](QPainter &painter, const QRect &target) { Chart1()->Draw(painter, target); },
                           .Date = QDate::currentDate(),

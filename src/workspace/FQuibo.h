@@ -3,6 +3,8 @@
 
 #include "Analysis.h"
 
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Dialogs.h"
 
@@ -13,6 +15,7 @@
 #include <vector>
 
 class CriticalValueSource;
+class TStatistics;
 class QMenu;
 class QRadioButton;
 
@@ -61,6 +64,34 @@ public:
     /// Prints the report of the analysis on the printer chosen in the printer set-up dialog.
     void Print1Click();
     void Chart1ClickSeries(chart::TChartSeries *Series, int ValueIndex);
+    void BtnQueryClick(QObject *Sender);
+    void Closedatabase1Click();
+    void Resultsintoclipboard1Click();
+
+    // Data tables.
+    /// Opens the table Name (full path) in the database "DBFtables" pointed at its folder; reads
+    /// it at once when Name is the file being opened, otherwise only remembers it.
+    void OpenDatabaseTable(const QString &Name);
+    /// Asks whether and how to create the missing table Name; true when it was created.
+    bool CreateDatabaseTable(const QString &Name);
+    /// Clears the view, the report, the items and the query before a read.
+    void ResetForQuery();
+    /// Reads the open table by a WHERE condition (without the word WHERE), the builder unseen.
+    void QueryWhere(const QString &Where);
+
+    // Results list and output table.
+    /// Writes the class entries of the results list from the judged classes.
+    void StoreClassResults();
+    /// Writes the entries of accepted regression Number.
+    void StoreRegression(int Number, const TStatistics &Stat);
+    /// Names the output table whose record, selected by KeyField, takes the results in MemoField.
+    void SetOutputTable(const QString &TableName, const QString &KeyField, const QString &MemoField);
+    /// Gives the output key its type code (1 string, 2 16-bit, 3 32-bit, 4 16-bit unsigned
+    /// integer, 5 Boolean, 6 float, 9 date, 10 time) and its value from ItemText. Throws
+    /// rtl::EConvertError for text the type rejects.
+    void SetOutputKey(int ItemType, const QString &ItemText);
+    /// Serving an automation client: the start screen goes, and Cancel and Esc no longer quit.
+    void PrepareAutomation();
 
     /// Turns the marked limits into classes, judges each class by its critical values and
     /// fills the report, the limit marks and the class letters of the values.
@@ -100,6 +131,14 @@ public:
     double MinStd() const { return FMinStd; }
     const QString &TransformText() const { return FTransformText; }
     const rtl::TStringList &Results() const { return FResults; }
+    const rtl::TStringList *SqlLines() const { return FSqlLines.get(); }
+    const QString &IdFieldName() const { return FIdFieldName; }
+    uint8_t RegressionCount() const { return FRegressionCount; }
+    db::TDatabase &database() { return Database1; }
+    db::TQuery &query() { return Query; }
+    db::TQuery *OutputQuery() const { return FOutputQuery.get(); }
+    const QString &OutputTable() const { return FOutputTable; }
+    const QString &OutputMemoField() const { return FOutputMemoField; }
     bool Activated() const { return FActivated; }
     QMenu *popupFunctions() const { return PopupFunctions; }
     ui::TSaveDialog &saveDialog() { return SaveDlg; }
@@ -125,9 +164,12 @@ private:
     void connectHandlers();
     void setHelpContexts();
     void buildPopupMenu();
+    void setUpDatabase();
     bool OpenTextFile();
-    void OpenDatabaseTable(const QString &FileName);
     void WarnTruncatedLines(const QList<int> &lines);
+    void ReadQueryRecords();
+    void AbandonQuery(const QString &message, ui::TMsgDlgType type);
+    void WarnTruncatedRecords(const QStringList &ids);
     void AbandonReading(const QString &warning);
     void FillDistGrid();
     void ClearDistGrid();
@@ -154,6 +196,16 @@ private:
     double FProbability = 0.95;
     rtl::TStringList FResults;
     QString FHistoryFileName;
+    db::TDatabase Database1;
+    db::TQuery Query;
+    std::unique_ptr<rtl::TStringList> FSqlLines;
+    QString FIdFieldName = QStringLiteral("ID");
+    bool FAutomationQuery = false;
+    double FSkipValue = 0.0;
+    uint8_t FRegressionCount = 0;
+    std::unique_ptr<db::TQuery> FOutputQuery;
+    QString FOutputTable;
+    QString FOutputMemoField;
     // The line series of each limit row; the chart owns them.
     std::map<int, chart::TLineSeries *> m_limitLines;
 };

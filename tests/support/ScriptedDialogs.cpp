@@ -49,6 +49,11 @@ void ScriptedDialogs::expectModal(std::function<int(QDialog &)> script)
     m_steps.push_back({QStringLiteral("modal"), QString(), 0, true, 0, std::move(script)});
 }
 
+void ScriptedDialogs::expectDirectory(const QString &folder)
+{
+    m_steps.push_back({QStringLiteral("directory"), folder, 0, !folder.isEmpty(), 0, {}});
+}
+
 void ScriptedDialogs::expectUrl() { m_steps.push_back({QStringLiteral("url"), QString(), 0, true, 0, {}}); }
 
 QStringList ScriptedDialogs::messages() const
@@ -124,6 +129,16 @@ bool ScriptedDialogs::colorDialog(ui::TColorDialog &dialog)
     if (!step.accept)
         return false;
     dialog.Color = QColor(step.text);
+    return true;
+}
+
+bool ScriptedDialogs::selectDirectory(QString &folder)
+{
+    m_shown.push_back({QStringLiteral("directory"), QString(), QString()});
+    const Step step = take(QStringLiteral("directory"), QString());
+    if (!step.accept)
+        return false;
+    folder = step.text;
     return true;
 }
 

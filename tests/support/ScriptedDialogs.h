@@ -23,7 +23,7 @@ public:
 
     struct Shown
     {
-        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url", "printer"
+        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url", "printer", "directory"
         QString title;
         QString text;
         ui::TMsgDlgType type = ui::TMsgDlgType::mtInformation;
@@ -45,6 +45,8 @@ public:
     /// The next printer set-up dialog chooses printing into the PDF file `pdfFileName`, or is
     /// cancelled when it is empty.
     void expectPrinter(const QString &pdfFileName);
+    /// The next directory-choice dialog chooses `folder`, or is cancelled when it is empty.
+    void expectDirectory(const QString &folder);
 
     const std::vector<Shown> &shown() const { return m_shown; }
     QStringList messages() const;
@@ -59,6 +61,7 @@ public:
     bool fileDialog(ui::TFileDialog &dialog) override;
     bool colorDialog(ui::TColorDialog &dialog) override;
     int showModal(QDialog &form) override;
+    bool selectDirectory(QString &folder) override;
     void openUrl(const QUrl &url) override;
     bool printerSetupDialog(ui::TPrinterSetupDialog &dialog) override;
 

@@ -333,4 +333,12 @@ void TDataSet::setFieldValue(int index, const QVariant &value)
     m_changed[size_t(index)] = true;
 }
 
+QVariant TDataSet::RowValue(int row, int field) const
+{
+    checkActive();
+    if (row < 0 || row >= m_source->rowCount() || field < 0 || field >= int(m_source->fields().size()))
+        return {};
+    return m_source->value(row, field);
+}
+
 } // namespace db

@@ -78,6 +78,11 @@ public:
     /// on the first search and kept up to date by Post.
     bool Locate(const QString &fieldName, const QVariant &value);
 
+    /// The stored value of field `field` (from 0) of row `row` (from 0, below RecordCount),
+    /// read without moving the cursor, for views that show many records at once; a pending
+    /// edit is not seen. Throws EDatabaseError on a closed dataset.
+    QVariant RowValue(int row, int field) const;
+
     /// The records behind an open dataset (implemented by tables and queries).
     class RowSource
     {

@@ -78,6 +78,8 @@ bool InputQuery(const QString &caption, const QString &prompt, QString &value)
 
 int ShowModal(QDialog &form) { return Dialogs().showModal(form); }
 
+bool SelectDirectory(QString &folder) { return Dialogs().selectDirectory(folder); }
+
 void OpenUrl(const QUrl &url) { Dialogs().openUrl(url); }
 
 void ShowException(const std::exception &error)

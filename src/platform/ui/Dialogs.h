@@ -99,6 +99,14 @@ public:
     virtual bool colorDialog(TColorDialog &dialog) = 0;
     /// Shows a form modally and answers its modal result.
     virtual int showModal(QDialog &form) = 0;
+    /// The directory-choice dialog (no starting folder, no option to create one): answers
+    /// false when cancelled; on true `folder` holds the chosen folder. A provider that offers
+    /// no such dialog answers false.
+    virtual bool selectDirectory(QString &folder)
+    {
+        (void)folder;
+        return false;
+    }
     virtual void openUrl(const QUrl &url) = 0;
     /// Answers false when cancelled; on true `dialog.Printer` is set up as the user chose.
     virtual bool printerSetupDialog(TPrinterSetupDialog &dialog) = 0;
@@ -119,6 +127,8 @@ void ShowMessage(const QString &text);
 QString InputBox(const QString &caption, const QString &prompt, const QString &defaultText);
 bool InputQuery(const QString &caption, const QString &prompt, QString &value);
 int ShowModal(QDialog &form);
+/// Lets the user choose a folder; false when cancelled.
+bool SelectDirectory(QString &folder);
 void OpenUrl(const QUrl &url);
 
 /// Shows a message of a computing unit (rtl::ShowWarning) as an OK box of the matching type.

@@ -111,6 +111,15 @@ bool QtDialogProvider::colorDialog(TColorDialog &dialog)
 
 int QtDialogProvider::showModal(QDialog &form) { return form.exec(); }
 
+bool QtDialogProvider::selectDirectory(QString &folder)
+{
+    const QString chosen = QFileDialog::getExistingDirectory(activeParent(), QString(), QString(), QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return false;
+    folder = chosen;
+    return true;
+}
+
 void QtDialogProvider::openUrl(const QUrl &url) { QDesktopServices::openUrl(url); }
 
 bool QtDialogProvider::printerSetupDialog(TPrinterSetupDialog &dialog)

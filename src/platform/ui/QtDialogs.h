@@ -16,6 +16,7 @@ public:
     bool fileDialog(TFileDialog &dialog) override;
     bool colorDialog(TColorDialog &dialog) override;
     int showModal(QDialog &form) override;
+    bool selectDirectory(QString &folder) override;
     void openUrl(const QUrl &url) override;
     bool printerSetupDialog(TPrinterSetupDialog &dialog) override;
 };

@@ -1,0 +1,278 @@
+#include "QueryText.h"
+
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+const QString kWhere = QStringLiteral("WHERE");
+
+bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+// Walks SQL text keeping track of quoted literals and names; the quote that is open carries
+// over from one line to the next.
+class QuoteScanner
+{
+public:
+    // True when the character at `i` of `line` stands outside quotes (quotes themselves do not).
+    bool step(const QString &line, int i)
+    {
+        const QChar c = line[i];
+        if (m_quote.isNull()) {
+            if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+                m_quote = c;
+                return false;
+            }
+            return true;
+        }
+        if (c == m_quote)
+            m_quote = QChar(); // a doubled quote closes and opens again
+        return false;
+    }
+
+private:
+    QChar m_quote;
+};
+
+bool wordAt(const QString &line, int i, const QString &word)
+{
+    if (i + word.size() > line.size() || line.mid(i, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+        return false;
+    const bool startsWord = i == 0 || !isWordChar(line[i - 1]);
+    const bool endsWord = i + word.size() == line.size() || !isWordChar(line[i + word.size()]);
+    return startsWord && endsWord;
+}
+
+// Position of the first WHERE of `line` outside quotes, -1 when none; `scanner` is left
+// after the whole line.
+int findWhere(const QString &line, QuoteScanner &scanner)
+{
+    int found = -1;
+    for (int i = 0; i < line.size(); ++i)
+        if (scanner.step(line, i) && found < 0 && wordAt(line, i, kWhere))
+            found = i;
+    return found;
+}
+
+bool holdsColon(const QString &line, QuoteScanner &scanner)
+{
+    bool colon = false;
+    for (int i = 0; i < line.size(); ++i)
+        if (scanner.step(line, i) && line[i] == QLatin1Char(':'))
+            colon = true;
+    return colon;
+}
+
+TConditionText failed(TConditionError error) { return {QString(), error}; }
+
+QString operatorText(TQueryOperator op) { return QueryOperatorTexts().at(int(op)); }
+
+bool isComparison(TQueryOperator op) { return op <= TQueryOperator::Greater; }
+
+} // namespace
+
+const QStringList &QueryOperatorTexts()
+{
+    static const QStringList texts{QStringLiteral("="),     QStringLiteral("<"),        QStringLiteral("<="),
+                                   QStringLiteral("<>"),    QStringLiteral(">="),       QStringLiteral(">"),
+                                   QStringLiteral(" LIKE"), QStringLiteral(" BETWEEN"), QStringLiteral(" IN"),
+                                   QStringLiteral(" IS NULL")};
+    return texts;
+}
+
+QString QuoteValue(bool Quoted, const QString &Value)
+{
+    if (!Quoted)
+        return Value;
+    QString escaped = Value;
+    escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
+}
+
+QString ParamName(int Number, const QString &FieldName)
+{
+    const QString number = Number > 0 ? QString::number(Number) : QString();
+    const int dot = FieldName.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        return QLatin1Char(':') + FieldName.mid(dot + 1) + number;
+    return QLatin1Char(':') + FieldName + QLatin1Char('_') + number;
+}
+
+TConditionText ValueCondition(const QString &field, TQueryOperator op, const QStringList &values, bool quoted)
+{
+    if (field.isEmpty())
+        return failed(TConditionError::NoField);
+    const QString f = field + operatorText(op);
+    auto quote = [&](const QString &value) { return QuoteValue(quoted, value); };
+    if (isComparison(op) || op == TQueryOperator::Like) {
+        if (values.isEmpty())
+            return failed(TConditionError::NoValue);
+        if (op == TQueryOperator::Like)
+            return {QLatin1Char('(') + f + QLatin1Char(' ') + quote(values[0] + QLatin1Char('%')) + QLatin1Char(')')};
+        return {QLatin1Char('(') + f + quote(values[0]) + QLatin1Char(')')};
+    }
+    switch (op) {
+    case TQueryOperator::Between:
+        if (values.size() != 2)
+            return failed(TConditionError::NotTwoValues);
+        return {QLatin1Char('(') + f + QLatin1Char(' ') + quote(values[0]) + QStringLiteral(" AND ") + quote(values[1]) + QLatin1Char(')')};
+    case TQueryOperator::In: {
+        if (values.isEmpty())
+            return failed(TConditionError::NoValues);
+        QStringList quotedValues;
+        for (const QString &value : values)
+            quotedValues << quote(value);
+        return {QLatin1Char('(') + f + QStringLiteral(" (") + quotedValues.join(QLatin1Char(',')) + QStringLiteral("))")};
+    }
+    default:
+        return {QLatin1Char('(') + f + QLatin1Char(')')};
+    }
+}
+
+TConditionText ParameterCondition(const QString &field, TQueryOperator op)
+{
+    if (field.isEmpty())
+        return failed(TConditionError::NoField);
+    const QString f = field + operatorText(op);
+    if (isComparison(op))
+        return {QLatin1Char('(') + f + ParamName(0, field) + QLatin1Char(')')};
+    if (op == TQueryOperator::Like)
+        return {QLatin1Char('(') + f + QLatin1Char(' ') + ParamName(0, field) + QLatin1Char(')')};
+    if (op == TQueryOperator::Between)
+        return {QLatin1Char('(') + f + QLatin1Char(' ') + ParamName(1, field) + QStringLiteral(" AND ") + ParamName(2, field) + QLatin1Char(')')};
+    return failed(TConditionError::NotForParameter);
+}
+
+bool HoldsParameter(const QString &text)
+{
+    QuoteScanner scanner;
+    return holdsColon(text, scanner);
+}
+
+QString WhereLine(const QStringList &conditions)
+{
+    if (conditions.isEmpty())
+        return QString();
+    if (conditions.size() == 1)
+        return QStringLiteral("WHERE ") + conditions[0];
+    return QStringLiteral("WHERE (") + conditions.join(QStringLiteral(" AND ")) + QLatin1Char(')');
+}
+
+QString FromClause(const QString &tableName) { return QLatin1Char('\'') + tableName + QLatin1Char('\''); }
+
+QStringList DistinctValuesStatement(const QString &field, const QString &tableName, const QStringList &conditions)
+{
+    QStringList narrowing;
+    for (const QString &condition : conditions)
+        if (!HoldsParameter(condition))
+            narrowing << condition;
+    return {QStringLiteral("SELECT DISTINCT ") + field + QStringLiteral(" FROM ") + FromClause(tableName), WhereLine(narrowing),
+            QStringLiteral("ORDER BY ") + field};
+}
+
+QStringList SelectStatement(const QString &selectList, bool distinct, const QString &tableName, const QStringList &conditions)
+{
+    QStringList lines{QStringLiteral("SELECT ") + (distinct ? QStringLiteral("DISTINCT ") : QString()) + selectList +
+                      QStringLiteral(" FROM ") + FromClause(tableName)};
+    if (!conditions.isEmpty())
+        lines << WhereLine(conditions);
+    return lines;
+}
+
+QStringList StatementTemplate(const QString &selectList, const QString &tableName)
+{
+    return {QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + FromClause(tableName), QStringLiteral("WHERE ")};
+}
+
+QString AddToSelectList(const QString &selectList, const QString &field)
+{
+    if (selectList.isEmpty() || selectList == QLatin1String("*"))
+        return field;
+    return selectList + QLatin1Char(',') + field;
+}
+
+TAppliedStatement ApplyStatementLines(const QStringList &memoLines)
+{
+    TAppliedStatement applied;
+    QuoteScanner scanner;
+    bool whereReached = false;
+    auto append = [&](const QString &line) {
+        if (!line.isEmpty())
+            applied.statementLines << line;
+    };
+    for (const QString &memoLine : memoLines) {
+        QString line = memoLine;
+        if (!whereReached) {
+            QuoteScanner lineScanner = scanner;
+            const int where = findWhere(line, lineScanner);
+            if (where < 0) {
+                scanner = lineScanner;
+                applied.memoLines << line;
+                append(line);
+                continue;
+            }
+            whereReached = true;
+            if (where > 0) {
+                const QString before = line.left(where);
+                for (int i = 0; i < before.size(); ++i)
+                    scanner.step(before, i);
+                applied.memoLines << before;
+                append(before);
+                line = line.mid(where);
+            }
+        }
+        applied.memoLines << line;
+        if (holdsColon(line, scanner))
+            applied.hasParameters = true;
+        append(line);
+    }
+    return applied;
+}
+
+QString NextQueryFileName(const QString &base, const std::function<bool(const QString &)> &exists)
+{
+    for (int n = 0;; ++n) {
+        const QString name = base + QLatin1Char('_') + QString::number(n) + QStringLiteral(".sql");
+        if (!exists(name))
+            return name;
+    }
+}
+
+QString QueryFileBase(const QString &tableName)
+{
+    const int slash = tableName.lastIndexOf(QLatin1Char('/'));
+    const int dot = tableName.lastIndexOf(QLatin1Char('.'));
+    return dot > slash ? tableName.left(dot) : tableName;
+}
+
+bool HasFolder(const QString &base) { return base.contains(QLatin1Char('/')); }
+
+QString JoinFolder(const QString &folder, const QString &base)
+{
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
+        return folder + base;
+    return folder + QLatin1Char('/') + base;
+}
+
+void SaveQueryFile(const QString &fileName, const QStringList &lines)
+{
+    QSaveFile file(fileName);
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += line.toUtf8() + '\n';
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw rtl::Exception(QStringLiteral("Cannot write file %1: %2").arg(fileName, file.errorString()));
+}
+
+QStringList LoadQueryFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw rtl::Exception(QStringLiteral("Cannot open file %1: %2").arg(fileName, file.errorString()));
+    rtl::TStringList lines;
+    lines.SetText(QString::fromUtf8(file.readAll()));
+    return lines.Lines();
+}
