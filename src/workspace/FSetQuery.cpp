@@ -5,6 +5,7 @@
 #include "FSetRelation.h"
 #include "QueryText.h"
 
+#include "platform/db/DistinctValues.h"
 #include "platform/db/Field.h"
 #include "platform/db/ValueConvert.h"
 #include "platform/ui/DataSource.h"
@@ -169,19 +170,19 @@ void TFormSetQuery::ListFieldsClick()
         return;
     m_query.Close();
     m_query.SQL().Clear();
-    for (const QString &line : DistinctValuesStatement(field, m_tableName, conditions()))
+    // The statement the values answer; the layer lists them without sorting every record.
+    const QStringList statement = DistinctValuesStatement(field, m_tableName, conditions());
+    for (const QString &line : statement)
         m_query.SQL().Add(line);
-    m_query.SetRequestLive(false);
-    m_query.Open();
-    ui->ListVals->clear();
+    const db::DistinctValueList distinct =
+        db::DistinctFieldValues(m_query.DatabaseName(), m_tableName, field, WhereCondition(statement[1]));
     QStringList values;
-    values.reserve(m_query.RecordCount());
-    for (int row = 0; row < m_query.RecordCount(); ++row)
-        values << db::ValueToText(m_query.RowValue(row, 0));
+    values.reserve(qsizetype(distinct.values.size()));
+    for (const QVariant &value : distinct.values)
+        values << db::ValueToText(value);
+    ui->ListVals->clear();
     ui->ListVals->addItems(values);
-    const bool number = numericType(m_query.Fields()[0].DataType());
-    (number ? ui->RB_Number : ui->RB_Character)->setChecked(true);
-    m_query.Close();
+    (numericType(distinct.type) ? ui->RB_Number : ui->RB_Character)->setChecked(true);
 }
 
 void TFormSetQuery::ListFieldsDblClick()

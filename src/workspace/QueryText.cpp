@@ -173,6 +173,12 @@ QStringList DistinctValuesStatement(const QString &field, const QString &tableNa
             QStringLiteral("ORDER BY ") + field};
 }
 
+QString WhereCondition(const QString &whereLine)
+{
+    const QString prefix = QStringLiteral("WHERE ");
+    return whereLine.startsWith(prefix) ? whereLine.mid(prefix.size()) : QString();
+}
+
 QStringList SelectStatement(const QString &selectList, bool distinct, const QString &tableName, const QStringList &conditions)
 {
     QStringList lines{QStringLiteral("SELECT ") + (distinct ? QStringLiteral("DISTINCT ") : QString()) + selectList +

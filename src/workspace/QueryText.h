@@ -50,6 +50,9 @@ QString FromClause(const QString &tableName);
 /// no parameter: three lines, the middle one empty without such conditions.
 QStringList DistinctValuesStatement(const QString &field, const QString &tableName, const QStringList &conditions);
 
+/// The condition of a WHERE line: its text after "WHERE "; '' for an empty line.
+QString WhereCondition(const QString &whereLine);
+
 /// The builder's statement: SELECT [DISTINCT] list FROM 'table', then the WHERE line when
 /// there are conditions (all of them, parameter conditions included).
 QStringList SelectStatement(const QString &selectList, bool distinct, const QString &tableName, const QStringList &conditions);

@@ -18,8 +18,8 @@ struct ButtonText
 };
 
 constexpr ButtonText kButtons[TDBNavigator::kButtonCount] = {
-    {"nbFirst", "⏮", "First record"},  {"nbPrior", "◀", "Prior record"},   {"nbNext", "▶", "Next record"},
-    {"nbLast", "⏭", "Last record"},    {"nbInsert", "+", "Insert record"}, {"nbDelete", "−", "Delete record"},
+    {"nbFirst", "|◀", "First record"},  {"nbPrior", "◀", "Prior record"},   {"nbNext", "▶", "Next record"},
+    {"nbLast", "▶|", "Last record"},    {"nbInsert", "+", "Insert record"}, {"nbDelete", "−", "Delete record"},
     {"nbPost", "✔", "Post edit"},      {"nbCancel", "✖", "Cancel edit"},   {"nbRefresh", "↻", "Refresh data"}};
 
 } // namespace

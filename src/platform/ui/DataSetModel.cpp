@@ -6,6 +6,8 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/ValueConvert.h"
 
+#include <tuple>
+
 namespace ui {
 namespace {
 
@@ -20,24 +22,27 @@ TDataSetModel::TDataSetModel(TDataSource &source, QObject *parent) : QAbstractTa
     rebuild();
 }
 
+// Rows (with the record being inserted) and columns of the dataset as it now is.
+std::pair<int, int> TDataSetModel::shape() const
+{
+    db::TDataSet *dataSet = m_source.DataSet();
+    if (!dataSet || !dataSet->Active())
+        return {0, 0};
+    return {dataSet->RecordCount() + (dataSet->State() == db::dsInsert ? 1 : 0), dataSet->Fields().Count()};
+}
+
 // The records may have been added, removed or edited: the view asks again for what it shows.
 void TDataSetModel::rebuild()
 {
     beginResetModel();
-    const db::TDataSet *dataSet = m_source.DataSet();
-    const bool active = dataSet && dataSet->Active();
-    m_rows = active ? dataSet->RecordCount() + (dataSet->State() == db::dsInsert ? 1 : 0) : 0;
-    m_columns = active ? const_cast<db::TDataSet *>(dataSet)->Fields().Count() : 0;
+    std::tie(m_rows, m_columns) = shape();
     endResetModel();
 }
 
 // Same shape: the cells and the record marks are repainted, editors and selection stay.
 void TDataSetModel::refresh()
 {
-    const db::TDataSet *dataSet = m_source.DataSet();
-    const bool active = dataSet && dataSet->Active();
-    const int rows = active ? dataSet->RecordCount() + (dataSet->State() == db::dsInsert ? 1 : 0) : 0;
-    const int columns = active ? const_cast<db::TDataSet *>(dataSet)->Fields().Count() : 0;
+    const auto [rows, columns] = shape();
     if (rows != m_rows || columns != m_columns) {
         rebuild();
         return;
@@ -69,7 +74,7 @@ QVariant TDataSetModel::data(const QModelIndex &index, int role) const
     db::TDataSet *dataSet = m_source.DataSet();
     if (!dataSet || !dataSet->Active())
         return {};
-    if (editing(*dataSet) && index.row() == currentRow())
+    if (editing(*dataSet) && index.row() == currentRow() && index.column() < dataSet->Fields().Count())
         return dataSet->Fields()[index.column()].AsString();
     return db::ValueToText(dataSet->RowValue(index.row(), index.column()));
 }
@@ -79,8 +84,10 @@ QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole)
         return {};
     db::TDataSet *dataSet = m_source.DataSet();
+    if (!dataSet || !dataSet->Active())
+        return {}; // closed behind the view's back; the next notification rebuilds
     if (orientation == Qt::Horizontal)
-        return section < m_columns ? dataSet->Fields()[section].FieldName() : QVariant();
+        return section < dataSet->Fields().Count() ? dataSet->Fields()[section].FieldName() : QVariant();
     if (section != currentRow())
         return QString();
     switch (dataSet->State()) {
@@ -94,7 +101,8 @@ Qt::ItemFlags TDataSetModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
     db::TDataSet *dataSet = m_source.DataSet();
-    if (index.isValid() && dataSet && dataSet->CanModify() && !dataSet->Fields()[index.column()].ReadOnly())
+    if (index.isValid() && dataSet && dataSet->CanModify() && index.column() < dataSet->Fields().Count() &&
+        !dataSet->Fields()[index.column()].ReadOnly())
         flags |= Qt::ItemIsEditable;
     return flags;
 }

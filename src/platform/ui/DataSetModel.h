@@ -6,6 +6,8 @@
 
 #include <QAbstractTableModel>
 
+#include <utility>
+
 namespace ui {
 
 class TDataSource;
@@ -31,6 +33,7 @@ public:
     void moveTo(int row);
 
 private:
+    std::pair<int, int> shape() const;
     void rebuild();
     void refresh();
 

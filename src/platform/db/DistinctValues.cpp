@@ -1,0 +1,143 @@
+#include "platform/db/DistinctValues.h"
+
+#include "platform/db/Database.h"
+#include "platform/db/DatabaseError.h"
+#include "platform/db/SqlEngine.h"
+#include "platform/db/TableFiles.h"
+#include "platform/db/TableStore.h"
+
+#include <QDateTime>
+#include <QSet>
+
+#include <algorithm>
+#include <utility>
+
+namespace db {
+namespace {
+
+// The order classes of SQLite's ORDER BY.
+int orderClass(const QVariant &value)
+{
+    if (value.isNull())
+        return 0;
+    switch (value.typeId()) {
+    case QMetaType::Double: case QMetaType::LongLong: case QMetaType::Int: case QMetaType::Bool:
+        return 1;
+    case QMetaType::QByteArray:
+        return 3;
+    default:
+        return 2;
+    }
+}
+
+// Dates and times order as the ISO text the engine compares.
+QByteArray orderText(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDate: return value.toDate().toString(Qt::ISODate).toUtf8();
+    case QMetaType::QTime: return value.toTime().toString(QStringLiteral("HH:mm:ss")).toUtf8();
+    case QMetaType::QDateTime: return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    default: return value.toString().toUtf8(); // UTF-8 bytes order by code point
+    }
+}
+
+bool orderedBefore(const QVariant &a, const QVariant &b)
+{
+    const int classA = orderClass(a), classB = orderClass(b);
+    if (classA != classB)
+        return classA < classB;
+    if (classA == 1)
+        return a.toDouble() < b.toDouble();
+    if (classA == 2)
+        return orderText(a) < orderText(b);
+    return a.toByteArray() < b.toByteArray();
+}
+
+// Remembers the values seen: numbers by value, everything else by its text.
+class SeenValues
+{
+public:
+    // True the first time a value is offered.
+    bool add(const QVariant &value)
+    {
+        switch (orderClass(value)) {
+        case 0:
+            return !std::exchange(m_null, true);
+        case 1:
+            return addTo(m_numbers, value.toDouble());
+        case 3:
+            return addTo(m_bytes, value.toByteArray());
+        default:
+            return addTo(m_texts, value.toString());
+        }
+    }
+
+private:
+    template <typename T>
+    static bool addTo(QSet<T> &set, const T &key)
+    {
+        const auto size = set.size();
+        set.insert(key);
+        return set.size() != size;
+    }
+
+    bool m_null = false;
+    QSet<double> m_numbers;
+    QSet<QString> m_texts;
+    QSet<QByteArray> m_bytes;
+};
+
+std::vector<int> qualifyingSlots(SqlEngine &engine, const QString &table, const QString &where)
+{
+    QString quoted = table;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    const SqlResult result = engine.select(QStringLiteral("SELECT _rowid_ FROM '%1' WHERE %2").arg(quoted, where), {}, false);
+    std::vector<int> records;
+    records.reserve(result.rows.size());
+    for (const Record &row : result.rows)
+        records.push_back(row[0].toInt());
+    return records;
+}
+
+} // namespace
+
+DistinctValueList DistinctFieldValues(const QString &databaseName, const QString &table, const QString &field,
+                                      const QString &where)
+{
+    TDatabase *database = nullptr;
+    const DatabaseContext context = TDatabase::contextFor(databaseName, &database);
+    const TablePath path = resolveTable(context.folder, table, context.defaultExtension);
+    if (!path.exists)
+        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(path.path));
+    const auto store = OpenTableStore(path.path);
+    const auto &fields = store->fields();
+    const auto found = std::find_if(fields.begin(), fields.end(), [&](const FieldDef &def) {
+        return def.name.compare(field, Qt::CaseInsensitive) == 0;
+    });
+    if (found == fields.end())
+        throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(field));
+    const int index = int(found - fields.begin());
+
+    DistinctValueList list;
+    list.type = found->type;
+    SeenValues seen;
+    auto take = [&](int slot) {
+        QVariant value = store->value(slot, index);
+        if (seen.add(value))
+            list.values.push_back(std::move(value));
+    };
+    store->setSequential(true);
+    if (where.trimmed().isEmpty()) {
+        const int count = store->slotCount();
+        for (int slot = 0; slot < count; ++slot)
+            if (!store->isDeleted(slot))
+                take(slot);
+    } else {
+        for (int slot : qualifyingSlots(*context.engine, table, where))
+            take(slot);
+    }
+    std::stable_sort(list.values.begin(), list.values.end(), orderedBefore);
+    return list;
+}
+
+} // namespace db
