@@ -7,6 +7,7 @@
 #include "TextData.h"
 #include "ui_FQuibo.h"
 
+#include "charts/FChartProp.h"
 #include "platform/chart/Chart.h"
 #include "platform/chart/Color.h"
 #include "platform/rtl/Random.h"
@@ -141,6 +142,7 @@ void TFormQuibo::connectHandlers()
     connect(ui->I_Helponline, &QAction::triggered, this, &TFormQuibo::I_HelponlineClick);
     connect(ui->AboutQuibo1, &QAction::triggered, this, &TFormQuibo::AboutQuibo1Click);
     connect(ui->Graphsave1, &QAction::triggered, this, &TFormQuibo::GraphSave1Click);
+    connect(ui->Graphproperties1, &QAction::triggered, this, &TFormQuibo::Graphproperties1Click);
     connect(ui->Copytoclipboard1, &QAction::triggered, this, &TFormQuibo::Copytoclipboard1Click);
     connect(ui->Chart1, &chart::TChart::ClickSeries, this, &TFormQuibo::Chart1ClickSeries);
 }
@@ -799,6 +801,8 @@ void TFormQuibo::SaveDlgTypeChange()
 }
 
 void TFormQuibo::Copytoclipboard1Click() { Chart1()->CopyToClipboardMetafile(); }
+
+void TFormQuibo::Graphproperties1Click() { ShowChartProperties(Chart1()); }
 
 void TFormQuibo::Chart1ClickSeries(chart::TChartSeries *Series, int ValueIndex)
 {

@@ -60,6 +60,7 @@ public:
     void GraphSave1Click();
     void SaveDlgTypeChange();
     void Copytoclipboard1Click();
+    void Graphproperties1Click();
     void Chart1ClickSeries(chart::TChartSeries *Series, int ValueIndex);
 
     /// Turns the marked limits into classes, judges each class by its critical values and

@@ -38,6 +38,8 @@ public:
     void expectFile(const QString &fileName, int filterIndex = 0);
     /// The next colour dialog confirms `color`, or is cancelled when `color` is invalid.
     void expectColor(const QColor &color);
+    /// The next font dialog confirms `font` in `color`, or is cancelled when `accept` is false.
+    void expectFont(const QFont &font, const QColor &color, bool accept = true);
     /// The next modal form is handed to `script`, which sets its fields and answers the result.
     void expectModal(std::function<int(QDialog &)> script);
     void expectUrl();
@@ -54,6 +56,9 @@ public:
     bool inputQuery(const QString &caption, const QString &prompt, QString &value) override;
     bool fileDialog(ui::TFileDialog &dialog) override;
     bool colorDialog(ui::TColorDialog &dialog) override;
+    bool fontDialog(ui::TFontDialog &dialog) override;
+    /// The font the last font dialog opened with.
+    const ui::TFontDialog *lastFontDialog() const { return m_lastFont ? &*m_lastFont : nullptr; }
     int showModal(QDialog &form) override;
     void openUrl(const QUrl &url) override;
 
@@ -66,11 +71,13 @@ private:
         bool accept = true;
         int filterIndex = 0;
         std::function<int(QDialog &)> script;
+        std::optional<ui::TFontDialog> font;
     };
     Step take(const QString &kind, const QString &shownText);
 
     std::deque<Step> m_steps;
     std::vector<Shown> m_shown;
     std::optional<ui::TFileDialog> m_lastFile;
+    std::optional<ui::TFontDialog> m_lastFont;
     QList<QUrl> m_urls;
 };

@@ -44,6 +44,8 @@ bool TFileDialog::Execute()
 
 bool TColorDialog::Execute() { return Dialogs().colorDialog(*this); }
 
+bool TFontDialog::Execute() { return Dialogs().fontDialog(*this); }
+
 TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext)
 {
     return Dialogs().messageBox({ApplicationTitle(), text, type, buttons, helpContext});

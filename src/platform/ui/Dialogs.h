@@ -4,6 +4,7 @@
 // scripted provider that answers and records what was asked.
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 #include <QUrl>
 
@@ -62,6 +63,17 @@ struct TColorDialog
     bool Execute();
 };
 
+/// The state of a font dialog: the font and colour it opens with, and the user's choice after
+/// Execute().
+struct TFontDialog
+{
+    QFont Font;
+    QColor Color = Qt::black;
+
+    /// Shows the dialog through the seam; true when the user confirmed (Font and Color set).
+    bool Execute();
+};
+
 /// What a message box shows; the title is the application title.
 struct MessageRequest
 {
@@ -84,6 +96,8 @@ public:
     virtual bool fileDialog(TFileDialog &dialog) = 0;
     /// Answers false when cancelled; on true `dialog.Color` holds the chosen colour.
     virtual bool colorDialog(TColorDialog &dialog) = 0;
+    /// Answers false when cancelled; on true `dialog.Font` and `dialog.Color` hold the choice.
+    virtual bool fontDialog(TFontDialog &dialog) = 0;
     /// Shows a form modally and answers its modal result.
     virtual int showModal(QDialog &form) = 0;
     virtual void openUrl(const QUrl &url) = 0;
