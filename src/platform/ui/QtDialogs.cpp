@@ -125,6 +125,7 @@ FontColorDialog::FontColorDialog(const TFontDialog &state, QWidget *parent)
     layout->addWidget(m_colorButton, 0, Qt::AlignLeft);
     layout->addWidget(buttons);
     setColor(state.Color);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_colorButton, &QPushButton::clicked, this, [this] {
