@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QImageReader>
 #include <QMenu>
+#include <QScreen>
 
 TFormChartProp *FormChartProp = nullptr;
 
@@ -712,6 +713,11 @@ void ShowChartProperties(chart::TChart *chart)
     if (!FormChartProp) {
         FormChartProp = new TFormChartProp;
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, FormChartProp, &QObject::deleteLater);
+        // At the right edge of the screen, where it hides the least of the charts.
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            FormChartProp->move(std::max(area.left(), area.right() - FormChartProp->width()), area.top());
+        }
     }
     FormChartProp->SetChart(chart);
     FormChartProp->show();

@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImageWriter>
@@ -63,8 +64,9 @@ TChart::TChart(QWidget *parent) : QWidget(parent), m_plot(new ChartPlot(this)), 
     m_frame = new ChartFrame(m_plot);
     m_leftAxis = std::make_unique<TChartAxis>(*this, m_plot->yAxis);
     m_bottomAxis = std::make_unique<TChartAxis>(*this, m_plot->xAxis);
-    m_titleFont = TChartFont{font().family(), 10, true};
-    m_legendFont = TChartFont{font().family(), 8};
+    const QString family = QFontInfo(font()).family();
+    m_titleFont = TChartFont{family, 10, true};
+    m_legendFont = TChartFont{family, 8};
     // Our legend replaces QCustomPlot's, whose items cost time per series.
     m_plot->legend->setVisible(false);
     m_plot->setAutoAddPlottableToLegend(false);

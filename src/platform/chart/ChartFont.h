@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontInfo>
 #include <QString>
 
 #include <algorithm>
@@ -35,7 +36,8 @@ struct TChartFont
     {
         // A font sized in pixels counts 96 pixels to the inch.
         const int size = font.pointSize() > 0 ? font.pointSize() : std::max(1, (font.pixelSize() * 72 + 48) / 96);
-        return {font.family(), size, font.bold(), font.italic(), font.underline(), font.strikeOut(), color};
+        // The family that draws, not an alias such as "Sans Serif", so that font dialogs offer its styles.
+        return {QFontInfo(font).family(), size, font.bold(), font.italic(), font.underline(), font.strikeOut(), color};
     }
 
     bool operator==(const TChartFont &other) const = default;
