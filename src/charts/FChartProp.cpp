@@ -91,15 +91,25 @@ bool TFormChartProp::event(QEvent *event)
     return handled;
 }
 
+// A handler that runs only while the dialog has a chart: one freed meanwhile (the graph window's
+// at the end of the run) makes the controls' last signals do nothing.
+std::function<void()> TFormChartProp::onChart(void (TFormChartProp::*handler)())
+{
+    return [this, handler] {
+        if (m_chart)
+            (this->*handler)();
+    };
+}
+
 void TFormChartProp::connectHandlers()
 {
     // Edits act when left; the memo and the edits report leaving through their focus-out.
     ui->MemoTitle->installEventFilter(this);
-    connect(ui->CB_TitleVisible, &QCheckBox::clicked, this, &TFormChartProp::CB_TitleVisibleClick);
-    connect(ui->BtnTitleFont, &QPushButton::clicked, this, &TFormChartProp::BtnTitleFontClick);
-    connect(ui->CB_TitleAlignment, &QComboBox::activated, this, &TFormChartProp::CB_TitleAlignmentChange);
-    connect(ui->CB_LeftAutomatic, &QCheckBox::clicked, this, &TFormChartProp::CB_LeftAutomaticClick);
-    connect(ui->CB_BottomAutomatic, &QCheckBox::clicked, this, &TFormChartProp::CB_BottomAutomaticClick);
+    connect(ui->CB_TitleVisible, &QCheckBox::clicked, this, onChart(&TFormChartProp::CB_TitleVisibleClick));
+    connect(ui->BtnTitleFont, &QPushButton::clicked, this, onChart(&TFormChartProp::BtnTitleFontClick));
+    connect(ui->CB_TitleAlignment, &QComboBox::activated, this, onChart(&TFormChartProp::CB_TitleAlignmentChange));
+    connect(ui->CB_LeftAutomatic, &QCheckBox::clicked, this, onChart(&TFormChartProp::CB_LeftAutomaticClick));
+    connect(ui->CB_BottomAutomatic, &QCheckBox::clicked, this, onChart(&TFormChartProp::CB_BottomAutomaticClick));
     const std::pair<QLineEdit *, void (TFormChartProp::*)()> exits[] = {
         {ui->EditLeftMin, &TFormChartProp::EditLeftMinExit},
         {ui->EditBottomMin, &TFormChartProp::EditBottomMinExit},
@@ -114,23 +124,23 @@ void TFormChartProp::connectHandlers()
     };
     // editingFinished also comes with Enter, which users expect to apply the value.
     for (const auto &[edit, handler] : exits)
-        connect(edit, &QLineEdit::editingFinished, this, handler);
-    connect(ui->BtnLeftLFont, &QPushButton::clicked, this, &TFormChartProp::BtnLeftLFontClick);
-    connect(ui->BtnBottomLFont, &QPushButton::clicked, this, &TFormChartProp::BtnBottomLFontClick);
-    connect(ui->BtnLeftTFont, &QPushButton::clicked, this, &TFormChartProp::BtnLeftTFontClick);
-    connect(ui->BtnBottomTFont, &QPushButton::clicked, this, &TFormChartProp::BtnBottomTFontClick);
-    connect(ui->CB_LeftGrid, &QCheckBox::clicked, this, &TFormChartProp::CB_LeftGridClick);
-    connect(ui->CB_BottomGrid, &QCheckBox::clicked, this, &TFormChartProp::CB_BottomGridClick);
-    connect(ui->CB_Border, &QCheckBox::clicked, this, &TFormChartProp::CB_BorderClick);
-    connect(ui->BtnColor, &QPushButton::clicked, this, &TFormChartProp::BtnColorClick);
-    connect(ui->CB_Legend, &QCheckBox::clicked, this, &TFormChartProp::CB_LegendClick);
-    connect(ui->BtnLegendFont, &QPushButton::clicked, this, &TFormChartProp::BtnLegendFontClick);
-    connect(ui->EditColorWidth, &QLineEdit::textEdited, this, &TFormChartProp::EditColorWidthChange);
-    connect(ui->CB_bevel, &QCheckBox::clicked, this, &TFormChartProp::CB_bevelClick);
+        connect(edit, &QLineEdit::editingFinished, this, onChart(handler));
+    connect(ui->BtnLeftLFont, &QPushButton::clicked, this, onChart(&TFormChartProp::BtnLeftLFontClick));
+    connect(ui->BtnBottomLFont, &QPushButton::clicked, this, onChart(&TFormChartProp::BtnBottomLFontClick));
+    connect(ui->BtnLeftTFont, &QPushButton::clicked, this, onChart(&TFormChartProp::BtnLeftTFontClick));
+    connect(ui->BtnBottomTFont, &QPushButton::clicked, this, onChart(&TFormChartProp::BtnBottomTFontClick));
+    connect(ui->CB_LeftGrid, &QCheckBox::clicked, this, onChart(&TFormChartProp::CB_LeftGridClick));
+    connect(ui->CB_BottomGrid, &QCheckBox::clicked, this, onChart(&TFormChartProp::CB_BottomGridClick));
+    connect(ui->CB_Border, &QCheckBox::clicked, this, onChart(&TFormChartProp::CB_BorderClick));
+    connect(ui->BtnColor, &QPushButton::clicked, this, onChart(&TFormChartProp::BtnColorClick));
+    connect(ui->CB_Legend, &QCheckBox::clicked, this, onChart(&TFormChartProp::CB_LegendClick));
+    connect(ui->BtnLegendFont, &QPushButton::clicked, this, onChart(&TFormChartProp::BtnLegendFontClick));
+    connect(ui->EditColorWidth, &QLineEdit::textEdited, this, onChart(&TFormChartProp::EditColorWidthChange));
+    connect(ui->CB_bevel, &QCheckBox::clicked, this, onChart(&TFormChartProp::CB_bevelClick));
     connect(ui->BtnClose, &QPushButton::clicked, this, &TFormChartProp::BtnCloseClick);
-    connect(ui->BtnSave, &QPushButton::clicked, this, &TFormChartProp::BtnSaveClick);
-    connect(ui->BtnLoad, &QPushButton::clicked, this, &TFormChartProp::BtnLoadClick);
-    connect(ui->ListSeries, &QListWidget::clicked, this, &TFormChartProp::ListSeriesClick);
+    connect(ui->BtnSave, &QPushButton::clicked, this, onChart(&TFormChartProp::BtnSaveClick));
+    connect(ui->BtnLoad, &QPushButton::clicked, this, onChart(&TFormChartProp::BtnLoadClick));
+    connect(ui->ListSeries, &QListWidget::clicked, this, onChart(&TFormChartProp::ListSeriesClick));
     connect(ui->ListSeries, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         // A right click selects the row under the mouse, which counts as clicking it.
         if (ui->ListSeries->itemAt(at))
@@ -144,7 +154,7 @@ void TFormChartProp::connectHandlers()
 
 bool TFormChartProp::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ui->MemoTitle && event->type() == QEvent::FocusOut)
+    if (watched == ui->MemoTitle && event->type() == QEvent::FocusOut && m_chart)
         MemoTitleExit();
     return QWidget::eventFilter(watched, event);
 }

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -105,6 +106,7 @@ protected:
 
 private:
     void connectHandlers();
+    std::function<void()> onChart(void (TFormChartProp::*handler)());
     void buildPopup();
     void fillAxis(const chart::TChartAxis &axis, bool left);
     void fillSeriesList();

@@ -2,6 +2,7 @@
 
 #include "charts/FChartProp.h"
 #include "charts/FMemoDlg.h"
+#include "statistics/FGraph.h"
 #include "ui_FChartProp.h"
 
 #include "LocaleGuard.h"
@@ -440,8 +441,31 @@ TEST(ShowChartProperties, ChartFreedWhileTheDialogIsOpenIsForgotten)
     auto *chart = new chart::TChart;
     TFormChartProp form;
     form.SetChart(chart);
+    form.FormActivate();
     delete chart;
     EXPECT_EQ(form.FChart(), nullptr);
+    // The controls' last signals, as leaving an edit sends them, do nothing.
+    auto *minimum = form.findChild<QLineEdit *>(QStringLiteral("EditLeftMin"));
+    minimum->setText(QStringLiteral("3"));
+    emit minimum->editingFinished();
+    form.findChild<QCheckBox *>(QStringLiteral("CB_Border"))->click();
+}
+
+} // namespace
+
+namespace {
+
+TEST(GraphWindowProperties, ButtonOpensTheDialogOnTheGraphChart)
+{
+    TFormGraph graph;
+    chart::TChart mainChart;
+    ShowChartProperties(&mainChart);
+    QTest::mouseClick(graph.findChild<QPushButton *>(QStringLiteral("BtnProperties")), Qt::LeftButton);
+    ASSERT_NE(FormChartProp, nullptr);
+    EXPECT_EQ(FormChartProp->FChart(), graph.Chart1());
+    EXPECT_EQ(graph.Chart1()->LeftAxis().TitleCaption(), QStringLiteral("Probability"));
+    EXPECT_TRUE(graph.Chart1()->LeftAxis().TitleFont().Bold);
+    delete FormChartProp;
 }
 
 } // namespace
