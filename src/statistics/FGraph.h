@@ -27,6 +27,8 @@ public:
     void BtnClearClick();
     /// Frees the chart's last series; nothing on an empty chart.
     void BtnDeleteClick();
+    /// Opens the chart properties dialog on the chart.
+    void BtnPropertiesClick();
     /// Asks for a file name and saves the chart there as a Windows bitmap; an existing file is
     /// replaced only when the user confirms it.
     void BtnSaveClick();

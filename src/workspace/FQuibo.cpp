@@ -13,6 +13,7 @@
 #include "TextData.h"
 #include "ui_FQuibo.h"
 
+#include "charts/FChartProp.h"
 #include "platform/chart/Chart.h"
 #include "platform/db/DatabaseError.h"
 #include "platform/rtl/Random.h"
@@ -162,6 +163,7 @@ void TFormQuibo::connectHandlers()
     connect(ui->I_Helponline, &QAction::triggered, this, &TFormQuibo::I_HelponlineClick);
     connect(ui->AboutQuibo1, &QAction::triggered, this, &TFormQuibo::AboutQuibo1Click);
     connect(ui->Graphsave1, &QAction::triggered, this, &TFormQuibo::GraphSave1Click);
+    connect(ui->Graphproperties1, &QAction::triggered, this, &TFormQuibo::Graphproperties1Click);
     connect(ui->Copytoclipboard1, &QAction::triggered, this, &TFormQuibo::Copytoclipboard1Click);
     connect(ui->Print1, &QAction::triggered, this, &TFormQuibo::Print1Click);
     connect(ui->Chart1, &chart::TChart::ClickSeries, this, &TFormQuibo::Chart1ClickSeries);
@@ -961,6 +963,8 @@ void TFormQuibo::Print1Click()
                           .Date = QDate::currentDate(),
                           .Copyright = copyright});
 }
+
+void TFormQuibo::Graphproperties1Click() { ShowChartProperties(Chart1()); }
 
 void TFormQuibo::Chart1ClickSeries(chart::TChartSeries *Series, int ValueIndex)
 {

@@ -63,6 +63,7 @@ public:
     void Copytoclipboard1Click();
     /// Prints the report of the analysis on the printer chosen in the printer set-up dialog.
     void Print1Click();
+    void Graphproperties1Click();
     void Chart1ClickSeries(chart::TChartSeries *Series, int ValueIndex);
     void BtnQueryClick(QObject *Sender);
     void Closedatabase1Click();

@@ -21,40 +21,47 @@ ScriptedDialogs::~ScriptedDialogs()
 
 void ScriptedDialogs::expectMessage(const QString &expectedText, ui::TModalResult answer)
 {
-    m_steps.push_back({QStringLiteral("message"), expectedText, answer, true, 0, {}});
+    m_steps.push_back({QStringLiteral("message"), expectedText, answer, true, 0, {}, {}});
 }
 
 void ScriptedDialogs::expectPlainMessage(const QString &expectedText)
 {
-    m_steps.push_back({QStringLiteral("plain"), expectedText, 0, true, 0, {}});
+    m_steps.push_back({QStringLiteral("plain"), expectedText, 0, true, 0, {}, {}});
 }
 
 void ScriptedDialogs::expectInput(const QString &value, bool accept)
 {
-    m_steps.push_back({QStringLiteral("input"), value, 0, accept, 0, {}});
+    m_steps.push_back({QStringLiteral("input"), value, 0, accept, 0, {}, {}});
 }
 
 void ScriptedDialogs::expectFile(const QString &fileName, int filterIndex)
 {
-    m_steps.push_back({QStringLiteral("file"), fileName, 0, !fileName.isEmpty(), filterIndex, {}});
+    m_steps.push_back({QStringLiteral("file"), fileName, 0, !fileName.isEmpty(), filterIndex, {}, {}});
 }
 
 void ScriptedDialogs::expectColor(const QColor &color)
 {
-    m_steps.push_back({QStringLiteral("color"), color.isValid() ? color.name() : QString(), 0, color.isValid(), 0, {}});
+    m_steps.push_back({QStringLiteral("color"), color.isValid() ? color.name() : QString(), 0, color.isValid(), 0, {}, {}});
+}
+
+void ScriptedDialogs::expectFont(const QFont &font, const QColor &color, bool accept)
+{
+    Step step{QStringLiteral("font"), font.family(), 0, accept, 0, {}, {}};
+    step.font = ui::TFontDialog{font, color};
+    m_steps.push_back(step);
 }
 
 void ScriptedDialogs::expectModal(std::function<int(QDialog &)> script)
 {
-    m_steps.push_back({QStringLiteral("modal"), QString(), 0, true, 0, std::move(script)});
+    m_steps.push_back({QStringLiteral("modal"), QString(), 0, true, 0, std::move(script), {}});
 }
 
 void ScriptedDialogs::expectDirectory(const QString &folder)
 {
-    m_steps.push_back({QStringLiteral("directory"), folder, 0, !folder.isEmpty(), 0, {}});
+    m_steps.push_back({QStringLiteral("directory"), folder, 0, !folder.isEmpty(), 0, {}, {}});
 }
 
-void ScriptedDialogs::expectUrl() { m_steps.push_back({QStringLiteral("url"), QString(), 0, true, 0, {}}); }
+void ScriptedDialogs::expectUrl() { m_steps.push_back({QStringLiteral("url"), QString(), 0, true, 0, {}, {}}); }
 
 QStringList ScriptedDialogs::messages() const
 {
@@ -72,7 +79,7 @@ ScriptedDialogs::Step ScriptedDialogs::take(const QString &kind, const QString &
 {
     if (m_steps.empty()) {
         ADD_FAILURE() << "unexpected " << kind.toStdString() << ": \"" << shownText.toStdString() << "\"";
-        return {kind, QString(), ui::mrNo, false, 0, {}};
+        return {kind, QString(), ui::mrNo, false, 0, {}, {}};
     }
     Step step = m_steps.front();
     m_steps.pop_front();
@@ -142,6 +149,17 @@ bool ScriptedDialogs::selectDirectory(QString &folder)
     return true;
 }
 
+bool ScriptedDialogs::fontDialog(ui::TFontDialog &dialog)
+{
+    m_lastFont = dialog;
+    m_shown.push_back({QStringLiteral("font"), QString(), dialog.Font.family()});
+    const Step step = take(QStringLiteral("font"), dialog.Font.family());
+    if (!step.accept || !step.font)
+        return false;
+    dialog = *step.font;
+    return true;
+}
+
 int ScriptedDialogs::showModal(QDialog &form)
 {
     m_shown.push_back({QStringLiteral("modal"), form.windowTitle(), form.objectName()});
@@ -158,7 +176,7 @@ void ScriptedDialogs::openUrl(const QUrl &url)
 
 void ScriptedDialogs::expectPrinter(const QString &pdfFileName)
 {
-    m_steps.push_back({QStringLiteral("printer"), pdfFileName, 0, !pdfFileName.isEmpty(), 0, {}});
+    m_steps.push_back({QStringLiteral("printer"), pdfFileName, 0, !pdfFileName.isEmpty(), 0, {}, {}});
 }
 
 bool ScriptedDialogs::printerSetupDialog(ui::TPrinterSetupDialog &dialog)

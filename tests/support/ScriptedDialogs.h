@@ -23,7 +23,7 @@ public:
 
     struct Shown
     {
-        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url", "printer", "directory"
+        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url", "printer", "directory", "font"
         QString title;
         QString text;
         ui::TMsgDlgType type = ui::TMsgDlgType::mtInformation;
@@ -39,6 +39,8 @@ public:
     void expectFile(const QString &fileName, int filterIndex = 0);
     /// The next colour dialog confirms `color`, or is cancelled when `color` is invalid.
     void expectColor(const QColor &color);
+    /// The next font dialog confirms `font` in `color`, or is cancelled when `accept` is false.
+    void expectFont(const QFont &font, const QColor &color, bool accept = true);
     /// The next modal form is handed to `script`, which sets its fields and answers the result.
     void expectModal(std::function<int(QDialog &)> script);
     void expectUrl();
@@ -60,6 +62,9 @@ public:
     bool inputQuery(const QString &caption, const QString &prompt, QString &value) override;
     bool fileDialog(ui::TFileDialog &dialog) override;
     bool colorDialog(ui::TColorDialog &dialog) override;
+    bool fontDialog(ui::TFontDialog &dialog) override;
+    /// The font the last font dialog opened with.
+    const ui::TFontDialog *lastFontDialog() const { return m_lastFont ? &*m_lastFont : nullptr; }
     int showModal(QDialog &form) override;
     bool selectDirectory(QString &folder) override;
     void openUrl(const QUrl &url) override;
@@ -74,6 +79,7 @@ private:
         bool accept = true;
         int filterIndex = 0;
         std::function<int(QDialog &)> script;
+        std::optional<ui::TFontDialog> font;
     };
     Step take(const QString &kind, const QString &shownText);
 
@@ -81,5 +87,6 @@ private:
     std::deque<Step> m_steps;
     std::vector<Shown> m_shown;
     std::optional<ui::TFileDialog> m_lastFile;
+    std::optional<ui::TFontDialog> m_lastFont;
     QList<QUrl> m_urls;
 };

@@ -1,5 +1,6 @@
 #include "Chart.h"
 
+#include "ChartFrame.h"
 #include "ChartLegend.h"
 #include "ChartPlot.h"
 #include "SeriesGraph.h"
@@ -7,6 +8,7 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImageWriter>
@@ -59,7 +61,13 @@ TChart::TChart(QWidget *parent) : QWidget(parent), m_plot(new ChartPlot(this)), 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_plot);
-    m_plot->setBackground(Qt::white);
+    m_plot->setBackground(m_color);
+    m_frame = new ChartFrame(m_plot);
+    m_leftAxis = std::make_unique<TChartAxis>(*this, m_plot->yAxis);
+    m_bottomAxis = std::make_unique<TChartAxis>(*this, m_plot->xAxis);
+    const QString family = QFontInfo(font()).family();
+    m_titleFont = TChartFont{family, 10, true};
+    m_legendFont = TChartFont{family, 8};
     // Our legend replaces QCustomPlot's, whose items cost time per series.
     m_plot->legend->setVisible(false);
     m_plot->setAutoAddPlottableToLegend(false);
@@ -70,12 +78,13 @@ TChart::TChart(QWidget *parent) : QWidget(parent), m_plot(new ChartPlot(this)), 
     m_plot->plotLayout()->addElement(0, 0, m_body);
     m_body->addElement(0, 0, axisRect);
     m_legend = new ChartLegend(
-        m_plot, [this] { return SeriesCount(); },
+        m_plot, [this] { return int(legendSeries().size()); },
         [this](int index) {
-            const TChartSeries *series = m_series[size_t(index)];
+            const TChartSeries *series = legendSeries()[size_t(index)];
             return ChartLegend::Entry{series->Title().isEmpty() ? series->Name() : series->Title(), series->m_graph};
         });
-    m_legend->setFont(QFont(font().family(), 8));
+    m_legend->setFont(m_legendFont.ToQFont());
+    m_legend->setIconWidth(2 * m_legendColorWidth);
     placeLegend();
 
     connect(m_plot, &QCustomPlot::beforeReplot, this, [this] { prepareDrawing(m_plot->viewport().size()); });
@@ -97,22 +106,132 @@ QCustomPlot *TChart::plot() const { return m_plot; }
 void TChart::SetTitle(const QStringList &lines)
 {
     m_title = lines;
-    const QString text = lines.join(QLatin1Char('\n'));
-    if (text.trimmed().isEmpty()) {
+    updateTitle();
+}
+
+void TChart::SetTitleVisible(bool visible)
+{
+    m_titleVisible = visible;
+    updateTitle();
+}
+
+void TChart::SetTitleFont(const TChartFont &font)
+{
+    m_titleFont = font;
+    updateTitle();
+}
+
+void TChart::SetTitleAlignment(TAlignment alignment)
+{
+    m_titleAlignment = alignment;
+    updateTitle();
+}
+
+// A title shows as a row above the plot while it is visible and has text.
+void TChart::updateTitle()
+{
+    const QString text = m_title.join(QLatin1Char('\n'));
+    if (!m_titleVisible || text.trimmed().isEmpty()) {
         if (m_titleElement) {
             m_plot->plotLayout()->remove(m_titleElement);
             m_plot->plotLayout()->simplify();
             m_titleElement = nullptr;
         }
-    } else if (m_titleElement) {
-        m_titleElement->setText(text);
-    } else {
+        seriesChanged();
+        return;
+    }
+    if (!m_titleElement) {
         m_plot->plotLayout()->insertRow(0);
-        m_titleElement = new QCPTextElement(m_plot, text, QFont(font().family(), 10, QFont::Bold));
-        m_titleElement->setTextColor(Qt::black);
+        m_titleElement = new QCPTextElement(m_plot);
         m_plot->plotLayout()->addElement(0, 0, m_titleElement);
     }
+    m_titleElement->setText(text);
+    m_titleElement->setFont(m_titleFont.ToQFont());
+    m_titleElement->setTextColor(m_titleFont.Color);
+    const Qt::Alignment horizontal = m_titleAlignment == TAlignment::taLeftJustify ? Qt::AlignLeft
+        : m_titleAlignment == TAlignment::taRightJustify                           ? Qt::AlignRight
+                                                                                    : Qt::AlignHCenter;
+    m_titleElement->setTextFlags(int(horizontal | Qt::AlignVCenter));
     seriesChanged();
+}
+
+void TChart::SetLegendColorWidth(int width)
+{
+    if (width < 0)
+        throw EChartError(QStringLiteral("The legend's colour width must be 0 or more."));
+    m_legendColorWidth = width;
+    m_legend->setIconWidth(2 * width);
+    seriesChanged();
+}
+
+void TChart::SetLegendFont(const TChartFont &font)
+{
+    m_legendFont = font;
+    m_legend->setFont(font.ToQFont());
+    m_legend->setTextColor(font.Color);
+    seriesChanged();
+}
+
+bool TChart::BorderVisible() const { return m_frame->border; }
+
+void TChart::SetBorderVisible(bool visible)
+{
+    m_frame->border = visible;
+    updateFrame();
+}
+
+TPanelBevel TChart::BevelInner() const { return m_frame->inner; }
+
+void TChart::SetBevelInner(TPanelBevel bevel)
+{
+    m_frame->inner = bevel;
+    updateFrame();
+}
+
+TPanelBevel TChart::BevelOuter() const { return m_frame->outer; }
+
+void TChart::SetBevelOuter(TPanelBevel bevel)
+{
+    m_frame->outer = bevel;
+    updateFrame();
+}
+
+int TChart::BevelWidth() const { return m_frame->bevelWidth; }
+
+void TChart::SetBevelWidth(int width)
+{
+    if (width < 1)
+        throw EChartError(QStringLiteral("The bevel width must be 1 or more."));
+    m_frame->bevelWidth = width;
+    updateFrame();
+}
+
+// The chart's content keeps clear of the frame.
+void TChart::updateFrame()
+{
+    const int t = m_frame->thickness();
+    m_plot->plotLayout()->setMargins(QMargins(t, t, t, t));
+    seriesChanged();
+}
+
+void TChart::SetColor(const QColor &color)
+{
+    m_color = color;
+    m_plot->setBackground(color);
+    seriesChanged();
+}
+
+const std::vector<TChartSeries *> &TChart::legendSeries()
+{
+    if (m_legendStale) {
+        m_legendSeries.clear();
+        for (TChartSeries *series : m_series) {
+            if (series->Active() && series->ShowInLegend())
+                m_legendSeries.push_back(series);
+        }
+        m_legendStale = false;
+    }
+    return m_legendSeries;
 }
 
 bool TChart::LegendVisible() const { return m_legendVisible; }
@@ -180,7 +299,11 @@ void TChart::UndoZoom()
     seriesChanged();
 }
 
-void TChart::seriesChanged() { m_plot->replot(QCustomPlot::rpQueuedReplot); }
+void TChart::seriesChanged()
+{
+    m_legendStale = true;
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
+}
 
 void TChart::prepareDrawing(QSize size)
 {
@@ -192,15 +315,22 @@ void TChart::prepareDrawing(QSize size)
 
 void TChart::rescaleAxes(QSize size)
 {
+    rescaleAutomaticAxes(size);
+    m_leftAxis->applyFixedRange();
+    m_bottomAxis->applyFixedRange();
+}
+
+void TChart::rescaleAutomaticAxes(QSize size)
+{
     int reach = 0;
     bool any = false;
     for (const TChartSeries *series : m_series) {
-        if (series->Count() > 0)
+        if (series->Count() > 0 && series->Active())
             any = true, reach = std::max(reach, series->pointReach());
     }
     if (!any)
         return;
-    m_plot->rescaleAxes();
+    m_plot->rescaleAxes(true);
     if (reach == 0)
         return;
     // The axes' lengths in pixels come from laying the chart out at the size it is drawn at.
@@ -210,8 +340,10 @@ void TChart::rescaleAxes(QSize size)
         m_plot->plotLayout()->update(phase);
     const QRect area = m_plot->axisRect()->rect();
     m_plot->setViewport(viewport);
-    widenByPixels(*m_plot->xAxis, reach, area.width());
-    widenByPixels(*m_plot->yAxis, reach, area.height());
+    if (m_bottomAxis->Automatic())
+        widenByPixels(*m_plot->xAxis, reach, area.width());
+    if (m_leftAxis->Automatic())
+        widenByPixels(*m_plot->yAxis, reach, area.height());
 }
 
 QImage TChart::ToImage()
@@ -296,6 +428,18 @@ void TChartSeries::SetSeriesColor(const QColor &color)
     restyle();
 }
 
+void TChartSeries::SetActive(bool active)
+{
+    m_active = active;
+    restyle();
+}
+
+void TChartSeries::SetShowInLegend(bool show)
+{
+    m_showInLegend = show;
+    restyle();
+}
+
 void TChartSeries::SetParentChart(TChart *chart)
 {
     if (chart == m_chart)
@@ -347,6 +491,7 @@ void TChartSeries::restyle()
     if (!m_graph)
         return;
     m_graph->setName(m_title);
+    m_graph->setVisible(m_active);
     applyStyle(*m_graph);
     m_chart->seriesChanged();
 }
@@ -435,6 +580,7 @@ void TPointSeries::applyStyle(SeriesGraph &graph) const
     case TSeriesPointerStyle::psDiagCross: shape = QCPScatterStyle::ssCross; break;
     case TSeriesPointerStyle::psStar: shape = QCPScatterStyle::ssStar; break;
     case TSeriesPointerStyle::psDiamond: shape = QCPScatterStyle::ssDiamond; break;
+    case TSeriesPointerStyle::psSmallDot: shape = QCPScatterStyle::ssDot; break;
     default: break;
     }
     graph.setScatterStyle(QCPScatterStyle(shape, color, color, std::max(m_pointer.HorizSize, m_pointer.VertSize)));
@@ -461,12 +607,155 @@ void TBarSeries::applyStyle(SeriesGraph &graph) const
     graph.setBars(m_barWidthPercent / 100.0);
 }
 
-void TLineSeries::applyStyle(SeriesGraph &graph) const
+namespace {
+
+Qt::PenStyle QtPenStyle(TPenStyle style)
+{
+    switch (style) {
+    case TPenStyle::psDash: return Qt::DashLine;
+    case TPenStyle::psDot: return Qt::DotLine;
+    case TPenStyle::psDashDot: return Qt::DashDotLine;
+    case TPenStyle::psDashDotDot: return Qt::DashDotDotLine;
+    case TPenStyle::psClear: return Qt::NoPen;
+    case TPenStyle::psSolid:
+    case TPenStyle::psInsideFrame: break;
+    }
+    return Qt::SolidLine;
+}
+
+} // namespace
+
+void TCustomLineSeries::SetLinePen(const TChartPen &pen)
+{
+    m_linePen = pen;
+    restyle();
+}
+
+void TCustomLineSeries::applyStyle(SeriesGraph &graph) const
 {
     graph.setLineStyle(QCPGraph::lsLine);
     graph.setRectanglePointer({});
     graph.setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
-    graph.setPen(QPen(SeriesColor(), 1));
+    QPen pen(SeriesColor(), std::max(m_linePen.Width, 1));
+    pen.setStyle(QtPenStyle(m_linePen.Style));
+    graph.setPen(pen);
+}
+
+TArrowSeries::TArrowSeries(QObject *owner) : TPointSeries(owner) {}
+
+void TArrowSeries::AddArrow(double startX, double startY, double endX, double endY)
+{
+    m_endX.push_back(endX);
+    m_endY.push_back(endY);
+    AddXY(startX, startY);
+    restyle();
+}
+
+void TArrowSeries::SetEndPoint(int index, double x, double y)
+{
+    m_endX.at(size_t(index)) = x;
+    m_endY.at(size_t(index)) = y;
+    restyle();
+}
+
+void TArrowSeries::SetArrowWidth(int pixels)
+{
+    m_arrowWidth = pixels;
+    restyle();
+}
+
+void TArrowSeries::SetArrowHeight(int pixels)
+{
+    m_arrowHeight = pixels;
+    restyle();
+}
+
+void TArrowSeries::applyStyle(SeriesGraph &graph) const
+{
+    graph.setLineStyle(QCPGraph::lsNone);
+    graph.setRectanglePointer({});
+    graph.setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+    QPen pen(SeriesColor(), std::max(Pointer().Pen.Width, 1));
+    pen.setStyle(QtPenStyle(Pointer().Pen.Style));
+    graph.setPen(pen);
+    QVector<QLineF> arrows;
+    const int n = std::min(Count(), int(m_endX.size()));
+    arrows.reserve(n);
+    for (int i = 0; i < n; ++i)
+        arrows.append(QLineF(XValue(i), YValue(i), m_endX[size_t(i)], m_endY[size_t(i)]));
+    graph.setArrows(std::move(arrows), QSizeF(m_arrowWidth, m_arrowHeight));
+}
+
+namespace {
+
+Qt::BrushStyle qtBrushStyle(TBrushStyle style)
+{
+    switch (style) {
+    case TBrushStyle::bsClear: return Qt::NoBrush;
+    case TBrushStyle::bsHorizontal: return Qt::HorPattern;
+    case TBrushStyle::bsVertical: return Qt::VerPattern;
+    case TBrushStyle::bsFDiagonal: return Qt::FDiagPattern;
+    case TBrushStyle::bsBDiagonal: return Qt::BDiagPattern;
+    case TBrushStyle::bsCross: return Qt::CrossPattern;
+    case TBrushStyle::bsDiagCross: return Qt::DiagCrossPattern;
+    case TBrushStyle::bsSolid: break;
+    }
+    return Qt::SolidPattern;
+}
+
+} // namespace
+
+TChartShape::TChartShape(QObject *owner) : TChartSeries(owner)
+{
+    SetSeriesColor(Qt::white);
+    SetShowInLegend(false);
+}
+
+void TChartShape::SetBounds(double x0, double y0, double x1, double y1) { SetPoints({x0, x1}, {y0, y1}); }
+
+void TChartShape::SetText(const QStringList &lines)
+{
+    m_text = lines;
+    restyle();
+}
+
+void TChartShape::SetFont(const TChartFont &font)
+{
+    m_font = font;
+    restyle();
+}
+
+void TChartShape::SetTransparent(bool transparent)
+{
+    m_transparent = transparent;
+    restyle();
+}
+
+void TChartShape::SetBrushStyle(TBrushStyle style)
+{
+    m_brushStyle = style;
+    restyle();
+}
+
+void TChartShape::SetBrushBitmap(const QImage &bitmap)
+{
+    m_bitmap = bitmap;
+    restyle();
+}
+
+void TChartShape::applyStyle(SeriesGraph &graph) const
+{
+    graph.setLineStyle(QCPGraph::lsNone);
+    graph.setRectanglePointer({});
+    graph.setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+    graph.setPen(QPen(Qt::black, 1));
+    QBrush brush(SeriesColor(), qtBrushStyle(m_brushStyle));
+    if (!m_bitmap.isNull())
+        brush.setTextureImage(m_bitmap);
+    if (m_transparent)
+        brush = Qt::NoBrush;
+    graph.setBrush(brush);
+    graph.setShape(m_text.join(QLatin1Char('\n')), m_font.ToQFont(), m_font.Color);
 }
 
 } // namespace chart

@@ -1,9 +1,12 @@
 #pragma once
-// The chart component: a TChart widget with a title of lines, a legend and an ordered list of
-// series, drawn by QCustomPlot. Axes follow the data until the user zooms or pans with the mouse.
-// The chart writes itself as a bitmap, a Windows metafile or an enhanced metafile, at its size on
-// screen, and copies itself to the clipboard.
+// The chart component: a TChart widget with a title of lines, a left and a bottom axis, a legend,
+// a border, a bevel, a background colour and an ordered list of series, drawn by QCustomPlot.
+// Automatic axes follow the data until the user zooms or pans with the mouse. The chart writes
+// itself as a bitmap, a Windows metafile or an enhanced metafile, at its size on screen, and
+// copies itself to the clipboard.
 
+#include "ChartAxis.h"
+#include "ChartFont.h"
 #include "MetafileWriter.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -12,6 +15,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QCustomPlot;
@@ -24,6 +28,7 @@ class QPainter;
 
 namespace chart {
 
+class ChartFrame;
 class ChartLegend;
 class ChartPlot;
 class SeriesGraph;
@@ -36,6 +41,9 @@ public:
     using Exception::Exception;
 };
 
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TPanelBevel { bvNone, bvLowered, bvRaised };
+
 class TChart : public QWidget
 {
     Q_OBJECT
@@ -46,9 +54,41 @@ public:
     /// The lines of the chart's title; an empty list or one empty line shows no title.
     QStringList Title() const { return m_title; }
     void SetTitle(const QStringList &lines);
+    bool TitleVisible() const { return m_titleVisible; }
+    void SetTitleVisible(bool visible);
+    TChartFont TitleFont() const { return m_titleFont; }
+    void SetTitleFont(const TChartFont &font);
+    TAlignment TitleAlignment() const { return m_titleAlignment; }
+    void SetTitleAlignment(TAlignment alignment);
+
+    TChartAxis &LeftAxis() { return *m_leftAxis; }
+    const TChartAxis &LeftAxis() const { return *m_leftAxis; }
+    TChartAxis &BottomAxis() { return *m_bottomAxis; }
+    const TChartAxis &BottomAxis() const { return *m_bottomAxis; }
 
     bool LegendVisible() const;
     void SetLegendVisible(bool visible);
+    /// The width of the colour mark before each legend entry, in units of two pixels.
+    int LegendColorWidth() const { return m_legendColorWidth; }
+    /// \throws EChartError when negative.
+    void SetLegendColorWidth(int width);
+    TChartFont LegendFont() const { return m_legendFont; }
+    void SetLegendFont(const TChartFont &font);
+
+    /// A one-pixel frame around the chart, inside the bevels.
+    bool BorderVisible() const;
+    void SetBorderVisible(bool visible);
+    /// Bevels around the chart, the outer one at its edge; each is BevelWidth pixels wide.
+    TPanelBevel BevelInner() const;
+    void SetBevelInner(TPanelBevel bevel);
+    TPanelBevel BevelOuter() const;
+    void SetBevelOuter(TPanelBevel bevel);
+    int BevelWidth() const;
+    /// \throws EChartError when below 1.
+    void SetBevelWidth(int width);
+    /// The chart's background.
+    QColor Color() const { return m_color; }
+    void SetColor(const QColor &color);
 
     int SeriesCount() const { return int(m_series.size()); }
     TChartSeries *Series(int index) const;
@@ -91,6 +131,7 @@ public:
     /// bitmap image.
     void CopyToClipboardMetafile();
 
+    /// The drawing widget, for tests only: the program changes the chart through its properties.
     QCustomPlot *plot() const;
 
 signals:
@@ -101,9 +142,14 @@ signals:
 
 private:
     friend class TChartSeries;
+    friend class TChartAxis;
     void seriesChanged();
+    void updateTitle();
+    void updateFrame();
+    const std::vector<TChartSeries *> &legendSeries();
     void prepareDrawing(QSize size);
     void rescaleAxes(QSize size);
+    void rescaleAutomaticAxes(QSize size);
     void placeLegend();
     void pointClicked(QCPAbstractPlottable *plottable, int dataIndex, QMouseEvent *event);
     void writeFile(const QString &fileName, const QByteArray &bytes);
@@ -111,11 +157,22 @@ private:
     ChartPlot *m_plot;
     QCPLayoutGrid *m_body; // the axis rectangle and, right of it, the legend
     ChartLegend *m_legend;
+    ChartFrame *m_frame;
+    std::unique_ptr<TChartAxis> m_leftAxis;
+    std::unique_ptr<TChartAxis> m_bottomAxis;
     bool m_legendVisible = true;
+    int m_legendColorWidth = 12;
+    TChartFont m_legendFont;
     bool m_zoomed = false;
     QCPTextElement *m_titleElement = nullptr;
     QStringList m_title;
+    bool m_titleVisible = true;
+    TChartFont m_titleFont;
+    TAlignment m_titleAlignment = TAlignment::taCenter;
+    QColor m_color = Qt::white;
     std::vector<TChartSeries *> m_series;
+    std::vector<TChartSeries *> m_legendSeries; // the series the legend lists, when not stale
+    bool m_legendStale = true;
 };
 
 /// A series of points (x, y) with a component name, a legend title and a colour. A series is
@@ -133,6 +190,11 @@ public:
     void SetTitle(const QString &title);
     QColor SeriesColor() const { return m_color; }
     void SetSeriesColor(const QColor &color);
+    /// An inactive series is neither drawn nor listed in the legend.
+    bool Active() const { return m_active; }
+    void SetActive(bool active);
+    bool ShowInLegend() const { return m_showInLegend; }
+    void SetShowInLegend(bool show);
 
     TChart *ParentChart() const { return m_chart; }
     void SetParentChart(TChart *chart);
@@ -171,13 +233,26 @@ private:
     SeriesGraph *m_graph = nullptr;
     QString m_title;
     QColor m_color = Qt::red;
+    bool m_active = true;
+    bool m_showInLegend = true;
     std::vector<double> m_x;
     std::vector<double> m_y;
     std::vector<int> m_order; // value index of each data index when x is not ascending, else empty
     bool m_dataStale = false;  // points were added out of x order and wait for the next drawing
 };
 
-enum class TSeriesPointerStyle { psRectangle, psCircle, psTriangle, psDownTriangle, psCross, psDiagCross, psStar, psDiamond };
+/// Pen styles in their run-time order.
+enum class TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+
+struct TChartPen
+{
+    TPenStyle Style = TPenStyle::psSolid;
+    int Width = 1;
+    bool operator==(const TChartPen &other) const = default;
+};
+
+/// Pointer styles in their run-time order.
+enum class TSeriesPointerStyle { psRectangle, psCircle, psTriangle, psDownTriangle, psCross, psDiagCross, psStar, psDiamond, psSmallDot };
 
 struct TSeriesPointer
 {
@@ -185,6 +260,7 @@ struct TSeriesPointer
     TSeriesPointerStyle Style = TSeriesPointerStyle::psRectangle;
     int HorizSize = 4;
     int VertSize = 4;
+    TChartPen Pen;
 };
 
 /// Points drawn with a pointer shape and no line.
@@ -204,15 +280,98 @@ private:
     TSeriesPointer m_pointer;
 };
 
-/// Points joined by a line in the order of their x values.
-class TLineSeries : public TChartSeries
+/// Points joined by a line with a pen of its own, in the order of their x values.
+class TCustomLineSeries : public TChartSeries
 {
     Q_OBJECT
 public:
-    explicit TLineSeries(QObject *owner) : TChartSeries(owner) {}
+    const TChartPen &LinePen() const { return m_linePen; }
+    void SetLinePen(const TChartPen &pen);
+
+protected:
+    explicit TCustomLineSeries(QObject *owner) : TChartSeries(owner) {}
+    void applyStyle(SeriesGraph &graph) const override;
+
+private:
+    TChartPen m_linePen;
+};
+
+class TLineSeries : public TCustomLineSeries
+{
+    Q_OBJECT
+public:
+    explicit TLineSeries(QObject *owner) : TCustomLineSeries(owner) {}
+};
+
+/// A line series meant for many points; drawn like TLineSeries.
+class TFastLineSeries : public TCustomLineSeries
+{
+    Q_OBJECT
+public:
+    explicit TFastLineSeries(QObject *owner) : TCustomLineSeries(owner) {}
+};
+
+/// Arrows from a start point (the series' X and Y values) to an end point, in the series'
+/// colour, with the pointer pen's width and heads ArrowWidth × ArrowHeight pixels.
+class TArrowSeries : public TPointSeries
+{
+    Q_OBJECT
+public:
+    explicit TArrowSeries(QObject *owner);
+
+    void AddArrow(double startX, double startY, double endX, double endY);
+    double EndXValue(int index) const { return m_endX.at(size_t(index)); }
+    double EndYValue(int index) const { return m_endY.at(size_t(index)); }
+    void SetEndPoint(int index, double x, double y);
+    int ArrowWidth() const { return m_arrowWidth; }
+    void SetArrowWidth(int pixels);
+    int ArrowHeight() const { return m_arrowHeight; }
+    void SetArrowHeight(int pixels);
 
 protected:
     void applyStyle(SeriesGraph &graph) const override;
+    int pointReach() const override { return 0; }
+
+private:
+    std::vector<double> m_endX;
+    std::vector<double> m_endY;
+    int m_arrowWidth = 4;
+    int m_arrowHeight = 4;
+};
+
+/// Brush styles in their run-time order.
+enum class TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+
+/// A rectangle between two corners (the series' two points) filled with a brush or a bitmap,
+/// with lines of text centred in it.
+class TChartShape : public TChartSeries
+{
+    Q_OBJECT
+public:
+    explicit TChartShape(QObject *owner);
+
+    void SetBounds(double x0, double y0, double x1, double y1);
+    QStringList Text() const { return m_text; }
+    void SetText(const QStringList &lines);
+    TChartFont Font() const { return m_font; }
+    void SetFont(const TChartFont &font);
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool transparent);
+    TBrushStyle BrushStyle() const { return m_brushStyle; }
+    void SetBrushStyle(TBrushStyle style);
+    /// The picture the brush tiles the shape with; a null image for none.
+    QImage BrushBitmap() const { return m_bitmap; }
+    void SetBrushBitmap(const QImage &bitmap);
+
+protected:
+    void applyStyle(SeriesGraph &graph) const override;
+
+private:
+    QStringList m_text;
+    TChartFont m_font;
+    bool m_transparent = false;
+    TBrushStyle m_brushStyle = TBrushStyle::bsSolid;
+    QImage m_bitmap;
 };
 
 /// Each point drawn as a bar from zero to its value, filled with the series colour and outlined

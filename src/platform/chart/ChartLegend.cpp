@@ -6,7 +6,6 @@ namespace chart {
 
 namespace {
 constexpr int kPadding = 4; // inside the frame
-constexpr int kIconWidth = 24;
 constexpr int kIconGap = 4;
 const QMargins kOuterMargins(4, 12, 8, 8);
 } // namespace
@@ -34,7 +33,7 @@ int ChartLegend::contentWidth(int rows) const
     int textWidth = 0;
     for (int i = 0; i < rows; ++i)
         textWidth = std::max(textWidth, metrics.horizontalAdvance(m_entry(i).text));
-    return 2 * kPadding + kIconWidth + kIconGap + textWidth + 1;
+    return 2 * kPadding + m_iconWidth + kIconGap + textWidth + 1;
 }
 
 // The width of the entries that can show in the plot's height: the legend never measures the
@@ -68,11 +67,11 @@ void ChartLegend::draw(QCPPainter *painter)
         const int top = frame.top() + kPadding + i * row;
         if (entry.graph) {
             painter->save();
-            entry.graph->paintLegendIcon(painter, QRectF(frame.left() + kPadding, top + 1, kIconWidth, row - 2));
+            entry.graph->paintLegendIcon(painter, QRectF(frame.left() + kPadding, top + 1, m_iconWidth, row - 2));
             painter->restore();
         }
-        painter->setPen(Qt::black);
-        const int textLeft = frame.left() + kPadding + kIconWidth + kIconGap;
+        painter->setPen(m_textColor);
+        const int textLeft = frame.left() + kPadding + m_iconWidth + kIconGap;
         painter->drawText(QRect(textLeft, top, frame.right() - textLeft, row), Qt::AlignLeft | Qt::AlignVCenter, entry.text);
     }
 }

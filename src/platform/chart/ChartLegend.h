@@ -27,6 +27,9 @@ public:
 
     QFont font() const { return m_font; }
     void setFont(const QFont &font) { m_font = font; }
+    void setTextColor(const QColor &color) { m_textColor = color; }
+    /// Width of the series' icon before each title, in pixels.
+    void setIconWidth(int pixels) { m_iconWidth = pixels; }
 
     QSize minimumOuterSizeHint() const override;
     QSize maximumOuterSizeHint() const override;
@@ -43,6 +46,8 @@ private:
     EntryCount m_count;
     EntryAt m_entry;
     QFont m_font;
+    QColor m_textColor = Qt::black;
+    int m_iconWidth = 24;
 };
 
 } // namespace chart

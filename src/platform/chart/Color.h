@@ -21,3 +21,26 @@ inline int32_t TColorFromColor(const QColor &color)
 }
 
 } // namespace chart
+
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace chart {
+
+/// The colour of a run-time colour value that may name a system colour (high byte 0xFF, the
+/// low byte its index, such as 15 for the button face); system colours come from the palette.
+inline QColor ColorFromSystemTColor(int32_t value)
+{
+    if ((uint32_t(value) >> 24) != 0xFF)
+        return ColorFromTColor(value);
+    static const QPalette::ColorRole roles[] = {
+        QPalette::Window,     QPalette::Window,     QPalette::Highlight,  QPalette::Window,      QPalette::Window,
+        QPalette::Base,       QPalette::Shadow,     QPalette::WindowText, QPalette::Text,        QPalette::WindowText,
+        QPalette::Window,     QPalette::Window,     QPalette::Dark,       QPalette::Highlight,   QPalette::HighlightedText,
+        QPalette::Button,     QPalette::Dark,       QPalette::PlaceholderText, QPalette::ButtonText, QPalette::WindowText,
+        QPalette::Light,      QPalette::Shadow,     QPalette::Midlight,   QPalette::ToolTipText, QPalette::ToolTipBase};
+    const unsigned index = uint32_t(value) & 0xFF;
+    return QGuiApplication::palette().color(index < std::size(roles) ? roles[index] : QPalette::Window);
+}
+
+} // namespace chart

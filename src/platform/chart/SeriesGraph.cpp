@@ -32,6 +32,8 @@ QCPRange SeriesGraph::getKeyRange(bool &foundRange, QCP::SignDomain inSignDomain
         range.lower -= half;
         range.upper += half;
     }
+    for (const QLineF &arrow : m_arrows)
+        range.expand(arrow.x2());
     return range;
 }
 
@@ -40,15 +42,67 @@ QCPRange SeriesGraph::getValueRange(bool &foundRange, QCP::SignDomain inSignDoma
     QCPRange range = QCPGraph::getValueRange(foundRange, inSignDomain, inKeyRange);
     if (foundRange && bars())
         range.expand(0.0);
+    for (const QLineF &arrow : m_arrows)
+        range.expand(arrow.y2());
     return range;
 }
 
 void SeriesGraph::draw(QCPPainter *painter)
 {
-    if (!bars()) {
+    if (!m_arrows.isEmpty())
+        drawArrows(painter);
+    else if (m_shape)
+        drawShape(painter);
+    else if (bars())
+        drawBars(painter);
+    else
         QCPGraph::draw(painter);
+}
+
+void SeriesGraph::drawArrows(QCPPainter *painter) const
+{
+    QCPAxis *keyAxis = mKeyAxis.data();
+    QCPAxis *valueAxis = mValueAxis.data();
+    if (!keyAxis || !valueAxis)
         return;
+    painter->setPen(mPen);
+    painter->setBrush(mPen.color());
+    const double halfWidth = m_arrowHead.width() / 2, length = m_arrowHead.height();
+    for (const QLineF &arrow : m_arrows) {
+        const QPointF start(keyAxis->coordToPixel(arrow.x1()), valueAxis->coordToPixel(arrow.y1()));
+        const QPointF end(keyAxis->coordToPixel(arrow.x2()), valueAxis->coordToPixel(arrow.y2()));
+        painter->drawLine(start, end);
+        const QLineF pixels(start, end);
+        if (pixels.length() <= 0 || length <= 0)
+            continue;
+        const QPointF along = (end - start) / pixels.length();
+        const QPointF across(-along.y(), along.x());
+        const QPointF base = end - along * length;
+        const QPointF head[] = {end, base + across * halfWidth, base - across * halfWidth};
+        painter->drawPolygon(head, 3);
     }
+}
+
+void SeriesGraph::drawShape(QCPPainter *painter) const
+{
+    QCPAxis *keyAxis = mKeyAxis.data();
+    QCPAxis *valueAxis = mValueAxis.data();
+    if (!keyAxis || !valueAxis || mDataContainer->size() < 2)
+        return;
+    const auto first = mDataContainer->constBegin(), second = first + 1;
+    const QRectF rect = QRectF(QPointF(keyAxis->coordToPixel(first->key), valueAxis->coordToPixel(first->value)),
+                               QPointF(keyAxis->coordToPixel(second->key), valueAxis->coordToPixel(second->value)))
+                            .normalized();
+    painter->setPen(mPen);
+    painter->setBrush(mBrush);
+    painter->drawRect(rect);
+    painter->setFont(m_shapeFont);
+    painter->setPen(m_shapeTextColor);
+    painter->drawText(rect, Qt::AlignCenter, m_shapeText);
+}
+
+void SeriesGraph::drawBars(QCPPainter *painter) const
+{
     QCPAxis *keyAxis = mKeyAxis.data();
     QCPAxis *valueAxis = mValueAxis.data();
     if (!keyAxis || !valueAxis || mDataContainer->isEmpty())

@@ -27,6 +27,24 @@ public:
     void setBars(double widthFraction) { m_barWidthFraction = widthFraction; }
     bool bars() const { return m_barWidthFraction > 0; }
 
+    /// Draws arrows (in axis coordinates) with heads head.width() wide and head.height() long in
+    /// pixels instead of the points; an empty list draws the points.
+    void setArrows(QVector<QLineF> arrows, QSizeF head)
+    {
+        m_arrows = std::move(arrows);
+        m_arrowHead = head;
+    }
+
+    /// Draws the rectangle between the first two points, filled with the brush and outlined with
+    /// the pen, with text centred in it.
+    void setShape(const QString &text, const QFont &font, const QColor &textColor)
+    {
+        m_shape = true;
+        m_shapeText = text;
+        m_shapeFont = font;
+        m_shapeTextColor = textColor;
+    }
+
     void paintLegendIcon(QCPPainter *painter, const QRectF &rect) const { drawLegendIcon(painter, rect); }
 
     QCPRange getKeyRange(bool &foundRange, QCP::SignDomain inSignDomain = QCP::sdBoth) const override;
@@ -41,10 +59,19 @@ protected:
 private:
     /// Width of a bar in x units.
     double barWidth() const;
+    void drawBars(QCPPainter *painter) const;
+    void drawArrows(QCPPainter *painter) const;
+    void drawShape(QCPPainter *painter) const;
 
     TChartSeries *m_series;
     QSizeF m_rectanglePointer;
     double m_barWidthFraction = 0;
+    QVector<QLineF> m_arrows;
+    QSizeF m_arrowHead;
+    bool m_shape = false;
+    QString m_shapeText;
+    QFont m_shapeFont;
+    QColor m_shapeTextColor;
 };
 
 } // namespace chart

@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <optional>
 
+#include <QRegularExpression>
+#include <QStringList>
+
 namespace rtl {
 
 namespace {
@@ -232,5 +235,175 @@ int32_t StrToInt(const QString &text)
 }
 
 QString IntToStr(int64_t value) { return QString::number(value); }
+
+namespace {
+
+// What a section of a format mask asks for.
+struct MaskSection
+{
+    QString text;
+    int integerPlaces = 0;     // '0' and '#' before the decimal point
+    int integerZeros = 0;      // places from the first '0' up to the decimal point
+    int fractionPlaces = 0;    // '0' and '#' after the decimal point
+    int fractionZeros = 0;     // places up to the last '0' after the decimal point
+    bool thousands = false;
+    bool scientific = false;
+};
+
+bool isDigitPlace(QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('#'); }
+
+bool isExponentAt(const QString &text, qsizetype i)
+{
+    return (text[i] == QLatin1Char('E') || text[i] == QLatin1Char('e')) && i + 1 < text.size()
+        && (text[i + 1] == QLatin1Char('+') || text[i + 1] == QLatin1Char('-'));
+}
+
+MaskSection parseSection(const QString &text)
+{
+    MaskSection s{text};
+    bool afterPoint = false;
+    int firstZero = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            const qsizetype end = text.indexOf(c, i + 1);
+            i = end < 0 ? text.size() : end;
+        } else if (isExponentAt(text, i)) {
+            s.scientific = true;
+            for (i += 2; i < text.size() && text[i] == QLatin1Char('0'); ++i) {}
+            --i;
+        } else if (c == QLatin1Char('.')) {
+            afterPoint = true;
+        } else if (c == QLatin1Char(',')) {
+            s.thousands = s.thousands || !afterPoint;
+        } else if (isDigitPlace(c) && afterPoint) {
+            ++s.fractionPlaces;
+            if (c == QLatin1Char('0'))
+                s.fractionZeros = s.fractionPlaces;
+        } else if (isDigitPlace(c)) {
+            if (c == QLatin1Char('0') && firstZero < 0)
+                firstZero = s.integerPlaces;
+            ++s.integerPlaces;
+        }
+    }
+    s.integerZeros = firstZero < 0 ? 0 : s.integerPlaces - firstZero;
+    return s;
+}
+
+QString groupThousands(const QString &digits)
+{
+    const QString separator = FormatLocale().groupSeparator();
+    QString out;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += separator;
+        out += digits[i];
+    }
+    return out;
+}
+
+// Renders |value| in one section; the caller adds a minus sign where one is due.
+QString renderSection(const MaskSection &s, double magnitude)
+{
+    int exponent = 0;
+    if (s.scientific && magnitude != 0) {
+        exponent = int(std::floor(std::log10(magnitude))) - std::max(s.integerPlaces, 1) + 1;
+        magnitude /= std::pow(10.0, exponent);
+        if (QString::number(magnitude, 'f', s.fractionPlaces).indexOf(QLatin1Char('.')) > std::max(s.integerPlaces, 1))
+            magnitude /= 10, ++exponent; // rounding carried into one more integer digit
+    }
+    const QString fixed = QString::number(magnitude, 'f', s.fractionPlaces);
+    const qsizetype point = fixed.indexOf(QLatin1Char('.'));
+    QString integer = point < 0 ? fixed : fixed.left(point);
+    QString fraction = point < 0 ? QString() : fixed.mid(point + 1);
+    while (fraction.size() > s.fractionZeros && fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    if (integer == QLatin1String("0"))
+        integer.clear();
+    while (integer.size() < s.integerZeros)
+        integer.prepend(QLatin1Char('0'));
+    if (s.thousands)
+        integer = groupThousands(integer);
+
+    QString out;
+    bool integerDone = false, afterPoint = false;
+    const QString &t = s.text;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            const qsizetype end = t.indexOf(c, i + 1);
+            out += t.mid(i + 1, (end < 0 ? t.size() : end) - i - 1);
+            i = end < 0 ? t.size() : end;
+        } else if (isExponentAt(t, i)) {
+            qsizetype zeros = 0;
+            while (i + 2 + zeros < t.size() && t[i + 2 + zeros] == QLatin1Char('0'))
+                ++zeros;
+            out += t[i];
+            if (exponent < 0)
+                out += QLatin1Char('-');
+            else if (t[i + 1] == QLatin1Char('+'))
+                out += QLatin1Char('+');
+            out += QString::number(std::abs(exponent)).rightJustified(zeros, QLatin1Char('0'));
+            i += 1 + zeros;
+        } else if (c == QLatin1Char('.')) {
+            if (!integerDone)
+                out += integer, integerDone = true;
+            if (!fraction.isEmpty() && !afterPoint)
+                out += DecimalSeparator() + fraction;
+            afterPoint = true;
+        } else if (c == QLatin1Char(',')) {
+        } else if (isDigitPlace(c)) {
+            if (!afterPoint && !integerDone)
+                out += integer, integerDone = true;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QStringList maskSections(const QString &format)
+{
+    QStringList sections;
+    QString current;
+    QChar quote;
+    for (const QChar c : format) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+        } else if (c == QLatin1Char(';')) {
+            sections << current;
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    sections << current;
+    return sections;
+}
+
+} // namespace
+
+QString FormatFloat(const QString &format, double value)
+{
+    if (format.isEmpty() || !std::isfinite(value))
+        return FloatToStr(value);
+    const QStringList sections = maskSections(format);
+    const MaskSection first = parseSection(sections[0]);
+    const double magnitude = std::fabs(value);
+    // A value that rounds to zero in the first section counts as zero.
+    const QString rounded = QString::number(magnitude, 'f', first.scientific ? 15 : first.fractionPlaces);
+    const bool zero = !rounded.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    if (zero && sections.size() > 2 && !sections[2].isEmpty())
+        return renderSection(parseSection(sections[2]), 0);
+    if (value < 0 && !zero) {
+        if (sections.size() > 1 && !sections[1].isEmpty())
+            return renderSection(parseSection(sections[1]), magnitude);
+        return QLatin1Char('-') + renderSection(first, magnitude);
+    }
+    return renderSection(first, magnitude);
+}
 
 } // namespace rtl

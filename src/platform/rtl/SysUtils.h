@@ -78,4 +78,11 @@ bool TryStrToInt(const QString &text, int32_t &value);
 
 QString IntToStr(int64_t value);
 
+/// Number text by a format mask: up to three sections separated by ';' (positive, negative,
+/// zero); in a section '0' is a digit always shown, '#' a digit shown when significant, '.' the
+/// locale's decimal separator, ',' asks for the locale's thousands separators, "E+00"/"E-00" an
+/// exponent (sign always / only when negative) and quoted text is copied as it stands, like any
+/// other character. An empty mask gives FloatToStr's text.
+QString FormatFloat(const QString &format, double value);
+
 } // namespace rtl

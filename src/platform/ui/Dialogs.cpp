@@ -45,6 +45,7 @@ bool TFileDialog::Execute()
 bool TColorDialog::Execute() { return Dialogs().colorDialog(*this); }
 
 bool TPrinterSetupDialog::Execute() { return Printer && Dialogs().printerSetupDialog(*this); }
+bool TFontDialog::Execute() { return Dialogs().fontDialog(*this); }
 
 TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext)
 {

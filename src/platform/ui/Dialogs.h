@@ -6,6 +6,7 @@
 #include "platform/rtl/Warnings.h"
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 #include <QUrl>
 
@@ -75,6 +76,17 @@ struct TPrinterSetupDialog
     bool Execute();
 };
 
+/// The state of a font dialog: the font and colour it opens with, and the user's choice after
+/// Execute().
+struct TFontDialog
+{
+    QFont Font;
+    QColor Color = Qt::black;
+
+    /// Shows the dialog through the seam; true when the user confirmed (Font and Color set).
+    bool Execute();
+};
+
 /// What a message box shows; the title is the application title.
 struct MessageRequest
 {
@@ -97,6 +109,8 @@ public:
     virtual bool fileDialog(TFileDialog &dialog) = 0;
     /// Answers false when cancelled; on true `dialog.Color` holds the chosen colour.
     virtual bool colorDialog(TColorDialog &dialog) = 0;
+    /// Answers false when cancelled; on true `dialog.Font` and `dialog.Color` hold the choice.
+    virtual bool fontDialog(TFontDialog &dialog) = 0;
     /// Shows a form modally and answers its modal result.
     virtual int showModal(QDialog &form) = 0;
     /// The directory-choice dialog (no starting folder, no option to create one): answers

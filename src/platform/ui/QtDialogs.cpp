@@ -4,7 +4,11 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -106,6 +110,48 @@ bool QtDialogProvider::colorDialog(TColorDialog &dialog)
     if (!chosen.isValid())
         return false;
     dialog.Color = chosen;
+    return true;
+}
+
+FontColorDialog::FontColorDialog(const TFontDialog &state, QWidget *parent)
+    : QDialog(parent), m_fontChoice(new QFontDialog(state.Font, this)), m_colorButton(new QPushButton(tr("Color..."), this))
+{
+    setWindowTitle(tr("Font"));
+    // Qt's dialog serves as a widget inside this one, without buttons of its own.
+    m_fontChoice->setWindowFlags(Qt::Widget);
+    m_fontChoice->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_fontChoice);
+    layout->addWidget(m_colorButton, 0, Qt::AlignLeft);
+    layout->addWidget(buttons);
+    setColor(state.Color);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_colorButton, &QPushButton::clicked, this, [this] {
+        const QColor chosen = QColorDialog::getColor(m_color, this);
+        if (chosen.isValid())
+            setColor(chosen);
+    });
+}
+
+void FontColorDialog::setColor(const QColor &color)
+{
+    m_color = color;
+    QPixmap swatch(16, 16);
+    swatch.fill(color);
+    m_colorButton->setIcon(QIcon(swatch));
+}
+
+TFontDialog FontColorDialog::state() const { return {m_fontChoice->currentFont(), m_color}; }
+
+bool QtDialogProvider::fontDialog(TFontDialog &dialog)
+{
+    FontColorDialog box(dialog, activeParent());
+    if (box.exec() != QDialog::Accepted)
+        return false;
+    dialog = box.state();
     return true;
 }
 

@@ -3,7 +3,11 @@
 
 #include "Dialogs.h"
 
+#include <QDialog>
 #include <QStringList>
+
+class QFontDialog;
+class QPushButton;
 
 namespace ui {
 
@@ -15,10 +19,32 @@ public:
     bool inputQuery(const QString &caption, const QString &prompt, QString &value) override;
     bool fileDialog(TFileDialog &dialog) override;
     bool colorDialog(TColorDialog &dialog) override;
+    bool fontDialog(TFontDialog &dialog) override;
     int showModal(QDialog &form) override;
     bool selectDirectory(QString &folder) override;
     void openUrl(const QUrl &url) override;
     bool printerSetupDialog(TPrinterSetupDialog &dialog) override;
+};
+
+/// The font dialog: Qt's font choices with a "Color" button below them, which opens the colour
+/// dialog on the font's colour, and OK and Cancel.
+class FontColorDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    FontColorDialog(const TFontDialog &state, QWidget *parent = nullptr);
+
+    QFontDialog *fontChoice() const { return m_fontChoice; }
+    QPushButton *colorButton() const { return m_colorButton; }
+    QColor color() const { return m_color; }
+    void setColor(const QColor &color);
+    /// The choice as it stands.
+    TFontDialog state() const;
+
+private:
+    QFontDialog *m_fontChoice;
+    QPushButton *m_colorButton;
+    QColor m_color;
 };
 
 /// A run-time filter ("Text|*.csv;*.txt|All|*.*") as Qt name filters ("Text (*.csv *.txt)", ...).

@@ -99,3 +99,45 @@ TEST(StrToInt, ParsesDecimalIntegersInRange)
 }
 
 } // namespace
+
+namespace {
+
+struct MaskCase
+{
+    const char *name;
+    const char *mask;
+    double value;
+    const char *text;
+};
+
+class FormatFloatTest : public ::testing::TestWithParam<MaskCase> {};
+
+TEST_P(FormatFloatTest, RendersTheMask)
+{
+    LocaleGuard guard(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(FormatFloat(QString::fromLatin1(GetParam().mask), GetParam().value).toStdString(), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Masks, FormatFloatTest,
+    ::testing::Values(MaskCase{"axisDefault", "#,##0.###", 1234.5678, "1,234.568"},
+                      MaskCase{"axisDefaultWhole", "#,##0.###", 2, "2"},
+                      MaskCase{"axisDefaultNegative", "#,##0.###", -0.25, "-0.25"},
+                      MaskCase{"fixedDecimals", "0.00", 3.14159, "3.14"},
+                      MaskCase{"leadingZeros", "000", 7, "007"},
+                      MaskCase{"hashesDropZero", "#.##", 0.5, ".5"},
+                      MaskCase{"roundsToZeroUsesZeroSection", "0.0;(0.0);'nil'", -0.01, "nil"},
+                      MaskCase{"negativeSection", "0.0;(0.0)", -2.26, "(2.3)"},
+                      MaskCase{"scientific", "0.00E+00", 12345, "1.23E+04"},
+                      MaskCase{"scientificSmall", "0.0E-0", 0.00025, "2.5E-4"},
+                      MaskCase{"literalText", "0.0 'kg'", 1.26, "1.3 kg"},
+                      MaskCase{"noPlaces", "'n/a'", 5, "n/a"},
+                      MaskCase{"emptyIsGeneral", "", 0.1, "0.1"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(FormatFloatLocale, TakesTheLocaleSeparators)
+{
+    LocaleGuard guard(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(FormatFloat(QStringLiteral("#,##0.00"), 12345.678), QStringLiteral("12.345,68"));
+}
+
+} // namespace

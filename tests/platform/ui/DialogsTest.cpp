@@ -10,9 +10,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -172,6 +174,52 @@ TEST(DialogSeam, PrinterSetupIsRoutedAndAnswered)
     EXPECT_EQ(printer.outputFileName(), QStringLiteral("/tmp/x.pdf"));
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[1].kind, QStringLiteral("printer"));
+}
+
+} // namespace
+
+namespace {
+
+// Runs `step` on the font dialog once the provider has opened it modally.
+void whenFontDialogOpens(std::function<void(ui::FontColorDialog &)> step)
+{
+    QTimer::singleShot(0, [step] {
+        auto *box = qobject_cast<ui::FontColorDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        step(*box);
+    });
+}
+
+TEST(QtFontDialog, ReturnsTheChosenFontAndColourOnEnter)
+{
+    ui::QtDialogProvider provider;
+    ui::TFontDialog dialog{QFont(QStringLiteral("DejaVu Sans"), 9), Qt::black};
+    whenFontDialogOpens([](ui::FontColorDialog &box) {
+        EXPECT_EQ(box.fontChoice()->currentFont().pointSize(), 9);
+        QFont chosen(QStringLiteral("DejaVu Serif"), 14);
+        chosen.setBold(true);
+        box.fontChoice()->setCurrentFont(chosen);
+        box.setColor(Qt::red);
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    ASSERT_TRUE(provider.fontDialog(dialog));
+    EXPECT_EQ(dialog.Font.pointSize(), 14);
+    EXPECT_TRUE(dialog.Font.bold());
+    EXPECT_EQ(dialog.Color, QColor(Qt::red));
+}
+
+TEST(QtFontDialog, EscapeLeavesTheFontAsItWas)
+{
+    ui::QtDialogProvider provider;
+    ui::TFontDialog dialog{QFont(QStringLiteral("DejaVu Sans"), 9), Qt::blue};
+    whenFontDialogOpens([](ui::FontColorDialog &box) {
+        box.fontChoice()->setCurrentFont(QFont(QStringLiteral("DejaVu Serif"), 20));
+        box.setColor(Qt::red);
+        QTest::keyClick(&box, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(provider.fontDialog(dialog));
+    EXPECT_EQ(dialog.Font.pointSize(), 9);
+    EXPECT_EQ(dialog.Color, QColor(Qt::blue));
 }
 
 } // namespace

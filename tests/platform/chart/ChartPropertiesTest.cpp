@@ -1,0 +1,104 @@
+// The chart's own properties as the drawing shows them: fixed axis ranges, label masks, the
+// frame and what the legend lists.
+
+#include "platform/chart/Chart.h"
+
+#include "LocaleGuard.h"
+
+#include <qcustomplot.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ChartProperties : public ::testing::Test
+{
+protected:
+    ChartProperties() : locale(QLocale(QLocale::English, QLocale::UnitedStates))
+    {
+        chart.resize(500, 400);
+        series = new chart::TLineSeries(&chart);
+        series->SetTitle(QStringLiteral("data"));
+        series->SetPoints({0, 10}, {0, 1000});
+        chart.AddSeries(series);
+    }
+    void draw() { chart.ToImage(); }
+
+    LocaleGuard locale;
+    chart::TChart chart;
+    chart::TLineSeries *series;
+};
+
+TEST_F(ChartProperties, FixedRangeHoldsOverTheDataAndAfterUndoingAZoom)
+{
+    chart.BottomAxis().SetAutomatic(false);
+    chart.BottomAxis().SetMaximum(4);
+    chart.BottomAxis().SetMinimum(2);
+    draw();
+    EXPECT_EQ(chart.plot()->xAxis->range(), QCPRange(2, 4));
+    chart.plot()->xAxis->setRange(3, 3.5);
+    chart.UndoZoom();
+    draw();
+    EXPECT_EQ(chart.plot()->xAxis->range(), QCPRange(2, 4));
+    EXPECT_GE(chart.plot()->yAxis->range().upper, 1000); // the other axis still follows the data
+}
+
+TEST_F(ChartProperties, LabelsFollowTheMaskAndTheIncrement)
+{
+    chart.LeftAxis().SetAutomatic(false);
+    chart.LeftAxis().SetMaximum(1000);
+    chart.LeftAxis().SetMinimum(0);
+    chart.LeftAxis().SetIncrement(250);
+    chart.LeftAxis().SetAxisValuesFormat(QStringLiteral("#,##0.0"));
+    draw();
+    EXPECT_EQ(chart.plot()->yAxis->tickVectorLabels(),
+              (QVector<QString>{"0.0", "250.0", "500.0", "750.0", "1,000.0"}));
+}
+
+TEST_F(ChartProperties, BevelAndBorderMoveTheContentInward)
+{
+    draw();
+    const QRect before = chart.plot()->axisRect()->outerRect();
+    chart.SetBevelOuter(chart::TPanelBevel::bvRaised);
+    chart.SetBevelWidth(4);
+    chart.SetBorderVisible(true);
+    draw();
+    const QRect after = chart.plot()->axisRect()->outerRect();
+    EXPECT_EQ(after.left(), before.left() + 5);
+    EXPECT_EQ(after.top(), before.top() + 5);
+}
+
+TEST_F(ChartProperties, LegendListsActiveSeriesShownInTheLegend)
+{
+    chart.SetTitle({QStringLiteral("t")});
+    draw();
+    const int withEntry = chart.plot()->axisRect()->width();
+    series->SetShowInLegend(false);
+    draw();
+    EXPECT_GT(chart.plot()->axisRect()->width(), withEntry); // an empty legend takes no room
+    series->SetShowInLegend(true);
+    series->SetActive(false);
+    draw();
+    EXPECT_GT(chart.plot()->axisRect()->width(), withEntry);
+}
+
+TEST_F(ChartProperties, HiddenTitleLeavesItsRowFree)
+{
+    chart.SetTitle({QStringLiteral("Title")});
+    draw();
+    const int top = chart.plot()->axisRect()->top();
+    chart.SetTitleVisible(false);
+    draw();
+    EXPECT_LT(chart.plot()->axisRect()->top(), top);
+    EXPECT_EQ(chart.Title(), QStringList{QStringLiteral("Title")});
+}
+
+TEST_F(ChartProperties, NegativeWidthsAreRefused)
+{
+    EXPECT_THROW(chart.SetLegendColorWidth(-1), chart::EChartError);
+    EXPECT_THROW(chart.SetBevelWidth(0), chart::EChartError);
+    EXPECT_EQ(chart.LegendColorWidth(), 12);
+    EXPECT_EQ(chart.BevelWidth(), 1);
+}
+
+} // namespace
