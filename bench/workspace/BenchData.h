@@ -26,12 +26,12 @@ inline std::vector<double> sampleValues(size_t count, uint32_t seed)
     return values;
 }
 
-inline QString writeSampleFile(const QTemporaryDir &dir)
+inline QString writeSampleFile(const QTemporaryDir &dir, int lines = kLines)
 {
-    const std::vector<double> values = sampleValues(size_t(kLines) * kValuesPerLine, 42);
+    const std::vector<double> values = sampleValues(size_t(lines) * kValuesPerLine, 42);
     QByteArray text;
     text.reserve(int(values.size()) * 8);
-    for (int line = 0; line < kLines; ++line) {
+    for (int line = 0; line < lines; ++line) {
         text += "item" + QByteArray::number(line);
         for (int j = 0; j < kValuesPerLine; ++j)
             text += ';' + QByteArray::number(values[size_t(line) * kValuesPerLine + size_t(j)], 'f', 2);

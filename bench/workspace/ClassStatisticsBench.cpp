@@ -1,12 +1,15 @@
 // Class statistics of 100 classes over a million values on the analysis alone (no window), with
-// cold and with warm critical-value tables. The cold run reports how many simulations its class
-// sizes needed.
+// cold and with warm critical-value tables, and through the main window (report, limit marks and
+// the cases view redrawn with a series per item) with warm tables. The cold run reports how many
+// simulations its class sizes needed.
 
 #include "workspace/Analysis.h"
+#include "workspace/FQuibo.h"
 #include "workspace/TextData.h"
 
 #include "BenchData.h"
 #include "CriticalTables.h"
+#include "ScriptedDialogs.h"
 
 #include "statistics/CriticalValues.h"
 
@@ -76,5 +79,29 @@ void BM_StatisticsColdThenWarmTables(benchmark::State &state)
     state.counters["cold_s_per_size"] = coldSeconds / double(sizesSimulated);
 }
 BENCHMARK(BM_StatisticsColdThenWarmTables)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The user's "Statistics" on the open file with 99 limits and warm tables: judging, the report,
+// the limit marks and the cases view of 10,000 item series redrawn.
+void BM_StatisticsThroughTheMainWindow(benchmark::State &state)
+{
+    QTemporaryDir dir, tablesDir;
+    if (!CopyEmptyCriticalTables(QStringLiteral(QUIBO_EMPTY_TABLES_DIR), QDir(tablesDir.path())))
+        qFatal("the empty critical-value tables are missing; build the target quibo_critical_tables");
+    CriticalValues tables(tablesDir.path());
+    tables.SetDatabasePath(tablesDir.path());
+    const QString path = writeSampleFile(dir);
+    TFormQuibo form;
+    form.SetCriticalValueSource(&tables);
+    ScriptedDialogs dialogs;
+    dialogs.expectFile(path);
+    form.BtnOpenClick();
+    for (int row = 0; row < kClasses - 1; ++row)
+        form.ToggleLimit(row);
+    form.ComputeStatistics(); // warms the tables
+    for (auto _ : state)
+        form.ComputeStatistics();
+    state.counters["classes"] = double(form.Analysis().Classes().size());
+}
+BENCHMARK(BM_StatisticsThroughTheMainWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace

@@ -8,6 +8,7 @@ import time
 import numpy as np
 
 count = int(sys.argv[1]) if len(sys.argv) > 1 else 1_000_000
+runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
 rng = np.random.default_rng(7)
 groups = 20.0 * (np.arange(count) % 3)
 values = np.round((groups + 5.0 * rng.standard_normal(count)) * 100.0) / 100.0 + 100.0
@@ -23,7 +24,7 @@ def order(values):
 
 
 best = float("inf")
-for _ in range(5):
+for _ in range(runs):
     start = time.perf_counter()
     order(values)
     best = min(best, time.perf_counter() - start)

@@ -2,23 +2,212 @@
 
 #include "Ustatistics.h"
 
-#include "platform/rtl/RadixSort.h"
+#include "platform/rtl/Parallel.h"
+#include "platform/rtl/RadixSort.h" // OrderableKey
 #include "platform/rtl/Random.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Warnings.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <numeric>
 
 namespace {
 
-// Below this many gaps a comparison sort is as quick as the radix sort's passes.
-constexpr size_t kRadixSortThreshold = 4096;
+// Below this many values a comparison sort alone is quickest.
+constexpr size_t kComparisonSortThreshold = 4096;
+// The slices of a longer list's key range that its values are first spread over.
+constexpr int kSliceBits = 12;
+constexpr size_t kSlices = size_t(1) << kSliceBits;
+// From this many gaps on they are first spread over buckets (and those sorted in parallel).
+constexpr size_t kBucketSortThreshold = size_t(1) << 16;
+// Fewer values than this are not worth a task of their own.
+constexpr size_t kLeastValuesPerTask = 8192;
+// Tasks per thread, so that a thread slowed by other work holds up little.
+constexpr size_t kTasksPerThread = 4;
+// Buckets of the parallel sort per thread, and keys sampled per bucket to find their bounds.
+constexpr size_t kBucketsPerThread = 8;
+constexpr size_t kSampledKeysPerBucket = 64;
+constexpr size_t kLeastBuckets = 64;
+constexpr size_t kMostBuckets = 256;
 
 rtl::Exception tooManyGaps(long double samples, int32_t cases)
 {
     return rtl::Exception(QStringLiteral("%1 samples of %2 values are too many: a simulation makes at most %3 differences")
                               .arg(rtl::FloatToStrF(samples, 15)).arg(cases).arg(MaxSimulatedGaps));
+}
+
+// A function object rather than a function, so that the sorts inline it.
+constexpr auto keyOf = [](double value) { return rtl::OrderableKey(value); };
+
+// Consecutive stretches of `count` units handed to tasks: `tasks` stretches of `size` units, the
+// last one possibly shorter.
+struct TaskSplit
+{
+    size_t tasks = 1;
+    size_t size = 0;
+    size_t begin(size_t task) const { return task * size; }
+    size_t end(size_t task, size_t count) const { return std::min(count, (task + 1) * size); }
+};
+
+TaskSplit splitWork(size_t count, unsigned threads, size_t leastPerTask)
+{
+    const size_t worthwhile = std::max<size_t>(1, count / std::max<size_t>(leastPerTask, 1));
+    TaskSplit split;
+    split.tasks = std::min(worthwhile, size_t(threads) * kTasksPerThread);
+    split.size = (count + split.tasks - 1) / split.tasks;
+    split.tasks = split.size == 0 ? 1 : (count + split.size - 1) / split.size;
+    return split;
+}
+
+// Sorts the n values at `values` ascending with `room` for n more; answers where they stand.
+// One pass spreads the values over thousands of slices of their key range, each small enough
+// for a comparison sort in the cache: fewer passes over memory than a radix sort's.
+double *sortValues(double *values, double *room, size_t n)
+{
+    if (n < kComparisonSortThreshold) {
+        std::sort(values, values + n);
+        return values;
+    }
+    uint64_t lowest = UINT64_MAX, highest = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const uint64_t key = keyOf(values[i]);
+        lowest = std::min(lowest, key);
+        highest = std::max(highest, key);
+    }
+    const int shift = std::max(0, int(std::bit_width(highest - lowest)) - kSliceBits);
+    std::vector<uint32_t> next(kSlices + 1, 0);
+    for (size_t i = 0; i < n; ++i)
+        ++next[((keyOf(values[i]) - lowest) >> shift) + 1];
+    std::partial_sum(next.begin(), next.end(), next.begin());
+    const std::vector<uint32_t> sliceStart = next;
+    for (size_t i = 0; i < n; ++i)
+        room[next[(keyOf(values[i]) - lowest) >> shift]++] = values[i];
+    for (size_t slice = 0; slice < kSlices; ++slice)
+        std::sort(room + sliceStart[slice], room + sliceStart[slice + 1]);
+    return room;
+}
+
+// Draws `count` values of the distribution from the program-wide generator's sequence, each
+// task from its own copy jumped ahead to its stretch; the generator ends where drawing one value
+// after the other would leave it, and the warnings of the draws are shown here, in draw order.
+std::vector<double> drawValues(uint8_t Kind, int32_t N, size_t count, unsigned threads)
+{
+    const uint32_t start = rtl::RandSeed();
+    std::vector<double> values(count);
+    const TaskSplit split = splitWork(count, threads, kLeastValuesPerTask);
+    std::vector<std::vector<rtl::TWarning>> warnings(split.tasks);
+    rtl::ParallelFor(split.tasks, threads, [&](size_t task) {
+        const rtl::TWarningCapture capture(warnings[task]);
+        rtl::TRandomSequence sequence(rtl::SeedAfter(start, split.begin(task)));
+        for (size_t i = split.begin(task), end = split.end(task, count); i < end; ++i)
+            values[i] = DrawnValue(Kind, N, sequence.Next());
+    });
+    rtl::SetRandSeed(rtl::SeedAfter(start, count));
+    for (const std::vector<rtl::TWarning> &shown : warnings)
+        rtl::ShowWarnings(shown);
+    return values;
+}
+
+// Puts each sample of `cases` consecutive values in ascending order and answers the gaps between
+// neighbours, sample after sample.
+std::vector<double> sampleGaps(std::vector<double> &values, size_t cases, unsigned threads)
+{
+    const size_t samples = values.size() / cases;
+    std::vector<double> gaps(samples * (cases - 1));
+    const TaskSplit split = splitWork(samples, threads, kLeastValuesPerTask / cases);
+    rtl::ParallelFor(split.tasks, threads, [&](size_t task) {
+        std::vector<double> room(cases < kComparisonSortThreshold ? 0 : cases);
+        for (size_t s = split.begin(task), end = split.end(task, samples); s < end; ++s) {
+            const double *sample = sortValues(values.data() + s * cases, room.data(), cases);
+            double *out = gaps.data() + s * (cases - 1);
+            for (size_t i = 1; i < cases; ++i)
+                out[i - 1] = double(static_cast<long double>(sample[i]) - sample[i - 1]) + 0.0;
+        }
+    });
+    return gaps;
+}
+
+// Buckets of about equal size, each a run of neighbouring slices of the key range: the range
+// seen in keys spread evenly over the list is cut into kFineSlices slices, and the sampled keys
+// decide where one bucket ends and the next begins. Keys outside the sampled range go to the
+// first or the last slice. The bucket of a key never decreases as the key grows.
+class BucketTable
+{
+public:
+    BucketTable(const std::vector<double> &gaps, size_t buckets)
+    {
+        std::vector<uint64_t> sampled(buckets * kSampledKeysPerBucket);
+        for (size_t i = 0; i < sampled.size(); ++i)
+            sampled[i] = keyOf(gaps[i * gaps.size() / sampled.size()]);
+        const auto [lowest, highest] = std::minmax_element(sampled.begin(), sampled.end());
+        m_lowest = *lowest;
+        m_shift = std::max(0, int(std::bit_width(*highest - *lowest)) - kFineSliceBits);
+        std::vector<uint32_t> sampledInSlice(kFineSlices, 0);
+        for (const uint64_t key : sampled)
+            ++sampledInSlice[sliceOf(key)];
+        m_bucketOfSlice.resize(kFineSlices);
+        size_t before = 0;
+        for (size_t slice = 0; slice < kFineSlices; ++slice) {
+            m_bucketOfSlice[slice] = uint8_t(std::min(buckets - 1, before * buckets / sampled.size()));
+            before += sampledInSlice[slice];
+        }
+    }
+    uint8_t operator()(double gap) const { return m_bucketOfSlice[sliceOf(keyOf(gap))]; }
+
+private:
+    static constexpr int kFineSliceBits = 16;
+    static constexpr size_t kFineSlices = size_t(1) << kFineSliceBits;
+    size_t sliceOf(uint64_t key) const
+    {
+        const uint64_t offset = key > m_lowest ? key - m_lowest : 0;
+        return size_t(std::min<uint64_t>(offset >> m_shift, kFineSlices - 1));
+    }
+
+    uint64_t m_lowest = 0;
+    int m_shift = 0;
+    std::vector<uint8_t> m_bucketOfSlice;
+};
+
+// A sample sort: every task sorts its stretch of the list into buckets of key ranges, and the
+// buckets, laid out one after the other in `room`, are sorted each on its own back into `gaps`.
+void sortGapsInBuckets(std::vector<double> &gaps, std::vector<double> &room, unsigned threads)
+{
+    const size_t n = gaps.size();
+    const size_t buckets = std::bit_ceil(std::clamp(size_t(threads) * kBucketsPerThread, kLeastBuckets, kMostBuckets));
+    const BucketTable bucketOf(gaps, buckets);
+    const TaskSplit split = splitWork(n, threads, kLeastValuesPerTask);
+    std::vector<uint8_t> bucket(n);
+    // Per task: how many of its gaps go to each bucket, then where the next one goes.
+    std::vector<std::vector<size_t>> next(split.tasks, std::vector<size_t>(buckets, 0));
+    rtl::ParallelFor(split.tasks, threads, [&](size_t task) {
+        for (size_t i = split.begin(task), end = split.end(task, n); i < end; ++i) {
+            bucket[i] = bucketOf(gaps[i]);
+            ++next[task][bucket[i]];
+        }
+    });
+    std::vector<size_t> bucketStart(buckets + 1, n);
+    size_t at = 0;
+    for (size_t b = 0; b < buckets; ++b) {
+        bucketStart[b] = at;
+        for (std::vector<size_t> &taskNext : next) {
+            const size_t count = taskNext[b];
+            taskNext[b] = at;
+            at += count;
+        }
+    }
+    rtl::ParallelFor(split.tasks, threads, [&](size_t task) {
+        std::vector<size_t> &taskNext = next[task];
+        for (size_t i = split.begin(task), end = split.end(task, n); i < end; ++i)
+            room[taskNext[bucket[i]]++] = gaps[i];
+    });
+    rtl::ParallelFor(buckets, threads, [&](size_t b) {
+        const size_t first = bucketStart[b], size = bucketStart[b + 1] - first;
+        const double *sorted = sortValues(room.data() + first, gaps.data() + first, size);
+        if (sorted != gaps.data() + first)
+            std::copy(sorted, sorted + size, gaps.data() + first);
+    });
 }
 
 } // namespace
@@ -43,12 +232,24 @@ std::vector<double> TGapCollector::Finish()
 
 void SortGaps(std::vector<double> &gaps)
 {
-    const bool unsignedPatterns = std::none_of(gaps.begin(), gaps.end(), [](double g) { return std::signbit(g) || std::isnan(g); });
-    if (gaps.size() < kRadixSortThreshold || gaps.size() > UINT32_MAX || !unsignedPatterns)
-        std::sort(gaps.begin(), gaps.end());
-    else
-        // Without a sign bit the unsigned order of the bit patterns is the order of the numbers.
-        rtl::RadixSortStable(gaps, [](double gap) { return std::bit_cast<uint64_t>(gap); });
+    std::vector<double> room;
+    SortGaps(gaps, room, 1);
+}
+
+void SortGaps(std::vector<double> &gaps, std::vector<double> &scratch, unsigned Threads)
+{
+    if (Threads == 0)
+        Threads = rtl::HardwareThreads();
+    const size_t n = gaps.size();
+    if (n >= kComparisonSortThreshold && scratch.size() < n)
+        scratch.resize(n);
+    if (n >= kBucketSortThreshold) {
+        sortGapsInBuckets(gaps, scratch, Threads);
+        return;
+    }
+    const double *sorted = sortValues(gaps.data(), scratch.data(), n);
+    if (sorted != gaps.data())
+        std::copy(sorted, sorted + n, gaps.data());
 }
 
 int32_t SamplesForGaps(int32_t Iterations, int32_t Cases)
@@ -59,7 +260,7 @@ int32_t SamplesForGaps(int32_t Iterations, int32_t Cases)
     return samples < 1 ? 1 : int32_t(samples);
 }
 
-std::vector<double> SimulateGaps(uint8_t Kind, int32_t N, int32_t Cases, int32_t Iterations)
+std::vector<double> SimulateGaps(uint8_t Kind, int32_t N, int32_t Cases, int32_t Iterations, unsigned Threads)
 {
     if (Iterations <= 0 || Cases < 2)
         return {};
@@ -69,18 +270,14 @@ std::vector<double> SimulateGaps(uint8_t Kind, int32_t N, int32_t Cases, int32_t
     // The quantile at 0.5 raises the engine's error for degrees of freedom below 1 before any draw.
     if (Kind == dkChiQuadrat || Kind == dkT)
         DrawnValue(Kind, N, 0.5);
+    if (Threads == 0)
+        Threads = rtl::HardwareThreads();
 
-    std::vector<double> sample(size_t(Cases), 0.0);
-    TGapCollector gaps;
-    gaps.Reserve(size_t(count));
-    for (int32_t iteration = 0; iteration < Iterations; ++iteration) {
-        for (double &value : sample)
-            value = DrawnValue(Kind, N, rtl::Random());
-        std::sort(sample.begin(), sample.end());
-        for (size_t i = 1; i < sample.size(); ++i)
-            gaps.AddDifference(double(static_cast<long double>(sample[i]) - sample[i - 1]));
-    }
-    return gaps.Finish();
+    std::vector<double> values = drawValues(Kind, N, size_t(Iterations) * size_t(Cases), Threads);
+    std::vector<double> gaps = sampleGaps(values, size_t(Cases), Threads);
+    // The drawn values are no longer needed: their room serves the sort.
+    SortGaps(gaps, values, Threads);
+    return gaps;
 }
 
 long double GapQuantile(const std::vector<double> &ascending, double alpha)

@@ -17,6 +17,18 @@ const QString TAnalysis::UnjudgedMark = QStringLiteral("__");
 
 QString GapText(int32_t position) { return QStringLiteral("%1/%2").arg(position - 1).arg(position); }
 
+QString DifferenceText(const TAnalysis &analysis, int row)
+{
+    const std::vector<TDifference> &differences = analysis.Differences();
+    return row >= 0 && row < int(differences.size()) ? rtl::FloatToStr(differences[size_t(row)].Diff) : QString();
+}
+
+QString DifferenceGapText(const TAnalysis &analysis, int row)
+{
+    const std::vector<TDifference> &differences = analysis.Differences();
+    return row >= 0 && row < int(differences.size()) ? GapText(differences[size_t(row)].Position) : QString();
+}
+
 // ---- Data items ----
 
 void TAnalysis::SetItems(std::vector<TDataItem> items)
@@ -155,6 +167,7 @@ const TJudgement &TAnalysis::JudgeClasses(CriticalValueSource &source, double Pr
         FJudgement.Classes.push_back(std::move(judged));
     }
     FJudgement.HistoryText = QString::number(FJudgement.Classes.size());
+    m_criticalValues.clear();
     for (int c = 0; c < int(FJudgement.Classes.size()); ++c) {
         JudgeClass(c, source);
         FJudgement.Judged = c + 1;
@@ -162,9 +175,14 @@ const TJudgement &TAnalysis::JudgeClasses(CriticalValueSource &source, double Pr
     return FJudgement;
 }
 
-double TAnalysis::CriticalValue(CriticalValueSource &source, int32_t cases) const
+double TAnalysis::CriticalValue(CriticalValueSource &source, int32_t cases)
 {
-    return source.GetCriticalValue(dkNormal, 0, 0, cases, FJudgement.Probability, kLeastSimulatedGaps);
+    const auto known = m_criticalValues.find(cases);
+    if (known != m_criticalValues.end())
+        return known->second;
+    const double value = source.GetCriticalValue(dkNormal, 0, 0, cases, FJudgement.Probability, kLeastSimulatedGaps);
+    m_criticalValues.emplace(cases, value);
+    return value;
 }
 
 void TAnalysis::JudgeClass(int c, CriticalValueSource &source)

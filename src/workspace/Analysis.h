@@ -42,6 +42,13 @@ struct TJudgement
 /// The gap text of upper ordered position k: "k-1/k".
 QString GapText(int32_t position);
 
+class TAnalysis;
+
+/// The texts of a row of the differences list: the difference in general format, and the gap
+/// "k-1/k"; empty for a row the list does not have.
+QString DifferenceText(const TAnalysis &analysis, int row);
+QString DifferenceGapText(const TAnalysis &analysis, int row);
+
 class TAnalysis
 {
 public:
@@ -119,7 +126,7 @@ public:
 private:
     void JudgeClass(int c, CriticalValueSource &source);
     void MarkLimit(int row, int side, QChar judgement);
-    double CriticalValue(CriticalValueSource &source, int32_t cases) const;
+    double CriticalValue(CriticalValueSource &source, int32_t cases);
 
     std::vector<TDataItem> FItems;
     std::vector<TValueRef> FOrdered;
@@ -127,4 +134,6 @@ private:
     // Row of the differences list -> its mark.
     std::map<int, QString> FLimits;
     TJudgement FJudgement;
+    // The critical values of the judging under way, by sample size: each asked once.
+    std::map<int32_t, double> m_criticalValues;
 };

@@ -28,7 +28,7 @@ chart::TPointSeries *NewDataSeries(QObject *owner)
 
 void DrawDistributionView(chart::TChart &chart, const TAnalysis &analysis)
 {
-    chart::TPointSeries *series = NewDataSeries(&chart);
+    chart::TPointSeries *series = NewDataSeries(chart.SeriesOwner());
     const size_t count = analysis.Ordered().size();
     std::vector<double> x(count), y(count);
     for (size_t k = 0; k < count; ++k) {
@@ -46,7 +46,7 @@ void DrawCasesView(chart::TChart &chart, const TAnalysis &analysis)
         const TDataItem &item = analysis.Items()[size_t(i)];
         if (!item.Used || item.Count == 0)
             continue;
-        chart::TPointSeries *series = NewDataSeries(&chart);
+        chart::TPointSeries *series = NewDataSeries(chart.SeriesOwner());
         series->SetName(QStringLiteral("Data%1").arg(i));
         QStringList letters;
         for (int j = 0; j < item.Count; ++j)

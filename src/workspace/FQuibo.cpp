@@ -655,12 +655,10 @@ void TFormQuibo::FillDistGrid()
 {
     ui::TStringGrid &grid = *ui->DistGrid;
     grid.BeginUpdate();
-    const std::vector<TDifference> &differences = FAnalysis.Differences();
-    grid.SetRowCount(int(differences.size()));
-    for (int r = 0; r < int(differences.size()); ++r) {
-        grid.SetCells(1, r, rtl::FloatToStr(differences[size_t(r)].Diff));
-        grid.SetCells(2, r, GapText(differences[size_t(r)].Position));
-    }
+    grid.SetRowCount(int(FAnalysis.Differences().size()));
+    // Formatted when shown or read: a million rows cost nothing until they are seen.
+    grid.SetColumnText(1, [this](int row) { return DifferenceText(FAnalysis, row); });
+    grid.SetColumnText(2, [this](int row) { return DifferenceGapText(FAnalysis, row); });
     grid.EndUpdate();
 }
 

@@ -1,5 +1,6 @@
 #include "TextData.h"
 
+#include <charconv>
 #include <cmath>
 
 QStringView TrimSpaces(QStringView s)
@@ -30,14 +31,52 @@ ETextDataError::ETextDataError(int line, const QString &reason)
 {
 }
 
-bool AddValue(TDataItem &item, QStringView text, bool logTransform)
+namespace {
+
+// The value of a piece made only of signs, digits and separators, as rtl::StrToFloat reads it.
+// A plain decimal (a sign, digits and at most one separator) is read here without a string of
+// its own; anything else goes to rtl::StrToFloat, which also words the error.
+double numberOf(QStringView piece, QChar decimalSeparator)
+{
+    char buffer[64];
+    size_t length = 0;
+    qsizetype i = 0;
+    if (piece.front() == QLatin1Char('+') || piece.front() == QLatin1Char('-')) {
+        if (piece.front() == QLatin1Char('-'))
+            buffer[length++] = '-';
+        ++i;
+    }
+    bool separatorSeen = false, digitSeen = false, plain = true;
+    for (; i < piece.size() && plain; ++i) {
+        const char16_t c = piece[i].unicode();
+        plain = length + 1 < sizeof buffer;
+        if (c >= u'0' && c <= u'9') {
+            buffer[length++] = char(c);
+            digitSeen = true;
+        } else if (piece[i] == decimalSeparator && !separatorSeen) {
+            buffer[length++] = '.';
+            separatorSeen = true;
+        } else {
+            plain = false;
+        }
+    }
+    double value = 0;
+    if (plain && digitSeen) {
+        const auto [end, error] = std::from_chars(buffer, buffer + length, value);
+        if (error == std::errc() && end == buffer + length && std::isfinite(value))
+            return value;
+    }
+    return rtl::StrToFloat(piece.toString());
+}
+
+bool addValue(TDataItem &item, QStringView text, bool logTransform, QChar decimalSeparator)
 {
     const QStringView trimmed = TrimSpaces(text);
-    if (trimmed.isEmpty() || !IsNumber(trimmed, rtl::DecimalSeparator()))
+    if (trimmed.isEmpty() || !IsNumber(trimmed, decimalSeparator))
         return true;
     if (item.Count >= MaxItemValues)
         return false;
-    double value = rtl::StrToFloat(trimmed.toString());
+    double value = numberOf(trimmed, decimalSeparator);
     if (logTransform) {
         if (!(value > 0))
             throw rtl::EMathError(QStringLiteral("the value '%1' has no logarithm (LOG-transformation)").arg(trimmed));
@@ -49,10 +88,17 @@ bool AddValue(TDataItem &item, QStringView text, bool logTransform)
     return true;
 }
 
+} // namespace
+
+bool AddValue(TDataItem &item, QStringView text, bool logTransform)
+{
+    return addValue(item, text, logTransform, rtl::DecimalSeparator());
+}
+
 namespace {
 
 // Reads one line into `item`; answers false when values had to be dropped.
-bool readLine(QStringView line, TDataItem &item, bool logTransform)
+bool readLine(QStringView line, TDataItem &item, bool logTransform, QChar decimalSeparator)
 {
     const QStringView text = TrimSpaces(line);
     const qsizetype p = text.indexOf(QLatin1Char(';'));
@@ -68,7 +114,7 @@ bool readLine(QStringView line, TDataItem &item, bool logTransform)
         const qsizetype q = rest.indexOf(QLatin1Char(';'));
         const QStringView piece = q >= 0 ? rest.left(q) : rest;
         rest = q >= 0 ? rest.mid(q + 1) : QStringView();
-        if (!AddValue(item, piece, logTransform)) {
+        if (!addValue(item, piece, logTransform, decimalSeparator)) {
             complete = false;
             break;
         }
@@ -84,10 +130,11 @@ TextDataFile ReadTextData(const QStringList &lines, bool logTransform)
 {
     TextDataFile file;
     file.items.resize(size_t(lines.size()));
+    const QChar decimalSeparator = rtl::DecimalSeparator();
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int lineNumber = int(i) + 1;
         try {
-            if (!readLine(lines[i], file.items[size_t(i)], logTransform))
+            if (!readLine(lines[i], file.items[size_t(i)], logTransform, decimalSeparator))
                 file.truncatedLines << lineNumber;
         } catch (const rtl::Exception &error) {
             throw ETextDataError(lineNumber, error.Message());

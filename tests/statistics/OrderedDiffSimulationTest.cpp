@@ -6,10 +6,14 @@
 
 #include "platform/rtl/Random.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Warnings.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -113,6 +117,109 @@ TEST(PooledGaps, TiesAndZerosSortLikeTheInsertion)
     const std::vector<double> sorted = collector.Finish();
     EXPECT_EQ(sorted, inserted.list);
     EXPECT_FALSE(std::signbit(sorted.front()));
+}
+
+// The definition, one value after the other on the program-wide generator: each sample drawn and
+// sorted, its gaps taken, all gaps sorted at the end.
+std::vector<double> drawnOneByOne(uint8_t kind, int32_t n, int32_t cases, int32_t iterations)
+{
+    std::vector<double> gaps;
+    std::vector<double> sample(static_cast<size_t>(cases));
+    for (int32_t it = 0; it < iterations; ++it) {
+        for (double &value : sample)
+            value = DrawnValue(kind, n, rtl::Random());
+        std::sort(sample.begin(), sample.end());
+        for (size_t i = 1; i < sample.size(); ++i)
+            gaps.push_back(double(static_cast<long double>(sample[i]) - sample[i - 1]) + 0.0);
+    }
+    std::sort(gaps.begin(), gaps.end());
+    return gaps;
+}
+
+// The seed from which draw number `draw` (1-based) comes out as exactly 0: the recurrence run
+// backwards from the state 0, x := (x - 1) / 134775813 modulo 2^32.
+uint32_t seedWithZeroDraw(uint64_t draw)
+{
+    const uint32_t a = 134775813u;
+    uint32_t inverse = a; // Newton's iteration doubles the correct low bits each time
+    for (int i = 0; i < 5; ++i)
+        inverse *= 2u - a * inverse;
+    uint32_t seed = 0;
+    for (uint64_t i = 0; i < draw; ++i)
+        seed = (seed - 1u) * inverse;
+    return seed;
+}
+
+// Records each warning and the thread that showed it.
+class WarningsSeen
+{
+public:
+    WarningsSeen()
+    {
+        m_previous = rtl::SetWarningHandler([this](rtl::WarningKind, const QString &text) {
+            texts.push_back(text);
+            threads.push_back(std::this_thread::get_id());
+        });
+    }
+    ~WarningsSeen() { rtl::SetWarningHandler(std::move(m_previous)); }
+    std::vector<QString> texts;
+    std::vector<std::thread::id> threads;
+
+private:
+    rtl::WarningHandler m_previous;
+};
+
+TEST(ParallelSimulation, GivesTheSerialDrawsGapsAndFinalSeedOnAnyNumberOfThreads)
+{
+    const struct
+    {
+        int32_t cases, iterations;
+    } sizes[] = {{2, 110000}, {5, 30000}, {101, 1200}, {10000, 12}};
+    for (const uint8_t kind : {dkRegular, dkNormal, dkChiQuadrat, dkT}) {
+        for (const auto &size : sizes) {
+            const uint64_t draws = uint64_t(size.cases) * uint64_t(size.iterations);
+            for (const uint32_t seed : {20240601u, seedWithZeroDraw(draws * 7 / 10)}) {
+                const bool zeroDraw = seed != 20240601u && kind != dkRegular;
+                const std::string where = "kind " + std::to_string(kind) + ", " + std::to_string(size.cases)
+                                          + " cases, seed " + std::to_string(seed);
+                WarningsSeen warnings;
+                rtl::SetRandSeed(seed);
+                const std::vector<double> expected = drawnOneByOne(kind, 4, size.cases, size.iterations);
+                const uint32_t expectedSeed = rtl::RandSeed();
+                ASSERT_EQ(warnings.texts.size(), zeroDraw ? 1u : 0u) << where;
+                for (const unsigned threads : {1u, 2u, 8u}) {
+                    rtl::SetRandSeed(seed);
+                    const std::vector<double> gaps = SimulateGaps(kind, 4, size.cases, size.iterations, threads);
+                    EXPECT_EQ(rtl::RandSeed(), expectedSeed) << where << ", " << threads << " threads";
+                    ASSERT_EQ(gaps.size(), expected.size()) << where << ", " << threads << " threads";
+                    EXPECT_TRUE(std::equal(gaps.begin(), gaps.end(), expected.begin(), [](double x, double y) {
+                        return std::bit_cast<uint64_t>(x) == std::bit_cast<uint64_t>(y);
+                    })) << where << ", " << threads << " threads";
+                }
+                // The zero draw's box, once per run, shown by the thread that asked for the simulation.
+                ASSERT_EQ(warnings.texts.size(), zeroDraw ? 4u : 0u) << where;
+                for (size_t i = 0; i < warnings.texts.size(); ++i) {
+                    EXPECT_EQ(warnings.texts[i], QStringLiteral("Error of the normal distribution parameter")) << where;
+                    EXPECT_EQ(warnings.threads[i], std::this_thread::get_id()) << where;
+                }
+            }
+        }
+    }
+}
+
+TEST(ParallelSimulation, SortsManyTiedGapsLikeOneThread)
+{
+    // Few distinct values, so that the buckets' bounds fall on ties; zeros among them.
+    std::vector<double> gaps;
+    for (int i = 0; i < 300000; ++i)
+        gaps.push_back(double((int64_t(i) * 7919) % 29) / 8.0 + (i % 1000 == 0 ? 1e-300 * i : 0.0));
+    std::vector<double> expected = gaps;
+    std::sort(expected.begin(), expected.end());
+    for (const unsigned threads : {1u, 2u, 8u, 64u}) {
+        std::vector<double> sorted = gaps, room;
+        SortGaps(sorted, room, threads);
+        EXPECT_EQ(sorted, expected) << threads << " threads";
+    }
 }
 
 TEST(PooledGaps, DegreesOfFreedomBelowOneFailBeforeAnyDraw)

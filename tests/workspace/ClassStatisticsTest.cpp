@@ -100,7 +100,8 @@ TEST_F(ClassStatisticsTest, TwoClassesGetMomentsLettersAndMarks)
     EXPECT_EQ(markOfGap(3), QStringLiteral("xx"));
     EXPECT_EQ(analysis.ClassLetter(1, 0), QLatin1Char('B'));
     EXPECT_EQ(analysis.ClassLetter(0, 2), QLatin1Char('A'));
-    EXPECT_EQ(critical.cases, (std::vector<int>{3, 4, 3, 4}));
+    // Both classes have 3 values: each size is asked for once per run.
+    EXPECT_EQ(critical.cases, (std::vector<int>{3, 4}));
     EXPECT_EQ(critical.alphas.front(), 0.95);
     EXPECT_EQ(judgement.HistoryText, QStringLiteral("2 (0,2) (3,5)"));
 }

@@ -156,12 +156,12 @@ TEST_F(PrintReportTest, ListsEachClassWithItsNumbersMarksAndImportantGaps)
 // never computed.
 TEST_F(PrintReportTest, ClassesTheJudgementDidNotReachShowTheirPositionsOnly)
 {
-    struct FailingFromThirdRequest : CriticalValueSource
+    // Class C, of two values, is the first to ask for samples of 2: the request fails there.
+    struct FailingForPairs : CriticalValueSource
     {
-        int requests = 0;
-        double GetCriticalValue(uint8_t, int32_t, int32_t, int32_t, double, int32_t) override
+        double GetCriticalValue(uint8_t, int32_t, int32_t, int32_t Cases, double, int32_t) override
         {
-            if (++requests == 3)
+            if (Cases == 2)
                 throw rtl::Exception(QStringLiteral("no table"));
             return 1.0;
         }
@@ -174,7 +174,8 @@ TEST_F(PrintReportTest, ClassesTheJudgementDidNotReachShowTheirPositionsOnly)
     const QStringList lines = print().at(0);
     const qsizetype a = lines.indexOf(QStringLiteral("A:0..2 2.00000E+00 1.00000E+00 1.00000E+00 _*"));
     ASSERT_GE(a, 0) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(lines.mid(a + 3, 2), (QStringList{QStringLiteral("B:3..5"), QStringLiteral("C:6..7")}));
+    EXPECT_TRUE(lines.filter(QStringLiteral("B:3..5 1.10000E+01")).size() == 1) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("C:6..7"))) << lines.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(PrintReportTest, FooterOnEveryPageAndTheTableGoesOnAtTheTopMargin)

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <unordered_map>
+#include <utility>
 
 namespace chart {
 
@@ -58,6 +60,7 @@ void widenByPixels(QCPAxis &axis, int pixels, int axisLength)
 
 TChart::TChart(QWidget *parent) : QWidget(parent), m_plot(new ChartPlot(this)), m_body(new QCPLayoutGrid)
 {
+    m_seriesOwner = new QObject(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_plot);
@@ -284,11 +287,56 @@ void TChart::RemoveSeries(TChartSeries *series)
 
 void TChart::FreeAllSeries()
 {
-    // Freed from the last, each series leaves the end of every list it is in.
-    const std::vector<TChartSeries *> all = m_series;
-    for (auto it = all.rbegin(); it != all.rend(); ++it)
-        delete *it;
+    // The series leave the chart all at once and their graphs stay in the plot, hidden; then the
+    // series are freed from the first, which an owner holding them in order takes from the front.
+    const std::vector<TChartSeries *> all = std::exchange(m_series, {});
+    std::vector<SeriesGraph *> graphs;
+    graphs.reserve(all.size());
+    for (TChartSeries *series : all) {
+        if (series->m_graph)
+            graphs.push_back(series->m_graph);
+        series->m_graph = nullptr;
+        series->m_chart = nullptr;
+    }
+    keepSpareGraphs(graphs);
+    for (TChartSeries *series : all)
+        delete series;
+    seriesChanged();
     UndoZoom();
+}
+
+void TChart::keepSpareGraphs(const std::vector<SeriesGraph *> &graphs)
+{
+    if (graphs.empty())
+        return;
+    for (SeriesGraph *graph : graphs)
+        graph->setSpare();
+    // Spare graphs lie above every graph in use, so a new series drawn by one is drawn on top as
+    // when its graph was new; lowest first out.
+    std::vector<SeriesGraph *> spare = std::move(m_spareGraphs);
+    spare.insert(spare.end(), graphs.begin(), graphs.end());
+    std::unordered_map<const QCPLayerable *, size_t> drawingOrder;
+    for (SeriesGraph *graph : spare) {
+        if (graph->layer() && drawingOrder.count(graph) == 0) {
+            const QList<QCPLayerable *> children = graph->layer()->children();
+            const size_t layerBase = size_t(graph->layer()->index()) << 32;
+            for (qsizetype i = 0; i < children.size(); ++i)
+                drawingOrder.emplace(children[i], layerBase + size_t(i));
+        }
+    }
+    std::sort(spare.begin(), spare.end(),
+              [&](const SeriesGraph *a, const SeriesGraph *b) { return drawingOrder[a] > drawingOrder[b]; });
+    m_spareGraphs = std::move(spare);
+}
+
+SeriesGraph *TChart::takeSpareGraph(TChartSeries *series)
+{
+    if (m_spareGraphs.empty())
+        return new SeriesGraph(m_plot->xAxis, m_plot->yAxis, series);
+    SeriesGraph *graph = m_spareGraphs.back();
+    m_spareGraphs.pop_back();
+    graph->reuseFor(series);
+    return graph;
 }
 
 void TChart::Repaint() { m_plot->replot(); }
@@ -499,7 +547,7 @@ void TChartSeries::restyle()
 void TChartSeries::attach(TChart *chart)
 {
     m_chart = chart;
-    m_graph = new SeriesGraph(chart->m_plot->xAxis, chart->m_plot->yAxis, this);
+    m_graph = chart->takeSpareGraph(this);
     chart->m_series.push_back(this);
     pushData();
     restyle();

@@ -97,8 +97,12 @@ public:
     void AddSeries(TChartSeries *series);
     /// Takes the series out of the chart without freeing it.
     void RemoveSeries(TChartSeries *series);
-    /// Frees every series of the chart.
+    /// Frees every series of the chart, in time linear in their number (when their owners hold
+    /// them in the order they were added, as SeriesOwner does).
     void FreeAllSeries();
+    /// An owner for series that go with the chart and hold nothing else: freeing all series
+    /// takes each from the front of its children.
+    QObject *SeriesOwner() const { return m_seriesOwner; }
 
     /// Draws the chart now (normally it redraws by itself after each change).
     void Repaint();
@@ -153,6 +157,8 @@ private:
     void placeLegend();
     void pointClicked(QCPAbstractPlottable *plottable, int dataIndex, QMouseEvent *event);
     void writeFile(const QString &fileName, const QByteArray &bytes);
+    SeriesGraph *takeSpareGraph(TChartSeries *series);
+    void keepSpareGraphs(const std::vector<SeriesGraph *> &graphs);
 
     ChartPlot *m_plot;
     QCPLayoutGrid *m_body; // the axis rectangle and, right of it, the legend
@@ -173,6 +179,10 @@ private:
     std::vector<TChartSeries *> m_series;
     std::vector<TChartSeries *> m_legendSeries; // the series the legend lists, when not stale
     bool m_legendStale = true;
+    QObject *m_seriesOwner;
+    // Hidden graphs of freed series, kept for new series since the plot unregisters and registers
+    // a graph in time linear in its graphs; the lowest in drawing order last.
+    std::vector<SeriesGraph *> m_spareGraphs;
 };
 
 /// A series of points (x, y) with a component name, a legend title and a colour. A series is

@@ -9,6 +9,35 @@ SeriesGraph::SeriesGraph(QCPAxis *keyAxis, QCPAxis *valueAxis, TChartSeries *ser
 {
 }
 
+void SeriesGraph::setSpare()
+{
+    setVisible(false);
+    data()->clear();
+    setSelection(QCPDataSelection());
+    m_series = nullptr;
+}
+
+void SeriesGraph::reuseFor(TChartSeries *series)
+{
+    // What QCPAbstractPlottable's and QCPGraph's constructors set.
+    setName(QString());
+    setAntialiased(true);
+    setAntialiasedFill(true);
+    setAntialiasedScatters(true);
+    setPen(QPen(Qt::blue, 0));
+    setBrush(Qt::NoBrush);
+    setSelectable(QCP::stWhole);
+    setLineStyle(lsLine);
+    setScatterStyle(QCPScatterStyle());
+    setScatterSkip(0);
+    setChannelFillGraph(nullptr);
+    setAdaptiveSampling(true);
+    m_rectanglePointer = QSizeF();
+    m_barWidthFraction = 0;
+    m_series = series;
+    setVisible(true);
+}
+
 double SeriesGraph::barWidth() const
 {
     double spacing = std::numeric_limits<double>::infinity();

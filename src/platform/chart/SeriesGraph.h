@@ -17,6 +17,11 @@ public:
 
     TChartSeries *series() const { return m_series; }
 
+    /// Hides the graph without points and belonging to no series, to be reused.
+    void setSpare();
+    /// Shows a spare graph again for `series`, in the state a new graph starts in.
+    void reuseFor(TChartSeries *series);
+
     /// Draws every point as a filled rectangle of size pixels in the pen's colour; an empty size
     /// leaves the points to the scatter style.
     void setRectanglePointer(QSizeF size) { m_rectanglePointer = size; }

@@ -12,10 +12,16 @@ WarningHandler &installedHandler()
     return handler;
 }
 
+thread_local std::vector<TWarning> *t_capture = nullptr;
+
 } // namespace
 
 void ShowWarning(WarningKind kind, const QString &text)
 {
+    if (t_capture) {
+        t_capture->push_back({kind, text});
+        return;
+    }
     const WarningHandler &handler = installedHandler();
     if (handler)
         handler(kind, text);
@@ -28,6 +34,16 @@ WarningHandler SetWarningHandler(WarningHandler handler)
     WarningHandler previous = std::move(installedHandler());
     installedHandler() = std::move(handler);
     return previous;
+}
+
+TWarningCapture::TWarningCapture(std::vector<TWarning> &into) : m_previous(t_capture) { t_capture = &into; }
+
+TWarningCapture::~TWarningCapture() { t_capture = m_previous; }
+
+void ShowWarnings(const std::vector<TWarning> &warnings)
+{
+    for (const TWarning &warning : warnings)
+        ShowWarning(warning.kind, warning.text);
 }
 
 } // namespace rtl

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace rtl {
 
@@ -18,5 +19,28 @@ void ShowWarning(WarningKind kind, const QString &text);
 
 /// Installs `handler` (an empty one goes back to the message log) and answers the one before it.
 WarningHandler SetWarningHandler(WarningHandler handler);
+
+struct TWarning
+{
+    WarningKind kind;
+    QString text;
+};
+
+/// While it lives, the warnings shown on the thread that made it are appended to `into` instead
+/// of being handed on: work on another thread keeps them for the thread that shows boxes.
+class TWarningCapture
+{
+public:
+    explicit TWarningCapture(std::vector<TWarning> &into);
+    ~TWarningCapture();
+    TWarningCapture(const TWarningCapture &) = delete;
+    TWarningCapture &operator=(const TWarningCapture &) = delete;
+
+private:
+    std::vector<TWarning> *m_previous;
+};
+
+/// Shows captured warnings in the order they came.
+void ShowWarnings(const std::vector<TWarning> &warnings);
 
 } // namespace rtl

@@ -4,6 +4,8 @@
 
 #include <QTableView>
 
+#include <functional>
+
 namespace ui {
 
 class StringGridModel;
@@ -25,6 +27,9 @@ public:
 
     QString Cells(int column, int row) const;
     void SetCells(int column, int row, const QString &text);
+    /// The texts of `column` made by `text` when they are shown or read (see
+    /// StringGridModel::setColumnText): a column of a million rows formats only what is seen.
+    void SetColumnText(int column, std::function<QString(int row)> text);
     QObject *Objects(int column, int row) const;
     void SetObjects(int column, int row, QObject *object);
 

@@ -38,9 +38,12 @@ void StringGridModel::setRows(int rows)
         return;
     beginResetModel();
     m_rows = rows;
-    for (auto &column : m_cells) {
-        column.resize(size_t(rows));
-        column.shrink_to_fit();
+    for (Column &column : m_cells) {
+        if (!column.written.empty()) {
+            column.written.resize(size_t(rows));
+            column.written.shrink_to_fit();
+        }
+        std::erase_if(column.writtenOverMade, [rows](const auto &cell) { return cell.first >= rows; });
     }
     for (auto &column : m_objects) {
         if (!column.empty())
@@ -56,7 +59,7 @@ void StringGridModel::setColumns(int columns)
         return;
     beginResetModel();
     m_columns = columns;
-    m_cells.resize(size_t(columns), std::vector<QString>(size_t(m_rows)));
+    m_cells.resize(size_t(columns));
     m_objects.resize(size_t(columns));
     endResetModel();
 }
@@ -76,15 +79,45 @@ bool StringGridModel::inRange(int column, int row) const
 
 QString StringGridModel::cell(int column, int row) const
 {
-    return inRange(column, row) ? m_cells[size_t(column)][size_t(row)] : QString();
+    if (!inRange(column, row))
+        return {};
+    const Column &cells = m_cells[size_t(column)];
+    if (cells.made) {
+        const auto written = cells.writtenOverMade.find(row);
+        return written != cells.writtenOverMade.end() ? written->second : cells.made(row);
+    }
+    return cells.written.empty() ? QString() : cells.written[size_t(row)];
 }
 
 void StringGridModel::setCell(int column, int row, const QString &text)
 {
     if (!inRange(column, row))
         return;
-    m_cells[size_t(column)][size_t(row)] = text;
+    Column &cells = m_cells[size_t(column)];
+    if (cells.made) {
+        cells.writtenOverMade[row] = text;
+    } else {
+        if (cells.written.empty()) {
+            if (text.isEmpty())
+                return;
+            cells.written.resize(size_t(m_rows));
+        }
+        cells.written[size_t(row)] = text;
+    }
     cellChanged(column, row);
+}
+
+void StringGridModel::setColumnText(int column, std::function<QString(int)> text)
+{
+    if (column < 0 || column >= m_columns)
+        return;
+    Column &cells = m_cells[size_t(column)];
+    cells.made = std::move(text);
+    cells.writtenOverMade.clear();
+    cells.written.clear();
+    cells.written.shrink_to_fit();
+    if (m_bulkDepth == 0 && m_rows > 0)
+        emit dataChanged(index(0, column), index(m_rows - 1, column), {Qt::DisplayRole});
 }
 
 QObject *StringGridModel::object(int column, int row) const

@@ -1,10 +1,13 @@
 #pragma once
 // Cells and row objects of a string grid, kept column by column so that a grid of a million rows
-// costs one string per filled cell and nothing per empty one.
+// costs one string per filled cell and nothing for a column that holds no text. A column may
+// instead make its texts when they are asked for, from a function of the row.
 
 #include <QAbstractTableModel>
 #include <QString>
 
+#include <functional>
+#include <unordered_map>
 #include <vector>
 
 class QObject;
@@ -34,6 +37,10 @@ public:
     QObject *object(int column, int row) const;
     void setObject(int column, int row, QObject *object);
 
+    /// From now on the texts of `column` are made by `text` when asked for; a cell written with
+    /// setCell shows its written text instead. An empty function goes back to written texts only.
+    void setColumnText(int column, std::function<QString(int row)> text);
+
     /// Between beginBulkUpdate and endBulkUpdate cell changes send no signal; the end resets views.
     void beginBulkUpdate();
     void endBulkUpdate();
@@ -47,7 +54,13 @@ private:
     int m_fixedRows = 0;
     int m_fixedColumns = 0;
     int m_bulkDepth = 0;
-    std::vector<std::vector<QString>> m_cells;     // [column][row]
+    struct Column
+    {
+        std::vector<QString> written;                         // [row], empty until a text is written
+        std::function<QString(int)> made;                     // texts made when asked for
+        std::unordered_map<int, QString> writtenOverMade;     // row -> text written into a made column
+    };
+    std::vector<Column> m_cells;                   // [column]
     std::vector<std::vector<QObject *>> m_objects; // [column][row], a column empty until used
 };
 

@@ -42,6 +42,34 @@ TEST(StringGrid, MillionRowsAreModelRowsNotWidgets)
     EXPECT_LT(grid.findChildren<QWidget *>().size(), 20);
 }
 
+TEST(StringGrid, AColumnMadeWhenShownReadsLikeWrittenTextsAndKeepsWrites)
+{
+    ui::TStringGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(1000000);
+    int made = 0;
+    grid.SetColumnText(1, [&made](int row) {
+        ++made;
+        return QStringLiteral("r%1").arg(row);
+    });
+    EXPECT_EQ(made, 0) << "nothing is made before it is asked for";
+    EXPECT_EQ(grid.Cells(1, 999999), QStringLiteral("r999999"));
+    EXPECT_EQ(grid.model()->data(grid.model()->index(7, 1), Qt::DisplayRole).toString(), QStringLiteral("r7"));
+    EXPECT_EQ(grid.Cells(1, 1000000), QString()) << "beyond the rows";
+    // A written cell shows its text until the rows go; the other columns keep what is written.
+    grid.SetCells(1, 5, QStringLiteral("written"));
+    grid.SetCells(0, 5, QStringLiteral("+"));
+    EXPECT_EQ(grid.Cells(1, 5), QStringLiteral("written"));
+    EXPECT_EQ(grid.Cells(0, 5), QStringLiteral("+"));
+    EXPECT_EQ(grid.Cells(0, 6), QString());
+    grid.SetRowCount(2);
+    grid.SetRowCount(10);
+    EXPECT_EQ(grid.Cells(1, 5), QStringLiteral("r5"));
+    EXPECT_EQ(grid.Cells(0, 5), QString());
+    grid.SetColumnText(1, {});
+    EXPECT_EQ(grid.Cells(1, 5), QString());
+}
+
 TEST(StringGrid, FixedCellsAreNotSelectableAndWidthsStick)
 {
     ui::TStringGrid grid;
