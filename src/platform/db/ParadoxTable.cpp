@@ -1,6 +1,8 @@
 #include "platform/db/ParadoxTable.h"
 
 #include "platform/db/DatabaseError.h"
+#include "platform/db/FileIo.h"
+#include "platform/db/ParadoxFileCheck.h"
 #include "platform/db/TableFiles.h"
 
 // pxlib's header declares C functions without saying so.
@@ -290,6 +292,11 @@ std::unique_ptr<ParadoxTable> ParadoxTable::open(const QString &path)
     std::unique_ptr<ParadoxTable> table(new ParadoxTable(path));
     table->m_doc = std::make_unique<Document>(QStringLiteral("table %1").arg(QFileInfo(path).fileName()));
     Document &doc = *table->m_doc;
+    {
+        bool writable = false;
+        const io::FileHandle file = io::openTableFile(path, writable, doc.what);
+        CheckParadoxFile(file.get(), doc.what);
+    }
     if (PX_open_file(doc.doc, QFile::encodeName(path).constData()) < 0)
         doc.fail(QStringLiteral("cannot be opened as a Paradox table"));
     doc.open = true;
