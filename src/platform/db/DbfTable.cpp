@@ -379,9 +379,11 @@ void DbfTable::encode(char *record, int field, const QVariant &value, QByteArray
         }
         if (!std::isfinite(number))
             throw EDatabaseError(fieldError(field, QStringLiteral("the value is not a finite number")));
+        // dBASE numbers have a decimal point whatever the locale of the program.
         char text[400];
-        int length = std::snprintf(text, sizeof text, "%.*f", def.decimals, number);
-        if (length <= 0 || length >= int(sizeof text) || length > def.size) {
+        const auto [end, error] = std::to_chars(text, text + sizeof text, number, std::chars_format::fixed, def.decimals);
+        int length = int(end - text);
+        if (error != std::errc() || length > def.size) {
             throw EDatabaseError(fieldError(field, QStringLiteral("%1 does not fit a number field of width %2 with %3 decimals")
                                                        .arg(number, 0, 'g', 17).arg(def.size).arg(def.decimals)));
         }

@@ -28,6 +28,7 @@ namespace {
 // Paradox counts days from 1 January of the year 1 (day 1); Qt counts Julian days.
 constexpr qint64 kJulianDayOfDayZero = 1721425;
 constexpr double kMillisecondsPerDay = 86400000.0;
+constexpr double kMillisecondsAfterYear9999 = 3652059.0 * kMillisecondsPerDay;
 constexpr int kProgramCodePage = 1250;
 
 struct TypeInfo
@@ -199,6 +200,8 @@ QVariant toVariant(const pxval_t *value, const FieldDef &field)
     case ftFloat: case ftCurrency:
         return value->value.dval;
     case ftDateTime: {
+        if (!(value->value.dval < kMillisecondsAfterYear9999))
+            throw EDatabaseError(QStringLiteral("field %1 holds no date and time").arg(field.name));
         const double days = std::floor(value->value.dval / kMillisecondsPerDay);
         const int ms = int(value->value.dval - days * kMillisecondsPerDay);
         return QDateTime(QDate::fromJulianDay(qint64(days) + kJulianDayOfDayZero), QTime::fromMSecsSinceStartOfDay(ms));
@@ -351,8 +354,12 @@ void ParadoxTable::load(int slot)
         m_doc->fail(QStringLiteral("cannot read record %1").arg(slot + 1));
     const RetrievedRecord record(m_doc->doc, values, int(m_fields.size()));
     m_values.assign(m_fields.size(), QVariant());
-    for (size_t i = 0; i < m_fields.size(); ++i)
-        m_values[i] = toVariant(record[int(i)], m_fields[i]);
+    try {
+        for (size_t i = 0; i < m_fields.size(); ++i)
+            m_values[i] = toVariant(record[int(i)], m_fields[i]);
+    } catch (const EDatabaseError &error) {
+        throw EDatabaseError(QStringLiteral("%1, record %2: %3").arg(m_doc->what).arg(slot + 1).arg(error.Message()));
+    }
     m_loaded = slot;
 }
 

@@ -1,6 +1,7 @@
 // dBASE files: reading what other writers make, writing what other readers take, and refusing
 // damaged files with a clear error instead of crashing.
 
+#include "CommaLocale.h"
 #include "DbTestSupport.h"
 
 #include "platform/db/DatabaseError.h"
@@ -213,4 +214,32 @@ TEST(DbfDamage, MissingMemoFileIsReported)
     folder.writeBytes("nomemo.dbf", image.bytes());
     auto table = folder.table("nomemo");
     EXPECT_THROW(table->Open(), EDatabaseError);
+}
+
+// Qt takes the C library's locale from the environment; a Czech user's decimal comma must not
+// reach the file, where every other reader (and this one) expects a point.
+TEST(DbfWrite, NumbersHaveADecimalPointInACommaLocale)
+{
+    const CommaLocale comma;
+    ASSERT_TRUE(comma.active()) << "no cs_CZ.UTF-8 locale: the locales package is missing";
+    DbFolder folder;
+    folder.exec("CREATE TABLE t (ID INTEGER, X DECIMAL(6,3), Y FLOAT)");
+    folder.exec("INSERT INTO t VALUES (1, 1.5, 0.25)");
+    auto table = folder.table("t");
+    table->Open();
+    table->Append();
+    table->FieldByName("X")->SetAsFloat(-2.125);
+    table->Post();
+    table->Close();
+
+    const int headerLength = 32 + 3 * 32 + 1;
+    const int recordLength = 1 + 11 + 8 + 20;
+    const QByteArray file = folder.bytes("t.dbf");
+    EXPECT_EQ(file.mid(headerLength, recordLength), QByteArray(" ") + "          1" + "   1.500" + "        0.2500000000");
+    EXPECT_EQ(file.mid(headerLength + recordLength + 1 + 11, 8), QByteArray("  -2.125"));
+
+    auto query = folder.query("SELECT X, Y FROM t WHERE ID = 1");
+    query->Open();
+    EXPECT_EQ(query->FieldByName("X")->AsFloat(), 1.5);
+    EXPECT_EQ(query->FieldByName("Y")->AsFloat(), 0.25);
 }
