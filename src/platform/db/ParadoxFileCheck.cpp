@@ -47,7 +47,7 @@ public:
         if (fileType != IndexedTable && fileType != PlainTable)
             fail(QStringLiteral("the file is no Paradox data table (file type %1)").arg(fileType));
         const int version = head[kFileVersion];
-        if (version < 3 || version > 15)
+        if (version < 3 || version > 12)
             fail(QStringLiteral("unknown file version %1").arg(version));
         // Tables of version 4 and later have a second header part before the field list.
         const bool dataHeader = version >= 5;
