@@ -448,20 +448,76 @@ void DbfTable::check(const Record &values, const std::vector<bool> *changed)
 
 QByteArray DbfTable::encodeRecord(const Record &values, const std::vector<bool> *changed, QByteArray base)
 {
+    const QByteArray original = base;
     MemoTexts memos;
     encodeFields(values, changed, base.data(), memos);
-    // Every value converted: only now does anything reach the files.
-    writeMemos(base.data(), memos);
+    // Every value converted: only now does anything reach the files, the memo blocks first.
+    writeMemos(base.data(), original, memos);
     return base;
 }
 
-void DbfTable::writeMemos(char *record, const MemoTexts &memos)
+uint32_t DbfTable::memoReference(const char *record, int field) const
+{
+    const auto [text, length] = trimmed(record + m_offsets[size_t(field)], m_fields[size_t(field)].size);
+    uint32_t block = 0;
+    const auto [end, error] = std::from_chars(text, text + length, block);
+    return error == std::errc() && end == text + length ? block : 0;
+}
+
+void DbfTable::writeMemos(char *record, const QByteArray &original, const MemoTexts &memos)
 {
     for (const auto &[field, text] : memos) {
-        const uint32_t block = m_memo->write(text);
+        const uint32_t block = m_memo->write(text, memoReference(original.constData(), field));
         const QByteArray number = QByteArray::number(block).rightJustified(10, ' ');
         std::memcpy(record + m_offsets[size_t(field)], number.constData(), 10);
     }
+}
+
+void DbfTable::beginChanges()
+{
+    m_journal = std::make_unique<io::WriteJournal>();
+    if (m_memo)
+        m_memo->setJournal(m_journal.get());
+}
+
+void DbfTable::commitChanges()
+{
+    if (m_memo)
+        m_memo->setJournal(nullptr);
+    m_journal.reset();
+}
+
+void DbfTable::rollbackChanges()
+{
+    if (!m_journal)
+        return;
+    const bool restored = m_journal->restore();
+    commitChanges();
+    m_windowCount = 0;
+    slotCount();
+    if (!restored)
+        throw EDatabaseError(QStringLiteral("%1 could not be put back as it was after a failed write").arg(m_what));
+}
+
+void DbfTable::atomically(const std::function<void()> &change)
+{
+    if (m_journal) {
+        change();
+        return;
+    }
+    beginChanges();
+    try {
+        change();
+    } catch (...) {
+        rollbackChanges();
+        throw;
+    }
+    commitChanges();
+}
+
+void DbfTable::write(const void *bytes, size_t length, off_t offset)
+{
+    io::writeAt(m_fd.get(), bytes, length, offset, m_what, m_journal.get());
 }
 
 void DbfTable::update(int slot, const Record &values, const std::vector<bool> &changed)
@@ -471,10 +527,15 @@ void DbfTable::update(int slot, const Record &values, const std::vector<bool> &c
     checkSlot(slot);
     QByteArray current(m_recordLength, '\0');
     io::readExactly(m_fd.get(), current.data(), size_t(current.size()), recordOffset(slot), m_what);
-    const QByteArray record = encodeRecord(values, &changed, current);
-    io::writeAt(m_fd.get(), record.constData(), size_t(record.size()), recordOffset(slot), m_what);
-    if (inWindow(slot))
-        std::memcpy(windowRecord(slot), record.constData(), size_t(m_recordLength));
+    if (current[0] == '*')
+        throw EDatabaseError(QStringLiteral("Record %1 of %2 was deleted after it was read; the change is not stored")
+                                 .arg(slot + 1).arg(m_what));
+    atomically([&] {
+        const QByteArray record = encodeRecord(values, &changed, current);
+        write(record.constData(), size_t(record.size()), recordOffset(slot));
+        if (inWindow(slot))
+            std::memcpy(windowRecord(slot), record.constData(), size_t(m_recordLength));
+    });
 }
 
 void DbfTable::writeHeaderCount(uint32_t count)
@@ -483,7 +544,7 @@ void DbfTable::writeHeaderCount(uint32_t count)
     io::readExactly(m_fd.get(), header, sizeof header, 0, m_what);
     stampDate(header);
     io::putLe32(header + 4, count);
-    io::writeAt(m_fd.get(), header, sizeof header, 0, m_what);
+    write(header, sizeof header, 0);
 }
 
 int DbfTable::append(const Record &values)
@@ -492,12 +553,14 @@ int DbfTable::append(const Record &values)
     const int slot = slotCount();
     if (slot == INT32_MAX)
         throw EDatabaseError(QStringLiteral("%1 is full").arg(m_what));
-    QByteArray record = encodeRecord(values, nullptr, QByteArray(m_recordLength, ' '));
-    record.append(kEndOfFile);
-    // The record is complete on disk before the header counts it.
-    io::writeAt(m_fd.get(), record.constData(), size_t(record.size()), recordOffset(slot), m_what);
-    writeHeaderCount(uint32_t(slot) + 1);
-    m_count = uint32_t(slot) + 1;
+    atomically([&] {
+        QByteArray record = encodeRecord(values, nullptr, QByteArray(m_recordLength, ' '));
+        record.append(kEndOfFile);
+        // The record is complete on disk before the header counts it.
+        write(record.constData(), size_t(record.size()), recordOffset(slot));
+        writeHeaderCount(uint32_t(slot) + 1);
+        m_count = uint32_t(slot) + 1;
+    });
     return slot;
 }
 
@@ -506,7 +569,7 @@ void DbfTable::remove(int slot)
     checkWritable();
     slotCount();
     checkSlot(slot);
-    io::writeAt(m_fd.get(), "*", 1, recordOffset(slot), m_what);
+    atomically([&] { write("*", 1, recordOffset(slot)); });
     if (inWindow(slot))
         windowRecord(slot)[0] = '*';
 }

@@ -30,6 +30,22 @@ constexpr uint32_t kEncryptionInDataHeader = 0xFF00FF00;
 
 enum FileType { IndexedTable = 0, PlainTable = 2 };
 
+// The bytes a field of Paradox type `type` takes in a record, given the length byte of its
+// description; 0 for an unknown type or a length the type cannot have.
+int storedLength(int type, int length)
+{
+    switch (type) {
+    case 0x01: case 0x18: return length; // alpha, bytes
+    case 0x02: case 0x04: case 0x14: case 0x16: return length == 4 ? 4 : 0; // date, long, time, autoinc
+    case 0x03: return length == 2 ? 2 : 0; // short
+    case 0x05: case 0x06: case 0x15: return length == 8 ? 8 : 0; // currency, number, timestamp
+    case 0x09: return length == 1 ? 1 : 0; // logical
+    case 0x0C: case 0x0D: case 0x0E: case 0x0F: case 0x10: return length >= 10 ? length : 0; // blobs: a 10-byte reference
+    case 0x17: return length <= 32 ? 17 : 0; // BCD: the length byte holds the decimals
+    default: return 0;
+    }
+}
+
 class HeaderCheck
 {
 public:
@@ -97,10 +113,11 @@ private:
         int total = 0;
         for (int i = 0; i < fieldCount; ++i) {
             const int type = infos[size_t(i) * 2];
-            const int length = type == 0x17 ? 17 : infos[size_t(i) * 2 + 1]; // BCD fields hold 17 bytes
-            if (type == 0 || length == 0)
-                fail(QStringLiteral("field %1 has no type or length").arg(i + 1));
-            total += length;
+            const int length = infos[size_t(i) * 2 + 1];
+            const int stored = storedLength(type, length);
+            if (stored == 0)
+                fail(QStringLiteral("field %1 has the type %2 with the length %3").arg(i + 1).arg(type).arg(length));
+            total += stored;
         }
         if (total != m_recordSize)
             fail(QStringLiteral("the fields need %1 bytes but a record has %2").arg(total).arg(m_recordSize));
