@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -115,6 +116,8 @@ DbfTable::DbfTable(io::FileHandle table, bool writable, io::FileHandle memo, boo
       m_what(QStringLiteral("table %1").arg(displayName(m_path)))
 {
     readHeader();
+    if (m_languageDriver == 0)
+        useCodePageFile();
     if (usesMemo(m_fields)) {
         if (!memo.valid())
             throw EDatabaseError(QStringLiteral("The memo file of %1 is missing").arg(m_what));
@@ -125,6 +128,21 @@ DbfTable::DbfTable(io::FileHandle table, bool writable, io::FileHandle memo, boo
 }
 
 DbfTable::~DbfTable() = default;
+
+// Writers that leave the language driver unset (GDAL, shapefile tools) name the code page in
+// a .cpg file beside the table.
+void DbfTable::useCodePageFile()
+{
+    const QFileInfo info(m_path);
+    const auto cpgPath = findFileIgnoringCase(info.absolutePath(), info.completeBaseName() + QStringLiteral(".cpg"));
+    if (!cpgPath)
+        return;
+    QFile file(*cpgPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    if (const CodePage *page = CodePage::byCpgText(file.read(64)))
+        m_codePage = page;
+}
 
 void DbfTable::readHeader()
 {
@@ -178,7 +196,7 @@ void DbfTable::readFieldDescriptors(const QByteArray &header)
         const int index = int(m_fields.size());
         if (field.name.isEmpty() || std::any_of(field.name.begin(), field.name.end(), [](QChar c) { return c.unicode() < 0x20; }))
             throw EDatabaseError(QStringLiteral("%1: field %2 has an invalid name").arg(m_what).arg(index + 1));
-        if (field.size == 0)
+        if (field.size == 0 && !(field.nativeType == 'C' && field.decimals > 0)) // C(256): see settleFieldLengths
             throw EDatabaseError(QStringLiteral("%1: field %2 has the length 0").arg(m_what, field.name));
         const bool badLength = (field.nativeType == 'D' && field.size != 8) || (field.nativeType == 'L' && field.size != 1)
                                || ((field.nativeType == 'N' || field.nativeType == 'F') && field.size > kMaxNumberWidth)
@@ -188,8 +206,6 @@ void DbfTable::readFieldDescriptors(const QByteArray &header)
         for (const FieldDef &other : m_fields)
             if (other.name.compare(field.name, Qt::CaseInsensitive) == 0)
                 throw EDatabaseError(QStringLiteral("%1: the field name %2 occurs twice").arg(m_what, field.name));
-        m_offsets.push_back(offset);
-        offset += field.size;
         m_fields.push_back(field);
         position += kDescriptorSize;
     }
@@ -197,9 +213,38 @@ void DbfTable::readFieldDescriptors(const QByteArray &header)
         throw EDatabaseError(QStringLiteral("%1: the field list has no end mark").arg(m_what));
     if (m_fields.empty())
         throw EDatabaseError(QStringLiteral("%1 has no fields").arg(m_what));
-    if (offset > m_recordLength)
+    settleFieldLengths();
+    for (const FieldDef &field : m_fields) {
+        m_offsets.push_back(offset);
+        offset += field.size;
+    }
+}
+
+// Clipper-style writers keep the high byte of a character field's length in its decimals byte.
+// That reading is taken only when the record length confirms it; fields that fill the record
+// in neither reading make the file damaged.
+void DbfTable::settleFieldLengths()
+{
+    int plain = 1;
+    int clipper = 1;
+    for (const FieldDef &field : m_fields) {
+        plain += field.size;
+        clipper += field.size + (field.nativeType == 'C' ? field.decimals * 256 : 0);
+    }
+    if (plain != m_recordLength && clipper == m_recordLength) {
+        for (FieldDef &field : m_fields) {
+            if (field.nativeType == 'C') {
+                field.size += field.decimals * 256;
+                field.decimals = 0;
+            }
+        }
+    } else if (plain != m_recordLength) {
         throw EDatabaseError(QStringLiteral("%1: the fields need %2 bytes but a record has %3")
-                                 .arg(m_what).arg(offset).arg(m_recordLength));
+                                 .arg(m_what).arg(plain).arg(m_recordLength));
+    }
+    for (const FieldDef &field : m_fields)
+        if (field.size == 0)
+            throw EDatabaseError(QStringLiteral("%1: field %2 has the length 0").arg(m_what, field.name));
 }
 
 int DbfTable::capabilities() const
@@ -287,7 +332,8 @@ QVariant DbfTable::decode(const char *record, int field, int slot)
     case 'N':
     case 'F': {
         const auto [text, length] = trimmed(raw, def.size);
-        if (length == 0)
+        // Asterisks mark a number that overflowed its field (and some writers' empty numbers).
+        if (length == 0 || std::all_of(text, text + length, [](char c) { return c == '*'; }))
             return {};
         const auto number = parseNumber(text, length);
         if (!number)
@@ -626,8 +672,10 @@ QByteArray DbfTable::newTableImage(const std::vector<FieldDef> &fields)
         const QByteArray name = fields[i].name.toLatin1();
         std::memcpy(descriptor, name.constData(), size_t(std::min<qsizetype>(name.size(), 10)));
         descriptor[11] = uint8_t(fields[i].nativeType);
-        descriptor[16] = uint8_t(fields[i].size);
-        descriptor[17] = uint8_t(fields[i].decimals);
+        // A character field longer than 255 keeps the length's high byte where the decimals go.
+        const bool longText = fields[i].nativeType == 'C' && fields[i].size > 255;
+        descriptor[16] = uint8_t(fields[i].size & 0xFF);
+        descriptor[17] = uint8_t(longText ? fields[i].size >> 8 : fields[i].decimals);
     }
     bytes[headerLength - 1] = uint8_t(kFieldTerminator);
     image.append(kEndOfFile);

@@ -63,7 +63,9 @@ public:
 
 private:
     void readHeader();
+    void useCodePageFile();
     void readFieldDescriptors(const QByteArray &header);
+    void settleFieldLengths();
     const char *recordBytes(int slot);
     bool inWindow(int slot) const;
     char *windowRecord(int slot);
