@@ -18,9 +18,13 @@ extern "C" {
 #include <QTemporaryFile>
 #include <QTime>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <list>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace db {
 namespace {
@@ -72,6 +76,23 @@ bool writable(TFieldType type)
     default:
         return false;
     }
+}
+
+// The mode new files get: 0666 less the process's umask (read without changing it).
+mode_t usualFileMode()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            bool ok = false;
+            const uint mask = line.startsWith("Umask:") ? line.mid(6).trimmed().toUInt(&ok, 8) : 0;
+            if (ok)
+                return mode_t(0666 & ~mask);
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mode_t(0666 & ~mask);
 }
 
 void onError(pxdoc_t *, int level, const char *message, void *data)
@@ -293,14 +314,22 @@ ParadoxTable::~ParadoxTable() = default;
 std::unique_ptr<ParadoxTable> ParadoxTable::open(const QString &path)
 {
     std::unique_ptr<ParadoxTable> table(new ParadoxTable(path));
-    table->m_doc = std::make_unique<Document>(QStringLiteral("table %1").arg(QFileInfo(path).fileName()));
-    Document &doc = *table->m_doc;
+    table->openDocument();
+    return table;
+}
+
+void ParadoxTable::openDocument()
+{
+    m_doc = std::make_unique<Document>(QStringLiteral("table %1").arg(QFileInfo(m_path).fileName()));
+    m_fields.clear();
+    m_loaded = -1;
+    Document &doc = *m_doc;
     {
         bool writable = false;
-        const io::FileHandle file = io::openTableFile(path, writable, doc.what);
+        const io::FileHandle file = io::openTableFile(m_path, writable, doc.what);
         CheckParadoxFile(file.get(), doc.what);
     }
-    if (PX_open_file(doc.doc, QFile::encodeName(path).constData()) < 0)
+    if (PX_open_file(doc.doc, QFile::encodeName(m_path).constData()) < 0)
         doc.fail(QStringLiteral("cannot be opened as a Paradox table"));
     doc.open = true;
     doc.setEncodings();
@@ -318,14 +347,47 @@ std::unique_ptr<ParadoxTable> ParadoxTable::open(const QString &path)
         const TypeInfo *info = infoByPx(fields[i].px_ftype);
         field.type = info ? info->type : ftUnknown;
         needsBlob = needsBlob || IsBlobType(field.type);
-        table->m_fields.push_back(field);
+        m_fields.push_back(field);
     }
-    const QFileInfo info(path);
+    const QFileInfo info(m_path);
     if (needsBlob) {
         if (const auto blobPath = findFileIgnoringCase(info.absolutePath(), info.completeBaseName() + QStringLiteral(".mb")))
             PX_set_blob_file(doc.doc, QFile::encodeName(*blobPath).constData());
     }
-    return table;
+}
+
+// pxlib writes through a buffered stream: a full disk shows only when the buffer goes out.
+void ParadoxTable::flush(const QString &action)
+{
+    pxstream_t *stream = m_doc->doc->px_stream;
+    if (stream && stream->type == pxfIOFile && stream->s.fp && std::fflush(stream->s.fp) != 0)
+        m_doc->fail(action + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+void ParadoxTable::beginChanges()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(m_doc->what, file.errorString()));
+    m_snapshot = file.readAll();
+}
+
+void ParadoxTable::commitChanges() { m_snapshot.reset(); }
+
+void ParadoxTable::rollbackChanges()
+{
+    if (!m_snapshot)
+        return;
+    const QByteArray original = std::move(*m_snapshot);
+    m_snapshot.reset();
+    m_doc.reset();
+    // The original bytes go back in place: that needs no more room than the file had.
+    bool writable = false;
+    const io::FileHandle file = io::openTableFile(m_path, writable, QStringLiteral("table %1").arg(QFileInfo(m_path).fileName()));
+    io::writeAt(file.get(), original.constData(), size_t(original.size()), 0, m_path);
+    if (::ftruncate(file.get(), off_t(original.size())) != 0)
+        throw EDatabaseError(QStringLiteral("Cannot restore %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
+    openDocument();
 }
 
 int ParadoxTable::capabilities() const
@@ -403,6 +465,7 @@ void ParadoxTable::update(int slot, const Record &values, const std::vector<bool
     m_loaded = -1;
     if (PX_update_record(m_doc->doc, record.data(), slot) < 0)
         m_doc->fail(QStringLiteral("cannot write record %1").arg(slot + 1));
+    flush(QStringLiteral("cannot write record %1").arg(slot + 1));
 }
 
 int ParadoxTable::append(const Record &values)
@@ -419,6 +482,7 @@ int ParadoxTable::append(const Record &values)
     const int slot = PX_insert_record(m_doc->doc, record.data());
     if (slot < 0)
         m_doc->fail(QStringLiteral("cannot add a record"));
+    flush(QStringLiteral("cannot add a record"));
     return slot;
 }
 
@@ -427,6 +491,7 @@ void ParadoxTable::remove(int slot)
     m_loaded = -1;
     if (PX_delete_record(m_doc->doc, slot) < 0)
         m_doc->fail(QStringLiteral("cannot delete record %1").arg(slot + 1));
+    flush(QStringLiteral("cannot delete record %1").arg(slot + 1));
 }
 
 FieldDef ParadoxTable::checkedField(FieldDef field)
@@ -476,7 +541,8 @@ void ParadoxTable::create(const QString &path, const std::vector<FieldDef> &fiel
         PX_set_parameter(doc.doc, "tablename", QFile::encodeName(target.completeBaseName()).constData());
         PX_set_value(doc.doc, "codepage", kProgramCodePage);
     }
-    if (!temporary.rename(path))
+    // A temporary file is private to its maker; the table gets the mode of any new file.
+    if (::chmod(QFile::encodeName(temporary.fileName()).constData(), usualFileMode()) != 0 || !temporary.rename(path))
         throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(path, temporary.errorString()));
     temporary.setAutoRemove(false);
 }

@@ -107,3 +107,21 @@ TEST(WriteFailure, PostThatRunsOutOfSpaceLeavesTheTableAsItWas)
     EXPECT_EQ(folder.bytes("p.dbf"), table);
     EXPECT_EQ(folder.bytes("p.dbt"), memo);
 }
+
+TEST(WriteFailure, ParadoxInsertThatRunsOutOfSpaceAddsNothing)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE 'p.db' (ID INTEGER, NAME CHAR(40))");
+    folder.exec("INSERT INTO 'p.db' (ID, NAME) VALUES (0, 'first')");
+    const QByteArray before = folder.bytes("p.db");
+    const QString insert = "INSERT INTO 'p.db' (ID, NAME) " + numbers(500) + "SELECT i, 'row ' || i FROM n";
+    {
+        const FileSizeLimit limit(sizeOf(folder, "p.db") + 5000);
+        EXPECT_THROW(folder.exec(insert), EDatabaseError);
+    }
+    EXPECT_EQ(folder.bytes("p.db"), before);
+    folder.exec(insert);
+    auto count = folder.query("SELECT COUNT(*) AS N FROM 'p.db'");
+    count->Open();
+    EXPECT_EQ(count->FieldByName("N")->AsInteger(), 501);
+}
