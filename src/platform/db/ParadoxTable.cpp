@@ -356,12 +356,37 @@ void ParadoxTable::openDocument()
     }
 }
 
-// pxlib writes through a buffered stream: a full disk shows only when the buffer goes out.
+// pxlib keeps the block it changed last in memory and writes through a buffered stream: the
+// file (which other datasets read) holds a change, and a full disk shows, only once both went out.
 void ParadoxTable::flush(const QString &action)
 {
-    pxstream_t *stream = m_doc->doc->px_stream;
-    if (stream && stream->type == pxfIOFile && stream->s.fp && std::fflush(stream->s.fp) != 0)
+    pxdoc_t *doc = m_doc->doc;
+    pxstream_t *stream = doc->px_stream;
+    if (!stream || stream->type != pxfIOFile || !stream->s.fp)
+        return;
+    bool written = true;
+    if (doc->curblockdirty && doc->curblock && doc->curblocknr > 0) {
+        const long blockSize = long(doc->px_head->px_maxtablesize) * 0x400;
+        written = stream->seek(doc, stream, doc->px_head->px_headersize + (doc->curblocknr - 1) * blockSize, SEEK_SET) == 0
+                  && stream->write(doc, stream, size_t(blockSize), doc->curblock) > 0;
+        doc->curblockdirty = 0;
+    }
+    if (!written || std::fflush(stream->s.fp) != 0)
         m_doc->fail(action + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// Another document's writes do not reach this one's copy of the header: its slots may have
+// moved (pxlib closes the gap of a removed record) and its record count would overwrite theirs.
+void ParadoxTable::checkUnchangedElsewhere()
+{
+    constexpr off_t kRecordCountOffset = 6;
+    bool writable = false;
+    const io::FileHandle file = io::openTableFile(m_path, writable, m_doc->what);
+    unsigned char count[4];
+    io::readExactly(file.get(), count, sizeof count, kRecordCountOffset, m_doc->what);
+    if (int(io::le32(count)) != slotCount())
+        throw EDatabaseError(QStringLiteral("%1 was changed by another dataset after it was read; the change is not stored")
+                                 .arg(m_doc->what));
 }
 
 void ParadoxTable::beginChanges()
@@ -462,6 +487,7 @@ void ParadoxTable::update(int slot, const Record &values, const std::vector<bool
                                      .arg(m_doc->what, FieldTypeName(m_fields[i].type)));
         fromVariant(record, int(i), merged[i], m_fields[i], m_doc->what);
     }
+    checkUnchangedElsewhere();
     m_loaded = -1;
     if (PX_update_record(m_doc->doc, record.data(), slot) < 0)
         m_doc->fail(QStringLiteral("cannot write record %1").arg(slot + 1));
@@ -478,6 +504,7 @@ int ParadoxTable::append(const Record &values)
                                      .arg(m_doc->what, FieldTypeName(m_fields[i].type)));
         fromVariant(record, int(i), values[i], m_fields[i], m_doc->what);
     }
+    checkUnchangedElsewhere();
     m_loaded = -1;
     const int slot = PX_insert_record(m_doc->doc, record.data());
     if (slot < 0)
@@ -488,6 +515,7 @@ int ParadoxTable::append(const Record &values)
 
 void ParadoxTable::remove(int slot)
 {
+    checkUnchangedElsewhere();
     m_loaded = -1;
     if (PX_delete_record(m_doc->doc, slot) < 0)
         m_doc->fail(QStringLiteral("cannot delete record %1").arg(slot + 1));

@@ -48,6 +48,7 @@ private:
     void openDocument();
     void load(int slot);
     void flush(const QString &action);
+    void checkUnchangedElsewhere();
 
     QString m_path;
     std::unique_ptr<Document> m_doc;
