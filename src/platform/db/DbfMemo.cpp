@@ -106,7 +106,11 @@ uint32_t DbfMemo::blocksHeld(uint32_t block, uint32_t nextFree)
             return 0;
         bytes = io::le32(head + 4);
     } else {
-        bytes = read(block).size() + 1; // the text and at least one end mark
+        try {
+            bytes = read(block).size() + 1; // the text and at least one end mark
+        } catch (const EDatabaseError &) {
+            return 0; // a damaged reference: the text goes to fresh blocks
+        }
     }
     const qint64 blocks = (bytes + m_blockSize - 1) / m_blockSize;
     return uint32_t(std::min<qint64>(blocks, nextFree - block));

@@ -54,12 +54,46 @@ std::pair<const char *, int> trimmed(const char *data, int length)
     return {data + first, last - first};
 }
 
+// Numbers as dBASE writes them, with at most 15 digits: the digits and the power of ten are
+// exact doubles, so their quotient is the correctly rounded value, and much quicker to get.
+std::optional<double> parseShortDecimal(const char *text, int length)
+{
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char *p = text;
+    const char *end = text + length;
+    const bool negative = p < end && *p == '-';
+    if (negative)
+        ++p;
+    uint64_t digits = 0;
+    int count = 0;
+    int decimals = 0;
+    bool point = false;
+    for (; p < end; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            if (++count > 15)
+                return std::nullopt;
+            digits = digits * 10 + uint64_t(*p - '0');
+            decimals += point ? 1 : 0;
+        } else if (*p == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0)
+        return std::nullopt;
+    const double value = double(digits) / kPowersOfTen[decimals];
+    return negative ? -value : value;
+}
+
 std::optional<double> parseNumber(const char *text, int length)
 {
     if (length > 0 && text[0] == '+') {
         ++text;
         --length;
     }
+    if (const auto value = parseShortDecimal(text, length))
+        return value;
     double value = 0;
     const auto [end, error] = std::from_chars(text, text + length, value);
     if (error != std::errc() || end != text + length || !std::isfinite(value))

@@ -9,6 +9,9 @@
 
 #include <QDate>
 
+#include <charconv>
+#include <random>
+
 using namespace db;
 
 namespace {
@@ -309,4 +312,32 @@ TEST(DbfWrite, NumbersHaveADecimalPointInACommaLocale)
     query->Open();
     EXPECT_EQ(query->FieldByName("X")->AsFloat(), 1.5);
     EXPECT_EQ(query->FieldByName("Y")->AsFloat(), 0.25);
+}
+
+// Numbers are read on a quick path for short decimals; every text must give the double the
+// standard library's correctly rounded conversion gives.
+TEST(DbfRead, NumbersReadAsTheirCorrectlyRoundedDouble)
+{
+    std::mt19937 random(5);
+    DbfImage image;
+    image.fields = {{"X", 'N', 20, 0}};
+    std::vector<QByteArray> texts;
+    for (int i = 0; i < 3000; ++i) {
+        const int digits = 1 + int(random() % 18);
+        QByteArray text = random() % 2 ? "-" : "";
+        for (int d = 0; d < digits; ++d)
+            text += char('0' + random() % 10);
+        if (random() % 4 != 0)
+            text.insert(text.size() - int(random() % uint32_t(digits)), '.');
+        texts.push_back(text);
+        image.records.push_back(" " + text.rightJustified(20));
+    }
+    DbFolder folder;
+    folder.writeBytes("numbers.dbf", image.bytes());
+    auto table = DbfTable::open(folder.path("numbers.dbf"));
+    for (int i = 0; i < int(texts.size()); ++i) {
+        double expected = 0;
+        std::from_chars(texts[size_t(i)].constData(), texts[size_t(i)].constData() + texts[size_t(i)].size(), expected);
+        EXPECT_EQ(table->value(i, 0).toDouble(), expected) << texts[size_t(i)].constData();
+    }
 }
