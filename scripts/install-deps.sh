@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-x11 fonts-dejavu-core
   python3 python3-numpy python3-scipy python3-dbfread python3-dbf
+  locales
   libwmf-bin fonts-urw-base35 emf2svg librsvg2-bin poppler-utils
 )
 

@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <QHash>
+
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -144,6 +146,24 @@ const CodePage *CodePage::byName(const char *iconvName)
         return nullptr;
     auto page = std::make_unique<CodePage>(iconvName);
     return pages.emplace(iconvName, std::move(page)).first->second.get();
+}
+
+const CodePage *CodePage::byCpgText(const QByteArray &text)
+{
+    QByteArray name = text.trimmed().toUpper();
+    if (name.startsWith("ANSI "))
+        name = name.mid(5).trimmed();
+    const bool digits = !name.isEmpty() && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (name == "UTF8" || name == "65001")
+        name = "UTF-8";
+    else if (name.startsWith("8859")) // "88592" and "8859_2" as shapefile tools write them
+        name = "ISO-8859-" + name.mid(name.size() > 4 && (name[4] == '_' || name[4] == '-') ? 5 : 4);
+    else if (digits)
+        name = "CP" + name;
+    const bool plain = !name.isEmpty() && name.size() <= 32 && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    });
+    return plain ? byName(name.constData()) : nullptr;
 }
 
 const CodePage &CodePage::forLanguageDriver(uint8_t driver)

@@ -21,6 +21,9 @@ public:
     static const CodePage &forLanguageDriver(uint8_t driver);
     /// A code page by its iconv name; nullptr when iconv does not know it.
     static const CodePage *byName(const char *iconvName);
+    /// The code page a .cpg file beside a table names ("UTF-8", "1252", "ANSI 1250",
+    /// "88592", "ISO-8859-2", ...); nullptr when it names none iconv knows.
+    static const CodePage *byCpgText(const QByteArray &text);
 
     static constexpr uint8_t ProgramLanguageDriver = 0xC8;
 

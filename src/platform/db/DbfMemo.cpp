@@ -93,12 +93,40 @@ uint32_t DbfMemo::nextFreeBlock(off_t size)
     return uint32_t(next);
 }
 
-uint32_t DbfMemo::write(const QByteArray &data)
+uint32_t DbfMemo::blocksHeld(uint32_t block, uint32_t nextFree)
+{
+    if (block == 0 || block >= nextFree)
+        return 0;
+    const off_t start = off_t(block) * m_blockSize;
+    unsigned char head[8] = {};
+    const size_t headLength = io::readAt(m_fd.get(), head, sizeof head, start, m_what);
+    qint64 bytes = 0;
+    if (m_layout == Layout::DBase4) {
+        if (headLength != sizeof head || !std::equal(head, head + 4, kDBase4Signature))
+            return 0;
+        bytes = io::le32(head + 4);
+    } else {
+        try {
+            bytes = read(block).size() + 1; // the text and at least one end mark
+        } catch (const EDatabaseError &) {
+            return 0; // a damaged reference: the text goes to fresh blocks
+        }
+    }
+    const qint64 blocks = (bytes + m_blockSize - 1) / m_blockSize;
+    return uint32_t(std::min<qint64>(blocks, nextFree - block));
+}
+
+void DbfMemo::put(const void *bytes, size_t length, off_t offset)
+{
+    io::writeAt(m_fd.get(), bytes, length, offset, m_what, m_journal);
+}
+
+uint32_t DbfMemo::write(const QByteArray &data, uint32_t oldBlock)
 {
     if (!m_writable)
         throw EDatabaseError(QStringLiteral("%1 is read-only").arg(m_what));
     const off_t size = io::fileSize(m_fd.get(), m_what);
-    const uint32_t block = nextFreeBlock(size);
+    const uint32_t nextFree = nextFreeBlock(size);
 
     QByteArray bytes;
     if (m_layout == Layout::DBase4) {
@@ -112,13 +140,18 @@ uint32_t DbfMemo::write(const QByteArray &data)
     }
     const qsizetype padded = (bytes.size() + m_blockSize - 1) / m_blockSize * m_blockSize;
     bytes.append(padded - bytes.size(), '\0');
+    const uint32_t needed = uint32_t(padded / m_blockSize);
 
+    if (oldBlock != 0 && needed <= blocksHeld(oldBlock, nextFree)) {
+        put(bytes.constData(), size_t(bytes.size()), off_t(oldBlock) * m_blockSize);
+        return oldBlock;
+    }
     // The blocks are complete before the header hands them out.
-    io::writeAt(m_fd.get(), bytes.constData(), size_t(bytes.size()), off_t(block) * m_blockSize, m_what);
+    put(bytes.constData(), size_t(bytes.size()), off_t(nextFree) * m_blockSize);
     unsigned char next[4];
-    io::putLe32(next, block + uint32_t(padded / m_blockSize));
-    io::writeAt(m_fd.get(), next, sizeof next, 0, m_what);
-    return block;
+    io::putLe32(next, nextFree + needed);
+    put(next, sizeof next, 0);
+    return nextFree;
 }
 
 } // namespace db

@@ -2,7 +2,8 @@
 // The memo file (.dbt) of a dBASE table: texts stored in blocks, addressed by block number.
 // Reads the dBASE III layout (text ended by 0x1A) and the dBASE IV layout (blocks that start
 // with FF FF 08 00 and a length) with the block size its header gives; writes in the layout the
-// file already has, always into fresh blocks at its end.
+// file already has: a rewritten text goes back into its old blocks when it fits them, else into
+// fresh blocks at the end.
 
 #include "platform/db/FileIo.h"
 
@@ -26,19 +27,26 @@ public:
 
     /// The bytes of the memo at `block`; throws when the block lies outside the file.
     QByteArray read(uint32_t block);
-    /// Stores `data` in fresh blocks and answers the first block's number.
-    uint32_t write(const QByteArray &data);
+    /// Stores `data` and answers its first block's number: in the blocks of the memo at
+    /// `oldBlock` (0: none) when it fits them, else in fresh blocks.
+    uint32_t write(const QByteArray &data, uint32_t oldBlock = 0);
+    /// Writes from now on save what they overwrite in `journal` (nullptr: no longer).
+    void setJournal(io::WriteJournal *journal) { m_journal = journal; }
 
     int blockSize() const { return m_blockSize; }
 
 private:
     uint32_t nextFreeBlock(off_t size);
+    /// The blocks the memo at `block` surely occupies; 0 when it is no memo this file holds.
+    uint32_t blocksHeld(uint32_t block, uint32_t nextFree);
+    void put(const void *bytes, size_t length, off_t offset);
 
     io::FileHandle m_fd;
     bool m_writable;
     Layout m_layout;
     int m_blockSize = 512;
     QString m_what;
+    io::WriteJournal *m_journal = nullptr;
 };
 
 } // namespace db

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -53,12 +54,46 @@ std::pair<const char *, int> trimmed(const char *data, int length)
     return {data + first, last - first};
 }
 
+// Numbers as dBASE writes them, with at most 15 digits: the digits and the power of ten are
+// exact doubles, so their quotient is the correctly rounded value, and much quicker to get.
+std::optional<double> parseShortDecimal(const char *text, int length)
+{
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char *p = text;
+    const char *end = text + length;
+    const bool negative = p < end && *p == '-';
+    if (negative)
+        ++p;
+    uint64_t digits = 0;
+    int count = 0;
+    int decimals = 0;
+    bool point = false;
+    for (; p < end; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            if (++count > 15)
+                return std::nullopt;
+            digits = digits * 10 + uint64_t(*p - '0');
+            decimals += point ? 1 : 0;
+        } else if (*p == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0)
+        return std::nullopt;
+    const double value = double(digits) / kPowersOfTen[decimals];
+    return negative ? -value : value;
+}
+
 std::optional<double> parseNumber(const char *text, int length)
 {
     if (length > 0 && text[0] == '+') {
         ++text;
         --length;
     }
+    if (const auto value = parseShortDecimal(text, length))
+        return value;
     double value = 0;
     const auto [end, error] = std::from_chars(text, text + length, value);
     if (error != std::errc() || end != text + length || !std::isfinite(value))
@@ -115,6 +150,8 @@ DbfTable::DbfTable(io::FileHandle table, bool writable, io::FileHandle memo, boo
       m_what(QStringLiteral("table %1").arg(displayName(m_path)))
 {
     readHeader();
+    if (m_languageDriver == 0)
+        useCodePageFile();
     if (usesMemo(m_fields)) {
         if (!memo.valid())
             throw EDatabaseError(QStringLiteral("The memo file of %1 is missing").arg(m_what));
@@ -125,6 +162,21 @@ DbfTable::DbfTable(io::FileHandle table, bool writable, io::FileHandle memo, boo
 }
 
 DbfTable::~DbfTable() = default;
+
+// Writers that leave the language driver unset (GDAL, shapefile tools) name the code page in
+// a .cpg file beside the table.
+void DbfTable::useCodePageFile()
+{
+    const QFileInfo info(m_path);
+    const auto cpgPath = findFileIgnoringCase(info.absolutePath(), info.completeBaseName() + QStringLiteral(".cpg"));
+    if (!cpgPath)
+        return;
+    QFile file(*cpgPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    if (const CodePage *page = CodePage::byCpgText(file.read(64)))
+        m_codePage = page;
+}
 
 void DbfTable::readHeader()
 {
@@ -178,7 +230,7 @@ void DbfTable::readFieldDescriptors(const QByteArray &header)
         const int index = int(m_fields.size());
         if (field.name.isEmpty() || std::any_of(field.name.begin(), field.name.end(), [](QChar c) { return c.unicode() < 0x20; }))
             throw EDatabaseError(QStringLiteral("%1: field %2 has an invalid name").arg(m_what).arg(index + 1));
-        if (field.size == 0)
+        if (field.size == 0 && !(field.nativeType == 'C' && field.decimals > 0)) // C(256): see settleFieldLengths
             throw EDatabaseError(QStringLiteral("%1: field %2 has the length 0").arg(m_what, field.name));
         const bool badLength = (field.nativeType == 'D' && field.size != 8) || (field.nativeType == 'L' && field.size != 1)
                                || ((field.nativeType == 'N' || field.nativeType == 'F') && field.size > kMaxNumberWidth)
@@ -188,8 +240,6 @@ void DbfTable::readFieldDescriptors(const QByteArray &header)
         for (const FieldDef &other : m_fields)
             if (other.name.compare(field.name, Qt::CaseInsensitive) == 0)
                 throw EDatabaseError(QStringLiteral("%1: the field name %2 occurs twice").arg(m_what, field.name));
-        m_offsets.push_back(offset);
-        offset += field.size;
         m_fields.push_back(field);
         position += kDescriptorSize;
     }
@@ -197,9 +247,38 @@ void DbfTable::readFieldDescriptors(const QByteArray &header)
         throw EDatabaseError(QStringLiteral("%1: the field list has no end mark").arg(m_what));
     if (m_fields.empty())
         throw EDatabaseError(QStringLiteral("%1 has no fields").arg(m_what));
-    if (offset > m_recordLength)
+    settleFieldLengths();
+    for (const FieldDef &field : m_fields) {
+        m_offsets.push_back(offset);
+        offset += field.size;
+    }
+}
+
+// Clipper-style writers keep the high byte of a character field's length in its decimals byte.
+// That reading is taken only when the record length confirms it; fields that fill the record
+// in neither reading make the file damaged.
+void DbfTable::settleFieldLengths()
+{
+    int plain = 1;
+    int clipper = 1;
+    for (const FieldDef &field : m_fields) {
+        plain += field.size;
+        clipper += field.size + (field.nativeType == 'C' ? field.decimals * 256 : 0);
+    }
+    if (plain != m_recordLength && clipper == m_recordLength) {
+        for (FieldDef &field : m_fields) {
+            if (field.nativeType == 'C') {
+                field.size += field.decimals * 256;
+                field.decimals = 0;
+            }
+        }
+    } else if (plain != m_recordLength) {
         throw EDatabaseError(QStringLiteral("%1: the fields need %2 bytes but a record has %3")
-                                 .arg(m_what).arg(offset).arg(m_recordLength));
+                                 .arg(m_what).arg(plain).arg(m_recordLength));
+    }
+    for (const FieldDef &field : m_fields)
+        if (field.size == 0)
+            throw EDatabaseError(QStringLiteral("%1: field %2 has the length 0").arg(m_what, field.name));
 }
 
 int DbfTable::capabilities() const
@@ -287,7 +366,8 @@ QVariant DbfTable::decode(const char *record, int field, int slot)
     case 'N':
     case 'F': {
         const auto [text, length] = trimmed(raw, def.size);
-        if (length == 0)
+        // Asterisks mark a number that overflowed its field (and some writers' empty numbers).
+        if (length == 0 || std::all_of(text, text + length, [](char c) { return c == '*'; }))
             return {};
         const auto number = parseNumber(text, length);
         if (!number)
@@ -379,9 +459,11 @@ void DbfTable::encode(char *record, int field, const QVariant &value, QByteArray
         }
         if (!std::isfinite(number))
             throw EDatabaseError(fieldError(field, QStringLiteral("the value is not a finite number")));
+        // dBASE numbers have a decimal point whatever the locale of the program.
         char text[400];
-        int length = std::snprintf(text, sizeof text, "%.*f", def.decimals, number);
-        if (length <= 0 || length >= int(sizeof text) || length > def.size) {
+        const auto [end, error] = std::to_chars(text, text + sizeof text, number, std::chars_format::fixed, def.decimals);
+        int length = int(end - text);
+        if (error != std::errc() || length > def.size) {
             throw EDatabaseError(fieldError(field, QStringLiteral("%1 does not fit a number field of width %2 with %3 decimals")
                                                        .arg(number, 0, 'g', 17).arg(def.size).arg(def.decimals)));
         }
@@ -446,20 +528,76 @@ void DbfTable::check(const Record &values, const std::vector<bool> *changed)
 
 QByteArray DbfTable::encodeRecord(const Record &values, const std::vector<bool> *changed, QByteArray base)
 {
+    const QByteArray original = base;
     MemoTexts memos;
     encodeFields(values, changed, base.data(), memos);
-    // Every value converted: only now does anything reach the files.
-    writeMemos(base.data(), memos);
+    // Every value converted: only now does anything reach the files, the memo blocks first.
+    writeMemos(base.data(), original, memos);
     return base;
 }
 
-void DbfTable::writeMemos(char *record, const MemoTexts &memos)
+uint32_t DbfTable::memoReference(const char *record, int field) const
+{
+    const auto [text, length] = trimmed(record + m_offsets[size_t(field)], m_fields[size_t(field)].size);
+    uint32_t block = 0;
+    const auto [end, error] = std::from_chars(text, text + length, block);
+    return error == std::errc() && end == text + length ? block : 0;
+}
+
+void DbfTable::writeMemos(char *record, const QByteArray &original, const MemoTexts &memos)
 {
     for (const auto &[field, text] : memos) {
-        const uint32_t block = m_memo->write(text);
+        const uint32_t block = m_memo->write(text, memoReference(original.constData(), field));
         const QByteArray number = QByteArray::number(block).rightJustified(10, ' ');
         std::memcpy(record + m_offsets[size_t(field)], number.constData(), 10);
     }
+}
+
+void DbfTable::beginChanges()
+{
+    m_journal = std::make_unique<io::WriteJournal>();
+    if (m_memo)
+        m_memo->setJournal(m_journal.get());
+}
+
+void DbfTable::commitChanges()
+{
+    if (m_memo)
+        m_memo->setJournal(nullptr);
+    m_journal.reset();
+}
+
+void DbfTable::rollbackChanges()
+{
+    if (!m_journal)
+        return;
+    const bool restored = m_journal->restore();
+    commitChanges();
+    m_windowCount = 0;
+    slotCount();
+    if (!restored)
+        throw EDatabaseError(QStringLiteral("%1 could not be put back as it was after a failed write").arg(m_what));
+}
+
+void DbfTable::atomically(const std::function<void()> &change)
+{
+    if (m_journal) {
+        change();
+        return;
+    }
+    beginChanges();
+    try {
+        change();
+    } catch (...) {
+        rollbackChanges();
+        throw;
+    }
+    commitChanges();
+}
+
+void DbfTable::write(const void *bytes, size_t length, off_t offset)
+{
+    io::writeAt(m_fd.get(), bytes, length, offset, m_what, m_journal.get());
 }
 
 void DbfTable::update(int slot, const Record &values, const std::vector<bool> &changed)
@@ -469,10 +607,15 @@ void DbfTable::update(int slot, const Record &values, const std::vector<bool> &c
     checkSlot(slot);
     QByteArray current(m_recordLength, '\0');
     io::readExactly(m_fd.get(), current.data(), size_t(current.size()), recordOffset(slot), m_what);
-    const QByteArray record = encodeRecord(values, &changed, current);
-    io::writeAt(m_fd.get(), record.constData(), size_t(record.size()), recordOffset(slot), m_what);
-    if (inWindow(slot))
-        std::memcpy(windowRecord(slot), record.constData(), size_t(m_recordLength));
+    if (current[0] == '*')
+        throw EDatabaseError(QStringLiteral("Record %1 of %2 was deleted after it was read; the change is not stored")
+                                 .arg(slot + 1).arg(m_what));
+    atomically([&] {
+        const QByteArray record = encodeRecord(values, &changed, current);
+        write(record.constData(), size_t(record.size()), recordOffset(slot));
+        if (inWindow(slot))
+            std::memcpy(windowRecord(slot), record.constData(), size_t(m_recordLength));
+    });
 }
 
 void DbfTable::writeHeaderCount(uint32_t count)
@@ -481,7 +624,7 @@ void DbfTable::writeHeaderCount(uint32_t count)
     io::readExactly(m_fd.get(), header, sizeof header, 0, m_what);
     stampDate(header);
     io::putLe32(header + 4, count);
-    io::writeAt(m_fd.get(), header, sizeof header, 0, m_what);
+    write(header, sizeof header, 0);
 }
 
 int DbfTable::append(const Record &values)
@@ -490,12 +633,14 @@ int DbfTable::append(const Record &values)
     const int slot = slotCount();
     if (slot == INT32_MAX)
         throw EDatabaseError(QStringLiteral("%1 is full").arg(m_what));
-    QByteArray record = encodeRecord(values, nullptr, QByteArray(m_recordLength, ' '));
-    record.append(kEndOfFile);
-    // The record is complete on disk before the header counts it.
-    io::writeAt(m_fd.get(), record.constData(), size_t(record.size()), recordOffset(slot), m_what);
-    writeHeaderCount(uint32_t(slot) + 1);
-    m_count = uint32_t(slot) + 1;
+    atomically([&] {
+        QByteArray record = encodeRecord(values, nullptr, QByteArray(m_recordLength, ' '));
+        record.append(kEndOfFile);
+        // The record is complete on disk before the header counts it.
+        write(record.constData(), size_t(record.size()), recordOffset(slot));
+        writeHeaderCount(uint32_t(slot) + 1);
+        m_count = uint32_t(slot) + 1;
+    });
     return slot;
 }
 
@@ -504,7 +649,7 @@ void DbfTable::remove(int slot)
     checkWritable();
     slotCount();
     checkSlot(slot);
-    io::writeAt(m_fd.get(), "*", 1, recordOffset(slot), m_what);
+    atomically([&] { write("*", 1, recordOffset(slot)); });
     if (inWindow(slot))
         windowRecord(slot)[0] = '*';
 }
@@ -561,8 +706,10 @@ QByteArray DbfTable::newTableImage(const std::vector<FieldDef> &fields)
         const QByteArray name = fields[i].name.toLatin1();
         std::memcpy(descriptor, name.constData(), size_t(std::min<qsizetype>(name.size(), 10)));
         descriptor[11] = uint8_t(fields[i].nativeType);
-        descriptor[16] = uint8_t(fields[i].size);
-        descriptor[17] = uint8_t(fields[i].decimals);
+        // A character field longer than 255 keeps the length's high byte where the decimals go.
+        const bool longText = fields[i].nativeType == 'C' && fields[i].size > 255;
+        descriptor[16] = uint8_t(fields[i].size & 0xFF);
+        descriptor[17] = uint8_t(longText ? fields[i].size >> 8 : fields[i].decimals);
     }
     bytes[headerLength - 1] = uint8_t(kFieldTerminator);
     image.append(kEndOfFile);

@@ -9,6 +9,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -52,6 +53,9 @@ public:
     void update(int slot, const Record &values, const std::vector<bool> &changed) override;
     int append(const Record &values) override;
     void remove(int slot) override;
+    void beginChanges() override;
+    void commitChanges() override;
+    void rollbackChanges() override;
 
     uint8_t languageDriver() const { return m_languageDriver; }
     uint8_t version() const { return m_version; }
@@ -59,7 +63,9 @@ public:
 
 private:
     void readHeader();
+    void useCodePageFile();
     void readFieldDescriptors(const QByteArray &header);
+    void settleFieldLengths();
     const char *recordBytes(int slot);
     bool inWindow(int slot) const;
     char *windowRecord(int slot);
@@ -72,7 +78,14 @@ private:
     using MemoTexts = std::vector<std::pair<int, QByteArray>>;
     void encodeFields(const Record &values, const std::vector<bool> *changed, char *record, MemoTexts &memos) const;
     QByteArray encodeRecord(const Record &values, const std::vector<bool> *changed, QByteArray base);
-    void writeMemos(char *record, const MemoTexts &memos);
+    /// Stores the memo texts and puts their block numbers into `record`; `original` holds the
+    /// record's old memo references, whose blocks a text reuses when it fits them.
+    void writeMemos(char *record, const QByteArray &original, const MemoTexts &memos);
+    uint32_t memoReference(const char *record, int field) const;
+    /// Runs `change` whole or not at all: unless a larger change is under way, a failed write
+    /// puts the files back as they were.
+    void atomically(const std::function<void()> &change);
+    void write(const void *bytes, size_t length, off_t offset);
     void writeHeaderCount(uint32_t count);
     QString fieldError(int field, const QString &problem) const;
 
@@ -81,6 +94,7 @@ private:
     QString m_path;
     QString m_what;
     std::unique_ptr<DbfMemo> m_memo;
+    std::unique_ptr<io::WriteJournal> m_journal;
     const CodePage *m_codePage = nullptr;
 
     uint8_t m_version = 0;

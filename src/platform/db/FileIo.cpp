@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -60,6 +62,66 @@ off_t fileSize(int fd, const QString &what)
     if (::fstat(fd, &info) != 0)
         throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(what, systemError()));
     return info.st_size;
+}
+
+off_t WriteJournal::originalSize(int fd, const QString &what)
+{
+    for (const auto &[known, size] : m_sizes)
+        if (known == fd)
+            return size;
+    m_sizes.emplace_back(fd, fileSize(fd, what));
+    return m_sizes.back().second;
+}
+
+void WriteJournal::save(int fd, off_t offset, size_t length, const QString &what)
+{
+    const off_t size = originalSize(fd, what);
+    // Bytes past the original end go with the truncation; a range saved once keeps the original.
+    if (offset >= size || !m_savedRanges.emplace(fd, offset, length).second)
+        return;
+    QByteArray bytes(qsizetype(std::min<off_t>(off_t(length), size - offset)), '\0');
+    readExactly(fd, bytes.data(), size_t(bytes.size()), offset, what);
+    m_saved.push_back({fd, offset, std::move(bytes)});
+}
+
+void WriteJournal::write(int fd, const void *buffer, size_t length, off_t offset, const QString &what)
+{
+    save(fd, offset, length, what);
+    writeAt(fd, buffer, length, offset, what);
+}
+
+bool WriteJournal::restore() noexcept
+{
+    bool restored = true;
+    // Latest first, so that where ranges overlap the bytes saved first (the originals) win.
+    for (auto saved = m_saved.rbegin(); saved != m_saved.rend(); ++saved) {
+        size_t done = 0;
+        while (done < size_t(saved->bytes.size())) {
+            const ssize_t n = ::pwrite(saved->fd, saved->bytes.constData() + done, size_t(saved->bytes.size()) - done,
+                                       saved->offset + off_t(done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                restored = false;
+                break;
+            }
+            done += size_t(n);
+        }
+    }
+    for (const auto &[fd, size] : m_sizes)
+        restored = ::ftruncate(fd, size) == 0 && restored;
+    m_saved.clear();
+    m_savedRanges.clear();
+    m_sizes.clear();
+    return restored;
+}
+
+void writeAt(int fd, const void *buffer, size_t length, off_t offset, const QString &what, WriteJournal *journal)
+{
+    if (journal)
+        journal->write(fd, buffer, length, offset, what);
+    else
+        writeAt(fd, buffer, length, offset, what);
 }
 
 FileHandle &FileHandle::operator=(FileHandle &&other) noexcept

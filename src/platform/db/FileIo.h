@@ -1,11 +1,15 @@
 #pragma once
 // Small positioned-I/O helpers over POSIX descriptors that report failures as EDatabaseError.
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <sys/types.h>
+#include <tuple>
+#include <vector>
 
 namespace db::io {
 
@@ -33,6 +37,35 @@ inline void putLe32(unsigned char *p, uint32_t v)
     for (int i = 0; i < 4; ++i)
         p[i] = uint8_t(v >> (8 * i));
 }
+
+/// What the writes of one change overwrite, so that the files can be put back byte for byte
+/// when a later write of the change fails (a full disk, a file size limit).
+class WriteJournal
+{
+public:
+    /// Keeps what a write of `length` bytes at `offset` of `fd` is about to overwrite.
+    void save(int fd, off_t offset, size_t length, const QString &what);
+    /// Writes `length` bytes at `offset` after saving what they overwrite.
+    void write(int fd, const void *buffer, size_t length, off_t offset, const QString &what);
+    /// Puts every file back as it was before the first write; false when that failed too.
+    bool restore() noexcept;
+
+private:
+    struct Saved
+    {
+        int fd;
+        off_t offset;
+        QByteArray bytes;
+    };
+    off_t originalSize(int fd, const QString &what);
+
+    std::vector<std::pair<int, off_t>> m_sizes;
+    std::vector<Saved> m_saved;
+    std::set<std::tuple<int, off_t, size_t>> m_savedRanges;
+};
+
+/// Writes as `writeAt` does, saving first what the write overwrites in `journal` when one is given.
+void writeAt(int fd, const void *buffer, size_t length, off_t offset, const QString &what, WriteJournal *journal);
 
 /// An owned file descriptor, closed on destruction.
 class FileHandle

@@ -1,6 +1,8 @@
 #include "platform/db/ParadoxTable.h"
 
 #include "platform/db/DatabaseError.h"
+#include "platform/db/FileIo.h"
+#include "platform/db/ParadoxFileCheck.h"
 #include "platform/db/TableFiles.h"
 
 // pxlib's header declares C functions without saying so.
@@ -16,9 +18,13 @@ extern "C" {
 #include <QTemporaryFile>
 #include <QTime>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <list>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace db {
 namespace {
@@ -26,6 +32,7 @@ namespace {
 // Paradox counts days from 1 January of the year 1 (day 1); Qt counts Julian days.
 constexpr qint64 kJulianDayOfDayZero = 1721425;
 constexpr double kMillisecondsPerDay = 86400000.0;
+constexpr double kMillisecondsAfterYear9999 = 3652059.0 * kMillisecondsPerDay;
 constexpr int kProgramCodePage = 1250;
 
 struct TypeInfo
@@ -69,6 +76,23 @@ bool writable(TFieldType type)
     default:
         return false;
     }
+}
+
+// The mode new files get: 0666 less the process's umask (read without changing it).
+mode_t usualFileMode()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            bool ok = false;
+            const uint mask = line.startsWith("Umask:") ? line.mid(6).trimmed().toUInt(&ok, 8) : 0;
+            if (ok)
+                return mode_t(0666 & ~mask);
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mode_t(0666 & ~mask);
 }
 
 void onError(pxdoc_t *, int level, const char *message, void *data)
@@ -197,6 +221,8 @@ QVariant toVariant(const pxval_t *value, const FieldDef &field)
     case ftFloat: case ftCurrency:
         return value->value.dval;
     case ftDateTime: {
+        if (!(value->value.dval < kMillisecondsAfterYear9999))
+            throw EDatabaseError(QStringLiteral("field %1 holds no date and time").arg(field.name));
         const double days = std::floor(value->value.dval / kMillisecondsPerDay);
         const int ms = int(value->value.dval - days * kMillisecondsPerDay);
         return QDateTime(QDate::fromJulianDay(qint64(days) + kJulianDayOfDayZero), QTime::fromMSecsSinceStartOfDay(ms));
@@ -288,9 +314,22 @@ ParadoxTable::~ParadoxTable() = default;
 std::unique_ptr<ParadoxTable> ParadoxTable::open(const QString &path)
 {
     std::unique_ptr<ParadoxTable> table(new ParadoxTable(path));
-    table->m_doc = std::make_unique<Document>(QStringLiteral("table %1").arg(QFileInfo(path).fileName()));
-    Document &doc = *table->m_doc;
-    if (PX_open_file(doc.doc, QFile::encodeName(path).constData()) < 0)
+    table->openDocument();
+    return table;
+}
+
+void ParadoxTable::openDocument()
+{
+    m_doc = std::make_unique<Document>(QStringLiteral("table %1").arg(QFileInfo(m_path).fileName()));
+    m_fields.clear();
+    m_loaded = -1;
+    Document &doc = *m_doc;
+    {
+        bool writable = false;
+        const io::FileHandle file = io::openTableFile(m_path, writable, doc.what);
+        CheckParadoxFile(file.get(), doc.what);
+    }
+    if (PX_open_file(doc.doc, QFile::encodeName(m_path).constData()) < 0)
         doc.fail(QStringLiteral("cannot be opened as a Paradox table"));
     doc.open = true;
     doc.setEncodings();
@@ -308,14 +347,72 @@ std::unique_ptr<ParadoxTable> ParadoxTable::open(const QString &path)
         const TypeInfo *info = infoByPx(fields[i].px_ftype);
         field.type = info ? info->type : ftUnknown;
         needsBlob = needsBlob || IsBlobType(field.type);
-        table->m_fields.push_back(field);
+        m_fields.push_back(field);
     }
-    const QFileInfo info(path);
+    const QFileInfo info(m_path);
     if (needsBlob) {
         if (const auto blobPath = findFileIgnoringCase(info.absolutePath(), info.completeBaseName() + QStringLiteral(".mb")))
             PX_set_blob_file(doc.doc, QFile::encodeName(*blobPath).constData());
     }
-    return table;
+}
+
+// pxlib keeps the block it changed last in memory and writes through a buffered stream: the
+// file (which other datasets read) holds a change, and a full disk shows, only once both went out.
+void ParadoxTable::flush(const QString &action)
+{
+    pxdoc_t *doc = m_doc->doc;
+    pxstream_t *stream = doc->px_stream;
+    if (!stream || stream->type != pxfIOFile || !stream->s.fp)
+        return;
+    bool written = true;
+    if (doc->curblockdirty && doc->curblock && doc->curblocknr > 0) {
+        const long blockSize = long(doc->px_head->px_maxtablesize) * 0x400;
+        written = stream->seek(doc, stream, doc->px_head->px_headersize + (doc->curblocknr - 1) * blockSize, SEEK_SET) == 0
+                  && stream->write(doc, stream, size_t(blockSize), doc->curblock) > 0;
+        doc->curblockdirty = 0;
+    }
+    if (!written || std::fflush(stream->s.fp) != 0)
+        m_doc->fail(action + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// Another document's writes do not reach this one's copy of the header: its slots may have
+// moved (pxlib closes the gap of a removed record) and its record count would overwrite theirs.
+void ParadoxTable::checkUnchangedElsewhere()
+{
+    constexpr off_t kRecordCountOffset = 6;
+    bool writable = false;
+    const io::FileHandle file = io::openTableFile(m_path, writable, m_doc->what);
+    unsigned char count[4];
+    io::readExactly(file.get(), count, sizeof count, kRecordCountOffset, m_doc->what);
+    if (int(io::le32(count)) != slotCount())
+        throw EDatabaseError(QStringLiteral("%1 was changed by another dataset after it was read; the change is not stored")
+                                 .arg(m_doc->what));
+}
+
+void ParadoxTable::beginChanges()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(m_doc->what, file.errorString()));
+    m_snapshot = file.readAll();
+}
+
+void ParadoxTable::commitChanges() { m_snapshot.reset(); }
+
+void ParadoxTable::rollbackChanges()
+{
+    if (!m_snapshot)
+        return;
+    const QByteArray original = std::move(*m_snapshot);
+    m_snapshot.reset();
+    m_doc.reset();
+    // The original bytes go back in place: that needs no more room than the file had.
+    bool writable = false;
+    const io::FileHandle file = io::openTableFile(m_path, writable, QStringLiteral("table %1").arg(QFileInfo(m_path).fileName()));
+    io::writeAt(file.get(), original.constData(), size_t(original.size()), 0, m_path);
+    if (::ftruncate(file.get(), off_t(original.size())) != 0)
+        throw EDatabaseError(QStringLiteral("Cannot restore %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
+    openDocument();
 }
 
 int ParadoxTable::capabilities() const
@@ -344,8 +441,12 @@ void ParadoxTable::load(int slot)
         m_doc->fail(QStringLiteral("cannot read record %1").arg(slot + 1));
     const RetrievedRecord record(m_doc->doc, values, int(m_fields.size()));
     m_values.assign(m_fields.size(), QVariant());
-    for (size_t i = 0; i < m_fields.size(); ++i)
-        m_values[i] = toVariant(record[int(i)], m_fields[i]);
+    try {
+        for (size_t i = 0; i < m_fields.size(); ++i)
+            m_values[i] = toVariant(record[int(i)], m_fields[i]);
+    } catch (const EDatabaseError &error) {
+        throw EDatabaseError(QStringLiteral("%1, record %2: %3").arg(m_doc->what).arg(slot + 1).arg(error.Message()));
+    }
     m_loaded = slot;
 }
 
@@ -386,9 +487,11 @@ void ParadoxTable::update(int slot, const Record &values, const std::vector<bool
                                      .arg(m_doc->what, FieldTypeName(m_fields[i].type)));
         fromVariant(record, int(i), merged[i], m_fields[i], m_doc->what);
     }
+    checkUnchangedElsewhere();
     m_loaded = -1;
     if (PX_update_record(m_doc->doc, record.data(), slot) < 0)
         m_doc->fail(QStringLiteral("cannot write record %1").arg(slot + 1));
+    flush(QStringLiteral("cannot write record %1").arg(slot + 1));
 }
 
 int ParadoxTable::append(const Record &values)
@@ -401,18 +504,22 @@ int ParadoxTable::append(const Record &values)
                                      .arg(m_doc->what, FieldTypeName(m_fields[i].type)));
         fromVariant(record, int(i), values[i], m_fields[i], m_doc->what);
     }
+    checkUnchangedElsewhere();
     m_loaded = -1;
     const int slot = PX_insert_record(m_doc->doc, record.data());
     if (slot < 0)
         m_doc->fail(QStringLiteral("cannot add a record"));
+    flush(QStringLiteral("cannot add a record"));
     return slot;
 }
 
 void ParadoxTable::remove(int slot)
 {
+    checkUnchangedElsewhere();
     m_loaded = -1;
     if (PX_delete_record(m_doc->doc, slot) < 0)
         m_doc->fail(QStringLiteral("cannot delete record %1").arg(slot + 1));
+    flush(QStringLiteral("cannot delete record %1").arg(slot + 1));
 }
 
 FieldDef ParadoxTable::checkedField(FieldDef field)
@@ -462,7 +569,8 @@ void ParadoxTable::create(const QString &path, const std::vector<FieldDef> &fiel
         PX_set_parameter(doc.doc, "tablename", QFile::encodeName(target.completeBaseName()).constData());
         PX_set_value(doc.doc, "codepage", kProgramCodePage);
     }
-    if (!temporary.rename(path))
+    // A temporary file is private to its maker; the table gets the mode of any new file.
+    if (::chmod(QFile::encodeName(temporary.fileName()).constData(), usualFileMode()) != 0 || !temporary.rename(path))
         throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(path, temporary.errorString()));
     temporary.setAutoRemove(false);
 }

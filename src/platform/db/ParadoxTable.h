@@ -4,7 +4,10 @@
 
 #include "platform/db/TableStore.h"
 
+#include <QByteArray>
+
 #include <memory>
+#include <optional>
 
 namespace db {
 
@@ -34,18 +37,25 @@ public:
     void update(int slot, const Record &values, const std::vector<bool> &changed) override;
     int append(const Record &values) override;
     void remove(int slot) override;
+    void beginChanges() override;
+    void commitChanges() override;
+    void rollbackChanges() override;
 
     struct Document;
 
 private:
     explicit ParadoxTable(QString path);
+    void openDocument();
     void load(int slot);
+    void flush(const QString &action);
+    void checkUnchangedElsewhere();
 
     QString m_path;
     std::unique_ptr<Document> m_doc;
     std::vector<FieldDef> m_fields;
     int m_loaded = -1;
     Record m_values;
+    std::optional<QByteArray> m_snapshot; ///< the file as it was when a change began
 };
 
 } // namespace db

@@ -403,13 +403,22 @@ int syncTransaction(sqlite3_vtab *base)
             store.check(change.first, &change.second);
         for (const Record &record : table->inserts)
             store.check(record, nullptr);
-        for (const auto &[slot, change] : table->updates)
-            store.update(slot, change.first, change.second);
-        // From the last: formats that close gaps renumber only the records after a removed one.
-        for (auto slot = table->deletes.rbegin(); slot != table->deletes.rend(); ++slot)
-            store.remove(*slot);
-        for (const Record &record : table->inserts)
-            store.append(record);
+        // A write that fails (a full disk) takes back the statement's earlier writes too.
+        store.beginChanges();
+        try {
+            for (const auto &[slot, change] : table->updates)
+                store.update(slot, change.first, change.second);
+            // From the last: formats that close gaps renumber only the records after a removed one.
+            for (auto slot = table->deletes.rbegin(); slot != table->deletes.rend(); ++slot)
+                store.remove(*slot);
+            for (const Record &record : table->inserts)
+                store.append(record);
+        } catch (...) {
+            table->clearPending();
+            store.rollbackChanges();
+            throw;
+        }
+        store.commitChanges();
         table->clearPending();
         return SQLITE_OK;
     });

@@ -58,6 +58,13 @@ public:
     /// Appends a record (all fields; null for blank) and answers its slot.
     virtual int append(const Record &values) = 0;
     virtual void remove(int slot) = 0;
+
+    /// Makes the writes up to `commitChanges` one change that reaches the files whole or not
+    /// at all: `rollbackChanges` (and any failed write in between, for formats that can) puts
+    /// the files back byte for byte as they were at `beginChanges`.
+    virtual void beginChanges() {}
+    virtual void commitChanges() {}
+    virtual void rollbackChanges() {}
 };
 
 /// Keeps a list of slots right after a record was added at `slot` to a store that held

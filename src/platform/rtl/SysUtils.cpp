@@ -88,7 +88,7 @@ QString generalFormat(long double value, int precision, int exponentDigits)
     return text;
 }
 
-// Strict float syntax; answers the text rewritten with '.' for strtod, or nothing.
+// Strict float syntax; answers the text rewritten with '.' for from_chars, or nothing.
 std::optional<std::string> floatSyntax(const QString &text)
 {
     const QString t = text.trimmed();
@@ -200,9 +200,13 @@ long double StrToFloatExt(const QString &text)
     const auto syntax = floatSyntax(text);
     if (!syntax)
         throwFloatError(text);
-    char *end = nullptr;
-    const long double value = std::strtold(syntax->c_str(), &end);
-    if (end != syntax->c_str() + syntax->size() || !std::isfinite(value))
+    const char *first = syntax->data();
+    if (*first == '+')
+        ++first;
+    // from_chars, unlike strtold, does not follow the C library's locale.
+    long double value = 0;
+    const auto [end, ec] = std::from_chars(first, syntax->data() + syntax->size(), value);
+    if (ec != std::errc() || end != syntax->data() + syntax->size() || !std::isfinite(value))
         throwFloatError(text);
     return value;
 }

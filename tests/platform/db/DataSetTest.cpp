@@ -6,6 +6,7 @@
 #include "platform/db/DatabaseError.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 
@@ -177,6 +178,77 @@ TEST_F(DataSet, MemoRewriteKeepsOtherMemos)
     table->Close();
     table->Open();
     EXPECT_EQ(namesOf(*table, "NOTE").mid(0, 2), (QStringList{"first, longer now", QString(2000, QLatin1Char('m'))}));
+}
+
+// A memo rewritten with a text that fits its blocks stays in them, so that repeated updates do
+// not grow the memo file; a longer text moves to fresh blocks and leaves the others alone.
+TEST_F(DataSet, RewrittenMemoReusesItsBlocks)
+{
+    folder.exec("UPDATE 'data.dbf' SET NOTE = 'first text ' || ID");
+    const qint64 size = QFileInfo(folder.path("data.dbt")).size();
+    folder.exec("UPDATE 'data.dbf' SET NOTE = 'second ' || ID");
+    folder.exec("UPDATE 'data.dbf' SET NOTE = printf('%.510c', 'a')"); // with its two end marks, one block
+    EXPECT_EQ(QFileInfo(folder.path("data.dbt")).size(), size);
+    folder.exec("UPDATE 'data.dbf' SET NOTE = printf('%.511c', 'b') WHERE ID = 2");
+    EXPECT_EQ(QFileInfo(folder.path("data.dbt")).size(), size + 1024);
+    auto table = folder.table("data");
+    table->Open();
+    EXPECT_EQ(namesOf(*table, "NOTE"), (QStringList{QString(510, QLatin1Char('a')), QString(510, QLatin1Char('a')), QString(511, QLatin1Char('b')), QString(510, QLatin1Char('a'))}));
+}
+
+// dBASE IV memos carry their length: a shorter text goes back into the old blocks.
+TEST(DbfMemoReuse, DBase4MemoRewrittenInPlace)
+{
+    DbFolder folder;
+    std::vector<int> blocks;
+    folder.writeBytes("four.dbt", dBase4Memo(64, {QByteArray(100, 'x'), "beta"}, blocks));
+    DbfImage image;
+    image.version = 0x8B;
+    image.fields = {{"ID", 'N', 4}, {"NOTE", 'M', 10}};
+    for (int i = 0; i < 2; ++i)
+        image.records.push_back(QByteArray(" ") + QByteArray::number(i + 1).rightJustified(4) + QByteArray::number(blocks[size_t(i)]).rightJustified(10));
+    folder.writeBytes("four.dbf", image.bytes());
+    const QByteArray memoBefore = folder.bytes("four.dbt");
+    folder.exec("UPDATE four SET NOTE = 'gamma' WHERE ID = 1");
+    EXPECT_EQ(folder.bytes("four.dbt").size(), memoBefore.size());
+    EXPECT_EQ(folder.bytes("four.dbf"), image.bytes()) << "the references stay";
+    auto query = folder.query("SELECT NOTE FROM four ORDER BY ID");
+    query->Open();
+    EXPECT_EQ(namesOf(*query, "NOTE"), (QStringList{"gamma", "beta"}));
+}
+
+// Two datasets on one table: an edit of a record the other one deleted meanwhile is refused
+// instead of being written into the deleted record, where it would be lost.
+namespace {
+
+void postAfterOtherDeleted(DbFolder &folder, const char *name)
+{
+    SCOPED_TRACE(name);
+    auto editing = folder.table(name);
+    auto deleting = folder.table(name);
+    editing->Open();
+    deleting->Open();
+    editing->SetRecNo(2);
+    deleting->SetRecNo(2);
+    editing->Edit();
+    editing->FieldByName("NAME")->SetAsString("edited");
+    deleting->Delete();
+    EXPECT_THROW(editing->Post(), EDatabaseError);
+    editing->Cancel();
+    editing->Close();
+    auto fresh = folder.table(name);
+    fresh->Open();
+    EXPECT_EQ(namesOf(*fresh, "NAME"), (QStringList{"n3", "n2", "n1"}));
+}
+
+} // namespace
+
+TEST_F(DataSet, PostIntoARecordAnotherDataSetDeletedIsRefused)
+{
+    folder.exec("CREATE TABLE 'para.db' (ID INTEGER, NAME CHAR(6))");
+    folder.exec("INSERT INTO 'para.db' SELECT ID, NAME FROM 'data.dbf'");
+    postAfterOtherDeleted(folder, "data");
+    postAfterOtherDeleted(folder, "para.db");
 }
 
 TEST_F(DataSet, LocateFindsTheFirstMatchAndFollowsEdits)

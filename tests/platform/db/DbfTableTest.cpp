@@ -1,12 +1,16 @@
 // dBASE files: reading what other writers make, writing what other readers take, and refusing
 // damaged files with a clear error instead of crashing.
 
+#include "CommaLocale.h"
 #include "DbTestSupport.h"
 
 #include "platform/db/DatabaseError.h"
 #include "platform/db/DbfTable.h"
 
 #include <QDate>
+
+#include <charconv>
+#include <random>
 
 using namespace db;
 
@@ -77,6 +81,7 @@ TEST(DbfRead, CharacterDataDecodedByLanguageDriver)
         uint8_t driver;
         QByteArray bytes;
         QString text;
+        const char *cpg = nullptr; ///< the contents of a .cpg file beside the table
     };
     const Case cases[] = {
         {0xC8, QByteArray("P\xF8\xEDli\x9A", 6), QStringLiteral("Příliš")},     // code page 1250
@@ -85,6 +90,12 @@ TEST(DbfRead, CharacterDataDecodedByLanguageDriver)
         {0x03, QByteArray("\xFC\xDF", 2), QStringLiteral("üß")},
         {0x65, QByteArray("\x8C\xA8\xE0", 3), QStringLiteral("Мир")},          // code page 866
         {0x7B, QByteArray("\x93\xFA\x96\x7B", 4), QStringLiteral("日本")},       // code page 932, two bytes a character
+        // No driver byte: a .cpg file (GDAL, shapefile tools) names the code page.
+        {0x00, QByteArray("\xC5\xBElu\xC5\xA5", 6), QStringLiteral("žluť"), "UTF-8\r\n"},
+        {0x00, QByteArray("\xA5", 1), QStringLiteral("¥"), "1252"},
+        {0x00, QByteArray("\xB1\xE6", 2), QStringLiteral("ąć"), "88592"},
+        {0x00, QByteArray("\xA5", 1), QStringLiteral("Ą"), "no such code page"},
+        {0xC8, QByteArray("\xA5", 1), QStringLiteral("Ą"), "1252"}, // the driver byte wins
     };
     for (const Case &c : cases) {
         DbFolder folder;
@@ -93,10 +104,70 @@ TEST(DbfRead, CharacterDataDecodedByLanguageDriver)
         image.fields = {{"TEXT", 'C', 10}};
         image.records = {" " + c.bytes};
         folder.writeBytes("t.dbf", image.bytes());
+        if (c.cpg)
+            folder.writeBytes("T.CPG", c.cpg);
         auto table = folder.table("t");
         table->Open();
-        EXPECT_EQ(table->FieldByName("TEXT")->AsString(), c.text) << int(c.driver);
+        EXPECT_EQ(table->FieldByName("TEXT")->AsString(), c.text) << int(c.driver) << ' ' << (c.cpg ? c.cpg : "");
     }
+}
+
+// dBASE marks a number that overflowed its field with asterisks, and GDAL writes them for empty
+// numbers: the value is null, the rest of the column stays readable.
+TEST(DbfRead, AsterisksInANumberFieldAreNull)
+{
+    DbFolder folder;
+    DbfImage image;
+    image.fields = {{"ID", 'N', 4}, {"X", 'N', 8, 2}};
+    image.records = {QByteArray(" ") + "   1" + "********", QByteArray(" ") + "   2" + "    1.50"};
+    folder.writeBytes("stars.dbf", image.bytes());
+    auto query = folder.query("SELECT ID, X FROM stars ORDER BY ID");
+    query->Open();
+    EXPECT_TRUE(query->FieldByName("X")->IsNull());
+    query->Next();
+    EXPECT_EQ(query->FieldByName("X")->AsFloat(), 1.5);
+    auto sum = folder.query("SELECT SUM(X) AS S FROM stars");
+    sum->Open();
+    EXPECT_EQ(sum->FieldByName("S")->AsFloat(), 1.5);
+}
+
+// Clipper-style writers keep the high byte of a long character field's length in the decimals
+// byte. The record length tells that reading from a plain field with a stray decimals byte;
+// a header that fits neither is refused.
+TEST(DbfRead, LongCharacterFieldsOfClipperStyleWriters)
+{
+    DbFolder folder;
+    DbfImage clipper;
+    clipper.fields = {{"LONG", 'C', 300, 1}, {"N", 'N', 4}};
+    clipper.records = {QByteArray(" ") + QByteArray(299, 'x') + "y" + "  42"};
+    folder.writeBytes("clip.dbf", clipper.bytes());
+    DbfImage stray;
+    stray.fields = {{"NAME", 'C', 5, 3}, {"N", 'N', 4}};
+    stray.records = {QByteArray(" ") + "abcde" + "  42"};
+    folder.writeBytes("stray.dbf", stray.bytes());
+    QByteArray neither = clipper.bytes();
+    neither[10] = char(neither[10] + 1); // the record length
+    folder.writeBytes("neither.dbf", neither);
+
+    auto table = folder.table("clip");
+    table->Open();
+    EXPECT_EQ(table->FieldByName("LONG")->AsString(), QString(299, QLatin1Char('x')) + QLatin1Char('y'));
+    EXPECT_EQ(table->FieldByName("N")->AsInteger(), 42);
+    table->Edit();
+    table->FieldByName("LONG")->SetAsString(QString(300, QLatin1Char('z')));
+    table->Post();
+    table->Close();
+    folder.exec("ALTER TABLE clip ADD EXTRA INTEGER"); // the rebuilt file keeps the length
+    table->Open();
+    EXPECT_EQ(table->FieldByName("LONG")->AsString(), QString(300, QLatin1Char('z')));
+    EXPECT_EQ(table->FieldByName("N")->AsInteger(), 42);
+    table->Close();
+
+    auto plain = folder.table("stray");
+    plain->Open();
+    EXPECT_EQ(plain->FieldByName("NAME")->AsString(), QStringLiteral("abcde"));
+    EXPECT_EQ(plain->FieldByName("N")->AsInteger(), 42);
+    EXPECT_THROW(folder.table("neither")->Open(), EDatabaseError);
 }
 
 TEST(DbfRead, DBase4MemosWithTheHeadersBlockSize)
@@ -213,4 +284,60 @@ TEST(DbfDamage, MissingMemoFileIsReported)
     folder.writeBytes("nomemo.dbf", image.bytes());
     auto table = folder.table("nomemo");
     EXPECT_THROW(table->Open(), EDatabaseError);
+}
+
+// Qt takes the C library's locale from the environment; a Czech user's decimal comma must not
+// reach the file, where every other reader (and this one) expects a point.
+TEST(DbfWrite, NumbersHaveADecimalPointInACommaLocale)
+{
+    const CommaLocale comma;
+    ASSERT_TRUE(comma.active()) << "no cs_CZ.UTF-8 locale: the locales package is missing";
+    DbFolder folder;
+    folder.exec("CREATE TABLE t (ID INTEGER, X DECIMAL(6,3), Y FLOAT)");
+    folder.exec("INSERT INTO t VALUES (1, 1.5, 0.25)");
+    auto table = folder.table("t");
+    table->Open();
+    table->Append();
+    table->FieldByName("X")->SetAsFloat(-2.125);
+    table->Post();
+    table->Close();
+
+    const int headerLength = 32 + 3 * 32 + 1;
+    const int recordLength = 1 + 11 + 8 + 20;
+    const QByteArray file = folder.bytes("t.dbf");
+    EXPECT_EQ(file.mid(headerLength, recordLength), QByteArray(" ") + "          1" + "   1.500" + "        0.2500000000");
+    EXPECT_EQ(file.mid(headerLength + recordLength + 1 + 11, 8), QByteArray("  -2.125"));
+
+    auto query = folder.query("SELECT X, Y FROM t WHERE ID = 1");
+    query->Open();
+    EXPECT_EQ(query->FieldByName("X")->AsFloat(), 1.5);
+    EXPECT_EQ(query->FieldByName("Y")->AsFloat(), 0.25);
+}
+
+// Numbers are read on a quick path for short decimals; every text must give the double the
+// standard library's correctly rounded conversion gives.
+TEST(DbfRead, NumbersReadAsTheirCorrectlyRoundedDouble)
+{
+    std::mt19937 random(5);
+    DbfImage image;
+    image.fields = {{"X", 'N', 20, 0}};
+    std::vector<QByteArray> texts;
+    for (int i = 0; i < 3000; ++i) {
+        const int digits = 1 + int(random() % 18);
+        QByteArray text = random() % 2 ? "-" : "";
+        for (int d = 0; d < digits; ++d)
+            text += char('0' + random() % 10);
+        if (random() % 4 != 0)
+            text.insert(text.size() - int(random() % uint32_t(digits)), '.');
+        texts.push_back(text);
+        image.records.push_back(" " + text.rightJustified(20));
+    }
+    DbFolder folder;
+    folder.writeBytes("numbers.dbf", image.bytes());
+    auto table = DbfTable::open(folder.path("numbers.dbf"));
+    for (int i = 0; i < int(texts.size()); ++i) {
+        double expected = 0;
+        std::from_chars(texts[size_t(i)].constData(), texts[size_t(i)].constData() + texts[size_t(i)].size(), expected);
+        EXPECT_EQ(table->value(i, 0).toDouble(), expected) << texts[size_t(i)].constData();
+    }
 }

@@ -101,3 +101,53 @@ TEST(Paradox, RefusalsAndDamage)
     auto junk = folder.table("junk.db");
     EXPECT_THROW(junk->Open(), EDatabaseError);
 }
+
+namespace {
+
+int le16(const QByteArray &bytes, int at) { return uint8_t(bytes[at]) | (uint8_t(bytes[at + 1]) << 8); }
+
+} // namespace
+
+// pxlib trusts the block and record counts of the header; one changed byte could make its
+// open loop for ever. Such files are refused before pxlib sees them.
+TEST(Paradox, DamagedHeaderOrBlockListIsRefused)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE 'big.db' (ID INTEGER, NAME CHAR(40))");
+    folder.exec("INSERT INTO 'big.db' (ID, NAME) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                "SELECT i, 'name ' || i FROM n");
+    folder.exec("DELETE FROM 'big.db' WHERE ID % 3 = 0");
+    const QByteArray good = folder.bytes("big.db");
+    {
+        auto table = folder.table("big.db");
+        table->Open();
+        EXPECT_EQ(table->RecordCount(), 200);
+    }
+    const int headerSize = le16(good, 2);
+    const int blockSize = uint8_t(good[5]) * 1024;
+    ASSERT_GE(le16(good, 0x0C), 3) << "the table should span several blocks";
+    const int secondBlock = headerSize + blockSize;
+
+    struct Damage
+    {
+        const char *what;
+        int offset;
+        char value;
+    };
+    const Damage damages[] = {
+        {"encryption, low byte", 0x25, 0x01},  {"encryption, second byte", 0x26, 0x01},
+        {"block size", 0x05, 0x20},            {"record size", 0x00, 0x7F},
+        {"header size", 0x03, 0x7F},           {"record count", 0x08, 0x01},
+        {"block count", 0x0C, 0x7F},           {"first block", 0x0E, 0x40},
+        {"last block", 0x10, 0x40},            {"field count", 0x21, 0x09},
+        {"field length", 0x78 + 3, 0x05},      {"block list loops", secondBlock, 0x01},
+        {"records of a block", secondBlock + 4, 0x7F},
+    };
+    for (const Damage &damage : damages) {
+        QByteArray bad = good;
+        bad[damage.offset] = damage.value;
+        folder.writeBytes("bad.db", bad);
+        auto table = folder.table("bad.db");
+        EXPECT_THROW(table->Open(), EDatabaseError) << damage.what;
+    }
+}

@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 using namespace db;
 
 namespace {
@@ -226,6 +228,24 @@ TEST(SqlDdl, AlterAddsAndDropsColumnsKeepingData)
     folder.exec("ALTER TABLE 'a.dbf' DROP COLUMN FLAG");
     table->Open();
     EXPECT_EQ(table->FieldByName("NOTE")->AsString(), QStringLiteral("memo text"));
+}
+
+// New tables are shared as any new file of the user is: 0666 less the umask, also when a
+// structure change rebuilds them.
+TEST(SqlDdl, NewTablesGetTheUsualFileMode)
+{
+    const mode_t saved = ::umask(0002);
+    DbFolder folder;
+    folder.exec("CREATE TABLE 'a.dbf' (ID INTEGER, NOTE MEMO)");
+    folder.exec("CREATE TABLE 'b.db' (ID INTEGER)");
+    folder.exec("CREATE TABLE 'c.db' (ID INTEGER)");
+    folder.exec("ALTER TABLE 'c.db' ADD X INTEGER");
+    ::umask(saved);
+    for (const char *name : {"a.dbf", "a.dbt", "b.db", "c.db"}) {
+        struct stat info;
+        ASSERT_EQ(::stat(folder.path(name).toLocal8Bit().constData(), &info), 0) << name;
+        EXPECT_EQ(info.st_mode & 0777, 0664u) << name;
+    }
 }
 
 TEST(SqlDdl, RefusalsLeaveFilesAlone)

@@ -1,5 +1,6 @@
 #include "platform/rtl/SysUtils.h"
 
+#include "CommaLocale.h"
 #include "LocaleGuard.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,18 @@ TEST(StrToFloat, AcceptsSignsSpacesAndExponent)
     EXPECT_EQ(StrToFloat(QStringLiteral("+3")), 3.0);
     EXPECT_EQ(StrToFloat(QStringLiteral(".5")), 0.5);
     EXPECT_EQ(StrToFloat(QStringLiteral("2E3")), 2000.0);
+}
+
+// Qt sets the C library's locale from the environment; a Czech user's decimal comma there must
+// not change how number text in the program's own format is read.
+TEST(StrToFloat, ReadsTheSameWhateverTheCLibraryLocale)
+{
+    const CommaLocale comma;
+    ASSERT_TRUE(comma.active()) << "no cs_CZ.UTF-8 locale: the locales package is missing";
+    LocaleGuard guard(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(StrToFloatExt(QStringLiteral("0.05")), 0.05L);
+    EXPECT_EQ(StrToFloatExt(QStringLiteral("-1.5E-3")), -1.5E-3L);
+    EXPECT_EQ(StrToFloat(QStringLiteral("2.75")), 2.75);
 }
 
 TEST(StrToFloat, RejectsNonNumbersWithTheRuntimeMessage)

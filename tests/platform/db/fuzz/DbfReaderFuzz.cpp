@@ -2,6 +2,8 @@
 // every record is read, then a record is changed and one appended. The only failure allowed
 // is EDatabaseError.
 
+#include "FuzzRecord.h"
+
 #include "platform/db/DatabaseError.h"
 #include "platform/db/DbfTable.h"
 
@@ -35,18 +37,9 @@ void exercise(db::DbfTable &table)
         for (size_t field = 0; field < fields.size(); ++field)
             table.value(slot, int(field));
     }
-    db::Record record(fields.size());
-    std::vector<bool> changed(fields.size(), false);
-    for (size_t field = 0; field < fields.size(); ++field) {
-        switch (fields[field].type) {
-        case db::ftString: record[field] = QStringLiteral("fuzz"); break;
-        case db::ftFloat: record[field] = 1.5; break;
-        case db::ftMemo: record[field] = QStringLiteral("memo\r\ntext"); break;
-        case db::ftBoolean: record[field] = true; break;
-        default: continue;
-        }
-        changed[field] = true;
-    }
+    db::Record record;
+    std::vector<bool> changed;
+    FuzzRecord(fields, record, changed);
     if (count > 0) {
         try {
             table.update(0, record, changed);
