@@ -114,3 +114,16 @@ TEST_F(CriticalValueService, RefusalsAreWarningsAndFailedSimulationsStillEnd)
     EXPECT_EQ(feedback.steps, QStringList({"accepted 3", "started 501", "finished"})) << "the hourglass ends";
     EXPECT_TRUE(std::isnan(row(QStringLiteral("chi-quadrat.dbf"), 3, 0.95).second));
 }
+
+TEST_F(CriticalValueService, LevelOutsideTheOpenUnitIntervalIsRefusedAndNothingStored)
+{
+    for (const double alpha : {1.5, 1.0, 0.0, -0.05}) {
+        warnings.expectMessage(QStringLiteral("must lie between 0 and 1"));
+        EXPECT_EQ(values.GetCriticalValue(dkNormal, 0, 0, 5, alpha, 1000), -1.0) << alpha;
+    }
+    EXPECT_TRUE(feedback.steps.isEmpty()) << "no simulation, no change of the window";
+    db::TTable t;
+    t.SetTableName(dir.filePath(QStringLiteral("Normal.dbf")));
+    t.Open();
+    EXPECT_EQ(t.RecordCount(), 0);
+}

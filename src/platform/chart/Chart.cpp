@@ -4,6 +4,8 @@
 #include "ChartPlot.h"
 #include "SeriesGraph.h"
 
+#include "platform/rtl/SysUtils.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
@@ -40,6 +42,9 @@ QByteArray bitmapBytes(const QImage &image)
     return bytes;
 }
 
+// Pixels left free between the outermost points and the axes, beyond the points' own reach.
+constexpr int kAxisMargin = 4;
+
 // Widens the axis' range so that pixels pixels stay free at both of its ends.
 void widenByPixels(QCPAxis &axis, int pixels, int axisLength)
 {
@@ -75,6 +80,8 @@ TChart::TChart(QWidget *parent) : QWidget(parent), m_plot(new ChartPlot(this)), 
             return ChartLegend::Entry{series->Title().isEmpty() ? series->Name() : series->Title(), series->m_graph};
         });
     m_legend->setFont(QFont(font().family(), 8));
+    m_emptyRangeX = {m_plot->xAxis->range().lower, m_plot->xAxis->range().upper};
+    m_emptyRangeY = {m_plot->yAxis->range().lower, m_plot->yAxis->range().upper};
     placeLegend();
 
     connect(m_plot, &QCustomPlot::beforeReplot, this, [this] { prepareDrawing(m_plot->viewport().size()); });
@@ -183,6 +190,10 @@ void TChart::seriesChanged() { m_plot->replot(QCustomPlot::rpQueuedReplot); }
 
 void TChart::prepareDrawing(QSize size)
 {
+    // Axis labels in the numbers' locale, without group separators as the program writes numbers.
+    QLocale locale = rtl::FormatLocale();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    m_plot->setLocale(locale);
     for (TChartSeries *series : m_series)
         series->syncData();
     if (!m_zoomed)
@@ -197,11 +208,16 @@ void TChart::rescaleAxes(QSize size)
         if (series->Count() > 0)
             any = true, reach = std::max(reach, series->pointReach());
     }
-    if (!any)
+    if (!any) {
+        // Nothing to show: the axes leave the range of data that has gone.
+        m_plot->xAxis->setRange(m_emptyRangeX.first, m_emptyRangeX.second);
+        m_plot->yAxis->setRange(m_emptyRangeY.first, m_emptyRangeY.second);
         return;
+    }
     m_plot->rescaleAxes();
     if (reach == 0)
         return;
+    reach += kAxisMargin;
     // The axes' lengths in pixels come from laying the chart out at the size it is drawn at.
     const QRect viewport = m_plot->viewport();
     m_plot->setViewport(QRect(QPoint(0, 0), size));

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <utility>
 #include <vector>
 
 class QCustomPlot;
@@ -109,6 +110,8 @@ private:
     ChartLegend *m_legend;
     bool m_legendVisible = true;
     bool m_zoomed = false;
+    // The axes' ranges while the chart holds no points.
+    std::pair<double, double> m_emptyRangeX, m_emptyRangeY;
     QCPTextElement *m_titleElement = nullptr;
     QStringList m_title;
     std::vector<TChartSeries *> m_series;

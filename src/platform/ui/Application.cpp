@@ -32,8 +32,15 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
+namespace {
+int g_waitCursorsShown = 0;
+}
+
+int TWaitCursor::TimesShown() { return g_waitCursorsShown; }
+
 TWaitCursor::TWaitCursor()
 {
+    ++g_waitCursorsShown;
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }

@@ -38,6 +38,9 @@ public:
     ~TWaitCursor();
     TWaitCursor(const TWaitCursor &) = delete;
     TWaitCursor &operator=(const TWaitCursor &) = delete;
+
+    /// How often the hourglass has been shown in this run, for watchers of long work.
+    static int TimesShown();
 };
 
 } // namespace ui
