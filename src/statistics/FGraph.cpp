@@ -3,6 +3,7 @@
 #include "ui_FGraph.h"
 
 #include "platform/chart/Chart.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
 
@@ -33,8 +34,7 @@ TFormGraph::TFormGraph(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
     ui->setupUi(this);
     setWindowFlag(Qt::Window);
     ui::SetHelpContext(this, kHelpContext);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    ui::CenterOnScreen(*this);
     setAxisTitle(ui->Chart1->plot()->xAxis, QStringLiteral("Value"), 16);
     setAxisTitle(ui->Chart1->plot()->yAxis, QStringLiteral("Probability"), 19);
 

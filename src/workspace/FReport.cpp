@@ -5,6 +5,7 @@
 #include "Analysis.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/StringGrid.h"
 
@@ -52,6 +53,7 @@ TFormReport::TFormReport(QWidget *parent) : QWidget(parent), ui(std::make_unique
     for (int c = 0; c < ColumnCount; ++c)
         width += ui->Grid->ColWidths(c);
     resize(std::max(width, this->width()), height());
+    ui::CenterOnScreen(*this);
 }
 
 TFormReport::~TFormReport() = default;

@@ -4,11 +4,13 @@
 #include "MainWindowFixture.h"
 
 #include "statistics/CriticalValueSource.h"
+#include "workspace/FInfo.h"
 #include "workspace/FReport.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -162,6 +164,18 @@ TEST_F(ReportWindowTest, NumbersFitTheirColumnsBordersDragAndCtrlCCopiesTheSelec
         QItemSelectionModel::ClearAndSelect);
     QTest::keyClick(&report->Grid(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("A\t0\t7\nB\t8\t8\n"));
+}
+
+TEST(CentredWindows, AboutBoxAndReportOpenInTheMiddleOfTheScreen)
+{
+    const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+    QTemporaryDir folder;
+    TFormInfo about(TVersionInfo{}, folder.path());
+    TFormReport report;
+    for (QWidget *window : {static_cast<QWidget *>(&about), static_cast<QWidget *>(&report)}) {
+        const QPoint centre = window->geometry().center();
+        EXPECT_LE((centre - middle).manhattanLength(), 2) << window->objectName().toStdString();
+    }
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "Dialogs.h"
 
 #include <QCursor>
+#include <QScreen>
+#include <QWidget>
 
 #include <stdexcept>
 
@@ -34,6 +36,12 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
 
 namespace {
 int g_waitCursorsShown = 0;
+}
+
+void CenterOnScreen(QWidget &window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
 }
 
 int TWaitCursor::TimesShown() { return g_waitCursorsShown; }
