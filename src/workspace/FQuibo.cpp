@@ -38,6 +38,7 @@ const QString kTextDataFilter = QStringLiteral("Text data files (CSV,TXT)|*.csv;
 const QString kChartImageFilter = QStringLiteral(
     "Windows bitmap|*.bmp|Windows enhanced metafile|*.wmf|Windows enhanced metafile|*.emf|All files|*.*");
 constexpr int kDistGridDefaultColWidth = 44;
+constexpr int kDistGridMarkColWidth = 30; // two mark characters leave the numbers more room
 constexpr int kDistGridValueColWidth = 84;
 constexpr int kDistGridRowHeight = 20;
 constexpr int kDistGridTopGap = 145;
@@ -68,6 +69,7 @@ TFormQuibo::TFormQuibo(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
                    | Qt::WindowMaximizeButtonHint);
     ui->DistGrid->SetColCount(3);
     ui->DistGrid->SetDefaultColWidth(kDistGridDefaultColWidth);
+    ui->DistGrid->SetColWidths(0, kDistGridMarkColWidth);
     ui->DistGrid->SetDefaultRowHeight(kDistGridRowHeight);
     ui->DistGrid->SetRowSelect(true);
     ui->DistGrid->SetColSizing(true);
@@ -402,7 +404,8 @@ void TFormQuibo::FillDistGrid()
         grid.SetCells(2, r, GapText(differences[size_t(r)].Position));
     }
     grid.EndUpdate();
-    // Wide enough for 15 digits with an exponent and for the highest positions.
+    // Wide enough for 15 digits after leading zeros or with an exponent, and for the highest positions.
+    grid.FitColumnToText(1, rtl::FloatToStr(0.000123456789012345));
     grid.FitColumnToText(1, rtl::FloatToStr(1.23456789012345E-10));
     grid.FitColumnToText(2, GapText(int32_t(FAnalysis.Ordered().size()) - 1));
 }

@@ -1,6 +1,7 @@
 // The chart's series list and the points of a series as the drawing sees them.
 
 #include "platform/chart/Chart.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <qcustomplot.h>
 
@@ -266,4 +267,22 @@ TEST(ChartAxes, OutermostPointsStayOffTheFrameAndAnEmptyChartForgetsTheRange)
     chart.FreeAllSeries();
     chart.ToImage();
     EXPECT_EQ(chart.plot()->xAxis->range(), emptyX) << "no range of data that has gone";
+}
+
+TEST(ChartAxes, LabelsUseTheLocalesDecimalSeparator)
+{
+    const QLocale before = rtl::FormatLocale();
+    rtl::SetFormatLocale(QLocale(QLocale::Czech));
+    TChart chart;
+    chart.resize(400, 300);
+    TPointSeries *series = pointSeries(&chart, "s");
+    series->SetPoints({0, 1.5}, {0.1, 0.145});
+    chart.AddSeries(series);
+    chart.ToImage();
+    rtl::SetFormatLocale(before);
+    const QStringList labels = chart.plot()->yAxis->tickVectorLabels().toList();
+    ASSERT_FALSE(labels.isEmpty());
+    for (const QString &label : labels)
+        EXPECT_FALSE(label.contains(u'.')) << label.toStdString();
+    EXPECT_TRUE(labels.join(u' ').contains(u',')) << labels.join(u' ').toStdString();
 }
