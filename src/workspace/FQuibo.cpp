@@ -38,7 +38,7 @@ const QString kTextDataFilter = QStringLiteral("Text data files (CSV,TXT)|*.csv;
 const QString kChartImageFilter = QStringLiteral(
     "Windows bitmap|*.bmp|Windows enhanced metafile|*.wmf|Windows enhanced metafile|*.emf|All files|*.*");
 constexpr int kDistGridDefaultColWidth = 44;
-constexpr int kDistGridMarkColWidth = 30; // two mark characters leave the numbers more room
+constexpr int kDistGridMarkColWidth = 26; // two mark characters leave the numbers more room
 constexpr int kDistGridValueColWidth = 84;
 constexpr int kDistGridRowHeight = 20;
 constexpr int kDistGridTopGap = 145;

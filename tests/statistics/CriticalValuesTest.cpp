@@ -127,3 +127,17 @@ TEST_F(CriticalValueService, LevelOutsideTheOpenUnitIntervalIsRefusedAndNothingS
     t.Open();
     EXPECT_EQ(t.RecordCount(), 0);
 }
+
+TEST(CriticalValueServiceFolder, WithoutAPathTheTablesOfTheStartFolderServe)
+{
+    RecordedWarnings warnings;
+    QTemporaryDir start;
+    ASSERT_TRUE(CopyEmptyCriticalTables(QStringLiteral(QUIBO_EMPTY_TABLES_DIR), QDir(start.path())));
+    CriticalValues values{start.path()};
+    const double answer = values.GetCriticalValue(dkNormal, 0, 0, 3, 0.9, 200);
+    EXPECT_GT(answer, 0);
+    db::TTable t;
+    t.SetTableName(QDir(start.path()).filePath(QStringLiteral("Normal.dbf")));
+    t.Open();
+    EXPECT_EQ(t.RecordCount(), 12) << "the request's level and the eleven others, in the start folder";
+}

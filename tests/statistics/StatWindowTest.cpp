@@ -391,3 +391,25 @@ TEST_F(StatWindow, GraphWindowDeletesAndSavesSeries)
     EXPECT_EQ(graph().SeriesCount(), 0);
     EXPECT_TRUE(form->findChildren<chart::TChartSeries *>().isEmpty()) << "cleared series are freed";
 }
+
+TEST_F(StatWindow, ChiSquareAndStudentCalculatorsReadNAndWriteTheirBoxes)
+{
+    f().EditAlpha->setText(QStringLiteral("0,95"));
+    f().EditN->setText(QStringLiteral("10"));
+    QTest::mouseDClick(f().EditChi2, Qt::LeftButton);
+    EXPECT_NEAR(rtl::StrToFloat(f().EditChi2->text()), 18.307, 0.01) << "the table value for 10 degrees";
+    f().EditAlpha->clear();
+    form->BtnChi2Click();
+    EXPECT_NEAR(rtl::StrToFloat(f().EditAlpha->text()), 0.95, 1e-3);
+
+    QTest::mouseDClick(f().EditT, Qt::LeftButton);
+    const double t10 = rtl::StrToFloat(f().EditT->text());
+    f().EditN->setText(QStringLiteral("2"));
+    QTest::mouseDClick(f().EditT, Qt::LeftButton);
+    EXPECT_GT(rtl::StrToFloat(f().EditT->text()), t10 + 0.5) << "fewer degrees, wider quantile: N is read";
+    f().EditN->setText(QStringLiteral("10"));
+    f().EditT->setText(rtl::FloatToStr(t10));
+    f().EditAlpha->clear();
+    form->BtnTClick();
+    EXPECT_NEAR(rtl::StrToFloat(f().EditAlpha->text()), 0.95, 1e-3);
+}

@@ -4,6 +4,8 @@
 #include "workspace/FInfo.h"
 #include "workspace/FReport.h"
 
+#include "statistics/FStat.h"
+
 #include "platform/ui/Help.h"
 
 #include "statistics/CriticalValueSource.h"
@@ -292,6 +294,20 @@ TEST_F(MainWindowCommandsTest, StatisticsRedrawTheViewTheButtonsShow)
     EXPECT_TRUE(f().RB_distribution->isChecked());
     EXPECT_FALSE(f().RB_Cases->isChecked());
     EXPECT_EQ(seriesNamed(QStringLiteral("Data1")), nullptr);
+}
+
+TEST_F(MainWindowCommandsTest, TablesShowsTheStatisticsWindowOnlyWhenHidden)
+{
+    TFormStat stat;
+    FormStat = &stat;
+    EXPECT_FALSE(stat.isVisible());
+    form->Tables1Click();
+    EXPECT_TRUE(stat.isVisible());
+    stat.move(40, 40);
+    form->Tables1Click(); // already shown: nothing changes
+    EXPECT_TRUE(stat.isVisible());
+    EXPECT_EQ(stat.pos(), QPoint(40, 40));
+    FormStat = nullptr;
 }
 
 } // namespace
