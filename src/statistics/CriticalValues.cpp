@@ -121,6 +121,13 @@ double CriticalValues::GetCriticalValue(uint8_t Kind, int32_t N, int32_t N2, int
                          QStringLiteral("Critical values need samples of at least 2 cases, not %1").arg(Cases));
         return -1.0;
     }
+    if (!(Alpha > 0 && Alpha < 1)) {
+        // A level outside the open interval has no quantile; nothing may be stored under it.
+        rtl::ShowWarning(rtl::WarningKind::Error,
+                         QStringLiteral("The probability of a critical value must lie between 0 and 1, not %1")
+                             .arg(rtl::FloatToStr(Alpha)));
+        return -1.0;
+    }
     const CriticalValueRequest request{Kind, N, N2, Cases, Alpha, Iterations};
     m_feedback->accepted(request);
     if (Kind != m_kind)

@@ -4,6 +4,7 @@
 
 #include "charts/FChartProp.h"
 #include "platform/chart/Chart.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
 
@@ -29,8 +30,7 @@ TFormGraph::TFormGraph(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
     ui->setupUi(this);
     setWindowFlag(Qt::Window);
     ui::SetHelpContext(this, kHelpContext);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    ui::CenterOnScreen(*this);
     // Heights of 16 and 19 pixels at 96 pixels to the inch.
     setAxisTitle(ui->Chart1->BottomAxis(), QStringLiteral("Value"), 12);
     setAxisTitle(ui->Chart1->LeftAxis(), QStringLiteral("Probability"), 14);

@@ -21,6 +21,7 @@
 #include <optional>
 
 #include <cmath>
+#include <limits>
 
 TFormStat *FormStat = nullptr;
 
@@ -28,6 +29,8 @@ namespace {
 
 constexpr int kHelpContext = 130;
 constexpr int kUpDownMax = 10000;
+// The full colour value of a text-table series, which may exceed the colour's 24 bits.
+constexpr const char *kColorValueProperty = "quiboColorValue";
 
 bool HasDegreesOfFreedom(uint8_t kind) { return kind == dkChiQuadrat || kind == dkT; }
 
@@ -104,6 +107,9 @@ TFormStat::TFormStat(std::unique_ptr<CriticalValues> ownValues, CriticalValues *
     ui::SetHelpContext(this, kHelpContext);
     setupUpDowns();
 
+    // The layout's defaults 0,95 and 0,1, written with this locale's decimal separator.
+    ui->EditAlpha->setText(rtl::FloatToStr(0.95));
+    ui->EditInterval->setText(rtl::FloatToStr(0.1));
     FStartDir = QDir::currentPath();
     // The sample size the window shows, so that a run started from the buttons stores its rows
     // under it even before the box was changed.
@@ -305,11 +311,9 @@ void TFormStat::Simulate(int32_t Cases, int32_t Iterations, bool ShowGraph, QObj
 {
     if (FKind == dkNone)
         return;
-    {
-        ui::TWaitCursor hourglass;
-        rtl::Randomize();
-        FDiffs = std::make_shared<const std::vector<double>>(SimulateGaps(FKind, FN, Cases, Iterations));
-    }
+    // No hourglass here: only a request of another window shows it (the request view).
+    rtl::Randomize();
+    FDiffs = std::make_shared<const std::vector<double>>(SimulateGaps(FKind, FN, Cases, Iterations));
     m_simulatedCases = Cases;
     FComputed = true;
     BtnLimitClick(Sender);
@@ -348,19 +352,29 @@ QString TFormStat::DistributionTitle(const QString &degrees) const
     return title;
 }
 
-QColor TFormStat::NewSeriesColor(QObject *Sender)
+int32_t TFormStat::TableSeriesColorValue() const
 {
-    if (Sender != ui->BtnTable)
-        return ColorDlg.Execute() ? ColorDlg.Color : QColor(Qt::black);
     const chart::TChart *chart = FormGraph->Chart1();
     if (chart->SeriesCount() == 0) {
         const long double r1 = rtl::Random(), r2 = rtl::Random(), r3 = rtl::Random();
-        return chart::ColorFromTColor(int64_t(r1 * 256 + r2 * 65536 + r3 * 16777216));
+        return int32_t(r1 * 256 + r2 * 65536 + r3 * 16777216);
     }
-    // Each further series of a text table takes a colour derived from the one before it.
-    const int32_t last = chart::TColorFromColor(chart->Series(chart->SeriesCount() - 1)->SeriesColor());
-    const auto derived = int32_t(uint32_t(65000 - last) * 200u);
-    return chart::ColorFromTColor(std::abs(int64_t(derived)));
+    // Each further series of a text table takes a colour derived from the full colour value of the
+    // one before it, bits above the 24 colour bits included.
+    const chart::TChartSeries *last = chart->Series(chart->SeriesCount() - 1);
+    const QVariant stored = last->property(kColorValueProperty);
+    const int32_t value = stored.isValid() ? stored.toInt() : chart::TColorFromColor(last->SeriesColor());
+    const auto derived = int32_t(uint32_t(int64_t(65000) - value) * 200u); // 32 bits, wrapping
+    return derived == std::numeric_limits<int32_t>::min() ? derived : std::abs(derived);
+}
+
+QColor TFormStat::NewSeriesColor(QObject *Sender, std::optional<int32_t> &colorValue)
+{
+    colorValue.reset();
+    if (Sender != ui->BtnTable)
+        return ColorDlg.Execute() ? ColorDlg.Color : QColor(Qt::black);
+    colorValue = TableSeriesColorValue();
+    return chart::ColorFromTColor(*colorValue);
 }
 
 void TFormStat::ShowSeries(chart::TChartSeries *series)
@@ -373,7 +387,8 @@ void TFormStat::ShowSeries(chart::TChartSeries *series)
 void TFormStat::DrawSeries(int32_t Cases, QObject *Sender)
 {
     FormActivate();
-    const QColor color = NewSeriesColor(Sender);
+    std::optional<int32_t> colorValue;
+    const QColor color = NewSeriesColor(Sender, colorValue);
     if (ui->CB_DelOld->isChecked()) {
         while (FormGraph->Chart1()->SeriesCount() > 1)
             FormGraph->BtnDeleteClick();
@@ -384,6 +399,8 @@ void TFormStat::DrawSeries(int32_t Cases, QObject *Sender)
         shares[i] = double(i + 1) / double(gaps.size());
     auto *series = new chart::TLineSeries(this);
     series->SetSeriesColor(color);
+    if (colorValue)
+        series->setProperty(kColorValueProperty, *colorValue);
     series->SetPoints(gaps, std::move(shares));
     series->SetTitle(QStringLiteral("Dif(") + DistributionTitle(QString::number(FN)) + QStringLiteral(")[")
                      + QString::number(Cases) + QLatin1Char(']'));
@@ -431,6 +448,11 @@ void TFormStat::BtnFrequencyClick()
 
 void TFormStat::BtnTableClick(QObject *Sender)
 {
+    if (FKind == dkNone) {
+        // Without a distribution nothing is simulated: a table of -1 would be no result.
+        ui::MessageDlg(QStringLiteral("Specify distribution"), ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+        return;
+    }
     const int32_t iterations = rtl::StrToInt(Text(ui->EditIter));
     const int32_t cases = rtl::StrToInt(Text(ui->EditCase));
     const int64_t total = int64_t(cases - 1) * iterations;

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Ui {
@@ -100,7 +101,9 @@ private:
     void setupUpDowns();
     bool ReadyToSimulate() const;
     void DrawSeries(int32_t Cases, QObject *Sender);
-    QColor NewSeriesColor(QObject *Sender);
+    /// The colour of a new run's series; for a text-table run also its full colour value.
+    QColor NewSeriesColor(QObject *Sender, std::optional<int32_t> &colorValue);
+    int32_t TableSeriesColorValue() const;
     void ShowSeries(chart::TChartSeries *series);
     QString DistributionTitle(const QString &degrees) const;
     void WriteTextTable(const QStringList &lines);

@@ -202,7 +202,8 @@ void TAnalysis::JudgeClass(int c, CriticalValueSource &source)
     const int32_t n = cls.Last - cls.First + 1;
     const ClassMoments moments = ComputeMoments(sum, sumOfSquares, n);
     cls.Average = moments.average;
-    cls.Std = moments.std;
+    // Equal values have no spread, whatever rounding leaves in the sum of squares.
+    cls.Std = n > 1 && OrderedValue(cls.First) == OrderedValue(cls.Last) ? 0.0 : moments.std;
     cls.InnerCrit = -1;
     if (n > 1) {
         const double t = CriticalValue(source, n);

@@ -86,19 +86,21 @@ void TFormHistory::AddItem(const QString &Action, const QString &Detail)
     appendLine(Action + QStringLiteral(": ") + Detail);
 }
 
-void TFormHistory::SaveAndFree()
+bool TFormHistory::SaveAndFree()
 {
     QString error;
     if (!FFileName.isEmpty() && !writeFile(error)) {
         ui::MessageDlg(QStringLiteral("The history could not be saved to the file %1: %2")
                            .arg(QDir::toNativeSeparators(FFileName), error),
                        ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+        return false;
     }
     ui->Memo->clear();
     if (FormHistory == this)
         FormHistory = nullptr;
     hide();
     deleteLater();
+    return true;
 }
 
 void TFormHistory::BtnClearClick()

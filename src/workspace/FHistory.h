@@ -24,9 +24,10 @@ public:
     /// Appends Action ": " Detail, preceded by the separator line when Action is "Open" in any case.
     void AddItem(const QString &Action, const QString &Detail);
     /// Writes the lines to the loaded file's name (through a temporary file in the same folder, so
-    /// a failed write leaves the old file as it was; the failure is shown in an error box), then
-    /// empties the window and deletes it later; FormHistory no longer points to it.
-    void SaveAndFree();
+    /// a failed write leaves the old file as it was), then empties the window and deletes it later;
+    /// FormHistory no longer points to it. A failed write is shown in an error box and keeps the
+    /// window and its lines: the answer is false.
+    bool SaveAndFree();
 
     void BtnClearClick();
     void BtnCancelClick();

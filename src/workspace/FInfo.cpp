@@ -2,6 +2,7 @@
 
 #include "ui_FInfo.h"
 
+#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
 
@@ -57,6 +58,7 @@ TFormInfo::TFormInfo(TVersionInfo versionInfo, QString settingsFolder, QWidget *
 {
     ui->setupUi(this);
     setFixedSize(size());
+    ui::CenterOnScreen(*this);
 
     QPalette colours = palette();
     colours.setColor(QPalette::Window, kBackground);

@@ -47,6 +47,7 @@ const QString kTextDataFilter = QStringLiteral("Text data files (CSV,TXT)|*.csv;
 const QString kChartImageFilter = QStringLiteral(
     "Windows bitmap|*.bmp|Windows enhanced metafile|*.wmf|Windows enhanced metafile|*.emf|All files|*.*");
 constexpr int kDistGridDefaultColWidth = 44;
+constexpr int kDistGridMarkColWidth = 26; // two mark characters leave the numbers more room
 constexpr int kDistGridValueColWidth = 84;
 constexpr int kDistGridRowHeight = 20;
 constexpr int kDistGridTopGap = 145;
@@ -59,6 +60,8 @@ bool leavesForAnotherControl(QEvent *event)
     const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
+
+bool IsProbabilityPercent(double percent) { return percent > 0 && percent < 100; }
 
 QString upperExtension(const QString &fileName)
 {
@@ -76,8 +79,10 @@ TFormQuibo::TFormQuibo(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
                    | Qt::WindowMaximizeButtonHint);
     ui->DistGrid->SetColCount(3);
     ui->DistGrid->SetDefaultColWidth(kDistGridDefaultColWidth);
+    ui->DistGrid->SetColWidths(0, kDistGridMarkColWidth);
     ui->DistGrid->SetDefaultRowHeight(kDistGridRowHeight);
     ui->DistGrid->SetRowSelect(true);
+    ui->DistGrid->SetColSizing(true);
     ui->DistGrid->SetRowCount(2);
     OpenDlg.Filter = kTextDataFilter;
     SaveDlg.DefaultExt = QStringLiteral("bmp");
@@ -123,6 +128,9 @@ void TFormQuibo::buildPopupMenu()
         PopupFunctions->addActions(groups[g]);
         addActions(groups[g]); // short-cuts work while the menu is closed
     }
+    // F1 is the window's help key (the page of the focused control); the menu shows it beside "Help".
+    removeAction(ui->Help1);
+    ui::InstallMenuHelp(PopupFunctions);
     ui->Runregressionscript1->setVisible(false);
     ui->Readclasslimits1->setVisible(false);
 }
@@ -150,6 +158,8 @@ void TFormQuibo::connectHandlers()
     connect(ui->BtnQuery, &QPushButton::clicked, this, [this] { BtnQueryClick(ui->BtnQuery); });
     connect(ui->Closedatabase1, &QAction::triggered, this, &TFormQuibo::Closedatabase1Click);
     connect(ui->Resultsintoclipboard1, &QAction::triggered, this, &TFormQuibo::Resultsintoclipboard1Click);
+    // Alt+F4 reaches the window only where no window manager takes it; it asks like the close box.
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this), &QShortcut::activated, this, &QWidget::close);
     connect(ui->BtnFunctions, &QPushButton::clicked, this, &TFormQuibo::BtnFunctionsClick);
     connect(ui->EditProbab, &QLineEdit::textChanged, this, &TFormQuibo::EditProbabChange);
     connect(ui->DistGrid, &ui::TStringGrid::DblClick, this, &TFormQuibo::DistGridDblClick);
@@ -178,6 +188,17 @@ void TFormQuibo::setHelpContexts()
     ui::SetHelpContext(ui->BtnOpen, 30);
     ui::SetHelpContext(ui->BtnQuery, 110);
     ui::SetHelpContext(ui->BtnClose, 40);
+    const std::pair<QAction *, int> entries[] = {
+        {ui->Dataitems1, 60},       {ui->Statistics1, 70},          {ui->Dataregression1, 90},
+        {ui->Runregressionscript1, 999}, {ui->Readclasslimits1, 999}, {ui->Setfactor1, 80},
+        {ui->SaveClassification1, 75}, {ui->Resultsintoclipboard1, 76}, {ui->Graphproperties1, 100},
+        {ui->Graphsave1, 105},      {ui->Copytoclipboard1, 106},    {ui->Print1, 120},
+        {ui->Tables1, 130},         {ui->Importeditdata1, 140},     {ui->ImportTalnex1, 150},
+        {ui->SQLcommand1, 180},     {ui->Closedatabase1, 160},      {ui->History1, 190},
+        {ui->Help1, 10},            {ui->AboutQuibo1, 10},
+    };
+    for (const auto &[action, context] : entries)
+        ui::SetHelpContext(action, context);
 }
 
 void TFormQuibo::FormCreate()
@@ -236,15 +257,23 @@ bool TFormQuibo::eventFilter(QObject *watched, QEvent *event)
 
 void TFormQuibo::closeEvent(QCloseEvent *event)
 {
-    // Closed by the system: no question, the history is not written.
-    event->accept();
+    // Window managers show a close box whatever the window asks: it quits the way Cancel does.
+    if (m_quitting) {
+        event->accept(); // the application ends and closes its windows
+        return;
+    }
+    event->ignore();
+    BtnCancelClick(this);
 }
 
 void TFormQuibo::EditProbabChange()
 {
     const QString text = ui->EditProbab->text();
-    if (!text.isEmpty())
-        FProbability = rtl::StrToFloat(text) / 100.0;
+    if (text.isEmpty())
+        return;
+    const double percent = rtl::StrToFloat(text);
+    if (IsProbabilityPercent(percent)) // outside, the statistics refuse to run
+        FProbability = percent / 100.0;
 }
 
 void TFormQuibo::EditMinDevExit()
@@ -289,10 +318,11 @@ void TFormQuibo::BtnCancelClick(QObject *Sender)
     if (ui::MessageDlg(QStringLiteral("Quit of Quibo?"), ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
         == ui::mrNo)
         return;
-    if (FormHistory)
-        FormHistory->SaveAndFree();
+    if (FormHistory && !FormHistory->SaveAndFree())
+        return; // the history stays; the user can mend the cause and quit again
     if (!FFileName.isEmpty())
         BtnCloseClick(Sender);
+    m_quitting = true;
     emit quitRequested();
     QCoreApplication::quit();
 }
@@ -660,6 +690,10 @@ void TFormQuibo::FillDistGrid()
     grid.SetColumnText(1, [this](int row) { return DifferenceText(FAnalysis, row); });
     grid.SetColumnText(2, [this](int row) { return DifferenceGapText(FAnalysis, row); });
     grid.EndUpdate();
+    // Wide enough for 15 digits after leading zeros or with an exponent, and for the highest positions.
+    grid.FitColumnToText(1, rtl::FloatToStr(0.000123456789012345));
+    grid.FitColumnToText(1, rtl::FloatToStr(1.23456789012345E-10));
+    grid.FitColumnToText(2, GapText(int32_t(FAnalysis.Ordered().size()) - 1));
 }
 
 void TFormQuibo::BtnCloseClick(QObject *Sender)
@@ -838,6 +872,13 @@ void TFormQuibo::ComputeStatistics()
                        ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
         return;
     }
+    double percent = 0;
+    const QString probability = ui->EditProbab->text();
+    if (!probability.isEmpty() && !(rtl::TryStrToFloat(probability, percent) && IsProbabilityPercent(percent))) {
+        ui::MessageDlg(QStringLiteral("The probability must lie above 0 and below 100 %, not ") + probability,
+                       ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+        return;
+    }
     CriticalValueSource &source = CriticalValues();
     if (FormReport)
         FormReport->show();
@@ -853,10 +894,12 @@ void TFormQuibo::ComputeStatistics()
     ShowLimitMarks();
     if (FormReport)
         FormReport->ShowJudgement(FAnalysis.Judgement());
-    if (ui->RB_distribution->isChecked())
+    if (ui->RB_distribution->isChecked()) {
         RB_distributionClick();
-    else
+    } else {
+        ui->RB_Cases->setChecked(true); // the cases view is drawn: its button says so
         RB_CasesClick();
+    }
     AddHistoryItem(QStringLiteral("Statistics"), FAnalysis.Judgement().HistoryText);
 }
 

@@ -188,6 +188,7 @@ private:
     ui::TSaveDialog SaveDlg;
 
     bool FActivated = false;
+    bool m_quitting = false;
     TAnalysis FAnalysis;
     double FMinStd = 0.0;
     QString FFileName;

@@ -5,11 +5,17 @@
 #include "Analysis.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Help.h"
 #include "platform/ui/StringGrid.h"
+
+#include <QScrollBar>
 
 TFormReport *FormReport = nullptr;
 
 namespace {
+
+constexpr int kHelpContext = 70;
 
 struct ColumnHeader
 {
@@ -21,6 +27,15 @@ constexpr ColumnHeader kHeaders[TFormReport::ColumnCount] = {
     {"Class", 45}, {"First", 45}, {"Last", 45}, {"AVG", 80}, {"STD", 70}, {"CritVal", 80}, {"Important", 100}, {"Outer dist.", 80},
 };
 
+// The widest texts each column is made for: positions of a million values, six significant
+// digits in their longest form, the flag of the STD, and a few important gaps.
+constexpr const char *kWidestTexts[TFormReport::ColumnCount] = {
+    "Class", "9999999", "9999999", "-0.0000123457", "0.0000123457 !", "0.0000123457", "99998/99999;99999/100000",
+    "0.0000123457",
+};
+constexpr int kCellPadding = 10;
+constexpr int kWidestImportant = 400;
+
 } // namespace
 
 TFormReport::TFormReport(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::FormReport>())
@@ -30,7 +45,15 @@ TFormReport::TFormReport(QWidget *parent) : QWidget(parent), ui(std::make_unique
     ui->Grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     ui->Grid->SetDefaultRowHeight(20);
     ui->Grid->setShowGrid(true);
+    ui->Grid->SetColSizing(true);
+    ui::SetHelpContext(this, kHelpContext);
     FormCreate();
+    // All columns show at the window's first size.
+    int width = 2 * ui->Grid->frameWidth() + ui->Grid->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < ColumnCount; ++c)
+        width += ui->Grid->ColWidths(c);
+    resize(std::max(width, this->width()), height());
+    ui::CenterOnScreen(*this);
 }
 
 TFormReport::~TFormReport() = default;
@@ -44,7 +67,9 @@ void TFormReport::FormCreate()
     ui->Grid->SetFixedRows(1);
     for (int c = 0; c < ColumnCount; ++c) {
         ui->Grid->SetCells(c, 0, QString::fromLatin1(kHeaders[c].text));
-        ui->Grid->SetColWidths(c, kHeaders[c].width);
+        // The layout's widths are for a small font; ours may need more.
+        const int needed = ui->Grid->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestTexts[c])) + kCellPadding;
+        ui->Grid->SetColWidths(c, std::max(kHeaders[c].width, needed));
     }
 }
 
@@ -83,4 +108,5 @@ void TFormReport::ShowJudgement(const TJudgement &judgement)
         grid.SetCells(ColOuter, row, rtl::FloatToStrF(cls.OuterCrit, 6));
     }
     grid.EndUpdate();
+    grid.FitColumnToTexts(ColImportant, kWidestImportant); // many gaps are cut; the user may widen the column
 }

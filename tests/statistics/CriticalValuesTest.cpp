@@ -114,3 +114,30 @@ TEST_F(CriticalValueService, RefusalsAreWarningsAndFailedSimulationsStillEnd)
     EXPECT_EQ(feedback.steps, QStringList({"accepted 3", "started 501", "finished"})) << "the hourglass ends";
     EXPECT_TRUE(std::isnan(row(QStringLiteral("chi-quadrat.dbf"), 3, 0.95).second));
 }
+
+TEST_F(CriticalValueService, LevelOutsideTheOpenUnitIntervalIsRefusedAndNothingStored)
+{
+    for (const double alpha : {1.5, 1.0, 0.0, -0.05}) {
+        warnings.expectMessage(QStringLiteral("must lie between 0 and 1"));
+        EXPECT_EQ(values.GetCriticalValue(dkNormal, 0, 0, 5, alpha, 1000), -1.0) << alpha;
+    }
+    EXPECT_TRUE(feedback.steps.isEmpty()) << "no simulation, no change of the window";
+    db::TTable t;
+    t.SetTableName(dir.filePath(QStringLiteral("Normal.dbf")));
+    t.Open();
+    EXPECT_EQ(t.RecordCount(), 0);
+}
+
+TEST(CriticalValueServiceFolder, WithoutAPathTheTablesOfTheStartFolderServe)
+{
+    RecordedWarnings warnings;
+    QTemporaryDir start;
+    ASSERT_TRUE(CopyEmptyCriticalTables(QStringLiteral(QUIBO_EMPTY_TABLES_DIR), QDir(start.path())));
+    CriticalValues values{start.path()};
+    const double answer = values.GetCriticalValue(dkNormal, 0, 0, 3, 0.9, 200);
+    EXPECT_GT(answer, 0);
+    db::TTable t;
+    t.SetTableName(QDir(start.path()).filePath(QStringLiteral("Normal.dbf")));
+    t.Open();
+    EXPECT_EQ(t.RecordCount(), 12) << "the request's level and the eleven others, in the start folder";
+}

@@ -9,6 +9,7 @@
 #include "platform/chart/Chart.h"
 #include "platform/chart/Color.h"
 #include "platform/db/DatabaseError.h"
+#include "platform/ui/Application.h"
 
 #include <QFile>
 #include <QTest>
@@ -31,6 +32,20 @@ int countRows(const std::vector<CriticalRow> &rows, int nmb)
 }
 
 } // namespace
+
+TEST(StatWindowDefaults, TextsUseTheLocalesSeparator)
+{
+    const QLocale before = rtl::FormatLocale();
+    rtl::SetFormatLocale(QLocale::c());
+    {
+        TFormStat pointLocale;
+        EXPECT_EQ(pointLocale.form().EditAlpha->text(), QStringLiteral("0.95"));
+        EXPECT_EQ(pointLocale.form().EditInterval->text(), QStringLiteral("0.1"));
+        QTest::mouseDClick(pointLocale.form().EditNorm, Qt::LeftButton);
+        EXPECT_TRUE(pointLocale.form().EditNorm->text().startsWith(QStringLiteral("1.64")));
+    }
+    rtl::SetFormatLocale(before);
+}
 
 TEST_F(StatWindow, CalculatorsReadTheBoxesInTheLocalesFormat)
 {
@@ -291,22 +306,49 @@ TEST_F(StatWindow, TextTableSimulatesEverySizeOnAboutTheSameGaps)
     EXPECT_EQ(f().EditIter->text(), QStringLiteral("1000"));
     EXPECT_EQ(f().EditAlpha->text(), QStringLiteral("0,99"));
 
-    ASSERT_EQ(graph().SeriesCount(), 4);
-    for (int i = 1; i < 4; ++i) {
-        const int32_t before = chart::TColorFromColor(graph().Series(i - 1)->SeriesColor());
-        const auto derived = int32_t(uint32_t(65000 - before) * 200u);
-        EXPECT_EQ(graph().Series(i)->SeriesColor(), chart::ColorFromTColor(std::abs(int64_t(derived)))) << i;
+    EXPECT_EQ(graph().SeriesCount(), 4);
+}
+
+TEST_F(StatWindow, TextTableColoursFollowTheFullColourValueOfTheLastSeries)
+{
+    // A series already on the graph starts the chain with a known colour value.
+    auto *first = new chart::TLineSeries(form.get());
+    first->SetSeriesColor(QColor(0x56, 0x34, 0x12));
+    graph().AddSeries(first);
+    choose(0);
+    f().EditIter->setText(QStringLiteral("10"));
+    f().EditCase->setText(QStringLiteral("25"));
+    dialogs.expectMessage(QStringLiteral("Results have been saved into "));
+    const int hourglasses = ui::TWaitCursor::TimesShown();
+    form->BtnTableClick(f().BtnTable);
+    EXPECT_EQ(ui::TWaitCursor::TimesShown(), hourglasses) << "a text table runs without the hourglass";
+
+    ASSERT_EQ(graph().SeriesCount(), 25);
+    int64_t value = 0x123456; // |(65000 - c) * 200| in 32-bit two's complement, c the whole value
+    int differFrom24Bits = 0;
+    for (int i = 1; i < 25; ++i) {
+        const int64_t low24 = value & 0xFFFFFF;
+        int64_t product = ((65000 - value) * 200) % 4294967296LL;
+        if (product < 0)
+            product += 4294967296LL;
+        if (product >= 2147483648LL)
+            product -= 4294967296LL;
+        value = product < 0 ? -product : product;
+        int64_t fromLow = ((65000 - low24) * 200) % 4294967296LL;
+        differFrom24Bits += (value & 0xFFFFFF) != (std::llabs(fromLow >= 2147483648LL ? fromLow - 4294967296LL : fromLow) & 0xFFFFFF);
+        const QColor expected(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+        EXPECT_EQ(graph().Series(i)->SeriesColor(), expected) << i;
     }
+    EXPECT_GT(differFrom24Bits, 0) << "the chain must reach values above 24 bits to tell the two apart";
 }
 
 TEST_F(StatWindow, TextTableWithoutSizesOrDistribution)
 {
     f().EditCase->setText(QStringLiteral("3"));
-    dialogs.expectMessage(QStringLiteral("Results have been saved into "));
+    dialogs.expectMessage(QStringLiteral("Specify distribution"));
     form->BtnTableClick(f().BtnTable);
-    QFile unnamed(dir.filePath(QStringLiteral(".txt")));
-    ASSERT_TRUE(unnamed.open(QIODevice::ReadOnly));
-    EXPECT_EQ(unnamed.readAll().count('\n'), 3);
+    EXPECT_EQ(dialogs.shown().back().type, ui::TMsgDlgType::mtError);
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_EQ(form->Diffs(), nullptr);
 
     choose(1);
@@ -348,4 +390,26 @@ TEST_F(StatWindow, GraphWindowDeletesAndSavesSeries)
     FormGraph->BtnClearClick();
     EXPECT_EQ(graph().SeriesCount(), 0);
     EXPECT_TRUE(form->findChildren<chart::TChartSeries *>().isEmpty()) << "cleared series are freed";
+}
+
+TEST_F(StatWindow, ChiSquareAndStudentCalculatorsReadNAndWriteTheirBoxes)
+{
+    f().EditAlpha->setText(QStringLiteral("0,95"));
+    f().EditN->setText(QStringLiteral("10"));
+    QTest::mouseDClick(f().EditChi2, Qt::LeftButton);
+    EXPECT_NEAR(rtl::StrToFloat(f().EditChi2->text()), 18.307, 0.01) << "the table value for 10 degrees";
+    f().EditAlpha->clear();
+    form->BtnChi2Click();
+    EXPECT_NEAR(rtl::StrToFloat(f().EditAlpha->text()), 0.95, 1e-3);
+
+    QTest::mouseDClick(f().EditT, Qt::LeftButton);
+    const double t10 = rtl::StrToFloat(f().EditT->text());
+    f().EditN->setText(QStringLiteral("2"));
+    QTest::mouseDClick(f().EditT, Qt::LeftButton);
+    EXPECT_GT(rtl::StrToFloat(f().EditT->text()), t10 + 0.5) << "fewer degrees, wider quantile: N is read";
+    f().EditN->setText(QStringLiteral("10"));
+    f().EditT->setText(rtl::FloatToStr(t10));
+    f().EditAlpha->clear();
+    form->BtnTClick();
+    EXPECT_NEAR(rtl::StrToFloat(f().EditAlpha->text()), 0.95, 1e-3);
 }

@@ -142,6 +142,19 @@ TEST_F(ClassStatisticsTest, EqualValuesHaveNoCriticalValues)
     EXPECT_EQ(flat.OuterCrit, -1.0);
     EXPECT_TRUE(flat.ImportantGaps.empty());
     EXPECT_EQ(markOfGap(3).at(0), QLatin1Char('_'));
+
+    // Fourteen equal logarithms leave a rounding rest in the sum of squares; still no spread.
+    analysis.SetItems(ReadTextData(SplitTextLines(QStringLiteral("a;37.6;37.6;37.6;37.6;37.6;37.6;37.6;37.6;37.6;"
+                                                                 "37.6;37.6;37.6;37.6;37.6;60\n")),
+                                   true)
+                          .items);
+    analysis.Analyse();
+    limitAfter(13);
+    const TJudgedClass &logs = judge().Classes[0];
+    EXPECT_EQ(logs.Std, 0.0);
+    EXPECT_EQ(logs.InnerCrit, -1.0);
+    EXPECT_EQ(logs.OuterCrit, -1.0);
+    EXPECT_EQ(markOfGap(14), QStringLiteral("__")) << "no outer value on either side";
 }
 
 TEST_F(ClassStatisticsTest, ImportantGapsReachTheInnerCriticalValue)

@@ -203,18 +203,23 @@ TEST_F(History, EntriesAfterClearingTheLastLineStartANewLine)
     EXPECT_EQ(FormHistory->Lines(), (QStringList{QStringLiteral("A: 1"), QStringLiteral("C: 3")}));
 }
 
-TEST_F(History, UnwritableFileIsReportedAndTheWindowStillGoes)
+TEST_F(History, UnwritableFileIsReportedAndKeepsTheLinesUntilASaveSucceeds)
 {
     FormHistory->LoadHistory(fileName);
     FormHistory->AddItem(QStringLiteral("Open"), QStringLiteral("a.csv"));
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("history.txt")));
 
     dialogs.expectMessage(QStringLiteral("The history could not be saved to the file"));
-    FormHistory->SaveAndFree();
+    EXPECT_FALSE(FormHistory->SaveAndFree());
     EXPECT_EQ(dialogs.shown().back().type, ui::TMsgDlgType::mtError);
     EXPECT_TRUE(dialogs.shown().back().text.contains(fileName));
+    ASSERT_NE(FormHistory, nullptr);
+    EXPECT_EQ(FormHistory->Lines(), (QStringList{QStringLiteral(" ---------- "), QStringLiteral("Open: a.csv")}));
+
+    ASSERT_TRUE(QDir(folder.path()).rmdir(QStringLiteral("history.txt")));
+    EXPECT_TRUE(FormHistory->SaveAndFree());
     EXPECT_EQ(FormHistory, nullptr);
-    EXPECT_TRUE(QFileInfo(fileName).isDir());
+    EXPECT_EQ(readBytes(fileName), QByteArray(" ---------- \r\nOpen: a.csv\r\n"));
 }
 
 TEST_F(History, UnreadableFileIsReportedAndNeverOverwritten)

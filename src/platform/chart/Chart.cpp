@@ -6,6 +6,8 @@
 #include "SeriesGraph.h"
 #include "StretchedPaintDevice.h"
 
+#include "platform/rtl/SysUtils.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QFontInfo>
@@ -44,6 +46,9 @@ QByteArray bitmapBytes(const QImage &image)
         throw EChartError(QStringLiteral("Cannot make the chart's bitmap: %1").arg(writer.errorString()));
     return bytes;
 }
+
+// Pixels left free between the outermost points and the axes, beyond the points' own reach.
+constexpr int kAxisMargin = 4;
 
 // Widens the axis' range so that pixels pixels stay free at both of its ends.
 void widenByPixels(QCPAxis &axis, int pixels, int axisLength)
@@ -88,6 +93,8 @@ TChart::TChart(QWidget *parent) : QWidget(parent), m_plot(new ChartPlot(this)), 
         });
     m_legend->setFont(m_legendFont.ToQFont());
     m_legend->setIconWidth(2 * m_legendColorWidth);
+    m_emptyRangeX = {m_plot->xAxis->range().lower, m_plot->xAxis->range().upper};
+    m_emptyRangeY = {m_plot->yAxis->range().lower, m_plot->yAxis->range().upper};
     placeLegend();
 
     connect(m_plot, &QCustomPlot::beforeReplot, this, [this] { prepareDrawing(m_plot->viewport().size()); });
@@ -355,6 +362,10 @@ void TChart::seriesChanged()
 
 void TChart::prepareDrawing(QSize size)
 {
+    // Axis labels in the numbers' locale, without group separators as the program writes numbers.
+    QLocale locale = rtl::FormatLocale();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    m_plot->setLocale(locale);
     for (TChartSeries *series : m_series)
         series->syncData();
     if (!m_zoomed)
@@ -376,11 +387,16 @@ void TChart::rescaleAutomaticAxes(QSize size)
         if (series->Count() > 0 && series->Active())
             any = true, reach = std::max(reach, series->pointReach());
     }
-    if (!any)
+    if (!any) {
+        // Nothing to show: the axes leave the range of data that has gone.
+        m_plot->xAxis->setRange(m_emptyRangeX.first, m_emptyRangeX.second);
+        m_plot->yAxis->setRange(m_emptyRangeY.first, m_emptyRangeY.second);
         return;
+    }
     m_plot->rescaleAxes(true);
     if (reach == 0)
         return;
+    reach += kAxisMargin;
     // The axes' lengths in pixels come from laying the chart out at the size it is drawn at.
     const QRect viewport = m_plot->viewport();
     m_plot->setViewport(QRect(QPoint(0, 0), size));

@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QCustomPlot;
@@ -170,6 +171,8 @@ private:
     int m_legendColorWidth = 12;
     TChartFont m_legendFont;
     bool m_zoomed = false;
+    // The axes' ranges while the chart holds no points.
+    std::pair<double, double> m_emptyRangeX, m_emptyRangeY;
     QCPTextElement *m_titleElement = nullptr;
     QStringList m_title;
     bool m_titleVisible = true;

@@ -44,7 +44,9 @@ QSize ChartLegend::minimumOuterSizeHint() const
     const int width = contentWidth(rowsFitting(available));
     if (width == 0)
         return {0, 0};
-    return {width + kOuterMargins.left() + kOuterMargins.right(), 0};
+    // The plot keeps at least two thirds of the chart; longer titles are cut.
+    const int widest = mParentPlot ? mParentPlot->viewport().width() / 3 : width;
+    return {std::min(width + kOuterMargins.left() + kOuterMargins.right(), widest), 0};
 }
 
 QSize ChartLegend::maximumOuterSizeHint() const { return {minimumOuterSizeHint().width(), QWIDGETSIZE_MAX}; }
@@ -72,7 +74,9 @@ void ChartLegend::draw(QCPPainter *painter)
         }
         painter->setPen(m_textColor);
         const int textLeft = frame.left() + kPadding + m_iconWidth + kIconGap;
-        painter->drawText(QRect(textLeft, top, frame.right() - textLeft, row), Qt::AlignLeft | Qt::AlignVCenter, entry.text);
+        const QRect textRect(textLeft, top, frame.right() - textLeft, row);
+        const QString text = QFontMetrics(m_font).elidedText(entry.text, Qt::ElideRight, textRect.width());
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "MetafileGeometry.h"
 #include "WmfRecorder.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -316,10 +317,29 @@ void MetafilePaintEngine::drawLines(const QLineF *lines, int lineCount)
     }
 }
 
+// A rectangle one pixel high or wide, filled without an outline, is a line of its colour: readers
+// draw a rectangle's box with an outline and make such a dash two or three pixels thick.
+bool MetafilePaintEngine::drawAsLine(const QRectF &device)
+{
+    const bool flat = device.height() <= 1.0 || device.width() <= 1.0;
+    const Brush brush = toBrush(m_brush);
+    if (!flat || toPen(m_pen).style != PS_NULL || brush.style != BS_SOLID || !m_guard.contains(device) || !prepareClip())
+        return false;
+    use(Pen{PS_SOLID, 1, brush.color});
+    const QPoint start(qRound(device.left()), qRound(device.top()));
+    // A line ends before its last pixel.
+    const QPoint end = device.height() <= 1.0 ? QPoint(qRound(device.right()), start.y()) : QPoint(start.x(), qRound(device.bottom()));
+    m_recorder->moveTo(start);
+    m_recorder->lineTo(end == start ? start + QPoint(1, 0) : end);
+    return true;
+}
+
 void MetafilePaintEngine::drawRects(const QRectF *rects, int rectCount)
 {
     for (int i = 0; i < rectCount; ++i) {
         const QRectF device = m_transform.mapRect(rects[i]);
+        if (keepsAxes() && drawAsLine(device))
+            continue;
         if (keepsAxes() && m_guard.contains(device)) {
             if (prepareFill())
                 m_recorder->rectangle(boxOf(device));
@@ -370,8 +390,10 @@ void MetafilePaintEngine::drawTextItem(const QPointF &p, const QTextItem &textIt
     int escapement = -qRound(degrees * 10) % 3600;
     if (escapement < 0)
         escapement += 3600;
+    // The family the screen really uses, not an alias such as "Sans Serif" that readers resolve
+    // to a font of other widths.
     use(Font{-std::max(1, qRound(pixelSize * s)), escapement, int32_t(font.weight()), font.italic(), font.underline(),
-             font.strikeOut(), font.family()});
+             font.strikeOut(), QFontInfo(font).family()});
 
     const QRgb color = m_pen.color().rgb();
     if (m_textColor != color) {

@@ -54,6 +54,7 @@ private:
     bool prepareClip();
     bool prepareOutline();
     bool prepareFill();
+    bool drawAsLine(const QRectF &device);
     void prepareFillMode(Qt::FillRule rule);
     Pen toPen(const QPen &pen) const;
     Brush toBrush(const QBrush &brush) const;

@@ -3,6 +3,8 @@
 #include "Dialogs.h"
 
 #include <QCursor>
+#include <QScreen>
+#include <QWidget>
 
 #include <stdexcept>
 
@@ -32,8 +34,21 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
+namespace {
+int g_waitCursorsShown = 0;
+}
+
+void CenterOnScreen(QWidget &window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+}
+
+int TWaitCursor::TimesShown() { return g_waitCursorsShown; }
+
 TWaitCursor::TWaitCursor()
 {
+    ++g_waitCursorsShown;
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }

@@ -30,6 +30,9 @@ private:
 template<typename Handler>
 void HandleExceptions(Handler &&handler);
 
+/// Places a window in the middle of the primary screen's free area (before it is shown).
+void CenterOnScreen(QWidget &window);
+
 /// Shows the hourglass cursor for as long as it lives.
 class TWaitCursor
 {
@@ -38,6 +41,9 @@ public:
     ~TWaitCursor();
     TWaitCursor(const TWaitCursor &) = delete;
     TWaitCursor &operator=(const TWaitCursor &) = delete;
+
+    /// How often the hourglass has been shown in this run, for watchers of long work.
+    static int TimesShown();
 };
 
 } // namespace ui

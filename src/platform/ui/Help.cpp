@@ -4,9 +4,12 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QShortcut>
 #include <QUrl>
 #include <QVariant>
@@ -39,6 +42,33 @@ void installHelpKey(QWidget *window)
             ShowHelpContext(context);
     });
 }
+
+// Answers F1 in a menu with the page of the highlighted entry, before any short-cut sees the key.
+class MenuHelpKey : public QObject
+{
+public:
+    explicit MenuHelpKey(QMenu *menu) : QObject(menu), m_menu(menu) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const bool keyEvent = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+        if (watched != m_menu || !keyEvent || static_cast<QKeyEvent *>(event)->key() != Qt::Key_F1
+            || static_cast<QKeyEvent *>(event)->modifiers() != Qt::NoModifier)
+            return false;
+        event->accept();
+        if (event->type() == QEvent::KeyPress) {
+            const int context = HelpContextOf(m_menu->activeAction());
+            m_menu->close();
+            if (context != 0)
+                ShowHelpContext(context);
+        }
+        return true;
+    }
+
+private:
+    QMenu *m_menu;
+};
 
 } // namespace
 
@@ -90,5 +120,11 @@ int HelpContextOf(const QWidget *widget)
     }
     return 0;
 }
+
+void SetHelpContext(QAction *action, int context) { action->setProperty(kContextProperty, context); }
+
+int HelpContextOf(const QAction *action) { return action ? action->property(kContextProperty).toInt() : 0; }
+
+void InstallMenuHelp(QMenu *menu) { menu->installEventFilter(new MenuHelpKey(menu)); }
 
 } // namespace ui

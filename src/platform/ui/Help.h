@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QAction;
+class QMenu;
 class QWidget;
 
 namespace ui {
@@ -32,5 +34,13 @@ void SetHelpContext(QWidget *widget, int context);
 
 /// The context of `widget` or of its nearest ancestor that has one; 0 when none has.
 int HelpContextOf(const QWidget *widget);
+
+/// Gives a menu entry a help context (0 = none).
+void SetHelpContext(QAction *action, int context);
+int HelpContextOf(const QAction *action);
+
+/// Makes F1 in an open menu open the page of the highlighted entry's context (an entry without
+/// one opens nothing); the menu closes first. F1 is then no short-cut of any entry of that menu.
+void InstallMenuHelp(QMenu *menu);
 
 } // namespace ui

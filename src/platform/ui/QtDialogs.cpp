@@ -64,7 +64,8 @@ TModalResult QtDialogProvider::messageBox(const MessageRequest &request)
 
 void QtDialogProvider::showMessage(const QString &title, const QString &text)
 {
-    QMessageBox::information(activeParent(), title, text);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, activeParent());
+    box.exec();
 }
 
 bool QtDialogProvider::inputQuery(const QString &caption, const QString &prompt, QString &value)
@@ -80,6 +81,8 @@ bool QtDialogProvider::fileDialog(TFileDialog &dialog)
 {
     QFileDialog box(activeParent(), dialog.Title, dialog.InitialDir);
     box.setOption(QFileDialog::DontUseNativeDialog, true);
+    // Callers ask their own overwrite question where they have one.
+    box.setOption(QFileDialog::DontConfirmOverwrite, true);
     box.setAcceptMode(dialog.Kind == TFileDialogKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     box.setFileMode(dialog.Kind == TFileDialogKind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = QtNameFilters(dialog.Filter);
@@ -94,8 +97,7 @@ bool QtDialogProvider::fileDialog(TFileDialog &dialog)
         dialog.FilterIndex = int(filters.indexOf(chosen)) + 1;
         if (dialog.OnTypeChange)
             dialog.OnTypeChange(dialog);
-        if (!dialog.DefaultExt.isEmpty())
-            box.setDefaultSuffix(dialog.DefaultExt);
+        box.setDefaultSuffix(dialog.DefaultExt); // a cleared one adds nothing any more
     });
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return false;

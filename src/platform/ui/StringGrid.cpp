@@ -2,10 +2,19 @@
 
 #include "StringGridModel.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace ui {
+
+namespace {
+constexpr int kBorderGrip = 3;    // pixels either side of a column border that grip it
+constexpr int kNarrowestColumn = 8;
+constexpr int kCellPadding = 8;   // left and right of a cell's text
+} // namespace
 
 TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), m_model(new StringGridModel(this))
 {
@@ -103,6 +112,109 @@ void TStringGrid::SetRow(int row)
 void TStringGrid::SetRowSelect(bool rowSelect)
 {
     setSelectionBehavior(rowSelect ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+}
+
+void TStringGrid::SetColSizing(bool colSizing)
+{
+    m_colSizing = colSizing;
+    setMouseTracking(colSizing);
+    viewport()->setMouseTracking(colSizing);
+}
+
+void TStringGrid::FitColumnToText(int column, const QString &text, int maxWidth)
+{
+    const int needed = std::min(fontMetrics().horizontalAdvance(text) + kCellPadding, maxWidth);
+    if (needed > ColWidths(column))
+        SetColWidths(column, needed);
+}
+
+void TStringGrid::FitColumnToTexts(int column, int maxWidth)
+{
+    for (int r = 0; r < RowCount(); ++r)
+        FitColumnToText(column, Cells(column, r), maxWidth);
+}
+
+QString TStringGrid::SelectedText() const
+{
+    const QModelIndexList selected = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+    if (selected.isEmpty())
+        return {};
+    int top = RowCount(), bottom = -1, left = ColCount(), right = -1;
+    for (const QModelIndex &index : selected) {
+        top = std::min(top, index.row()), bottom = std::max(bottom, index.row());
+        left = std::min(left, index.column()), right = std::max(right, index.column());
+    }
+    QString text;
+    for (int r = top; r <= bottom; ++r) {
+        for (int c = left; c <= right; ++c) {
+            if (c > left)
+                text += QLatin1Char('\t');
+            text += Cells(c, r);
+        }
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+void TStringGrid::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        if (QClipboard *clipboard = QApplication::clipboard())
+            clipboard->setText(SelectedText());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+int TStringGrid::columnBorderAt(int x) const
+{
+    for (int c = 0; c < ColCount(); ++c) {
+        const int border = columnViewportPosition(c) + columnWidth(c);
+        if (std::abs(x - border) <= kBorderGrip)
+            return c;
+    }
+    return -1;
+}
+
+void TStringGrid::mousePressEvent(QMouseEvent *event)
+{
+    const int column = m_colSizing && event->button() == Qt::LeftButton ? columnBorderAt(event->position().toPoint().x()) : -1;
+    if (column < 0) {
+        QTableView::mousePressEvent(event);
+        return;
+    }
+    m_sizedColumn = column;
+    m_sizingStartX = event->position().toPoint().x();
+    m_sizingStartWidth = columnWidth(column);
+    event->accept();
+}
+
+void TStringGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    const int x = event->position().toPoint().x();
+    if (m_sizedColumn >= 0) {
+        SetColWidths(m_sizedColumn, std::max(kNarrowestColumn, m_sizingStartWidth + x - m_sizingStartX));
+        event->accept();
+        return;
+    }
+    if (m_colSizing && event->buttons() == Qt::NoButton) {
+        if (columnBorderAt(x) >= 0)
+            viewport()->setCursor(Qt::SplitHCursor);
+        else
+            viewport()->unsetCursor();
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+void TStringGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_sizedColumn >= 0) {
+        m_sizedColumn = -1;
+        event->accept();
+        return;
+    }
+    QTableView::mouseReleaseEvent(event);
 }
 
 void TStringGrid::BeginUpdate() { m_model->beginBulkUpdate(); }

@@ -45,6 +45,14 @@ public:
     void SetRow(int row);
     /// Whether a click selects the whole row.
     void SetRowSelect(bool rowSelect);
+    /// Whether the user may drag the border right of a column to change its width.
+    void SetColSizing(bool colSizing);
+    /// Widens a column, where needed, so that `text` fits in it; never narrows it.
+    void FitColumnToText(int column, const QString &text, int maxWidth = 1000);
+    /// FitColumnToText for every text of the column.
+    void FitColumnToTexts(int column, int maxWidth = 1000);
+    /// The selected range as text: cells separated by tabs, rows ended by a line break.
+    QString SelectedText() const;
 
     /// Cell writes between these calls are shown once at the end; calls nest.
     void BeginUpdate();
@@ -58,13 +66,24 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    /// Ctrl+C copies the selected range (SelectedText) to the clipboard.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void applyColumnWidths();
+    /// The column whose right border lies under x (within a few pixels); -1 when none.
+    int columnBorderAt(int x) const;
 
     StringGridModel *m_model;
     int m_defaultColWidth = 64;
     std::vector<int> m_colWidths;
+    bool m_colSizing = false;
+    int m_sizedColumn = -1; // the column whose border is being dragged
+    int m_sizingStartX = 0;
+    int m_sizingStartWidth = 0;
 };
 
 } // namespace ui

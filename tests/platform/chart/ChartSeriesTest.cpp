@@ -1,6 +1,7 @@
 // The chart's series list and the points of a series as the drawing sees them.
 
 #include "platform/chart/Chart.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <qcustomplot.h>
 
@@ -226,4 +227,62 @@ TEST(ChartLegend, ThousandsOfSeriesDrawOnlyWhatFits)
     chart.ToImage();
     // The last title would take the whole width; it is not among the titles that fit.
     EXPECT_GT(chart.plot()->axisRect()->width(), 300);
+}
+
+TEST(ChartLegend, LongTitlesTakeAtMostAThirdOfTheWidth)
+{
+    TChart chart;
+    chart.resize(900, 400);
+    for (int i = 0; i < 365; ++i) {
+        TPointSeries *series = pointSeries(&chart, QStringLiteral("Data%1").arg(i));
+        QStringList letters(24, QStringLiteral("A"));
+        series->SetTitle(QStringLiteral("2023-%1 [").arg(i + 1, 3, 10, QLatin1Char('0')) + letters.join(u';') + u']');
+        series->AddXY(i, i % 24);
+        chart.AddSeries(series);
+    }
+    chart.ToImage();
+    EXPECT_GE(chart.plot()->axisRect()->outerRect().width(), 590) << "the plot keeps two thirds, less the spacing";
+}
+
+TEST(ChartAxes, OutermostPointsStayOffTheFrameAndAnEmptyChartForgetsTheRange)
+{
+    TChart chart;
+    chart.resize(400, 300);
+    const QCPRange emptyX = chart.plot()->xAxis->range();
+    TPointSeries *series = pointSeries(&chart, "s");
+    TSeriesPointer dash;
+    dash.HorizSize = 8;
+    dash.VertSize = 1;
+    series->SetPointer(dash);
+    series->SetPoints({1000, 2000}, {-50, 70});
+    chart.AddSeries(series);
+    chart.ToImage();
+    const QCPAxisRect *area = chart.plot()->axisRect();
+    // The dash reaches 4 pixels either side of its point; a few more stay free.
+    EXPECT_GE(chart.plot()->xAxis->coordToPixel(1000) - area->left(), 4 + 3);
+    EXPECT_GE(area->right() - chart.plot()->xAxis->coordToPixel(2000), 4 + 3);
+    EXPECT_GE(area->bottom() - chart.plot()->yAxis->coordToPixel(-50), 1 + 3);
+    EXPECT_GE(chart.plot()->yAxis->coordToPixel(70) - area->top(), 1 + 3);
+
+    chart.FreeAllSeries();
+    chart.ToImage();
+    EXPECT_EQ(chart.plot()->xAxis->range(), emptyX) << "no range of data that has gone";
+}
+
+TEST(ChartAxes, LabelsUseTheLocalesDecimalSeparator)
+{
+    const QLocale before = rtl::FormatLocale();
+    rtl::SetFormatLocale(QLocale(QLocale::Czech));
+    TChart chart;
+    chart.resize(400, 300);
+    TPointSeries *series = pointSeries(&chart, "s");
+    series->SetPoints({0, 1.5}, {0.1, 0.145});
+    chart.AddSeries(series);
+    chart.ToImage();
+    rtl::SetFormatLocale(before);
+    const QStringList labels = chart.plot()->yAxis->tickVectorLabels().toList();
+    ASSERT_FALSE(labels.isEmpty());
+    for (const QString &label : labels)
+        EXPECT_FALSE(label.contains(u'.')) << label.toStdString();
+    EXPECT_TRUE(labels.join(u' ').contains(u',')) << labels.join(u' ').toStdString();
 }

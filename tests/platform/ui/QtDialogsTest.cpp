@@ -1,0 +1,165 @@
+// The Qt provider of the dialog seam, driven with real keys: what the user meets in the real
+// dialogs rather than in the scripted ones.
+
+#include "platform/ui/Dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Runs the steps on the modal windows that open while `action` runs, one step per window;
+// answers how many windows opened.
+size_t withModalSteps(const std::function<void()> &action, std::vector<std::function<bool(QWidget &)>> steps)
+{
+    size_t next = 0;
+    QWidget *handled = nullptr;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == handled || next >= steps.size())
+            return;
+        handled = modal;
+        steps[next++](*modal);
+    });
+    poll.start();
+    action();
+    poll.stop();
+    return next;
+}
+
+// The chart-image save dialog of the main window: four entries, the first two with their extension.
+ui::TSaveDialog chartImageDialog(const QString &folder)
+{
+    ui::TSaveDialog dialog;
+    dialog.InitialDir = folder;
+    dialog.Filter = QStringLiteral(
+        "Windows bitmap|*.bmp|Windows enhanced metafile|*.wmf|Windows enhanced metafile|*.emf|All files|*.*");
+    dialog.DefaultExt = QStringLiteral("bmp");
+    dialog.OnTypeChange = [](ui::TFileDialog &d) {
+        d.DefaultExt = d.FilterIndex == 1 ? QStringLiteral("bmp") : d.FilterIndex == 2 ? QStringLiteral("wmf") : QString();
+    };
+    return dialog;
+}
+
+// Picks filter entry `entry` (from 1) with the arrow keys, types `name` and presses Enter.
+std::function<bool(QWidget &)> chooseAndType(int entry, const QString &name)
+{
+    return [entry, name](QWidget &window) {
+        auto *combo = window.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        auto *edit = window.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        EXPECT_TRUE(combo && edit);
+        if (!combo || !edit) {
+            window.close();
+            return false;
+        }
+        combo->setFocus();
+        QTest::keyClick(combo, Qt::Key_Home);
+        for (int i = 1; i < entry; ++i)
+            QTest::keyClick(combo, Qt::Key_Down);
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(edit, name);
+        QTest::keyClick(edit, Qt::Key_Return);
+        return true;
+    };
+}
+
+class QtProvider : public ::testing::Test
+{
+protected:
+    void SetUp() override { ui::SetDialogProvider(nullptr); }
+    QTemporaryDir folder;
+};
+
+TEST_F(QtProvider, NameWithoutExtensionGetsOnlyTheChosenEntrysExtension)
+{
+    struct Case
+    {
+        std::vector<int> entries; // chosen one after the other, the last one stays
+        QString expected;
+    };
+    const Case cases[] = {
+        {{1}, QStringLiteral("graph.bmp")},
+        {{2}, QStringLiteral("graph.wmf")},
+        {{2, 3}, QStringLiteral("graph")}, // after the .wmf entry, the .emf entry adds nothing
+        {{4}, QStringLiteral("graph")},    // "All files" adds nothing, not the first entry's .bmp
+    };
+    for (const Case &c : cases) {
+        ui::TSaveDialog dialog = chartImageDialog(folder.path());
+        std::vector<std::function<bool(QWidget &)>> steps;
+        bool accepted = false;
+        EXPECT_EQ(withModalSteps(
+            [&] { accepted = dialog.Execute(); },
+            {[&](QWidget &window) {
+                for (size_t i = 0; i + 1 < c.entries.size(); ++i) {
+                    auto *combo = window.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+                    combo->setFocus();
+                    QTest::keyClick(combo, Qt::Key_Home);
+                    for (int k = 1; k < c.entries[i]; ++k)
+                        QTest::keyClick(combo, Qt::Key_Down);
+                }
+                return chooseAndType(c.entries.back(), QStringLiteral("graph"))(window);
+            }}), 1u);
+        ASSERT_TRUE(accepted);
+        EXPECT_EQ(QFileInfo(dialog.FileName).fileName(), c.expected) << "entries ending in " << c.entries.back();
+        EXPECT_EQ(dialog.FilterIndex, c.entries.back());
+    }
+}
+
+TEST_F(QtProvider, SaveDialogAsksNoOverwriteQuestionOfItsOwn)
+{
+    QFile existing(folder.filePath(QStringLiteral("graph.bmp")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    ui::TSaveDialog dialog = chartImageDialog(folder.path());
+    bool accepted = false;
+    bool asked = false;
+    withModalSteps([&] { accepted = dialog.Execute(); },
+                   {chooseAndType(1, QStringLiteral("graph.bmp")), [&](QWidget &question) {
+                        // Yes, so that the dialog closes and the test goes on.
+                        asked = true;
+                        auto *box = qobject_cast<QMessageBox *>(&question);
+                        if (QAbstractButton *yes = box ? box->button(QMessageBox::Yes) : nullptr)
+                            QTest::mouseClick(yes, Qt::LeftButton);
+                        return true;
+                    }});
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(dialog.FileName, existing.fileName());
+}
+
+TEST_F(QtProvider, PlainMessageShowsNoIcon)
+{
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    QString text;
+    EXPECT_EQ(withModalSteps([] { ui::ShowMessage(QStringLiteral("Series: Data0 at point: 1")); },
+                   {[&](QWidget &window) {
+                       auto *box = qobject_cast<QMessageBox *>(&window);
+                       EXPECT_NE(box, nullptr);
+                       if (box) {
+                           icon = box->icon();
+                           text = box->text();
+                       }
+                       QTest::keyClick(&window, Qt::Key_Return);
+                       return true;
+                   }}),
+              1u);
+    EXPECT_EQ(text, QStringLiteral("Series: Data0 at point: 1"));
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+}
+
+} // namespace
