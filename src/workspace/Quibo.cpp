@@ -12,8 +12,13 @@
 
 #include <QDir>
 
+#include <csignal>
+
 int main(int argc, char **argv)
 {
+    // Past a file size limit a write fails with an error that the tables undo and report; the
+    // signal that would end the program first is not wanted.
+    std::signal(SIGXFSZ, SIG_IGN);
     ui::TApplication Application(argc, argv);
     Application.SetTitle(QStringLiteral("Quibo"));
 
