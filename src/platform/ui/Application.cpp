@@ -16,8 +16,8 @@ QString TApplication::Title() const { return ApplicationTitle(); }
 
 void TApplication::SetTitle(const QString &title)
 {
+    // Only the boxes take it: as the display name, window systems would append it to every caption.
     SetApplicationTitle(title);
-    setApplicationDisplayName(title);
 }
 
 QString TApplication::ExeName() { return QCoreApplication::applicationFilePath(); }
