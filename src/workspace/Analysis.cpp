@@ -105,6 +105,38 @@ QChar TAnalysis::ClassLetter(int Item, int ValueIndex) const
     return QChar(u'A' + FItems[size_t(Item)].Classes[size_t(ValueIndex)]);
 }
 
+int TAnalysis::ClassCount() const
+{
+    if (!IsAnalysed())
+        throw rtl::EInvalidOperation(QStringLiteral("No data are open: there are no classes"));
+    return int(FJudgement.Classes.size());
+}
+
+int TAnalysis::ClassStat(int c, double &Avg, double &Std) const
+{
+    if (c < 0)
+        throw rtl::EInvalidOperation(QStringLiteral("There is no class %1").arg(c));
+    if (c >= ClassCount())
+        return -1;
+    const TJudgedClass &cls = FJudgement.Classes[size_t(c)];
+    Avg = cls.Average;
+    Std = cls.Std;
+    return cls.Last - cls.First + 1;
+}
+
+int TAnalysis::ItemValueCount(int item) const
+{
+    return item < 0 || item >= ItemCount() ? -1 : FItems[size_t(item)].Count;
+}
+
+int TAnalysis::ItemValue(int item, int index, double &X) const
+{
+    if (index < 0 || index >= ItemValueCount(item))
+        return -1;
+    X = FItems[size_t(item)].Values[size_t(index)];
+    return FItems[size_t(item)].Used ? 1 : 0;
+}
+
 const TJudgement &TAnalysis::JudgeClasses(CriticalValueSource &source, double Probability, double MinStd)
 {
     const std::vector<int> rows = LimitRows();

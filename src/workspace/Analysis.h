@@ -96,6 +96,18 @@ public:
     /// 'A' + the class index of a value, or '?' for an item or value that does not exist.
     QChar ClassLetter(int Item, int ValueIndex) const;
 
+    /// The number of classes. Throws rtl::EInvalidOperation while nothing is analysed.
+    int ClassCount() const;
+    /// The size of class `c`, with its average and STD in `Avg` and `Std` (-1 for one value);
+    /// -1, outputs untouched, when c is not below the class count. Throws
+    /// rtl::EInvalidOperation for a negative c and while nothing is analysed.
+    int ClassStat(int c, double &Avg, double &Std) const;
+    /// The value count of an item; -1 for an index that is no item.
+    int ItemValueCount(int item) const;
+    /// Value `index` of `item` in X; 1 when the item is in use, 0 when not, -1 (X untouched)
+    /// for an item or value that does not exist.
+    int ItemValue(int item, int index, double &X) const;
+
     /// Cuts classes at the limits and judges each one: moments, the inner critical value
     /// (quantile for n values) and its important gaps, the outer critical value (n + 1 values)
     /// and the limits' marks, each class's number stored in its values. The critical values

@@ -204,4 +204,28 @@ TEST_F(ClassStatisticsTest, GapsAfterPositionsOutsideTheDataHaveNoRow)
     EXPECT_TRUE(analysis.LimitRows().empty());
 }
 
+TEST_F(ClassStatisticsTest, ServicesAnswerFromTheJudgedClassesAndTheItems)
+{
+    EXPECT_THROW(analysis.ClassCount(), rtl::EInvalidOperation); // nothing open
+    analyse(QStringLiteral("a;1;2;3\nb;10;11;12\n"));
+    analysis.Items()[1].Used = false;
+    analysis.Analyse();
+    EXPECT_EQ(analysis.ClassCount(), 0);
+    judge();
+    double avg = 7, std = 7;
+    EXPECT_EQ(analysis.ClassStat(1, avg, std), -1);
+    EXPECT_EQ(avg, 7.0);
+    EXPECT_EQ(analysis.ClassStat(0, avg, std), 3);
+    EXPECT_DOUBLE_EQ(avg, 2.0);
+    EXPECT_DOUBLE_EQ(std, 1.0);
+    EXPECT_THROW(analysis.ClassStat(-1, avg, std), rtl::EInvalidOperation);
+    double x = 0;
+    EXPECT_EQ(analysis.ItemValue(1, 2, x), 0); // not used, still given
+    EXPECT_EQ(x, 12.0);
+    EXPECT_EQ(analysis.ItemValue(1, 3, x), -1);
+    EXPECT_EQ(analysis.ItemValue(2, 0, x), -1);
+    EXPECT_EQ(analysis.ItemValueCount(0), 3);
+    EXPECT_EQ(analysis.ItemValueCount(-1), -1);
+}
+
 } // namespace

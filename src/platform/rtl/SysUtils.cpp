@@ -39,7 +39,7 @@ DecimalDigits decimalDigits(long double magnitude, int precision)
     return result;
 }
 
-QString generalFormat(long double value, int precision)
+QString generalFormat(long double value, int precision, int exponentDigits)
 {
     if (std::isnan(value))
         return QStringLiteral("NAN");
@@ -78,7 +78,9 @@ QString generalFormat(long double value, int precision)
         text += QString::fromLatin1(d.digits.c_str() + 1);
     }
     text += QLatin1Char('E');
-    text += QString::number(d.exponent);
+    if (d.exponent < 0)
+        text += QLatin1Char('-');
+    text += QString::number(std::abs(d.exponent)).rightJustified(exponentDigits, QLatin1Char('0'));
     return text;
 }
 
@@ -141,9 +143,12 @@ QChar DecimalSeparator()
     return separator.isEmpty() ? QLatin1Char('.') : separator.at(0);
 }
 
-QString FloatToStr(double value) { return generalFormat(value, 15); }
+QString FloatToStr(double value) { return generalFormat(value, 15, 0); }
 
-QString FloatToStrF(long double value, int precision) { return generalFormat(value, precision); }
+QString FloatToStrF(long double value, int precision, int exponentDigits)
+{
+    return generalFormat(value, precision, exponentDigits);
+}
 
 bool TryStrToFloat(const QString &text, double &value)
 {

@@ -56,7 +56,9 @@ QChar DecimalSeparator();
 /// at most 15 integer digits and is at least 0.00001 in magnitude, else scientific ("1E20",
 /// "1,5E-6"); the locale's decimal separator; no trailing zeros.
 QString FloatToStr(double value);
-QString FloatToStrF(long double value, int precision);
+/// General format with `precision` significant digits; a scientific exponent has at least
+/// `exponentDigits` digits ("1,5E-06" with 2).
+QString FloatToStrF(long double value, int precision, int exponentDigits = 0);
 
 /// Text to number with the locale's decimal separator: optional spaces around, an optional sign,
 /// digits with at most one separator, an optional exponent. Throws EConvertError with

@@ -1,0 +1,78 @@
+#include "Detrend.h"
+
+#include "statistics/Ustatistics.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <QFileInfo>
+
+TPredictor PredictorFor(const QString &fileName)
+{
+    return QFileInfo(fileName).suffix().toUpper() == QLatin1String("TXT") ? TPredictor::Position
+                                                                           : TPredictor::Identifier;
+}
+
+double PredictorOf(const TDataItem &item, int index, TPredictor predictor)
+{
+    return predictor == TPredictor::Position ? double(index) : rtl::StrToFloat(item.Id);
+}
+
+void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items, int classIndex, TPredictor predictor)
+{
+    for (int i = 0; i < int(items.size()); ++i) {
+        const TDataItem &item = items[size_t(i)];
+        if (!item.Used)
+            continue;
+        const double x = PredictorOf(item, i, predictor);
+        for (int j = 0; j < item.Count; ++j) {
+            if (item.Classes[size_t(j)] == classIndex)
+                statistics.AddPoint(x, item.Values[size_t(j)]);
+        }
+    }
+}
+
+void SubtractCurve(std::vector<TDataItem> &items, TPredictor predictor, const std::function<double(double)> &curve)
+{
+    for (int i = 0; i < int(items.size()); ++i) {
+        TDataItem &item = items[size_t(i)];
+        if (item.Count == 0)
+            continue;
+        const double y = curve(PredictorOf(item, i, predictor));
+        for (int j = 0; j < item.Count; ++j) {
+            item.Values[size_t(j)] -= y;
+            item.Classes[size_t(j)] = 0;
+        }
+    }
+}
+
+double PolynomialValue(const std::vector<double> &coefficients, double x)
+{
+    if (coefficients.empty())
+        return 0;
+    double y = coefficients[0];
+    double p = 1.0;
+    for (size_t k = 1; k < coefficients.size(); ++k) {
+        p = p * x;
+        y = y + coefficients[k] * p;
+    }
+    return y;
+}
+
+QString TransformTextWithRegression(const QString &transformText, int degree)
+{
+    const QString start = transformText.isEmpty() ? QStringLiteral("Transformation: ") : transformText + QStringLiteral("; ");
+    return start + QStringLiteral("y-REG(%1)").arg(degree);
+}
+
+QString RegressionTitleLine(const std::vector<double> &coefficients, const QString &idFieldName)
+{
+    QString line = QStringLiteral("y' = y - (");
+    for (size_t k = 0; k < coefficients.size(); ++k) {
+        if (k > 0 && coefficients[k] >= 0)
+            line += QLatin1Char('+');
+        line += rtl::FloatToStrF(coefficients[k], 4, 2);
+        if (k > 0)
+            line += QLatin1Char('*') + idFieldName + QLatin1Char('^') + QString::number(k);
+    }
+    return line + QLatin1Char(')');
+}
