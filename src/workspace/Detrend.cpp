@@ -33,11 +33,18 @@ void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items
 
 void SubtractCurve(std::vector<TDataItem> &items, TPredictor predictor, const std::function<double(double)> &curve)
 {
+    // Every predictor is read before the first value changes: an identifier that is no number
+    // leaves the data as they were, not half detrended.
+    std::vector<double> xs(items.size());
+    for (int i = 0; i < int(items.size()); ++i) {
+        if (items[size_t(i)].Count > 0)
+            xs[size_t(i)] = PredictorOf(items[size_t(i)], i, predictor);
+    }
     for (int i = 0; i < int(items.size()); ++i) {
         TDataItem &item = items[size_t(i)];
         if (item.Count == 0)
             continue;
-        const double y = curve(PredictorOf(item, i, predictor));
+        const double y = curve(xs[size_t(i)]);
         for (int j = 0; j < item.Count; ++j) {
             item.Values[size_t(j)] -= y;
             item.Classes[size_t(j)] = 0;

@@ -25,7 +25,8 @@ double PredictorOf(const TDataItem &item, int index, TPredictor predictor);
 void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items, int classIndex, TPredictor predictor);
 
 /// value := value - curve(x) for every value of every item (in use or not), each class entry
-/// set to 0. The predictor is read only for items that have values.
+/// set to 0. The predictor is read only for items that have values, and for all of them before
+/// any value changes: rtl::EConvertError leaves every item as it was.
 void SubtractCurve(std::vector<TDataItem> &items, TPredictor predictor, const std::function<double(double)> &curve);
 
 /// c0 + c1·x + ... + cn·x^n in 64-bit arithmetic, powers built by repeated multiplication.
