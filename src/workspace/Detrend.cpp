@@ -6,6 +6,18 @@
 
 #include <QFileInfo>
 
+namespace {
+
+void AddItemPoints(TStatistics &statistics, const TDataItem &item, int classIndex, double x)
+{
+    for (int j = 0; j < item.Count; ++j) {
+        if (item.Classes[size_t(j)] == classIndex)
+            statistics.AddPoint(x, item.Values[size_t(j)]);
+    }
+}
+
+} // namespace
+
 TPredictor PredictorFor(const QString &fileName)
 {
     return QFileInfo(fileName).suffix().toUpper() == QLatin1String("TXT") ? TPredictor::Position
@@ -21,12 +33,41 @@ void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items
 {
     for (int i = 0; i < int(items.size()); ++i) {
         const TDataItem &item = items[size_t(i)];
-        if (!item.Used)
+        if (item.Used)
+            AddItemPoints(statistics, item, classIndex, PredictorOf(item, i, predictor));
+    }
+}
+
+std::vector<double> Predictors(const std::vector<TDataItem> &items, TPredictor predictor)
+{
+    std::vector<double> xs(items.size());
+    for (int i = 0; i < int(items.size()); ++i) {
+        if (items[size_t(i)].Count > 0)
+            xs[size_t(i)] = PredictorOf(items[size_t(i)], i, predictor);
+    }
+    return xs;
+}
+
+void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items, int classIndex,
+                    const std::vector<double> &xs)
+{
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].Used)
+            AddItemPoints(statistics, items[i], classIndex, xs[i]);
+    }
+}
+
+void SubtractCurve(std::vector<TDataItem> &items, const std::vector<double> &xs,
+                   const std::function<double(double)> &curve)
+{
+    for (size_t i = 0; i < items.size(); ++i) {
+        TDataItem &item = items[i];
+        if (item.Count == 0)
             continue;
-        const double x = PredictorOf(item, i, predictor);
+        const double y = curve(xs[i]);
         for (int j = 0; j < item.Count; ++j) {
-            if (item.Classes[size_t(j)] == classIndex)
-                statistics.AddPoint(x, item.Values[size_t(j)]);
+            item.Values[size_t(j)] -= y;
+            item.Classes[size_t(j)] = 0;
         }
     }
 }
@@ -35,21 +76,7 @@ void SubtractCurve(std::vector<TDataItem> &items, TPredictor predictor, const st
 {
     // Every predictor is read before the first value changes: an identifier that is no number
     // leaves the data as they were, not half detrended.
-    std::vector<double> xs(items.size());
-    for (int i = 0; i < int(items.size()); ++i) {
-        if (items[size_t(i)].Count > 0)
-            xs[size_t(i)] = PredictorOf(items[size_t(i)], i, predictor);
-    }
-    for (int i = 0; i < int(items.size()); ++i) {
-        TDataItem &item = items[size_t(i)];
-        if (item.Count == 0)
-            continue;
-        const double y = curve(xs[size_t(i)]);
-        for (int j = 0; j < item.Count; ++j) {
-            item.Values[size_t(j)] -= y;
-            item.Classes[size_t(j)] = 0;
-        }
-    }
+    SubtractCurve(items, Predictors(items, predictor), curve);
 }
 
 double PolynomialValue(const std::vector<double> &coefficients, double x)

@@ -708,7 +708,10 @@ void TFormQuibo::Dataregression1Click()
     TStatistics statistics;
     statistics.FMissingX = -9999.9999L;
     statistics.FMissingY = -9999.9999L;
-    AddClassPoints(statistics, FAnalysis.Items(), *index, PredictorFor(FFileName));
+    // Every predictor is read first: an identifier that is no number stops the command before
+    // anything is fitted or changed.
+    const std::vector<double> xs = Predictors(FAnalysis.Items(), PredictorFor(FFileName));
+    AddClassPoints(statistics, FAnalysis.Items(), *index, xs);
     statistics.Compute(uint8_t(*degree));
     // A fit whose system could not be solved has no polynomial to show, subtract or store.
     bool applied = false;
@@ -720,7 +723,7 @@ void TFormQuibo::Dataregression1Click()
                            ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
             == ui::mrYes) {
             const std::vector<double> coefficients(statistics.FCoefficients.begin(), statistics.FCoefficients.end());
-            Detrend(ui->Dataregression1, statistics.FOrder, coefficients,
+            Detrend(ui->Dataregression1, statistics.FOrder, coefficients, xs,
                     [&statistics](double x) { return double(statistics.Evaluate(x)); });
             StoreRegression(FRegressionCount, statistics);
             applied = true;
@@ -764,9 +767,9 @@ std::optional<int> TFormQuibo::AskRegressionDegree()
 }
 
 void TFormQuibo::Detrend(QObject *Sender, int Degree, const std::vector<double> &Coefficients,
-                         const std::function<double(double)> &curve)
+                         const std::vector<double> &xs, const std::function<double(double)> &curve)
 {
-    SubtractCurve(FAnalysis.Items(), PredictorFor(FFileName), curve);
+    SubtractCurve(FAnalysis.Items(), xs, curve);
     FTransformText = TransformTextWithRegression(FTransformText, Degree);
     BtnCloseClick(Sender);
     Analyse();
@@ -782,7 +785,8 @@ void TFormQuibo::ApplyRegression(int32_t Degree, const std::vector<double> &Coef
                                          .arg(int64_t(Degree) + 1)
                                          .arg(Coefficients.size()));
     const std::vector<double> c(Coefficients.begin(), Coefficients.begin() + Degree + 1);
-    Detrend(ui->Runregressionscript1, Degree, c, [&c](double x) { return PolynomialValue(c, x); });
+    Detrend(ui->Runregressionscript1, Degree, c, Predictors(FAnalysis.Items(), PredictorFor(FFileName)),
+            [&c](double x) { return PolynomialValue(c, x); });
 }
 
 void TFormQuibo::Runregressionscript1Click() { RunRegressionScript(); }
@@ -1010,14 +1014,18 @@ void TFormQuibo::Analyse()
 
 void TFormQuibo::FillDistGrid()
 {
+    // Millions of rows: the texts are made for the rows shown, from the differences as they stand.
     ui::TStringGrid &grid = *ui->DistGrid;
     grid.BeginUpdate();
-    const std::vector<TDifference> &differences = FAnalysis.Differences();
-    grid.SetRowCount(int(differences.size()));
-    for (int r = 0; r < int(differences.size()); ++r) {
-        grid.SetCells(1, r, rtl::FloatToStr(differences[size_t(r)].Diff));
-        grid.SetCells(2, r, GapText(differences[size_t(r)].Position));
-    }
+    grid.SetRowCount(int(FAnalysis.Differences().size()));
+    grid.SetColumnText(1, [this](int r) {
+        const std::vector<TDifference> &differences = FAnalysis.Differences();
+        return r < int(differences.size()) ? rtl::FloatToStr(differences[size_t(r)].Diff) : QString();
+    });
+    grid.SetColumnText(2, [this](int r) {
+        const std::vector<TDifference> &differences = FAnalysis.Differences();
+        return r < int(differences.size()) ? GapText(differences[size_t(r)].Position) : QString();
+    });
     grid.EndUpdate();
 }
 

@@ -213,7 +213,7 @@ private:
     std::optional<int> AskRegressionClass();
     std::optional<int> AskRegressionDegree();
     std::optional<int> AskFactorClass();
-    void Detrend(QObject *Sender, int Degree, const std::vector<double> &Coefficients,
+    void Detrend(QObject *Sender, int Degree, const std::vector<double> &Coefficients, const std::vector<double> &xs,
                  const std::function<double(double)> &curve);
     bool ReadOutputMemo(rtl::TStringList &memo);
     void SelectCasesView();

@@ -49,6 +49,11 @@ QString TStringGrid::Cells(int column, int row) const { return m_model->cell(col
 
 void TStringGrid::SetCells(int column, int row, const QString &text) { m_model->setCell(column, row, text); }
 
+void TStringGrid::SetColumnText(int column, std::function<QString(int)> text)
+{
+    m_model->setColumnText(column, std::move(text));
+}
+
 QObject *TStringGrid::Objects(int column, int row) const { return m_model->object(column, row); }
 
 void TStringGrid::SetObjects(int column, int row, QObject *object) { m_model->setObject(column, row, object); }

@@ -4,6 +4,8 @@
 
 #include <QTableView>
 
+#include <functional>
+
 namespace ui {
 
 class StringGridModel;
@@ -25,6 +27,8 @@ public:
 
     QString Cells(int column, int row) const;
     void SetCells(int column, int row, const QString &text);
+    /// Column `column` shows `text(row)` where a cell holds no text of its own (see StringGridModel).
+    void SetColumnText(int column, std::function<QString(int)> text);
     QObject *Objects(int column, int row) const;
     void SetObjects(int column, int row, QObject *object);
 

@@ -58,6 +58,7 @@ void StringGridModel::setColumns(int columns)
     m_columns = columns;
     m_cells.resize(size_t(columns), std::vector<QString>(size_t(m_rows)));
     m_objects.resize(size_t(columns));
+    m_columnText.resize(size_t(columns));
     endResetModel();
 }
 
@@ -76,7 +77,23 @@ bool StringGridModel::inRange(int column, int row) const
 
 QString StringGridModel::cell(int column, int row) const
 {
-    return inRange(column, row) ? m_cells[size_t(column)][size_t(row)] : QString();
+    if (!inRange(column, row))
+        return QString();
+    const QString &own = m_cells[size_t(column)][size_t(row)];
+    if (own.isEmpty() && m_columnText[size_t(column)])
+        return m_columnText[size_t(column)](row);
+    return own;
+}
+
+void StringGridModel::setColumnText(int column, std::function<QString(int)> text)
+{
+    if (column < 0 || column >= m_columns)
+        return;
+    m_columnText[size_t(column)] = std::move(text);
+    if (m_bulkDepth == 0 && m_rows > 0) {
+        beginResetModel();
+        endResetModel();
+    }
 }
 
 void StringGridModel::setCell(int column, int row, const QString &text)

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class QObject;
@@ -34,6 +35,11 @@ public:
     QObject *object(int column, int row) const;
     void setObject(int column, int row, QObject *object);
 
+    /// Column `column` shows `text(row)` in every row whose cell holds no text of its own, worked
+    /// out only when the cell is read; an empty function removes it. For big grids whose text
+    /// follows from data.
+    void setColumnText(int column, std::function<QString(int)> text);
+
     /// Between beginBulkUpdate and endBulkUpdate cell changes send no signal; the end resets views.
     void beginBulkUpdate();
     void endBulkUpdate();
@@ -49,6 +55,7 @@ private:
     int m_bulkDepth = 0;
     std::vector<std::vector<QString>> m_cells;     // [column][row]
     std::vector<std::vector<QObject *>> m_objects; // [column][row], a column empty until used
+    std::vector<std::function<QString(int)>> m_columnText;
 };
 
 } // namespace ui

@@ -42,6 +42,27 @@ TEST(StringGrid, MillionRowsAreModelRowsNotWidgets)
     EXPECT_LT(grid.findChildren<QWidget *>().size(), 20);
 }
 
+TEST(StringGrid, ColumnTextWorkedOutOnlyForCellsWithoutTheirOwn)
+{
+    ui::TStringGrid grid;
+    grid.SetColCount(2);
+    grid.SetRowCount(2000000);
+    int asked = 0;
+    grid.SetColumnText(1, [&asked](int r) {
+        ++asked;
+        return QStringLiteral("row %1").arg(r);
+    });
+    EXPECT_EQ(asked, 0);
+    grid.SetCells(1, 7, QStringLiteral("own"));
+    EXPECT_EQ(grid.Cells(1, 1999999), QStringLiteral("row 1999999"));
+    EXPECT_EQ(grid.model()->data(grid.model()->index(3, 1), Qt::DisplayRole).toString(), QStringLiteral("row 3"));
+    EXPECT_EQ(grid.Cells(1, 7), QStringLiteral("own"));
+    EXPECT_EQ(grid.Cells(0, 3), QString());
+    EXPECT_EQ(grid.Cells(1, 2000000), QString());
+    grid.SetColumnText(1, nullptr);
+    EXPECT_EQ(grid.Cells(1, 3), QString());
+}
+
 TEST(StringGrid, FixedCellsAreNotSelectableAndWidthsStick)
 {
     ui::TStringGrid grid;
