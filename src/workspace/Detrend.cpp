@@ -16,6 +16,24 @@ void AddItemPoints(TStatistics &statistics, const TDataItem &item, int classInde
     }
 }
 
+// Identifiers are mostly plain integers: read those directly (exactly, at most 15 digits),
+// and leave every other text to the locale's conversion.
+bool plainInteger(const QString &text, double &value)
+{
+    const qsizetype first = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    if (text.size() == first || text.size() - first > 15)
+        return false;
+    int64_t number = 0;
+    for (qsizetype i = first; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        number = number * 10 + (c - u'0');
+    }
+    value = double(first ? -number : number);
+    return true;
+}
+
 } // namespace
 
 TPredictor PredictorFor(const QString &fileName)
@@ -26,7 +44,10 @@ TPredictor PredictorFor(const QString &fileName)
 
 double PredictorOf(const TDataItem &item, int index, TPredictor predictor)
 {
-    return predictor == TPredictor::Position ? double(index) : rtl::StrToFloat(item.Id);
+    if (predictor == TPredictor::Position)
+        return double(index);
+    double x = 0;
+    return plainInteger(item.Id, x) ? x : rtl::StrToFloat(item.Id);
 }
 
 void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items, int classIndex, TPredictor predictor)

@@ -39,6 +39,8 @@ void StringGridModel::setRows(int rows)
     beginResetModel();
     m_rows = rows;
     for (auto &column : m_cells) {
+        if (column.empty())
+            continue;
         column.resize(size_t(rows));
         column.shrink_to_fit();
     }
@@ -56,7 +58,7 @@ void StringGridModel::setColumns(int columns)
         return;
     beginResetModel();
     m_columns = columns;
-    m_cells.resize(size_t(columns), std::vector<QString>(size_t(m_rows)));
+    m_cells.resize(size_t(columns));
     m_objects.resize(size_t(columns));
     m_columnText.resize(size_t(columns));
     endResetModel();
@@ -79,10 +81,10 @@ QString StringGridModel::cell(int column, int row) const
 {
     if (!inRange(column, row))
         return QString();
-    const QString &own = m_cells[size_t(column)][size_t(row)];
-    if (own.isEmpty() && m_columnText[size_t(column)])
-        return m_columnText[size_t(column)](row);
-    return own;
+    const std::vector<QString> &cells = m_cells[size_t(column)];
+    if (!cells.empty() && !cells[size_t(row)].isEmpty())
+        return cells[size_t(row)];
+    return m_columnText[size_t(column)] ? m_columnText[size_t(column)](row) : QString();
 }
 
 void StringGridModel::setColumnText(int column, std::function<QString(int)> text)
@@ -100,7 +102,13 @@ void StringGridModel::setCell(int column, int row, const QString &text)
 {
     if (!inRange(column, row))
         return;
-    m_cells[size_t(column)][size_t(row)] = text;
+    auto &cells = m_cells[size_t(column)];
+    if (cells.empty()) {
+        if (text.isEmpty())
+            return;
+        cells.resize(size_t(m_rows));
+    }
+    cells[size_t(row)] = text;
     cellChanged(column, row);
 }
 

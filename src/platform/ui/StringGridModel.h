@@ -53,7 +53,7 @@ private:
     int m_fixedRows = 0;
     int m_fixedColumns = 0;
     int m_bulkDepth = 0;
-    std::vector<std::vector<QString>> m_cells;     // [column][row]
+    std::vector<std::vector<QString>> m_cells;     // [column][row], a column empty until a text is set
     std::vector<std::vector<QObject *>> m_objects; // [column][row], a column empty until used
     std::vector<std::function<QString(int)>> m_columnText;
 };
