@@ -369,8 +369,11 @@ void TStatistics::ComputeSignificance()
 void TStatistics::BuildNormalEquations()
 {
     const size_t n = FOrder;
+    // Entry (i, j) is the sum of x^(i+j): every entry with the same i + j adds the same terms in
+    // the same order, so one sum per power gives each of them.
     std::vector<long double> P(2 * n + 1);
-    FMatrix.assign(n + 1, std::vector<long double>(n + 2, 0));
+    std::vector<long double> powerSums(2 * n + 1, 0);
+    std::vector<long double> rightSums(n + 1, 0);
     FSumY2 = 0;
     for (size_t point = 0; point < FPoints.size(); ++point) {
         const long double x = PointX(point), y = PointY(point);
@@ -378,16 +381,17 @@ void TStatistics::BuildNormalEquations()
         P[1] = x;
         for (size_t k = 2; k <= 2 * n; ++k)
             P[k] = x * P[k - 1];
-        for (size_t i = 0; i <= n; ++i) {
-            for (size_t j = 0; j <= i; ++j)
-                FMatrix[i][j] += P[i + j];
-            FMatrix[i][n + 1] += y * P[i];
-        }
+        for (size_t k = 0; k <= 2 * n; ++k)
+            powerSums[k] += P[k];
+        for (size_t i = 0; i <= n; ++i)
+            rightSums[i] += y * P[i];
         FSumY2 += y * y;
     }
-    for (size_t i = 1; i <= n; ++i) {
-        for (size_t j = 0; j < i; ++j)
-            FMatrix[j][i] = FMatrix[i][j];
+    FMatrix.assign(n + 1, std::vector<long double>(n + 2, 0));
+    for (size_t i = 0; i <= n; ++i) {
+        for (size_t j = 0; j <= n; ++j)
+            FMatrix[i][j] = powerSums[i + j];
+        FMatrix[i][n + 1] = rightSums[i];
     }
     FSumX = FMatrix[0][1];
     FSumX2 = FMatrix[1][1];

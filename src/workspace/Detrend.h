@@ -21,11 +21,24 @@ TPredictor PredictorFor(const QString &fileName);
 /// The predictor x of item `index`. Throws rtl::EConvertError for an identifier that is no number.
 double PredictorOf(const TDataItem &item, int index, TPredictor predictor);
 
+/// The predictor of every item that has values (0 for the others), all read before the answer:
+/// rtl::EConvertError for an identifier that is no number.
+std::vector<double> Predictors(const std::vector<TDataItem> &items, TPredictor predictor);
+
+/// Adds (xs[i], value) for every value of class `classIndex` of every item i in use, in array order.
+void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items, int classIndex,
+                    const std::vector<double> &xs);
+
+/// value := value - curve(xs[i]) for every value of every item i, each class entry set to 0.
+void SubtractCurve(std::vector<TDataItem> &items, const std::vector<double> &xs,
+                   const std::function<double(double)> &curve);
+
 /// Adds (x, value) for every value of class `classIndex` of every item in use, in array order.
 void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items, int classIndex, TPredictor predictor);
 
 /// value := value - curve(x) for every value of every item (in use or not), each class entry
-/// set to 0. The predictor is read only for items that have values.
+/// set to 0. The predictor is read only for items that have values, and for all of them before
+/// any value changes: rtl::EConvertError leaves every item as it was.
 void SubtractCurve(std::vector<TDataItem> &items, TPredictor predictor, const std::function<double(double)> &curve);
 
 /// c0 + c1·x + ... + cn·x^n in 64-bit arithmetic, powers built by repeated multiplication.

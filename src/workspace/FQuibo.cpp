@@ -2,6 +2,7 @@
 
 #include "AnalysisChart.h"
 #include "DataFileKind.h"
+#include "Detrend.h"
 #include "FDataItems.h"
 #include "FHistory.h"
 #include "FInfo.h"
@@ -9,8 +10,10 @@
 #include "FSetQuery.h"
 #include "PrintReport.h"
 #include "ResultsList.h"
+#include "StoredResults.h"
 #include "TableData.h"
 #include "TextData.h"
+#include "WriteBack.h"
 #include "ui_FQuibo.h"
 
 #include "charts/FChartProp.h"
@@ -25,6 +28,8 @@
 
 #include "statistics/CriticalValues.h"
 #include "statistics/FStat.h"
+#include "statistics/RegressionChart.h"
+#include "statistics/Ustatistics.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -37,6 +42,8 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QShortcut>
+
+#include <cmath>
 
 TFormQuibo *FormQuibo = nullptr;
 const char *const OnlineHelpUrl = "http://quibo.example/software/hlp_quibo/quibo.htm";
@@ -62,6 +69,48 @@ bool leavesForAnotherControl(QEvent *event)
 }
 
 bool IsProbabilityPercent(double percent) { return percent > 0 && percent < 100; }
+// A query opened live for writing, closed and set back to not live however the work ends.
+class LiveQuery
+{
+public:
+    explicit LiveQuery(db::TQuery &query) : m_query(query)
+    {
+        if (query.Active())
+            query.Close();
+        query.SetRequestLive(true);
+        try {
+            query.Open();
+        } catch (...) {
+            query.SetRequestLive(false);
+            throw;
+        }
+    }
+    ~LiveQuery()
+    {
+        m_query.Close();
+        m_query.SetRequestLive(false);
+    }
+    LiveQuery(const LiveQuery &) = delete;
+    LiveQuery &operator=(const LiveQuery &) = delete;
+
+private:
+    db::TQuery &m_query;
+};
+
+// The output query holds its one record only while it is used.
+class OpenedQuery
+{
+public:
+    explicit OpenedQuery(db::TQuery &query) : m_query(query) { query.Open(); }
+    ~OpenedQuery() { m_query.Close(); }
+    OpenedQuery(const OpenedQuery &) = delete;
+    OpenedQuery &operator=(const OpenedQuery &) = delete;
+
+private:
+    db::TQuery &m_query;
+};
+
+void warn(const QString &text) { ui::MessageDlg(text, ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK); }
 
 QString upperExtension(const QString &fileName)
 {
@@ -160,6 +209,11 @@ void TFormQuibo::connectHandlers()
     connect(ui->Resultsintoclipboard1, &QAction::triggered, this, &TFormQuibo::Resultsintoclipboard1Click);
     // Alt+F4 reaches the window only where no window manager takes it; it asks like the close box.
     connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this), &QShortcut::activated, this, &QWidget::close);
+    connect(ui->Dataregression1, &QAction::triggered, this, &TFormQuibo::Dataregression1Click);
+    connect(ui->Runregressionscript1, &QAction::triggered, this, &TFormQuibo::Runregressionscript1Click);
+    connect(ui->Readclasslimits1, &QAction::triggered, this, &TFormQuibo::Readclasslimits1Click);
+    connect(ui->Setfactor1, &QAction::triggered, this, &TFormQuibo::Setfactor1Click);
+    connect(ui->SaveClassification1, &QAction::triggered, this, &TFormQuibo::SaveClassification1Click);
     connect(ui->BtnFunctions, &QPushButton::clicked, this, &TFormQuibo::BtnFunctionsClick);
     connect(ui->EditProbab, &QLineEdit::textChanged, this, &TFormQuibo::EditProbabChange);
     connect(ui->DistGrid, &ui::TStringGrid::DblClick, this, &TFormQuibo::DistGridDblClick);
@@ -625,9 +679,7 @@ void TFormQuibo::StoreRegression(int Number, const TStatistics &Stat) { ::StoreR
 void TFormQuibo::Resultsintoclipboard1Click()
 {
     StoreClassResults();
-    QString text;
-    for (const QString &line : FResults.Lines())
-        text += line + QStringLiteral("\r\n");
+    const QString text = ResultsText(FResults);
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text);
@@ -673,6 +725,319 @@ void TFormQuibo::PrepareAutomation()
     ui->BtnCancel->setEnabled(false);
 }
 
+// ---- Regression ----
+
+void TFormQuibo::Dataregression1Click()
+{
+    if (FAnalysis.Classes().empty()) {
+        warn(QStringLiteral("Run statistics firstly"));
+        return;
+    }
+    const std::optional<int> index = AskRegressionClass();
+    if (!index)
+        return;
+    const std::optional<int> degree = AskRegressionDegree();
+    if (!degree)
+        return;
+    TStatistics statistics;
+    statistics.FMissingX = -9999.9999L;
+    statistics.FMissingY = -9999.9999L;
+    // Every predictor is read first: an identifier that is no number stops the command before
+    // anything is fitted or changed.
+    const std::vector<double> xs = Predictors(FAnalysis.Items(), PredictorFor(FFileName));
+    AddClassPoints(statistics, FAnalysis.Items(), *index, xs);
+    statistics.Compute(uint8_t(*degree));
+    // A fit whose system could not be solved has no polynomial to show, subtract or store.
+    bool applied = false;
+    if (statistics.FComputed && statistics.HasPolynomial() && statistics.FCountX > *degree + 2) {
+        DrawRegressionToChart(statistics, *Chart1(), false);
+        if (ui::MessageDlg(QStringLiteral("Coefficient of determination Sqr(r)=")
+                               + rtl::FloatToStr(double(statistics.FDetermination))
+                               + QStringLiteral("\r\nDo you accept regression line?"),
+                           ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
+            == ui::mrYes) {
+            const std::vector<double> coefficients(statistics.FCoefficients.begin(), statistics.FCoefficients.end());
+            Detrend(ui->Dataregression1, statistics.FOrder, coefficients, xs,
+                    [&statistics](double x) { return double(statistics.Evaluate(x)); });
+            StoreRegression(FRegressionCount, statistics);
+            applied = true;
+        }
+    }
+    if (applied)
+        AddHistoryItem(QStringLiteral("Regression"), QStringLiteral("Class=%1,Degree=%2").arg(*index).arg(*degree));
+    else
+        ui::MessageDlg(QStringLiteral("Regression was not calculated"), ui::TMsgDlgType::mtInformation,
+                       ui::TMsgDlgButtons::mbOK);
+}
+
+std::optional<int> TFormQuibo::AskRegressionClass()
+{
+    const int classCount = int(FAnalysis.Classes().size());
+    for (;;) {
+        QString answer = QStringLiteral("A");
+        if (!ui::InputQuery(QStringLiteral("Regression setting"), QStringLiteral("Index of class"), answer))
+            return std::nullopt;
+        answer = answer.toUpper();
+        if (answer.isEmpty())
+            continue;
+        const int index = answer[0].unicode() - u'A';
+        if (index < classCount)
+            return index;
+        warn(QStringLiteral("Class must be less or equal to ") + ClassResultLetter(classCount - 1));
+    }
+}
+
+std::optional<int> TFormQuibo::AskRegressionDegree()
+{
+    for (;;) {
+        QString answer = QStringLiteral("1");
+        if (!ui::InputQuery(QStringLiteral("Regression setting"), QStringLiteral("Polynom degree (1-9)"), answer))
+            return std::nullopt;
+        const int degree = rtl::StrToInt(answer);
+        if (degree >= 1 && degree <= 9)
+            return degree;
+        warn(QStringLiteral("Index must be between 1 and 9"));
+    }
+}
+
+void TFormQuibo::Detrend(QObject *Sender, int Degree, const std::vector<double> &Coefficients,
+                         const std::vector<double> &xs, const std::function<double(double)> &curve)
+{
+    SubtractCurve(FAnalysis.Items(), xs, curve);
+    FTransformText = TransformTextWithRegression(FTransformText, Degree);
+    BtnCloseClick(Sender);
+    Analyse();
+    Chart1()->SetTitle(Chart1()->Title() << RegressionTitleLine(Coefficients, FIdFieldName));
+    ++FRegressionCount;
+}
+
+void TFormQuibo::ApplyRegression(int32_t Degree, const std::vector<double> &Coefficients)
+{
+    if (Degree < 0 || int64_t(Coefficients.size()) < int64_t(Degree) + 1)
+        throw rtl::EInvalidOperation(QStringLiteral("A regression of degree %1 needs %2 coefficients, not %3")
+                                         .arg(Degree)
+                                         .arg(int64_t(Degree) + 1)
+                                         .arg(Coefficients.size()));
+    const std::vector<double> c(Coefficients.begin(), Coefficients.begin() + Degree + 1);
+    Detrend(ui->Runregressionscript1, Degree, c, Predictors(FAnalysis.Items(), PredictorFor(FFileName)),
+            [&c](double x) { return PolynomialValue(c, x); });
+}
+
+void TFormQuibo::Runregressionscript1Click() { RunRegressionScript(); }
+
+int32_t TFormQuibo::RunRegressionScript()
+{
+    if (FRegressionCount != 0) {
+        warn(QStringLiteral("Adding an automatic regression is not possible."));
+        return -1;
+    }
+    if (!FOutputQuery) {
+        warn(QStringLiteral("Error: Database configuration."));
+        return -1;
+    }
+    rtl::TStringList stored;
+    if (!ReadOutputMemo(stored)) {
+        SelectCasesView();
+        return -1;
+    }
+    const QString count = stored.Values(QStringLiteral("number_of_regression"));
+    if (count.isEmpty())
+        return 0;
+    const int32_t N = rtl::StrToInt(count);
+    for (int r = 1; r <= N; ++r) {
+        TStoredRegression regression;
+        try {
+            regression = ReadStoredRegression(stored, r);
+        } catch (const EStoredResultError &error) {
+            warn(error.Message());
+            return -1;
+        }
+        ApplyRegression(regression.Degree, regression.Coefficients);
+        CopyRegressionEntries(stored, r, regression.Degree, FResults, FRegressionCount);
+    }
+    SelectCasesView();
+    return FRegressionCount;
+}
+
+bool TFormQuibo::ReadOutputMemo(rtl::TStringList &memo)
+{
+    OpenedQuery opened(*FOutputQuery);
+    db::TField *field = FOutputQuery->FindField(FOutputMemoField);
+    if (!field)
+        return false;
+    if (!FOutputQuery->IsEmpty())
+        field->AssignTo(memo);
+    return true;
+}
+
+void TFormQuibo::SelectCasesView()
+{
+    if (!FAnalysis.IsAnalysed())
+        return;
+    ui->RB_Cases->setChecked(true);
+    RB_CasesClick();
+}
+
+// ---- Class limits read back and services ----
+
+void TFormQuibo::Readclasslimits1Click() { ReadClassLimits(); }
+
+int32_t TFormQuibo::ReadClassLimits()
+{
+    if (!FOutputQuery) {
+        warn(QStringLiteral("Error: Database configuration."));
+        return -1;
+    }
+    rtl::TStringList memo;
+    ReadOutputMemo(memo); // without the memo field no class is read and the rest still runs
+    const int64_t orderedCount = int64_t(FAnalysis.Ordered().size());
+    std::vector<TStoredClass> stored;
+    int64_t cum = -1;
+    for (int c = 0;; ++c) {
+        const QString entry = ResultValue(memo, ClassResultKey(c));
+        if (entry.isEmpty())
+            break;
+        TStoredClass cls;
+        const int n = ParseClassStat(entry, cls.Average, cls.Std);
+        stored.push_back(cls);
+        if (n >= 1)
+            cum += n;
+        if (n < 1 || cum >= orderedCount || SetLimitAfter(int(cum)) < 0) {
+            warn(QStringLiteral("Error: Class read: ") + ClassResultLetter(c));
+            return -1;
+        }
+    }
+    ComputeStatistics();
+    const int32_t classCount = FAnalysis.ClassCount();
+    const QStringList differences = ClassDifferenceLines(stored, FAnalysis.Classes(), cum, orderedCount);
+    if (!differences.isEmpty())
+        warn(QStringLiteral("Classes loaded with some differences:\r\n") + differences.join(QStringLiteral("\r\n")));
+    return classCount;
+}
+
+void TFormQuibo::SetMinStd(double Value)
+{
+    FMinStd = Value;
+    ui->EditMinDev->setText(rtl::FloatToStr(Value));
+}
+
+// ---- Factor and classification write-back ----
+
+void TFormQuibo::Setfactor1Click()
+{
+    if (FAnalysis.Classes().empty()) {
+        warn(QStringLiteral("Run statistics firstly"));
+        return;
+    }
+    double factor = 0;
+    TWriteOutcome outcome;
+    std::optional<int> index;
+    {
+        LiveQuery live(Query);
+        if (!Query.FindField(QStringLiteral("FACTOR"))) {
+            ui::MessageDlg(QStringLiteral("Factor field does not exist"), ui::TMsgDlgType::mtError,
+                           ui::TMsgDlgButtons::mbOK);
+            return;
+        }
+        index = AskFactorClass();
+        if (!index)
+            return;
+        double average = FAnalysis.Classes()[size_t(*index)].Average;
+        if (ui->CB_log->isChecked())
+            average = std::exp(2.30258509 * average); // the values are base-10 logarithms
+        if (average == 0)
+            throw rtl::EMathError(QStringLiteral("The average of class %1 is 0 and has no reciprocal; no record was changed.")
+                                      .arg(ClassResultLetter(*index)));
+        factor = 1.0 / average;
+        outcome = WriteFieldValues(Query, QStringLiteral("FACTOR"), EveryRecordWrites(Query, factor));
+    }
+    if (outcome.Failed) {
+        ui::MessageDlg(WriteFailureText(QStringLiteral("FACTOR"), outcome), ui::TMsgDlgType::mtError,
+                       ui::TMsgDlgButtons::mbOK);
+        return;
+    }
+    ui::MessageDlg(QStringLiteral("Factor was set to ") + rtl::FloatToStr(factor), ui::TMsgDlgType::mtInformation,
+                   ui::TMsgDlgButtons::mbOK);
+    AddHistoryItem(QStringLiteral("Set_factor"), QString::number(*index));
+}
+
+std::optional<int> TFormQuibo::AskFactorClass()
+{
+    const int classCount = int(FAnalysis.Classes().size());
+    QString answer = QStringLiteral("A");
+    for (;;) {
+        if (!ui::InputQuery(QStringLiteral("Factor setting"), QStringLiteral("Class for average"), answer))
+            return std::nullopt;
+        answer = answer.toUpper();
+        if (answer.size() != 1) {
+            warn(QStringLiteral("Error of input value\r\nOnly one character is acceptable!"));
+            continue;
+        }
+        const int index = answer[0].unicode() - u'A';
+        if (index >= 0 && index < classCount)
+            return index;
+        warn(QStringLiteral("Index must be less or equal to ") + QString::number(classCount - 1));
+    }
+}
+
+void TFormQuibo::SaveClassification1Click()
+{
+    QStringList skipped;
+    int written = 0;
+    {
+        LiveQuery live(Query);
+        if (Query.FindField(QStringLiteral("CLAS"))) {
+            // Every ID is converted and located before the first record changes.
+            const std::vector<TRecordWrite> writes
+                = LocateRecords(Query, QStringLiteral("ID"), ClassificationWrites(FAnalysis), skipped);
+            const TWriteOutcome outcome = WriteFieldValues(Query, QStringLiteral("CLAS"), writes);
+            if (outcome.Failed) {
+                QString text = WriteFailureText(QStringLiteral("CLAS"), outcome);
+                if (FOutputQuery)
+                    text += QStringLiteral("\r\nThe results were not written into ") + FOutputTable + QLatin1Char('.');
+                ui::MessageDlg(text, ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+                return;
+            }
+            written = int(writes.size());
+        }
+    }
+    if (FOutputQuery)
+        WriteResultsMemo(written);
+    if (!skipped.isEmpty())
+        warn(SkippedItemsText(QStringLiteral("CLAS"), skipped));
+}
+
+void TFormQuibo::WriteResultsMemo(int clasWritten)
+{
+    StoreClassResults();
+    const QString text = ResultsText(FResults);
+    try {
+        OpenedQuery opened(*FOutputQuery);
+        db::TField *memo = FOutputQuery->FindField(FOutputMemoField);
+        if (!memo) {
+            warn(QStringLiteral("Unable write processing message into %1 (%2) [%3 records]")
+                     .arg(FOutputTable, FOutputMemoField)
+                     .arg(FOutputQuery->RecordCount()));
+            return;
+        }
+        try {
+            FOutputQuery->Edit();
+            memo->SetAsString(text);
+            FOutputQuery->Post();
+        } catch (...) {
+            if (FOutputQuery->State() != db::dsBrowse)
+                FOutputQuery->Cancel();
+            throw;
+        }
+    } catch (const rtl::Exception &error) {
+        QString message = QStringLiteral("The results could not be written into %1 (%2): %3")
+                              .arg(FOutputTable, FOutputMemoField, error.Message());
+        if (clasWritten > 0)
+            message += QStringLiteral("\r\nCLAS was written into %1 record(s).").arg(clasWritten);
+        ui::MessageDlg(message, ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+    }
+}
+
 // ---- Ordered differences and class limits ----
 
 void TFormQuibo::Analyse()
@@ -683,6 +1048,7 @@ void TFormQuibo::Analyse()
 
 void TFormQuibo::FillDistGrid()
 {
+    // Millions of rows: the texts are made for the rows shown, from the differences as they stand.
     ui::TStringGrid &grid = *ui->DistGrid;
     grid.BeginUpdate();
     grid.SetRowCount(int(FAnalysis.Differences().size()));

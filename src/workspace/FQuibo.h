@@ -10,8 +10,10 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CriticalValueSource;
@@ -93,6 +95,36 @@ public:
     void SetOutputKey(int ItemType, const QString &ItemText);
     /// Serving an automation client: the start screen goes, and Cancel and Esc no longer quit.
     void PrepareAutomation();
+
+    // Regression, class limits read back and write-back.
+    /// Fits a polynomial to one class's values over the items' predictor, shows it and, when
+    /// accepted, subtracts it from every value and analyses again.
+    void Dataregression1Click();
+    void Runregressionscript1Click();
+    /// Replays the regressions stored in the output table's memo; answers the number of
+    /// regressions now applied (0 when none is stored) or -1 on an error.
+    int32_t RunRegressionScript();
+    /// Subtracts c0 + c1*x + ... + cDegree*x^Degree from every value and analyses again.
+    /// Throws rtl::EInvalidOperation for a negative degree or too few coefficients.
+    void ApplyRegression(int32_t Degree, const std::vector<double> &Coefficients);
+    void Readclasslimits1Click();
+    /// Sets the limits of the class sizes stored in the output table's memo, computes the class
+    /// statistics and warns of differences from the stored ones; answers the number of classes,
+    /// or -1 on an error.
+    int32_t ReadClassLimits();
+    /// Writes the reciprocal of a chosen class's average into FACTOR of every record read.
+    void Setfactor1Click();
+    /// Writes each item's class letters into CLAS of its record and the results into the output table.
+    void SaveClassification1Click();
+
+    // Services for automation, answered by the analysis the window shows.
+    int32_t GetClassStat(int32_t Class, double &Avg, double &Std) const { return FAnalysis.ClassStat(Class, Avg, Std); }
+    int32_t GetItemValueCount(int32_t Item) const { return FAnalysis.ItemValueCount(Item); }
+    int32_t GetItemCount() const { return FAnalysis.ItemCount(); }
+    int32_t GetItemValue(int32_t Item, int32_t Index, double &X) const { return FAnalysis.ItemValue(Item, Index, X); }
+    int32_t GetClassCount() const { return FAnalysis.ClassCount(); }
+    /// The minimal STD of the next class statistics, shown in its box.
+    void SetMinStd(double Value);
 
     /// Turns the marked limits into classes, judges each class by its critical values and
     /// fills the report, the limit marks and the class letters of the values.
@@ -181,6 +213,14 @@ private:
     CriticalValueSource &CriticalValues() const;
     void SetViewChecked(QRadioButton *button, bool checked);
     chart::TChart *Chart1() const;
+    std::optional<int> AskRegressionClass();
+    std::optional<int> AskRegressionDegree();
+    std::optional<int> AskFactorClass();
+    void Detrend(QObject *Sender, int Degree, const std::vector<double> &Coefficients, const std::vector<double> &xs,
+                 const std::function<double(double)> &curve);
+    bool ReadOutputMemo(rtl::TStringList &memo);
+    void SelectCasesView();
+    void WriteResultsMemo(int clasWritten);
 
     std::unique_ptr<Ui::FormQuibo> ui;
     QMenu *PopupFunctions = nullptr;

@@ -32,6 +32,20 @@ QChar ClassResultLetter(int c) { return QChar(char16_t(u'A' + c)); }
 
 QString ClassResultKey(int c) { return QStringLiteral("class_") + ClassResultLetter(c); }
 
+QString ResultValue(const rtl::TStringList &results, const QString &key)
+{
+    const int index = indexOfKey(results, key);
+    return index < 0 ? QString() : results[index].mid(key.size() + 1);
+}
+
+QString ResultsText(const rtl::TStringList &results)
+{
+    QString text;
+    for (const QString &line : results.Lines())
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
 QString G6(double value) { return rtl::FloatToStrF(value, 6); }
 
 QString ClassResultText(const TClassRec &cls)

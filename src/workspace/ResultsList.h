@@ -16,6 +16,13 @@ QChar ClassResultLetter(int c);
 /// "class_" + the class letter.
 QString ClassResultKey(int c);
 
+/// The value of entry `key` matched exactly (class keys beyond "Z" differ only in letter case);
+/// '' when there is none.
+QString ResultValue(const rtl::TStringList &results, const QString &key);
+
+/// The lines of the list, each ended by CR LF: the text for the clipboard and the output memo.
+QString ResultsText(const rtl::TStringList &results);
+
 /// General number text with 6 significant digits and the locale's decimal separator.
 QString G6(double value);
 

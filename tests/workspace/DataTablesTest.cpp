@@ -2,16 +2,12 @@
 // that fails part-way, closing the database, the results list on the clipboard and the output
 // table's key.
 
-#include "MainWindowFixture.h"
+#include "TableWindowFixture.h"
 
 #include "workspace/FInfo.h"
 #include "workspace/FReport.h"
 
-#include "platform/db/Database.h"
-#include "platform/db/Query.h"
 #include "platform/db/Table.h"
-
-#include "statistics/CriticalValueSource.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -19,33 +15,9 @@
 
 namespace {
 
-class ConstantCriticalValues : public CriticalValueSource
-{
-public:
-    double GetCriticalValue(uint8_t, int32_t, int32_t, int32_t, double, int32_t) override { return 2.0; }
-};
-
-class DataTablesTest : public MainWindowTest
+class DataTablesTest : public TableWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        fixture.SetDatabaseName(QStringLiteral("fixture"));
-        fixture.Params().Add(QStringLiteral("PATH=") + dir.path());
-        fixture.Open();
-        form->SetCriticalValueSource(&critical);
-        f().CB_log->setChecked(false);
-    }
-
-    void exec(const QString &sql)
-    {
-        db::TQuery query;
-        query.SetDatabaseName(QStringLiteral("fixture"));
-        query.SQL().Add(sql);
-        query.ExecSQL();
-    }
-
     // The measurement table m.dbf: ID, START, Rf1..Rf3, Inc1..Inc3 and, when asked, FACTOR.
     QString measurements(const QStringList &values, bool factor = false)
     {
@@ -65,9 +37,6 @@ protected:
     }
 
     std::vector<double> valuesOf(int item) const { return form->Items()[size_t(item)].Values; }
-
-    db::TDatabase fixture;
-    ConstantCriticalValues critical;
 };
 
 TEST_F(DataTablesTest, MissingTableCreatedAsAnswered)

@@ -26,6 +26,19 @@ TEST(Detrend, PredictorIsThePositionInTxtFilesAndTheIdentifierElsewhere)
     EXPECT_EQ(PredictorOf(items[1], 1, TPredictor::Position), 1.0);
     EXPECT_EQ(PredictorOf(items[1], 1, TPredictor::Identifier), 20.0);
     EXPECT_THROW(PredictorOf(items[2], 2, TPredictor::Identifier), rtl::EConvertError);
+
+    LocaleGuard czech(QLocale(QLocale::Czech));
+    TDataItem item;
+    const auto x = [&item](const char *id) {
+        item.Id = QString::fromLatin1(id);
+        return PredictorOf(item, 0, TPredictor::Identifier);
+    };
+    EXPECT_EQ(x("-012"), -12.0);
+    EXPECT_EQ(x("999999999999999"), 999999999999999.0);
+    EXPECT_EQ(x("1234567890123456789"), 1234567890123456789.0);
+    EXPECT_EQ(x("2,5"), 2.5);
+    EXPECT_THROW(x("-"), rtl::EConvertError);
+    EXPECT_THROW(x("2.5"), rtl::EConvertError);
 }
 
 TEST(Detrend, ClassPointsComeFromUsedItemsAndEveryItemIsDetrended)
