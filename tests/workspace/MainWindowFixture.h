@@ -3,6 +3,7 @@
 
 #include "workspace/FHistory.h"
 #include "workspace/FQuibo.h"
+#include "workspace/FReport.h"
 
 #include "ui_FQuibo.h"
 
@@ -82,3 +83,23 @@ protected:
     std::unique_ptr<TFormQuibo> form;
 };
 
+// A main window whose statistics take their critical values from the test and fill a report
+// window of their own.
+class MainWindowWithReportTest : public MainWindowTest
+{
+protected:
+    void useReport(CriticalValueSource &critical)
+    {
+        report = std::make_unique<TFormReport>();
+        FormReport = report.get();
+        form->SetCriticalValueSource(&critical);
+    }
+    void TearDown() override
+    {
+        FormReport = nullptr;
+        report.reset();
+        MainWindowTest::TearDown();
+    }
+
+    std::unique_ptr<TFormReport> report;
+};

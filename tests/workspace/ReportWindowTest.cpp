@@ -27,21 +27,13 @@ public:
     int requests = 0;
 };
 
-class ReportWindowTest : public MainWindowTest
+class ReportWindowTest : public MainWindowWithReportTest
 {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        report = std::make_unique<TFormReport>();
-        FormReport = report.get();
-        form->SetCriticalValueSource(&critical);
-    }
-    void TearDown() override
-    {
-        FormReport = nullptr;
-        report.reset();
-        MainWindowTest::TearDown();
+        useReport(critical);
     }
     QString cell(int column, int row) { return report->Grid().Cells(column, row); }
     QStringList reportRow(int row)
@@ -54,7 +46,6 @@ protected:
     int rowOfGap(int position) { return form->Ordered()[size_t(position)].Row; }
 
     SizeCriticalValues critical;
-    std::unique_ptr<TFormReport> report;
 };
 
 TEST_F(ReportWindowTest, ClassesFillTheReportAndTheLimitMarks)

@@ -41,22 +41,14 @@ const ExpectedItem kExpected[] = {{"Žďár", {1, 3.5}, {1, 4}},
                                   {"Plzeň", {10, 12, 30}, {1, 2, 3}},
                                   {"Ústí", {31, 2}, {1, 2}}};
 
-class TableEndToEndTest : public MainWindowTest
+class TableEndToEndTest : public MainWindowWithReportTest
 {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        report = std::make_unique<TFormReport>();
-        FormReport = report.get();
-        form->SetCriticalValueSource(&critical);
+        useReport(critical);
         f().CB_log->setChecked(false);
-    }
-    void TearDown() override
-    {
-        FormReport = nullptr;
-        report.reset();
-        MainWindowTest::TearDown();
     }
 
     // Opens the table, picks "ID <> 'Kolín'" in the builder and reads with the factor.
@@ -121,7 +113,6 @@ protected:
         EXPECT_EQ(form->ClassLetter(1, 0), QLatin1Char('B'));
     }
 
-    std::unique_ptr<TFormReport> report;
     ConstantCriticalValues critical;
 };
 
