@@ -45,6 +45,13 @@ public:
     using Exception::Exception;
 };
 
+/// A file that could not be created, read or written; the message names the file and the reason.
+class EInOutError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
 /// The locale used for number text. It starts as the environment's locale; tests set it.
 QLocale FormatLocale();
 void SetFormatLocale(const QLocale &locale);

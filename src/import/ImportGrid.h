@@ -1,0 +1,75 @@
+#pragma once
+// The cells of the import and edit grid: text only, row 0 the column names, column 0 the item
+// numbers (or row names). Kept column by column, one string per cell, so that a million cells
+// cost little; the grid view shows it as a table model. The readers and the store work on it
+// without any window.
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <vector>
+
+class TImportGrid : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit TImportGrid(QObject *parent = nullptr);
+
+    int ColCount() const { return int(m_columns.size()); }
+    int RowCount() const { return m_rowCount; }
+    /// Growing adds empty cells; shrinking drops the cells beyond. Counts below 1 count as 1.
+    void SetColCount(int columns);
+    void SetRowCount(int rows);
+
+    /// Out-of-range cells read as empty text; writes to them are ignored.
+    QString Cells(int column, int row) const;
+    void SetCells(int column, int row, const QString &text);
+
+    /// Columns column+1 .. ColCount-1 move one place left, ColCount decreases by 1. Column 0 and
+    /// the last remaining column are never removed.
+    void DeleteColumn(int column);
+    /// Rows row+1 .. RowCount-1 move one place up (item numbers move with them), RowCount
+    /// decreases by 1. Row 0 and the last remaining row are never removed.
+    void DeleteRow(int row);
+    /// A new empty column at `column` (1 or more); the columns from there move one place right.
+    void InsertColumn(int column);
+    /// A new row at the end, numbered with its row index in column 0.
+    void AppendRow();
+    /// Every cell emptied, then two columns and two rows: "1" in cell (0, 1), "Var1" in (1, 0).
+    void Clear();
+
+    /// Moves the value of (column, row) one place in `direction` (-1 or +1), pushing a run of
+    /// filled cells before it as a block. Refused (false, nothing changed) when the run would
+    /// reach column 0 or pass the last column.
+    bool ShiftCell(int row, int column, int direction);
+    /// Moves the value of (column, row) to the nearest empty cell of the row in `direction`
+    /// (columns 1 .. ColCount-1); false and nothing changed when there is none.
+    bool MoveToEmptyCell(int row, int column, int direction);
+
+    /// Cell writes between these calls send no signals; the end resets the views. Calls nest.
+    void BeginUpdate();
+    void EndUpdate();
+
+    // QAbstractTableModel: every cell is shown; cells outside row 0 and column 0 are editable.
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    bool InRange(int column, int row) const;
+    void CellChanged(int column, int row);
+    void StructureChanged();
+
+    std::vector<std::vector<QString>> m_columns; // [column][row]
+    int m_rowCount = 0;
+    int m_updateDepth = 0;
+    bool m_resetPending = false;
+};
+
+/// Writes rows (0 with names, else 1) .. RowCount-1, each the cells from column (0 with numbers,
+/// else 1) .. ColCount-1 joined by ";" without quoting, ended by CR LF. The file is written
+/// beside its final name and renamed over it, so a failure leaves an earlier file intact.
+/// Throws rtl::EInOutError naming the file.
+void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, bool withNumbers);

@@ -1,0 +1,116 @@
+#include "import/ImportGrid.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+/// A grid filled row by row from texts; row 0 the names, column 0 the numbers.
+void Fill(TImportGrid &grid, const std::vector<QStringList> &rows)
+{
+    grid.SetRowCount(int(rows.size()));
+    grid.SetColCount(int(rows.front().size()));
+    for (int row = 0; row < int(rows.size()); ++row)
+        for (int column = 0; column < int(rows[size_t(row)].size()); ++column)
+            grid.SetCells(column, row, rows[size_t(row)][column]);
+}
+
+QStringList Row(const TImportGrid &grid, int row)
+{
+    QStringList cells;
+    for (int column = 0; column < grid.ColCount(); ++column)
+        cells << grid.Cells(column, row);
+    return cells;
+}
+
+QByteArray ReadAll(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+TEST(ImportGrid, RowsAndColumnsMoveWithTheirNamesAndNumbers)
+{
+    TImportGrid grid;
+    Fill(grid, {{"", "a", "b", "c"}, {"1", "x1", "y1", "z1"}, {"2", "x2", "y2", "z2"}, {"3", "x3", "y3", "z3"}});
+
+    grid.DeleteRow(2);
+    EXPECT_EQ(grid.RowCount(), 3);
+    EXPECT_EQ(grid.Cells(0, 2), "3") << "numbers are not renumbered";
+    EXPECT_EQ(Row(grid, 2), QStringList({"3", "x3", "y3", "z3"}));
+
+    grid.InsertColumn(1);
+    EXPECT_EQ(Row(grid, 0), QStringList({"", "", "a", "b", "c"}));
+    EXPECT_EQ(Row(grid, 1), QStringList({"1", "", "x1", "y1", "z1"}));
+
+    grid.DeleteColumn(3);
+    EXPECT_EQ(Row(grid, 0), QStringList({"", "", "a", "c"}));
+
+    grid.DeleteColumn(0);
+    grid.DeleteRow(0);
+    EXPECT_EQ(grid.ColCount(), 4) << "column 0 stays";
+    EXPECT_EQ(grid.RowCount(), 3) << "row 0 stays";
+}
+
+TEST(ImportGrid, ShiftingPushesARunOfFilledCellsOrNothing)
+{
+    struct Case
+    {
+        QStringList row;
+        int column;
+        int direction;
+        bool moved;
+        QStringList after;
+    };
+    const std::vector<Case> cases = {
+        {{"1", "a", "b", "c"}, 1, +1, false, {"1", "a", "b", "c"}}, // the run reaches the last column
+        {{"1", "a", "b", "", "d"}, 1, +1, true, {"1", "", "a", "b", "d"}},
+        {{"1", "a", "b", ""}, 2, -1, false, {"1", "a", "b", ""}}, // column 0 is never a target
+        {{"1", "", "b", "c"}, 3, -1, true, {"1", "b", "c", ""}},
+    };
+    for (const Case &c : cases) {
+        TImportGrid grid;
+        Fill(grid, {QStringList(c.row.size(), "n"), c.row});
+        EXPECT_EQ(grid.ShiftCell(1, c.column, c.direction), c.moved) << c.row.join(',').toStdString();
+        EXPECT_EQ(Row(grid, 1), c.after) << c.row.join(',').toStdString();
+    }
+
+    TImportGrid grid;
+    Fill(grid, {{"", "a", "b", "c", "d"}, {"1", "", "v", "w", "x"}});
+    EXPECT_TRUE(grid.MoveToEmptyCell(1, 4, -1));
+    EXPECT_EQ(Row(grid, 1), QStringList({"1", "x", "v", "w", ""}));
+    EXPECT_FALSE(grid.MoveToEmptyCell(1, 2, -1));
+}
+
+TEST(ImportGrid, ClearLeavesOneNamedColumnAndOneNumberedRow)
+{
+    TImportGrid grid;
+    Fill(grid, {{"Item", "a", "b"}, {"1", "x", "y"}, {"2", "u", "v"}});
+    grid.Clear();
+    EXPECT_EQ(grid.ColCount(), 2);
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(Row(grid, 0), QStringList({"", "Var1"}));
+    EXPECT_EQ(Row(grid, 1), QStringList({"1", ""}));
+}
+
+TEST(ImportGrid, SavedTextKeepsCellsAsTheyAreAndAFailedSaveKeepsTheOldFile)
+{
+    TImportGrid grid;
+    Fill(grid, {{"Item", "a", "b"}, {"1", "x;y", ""}, {"2", "3,5", "z"}});
+    QTemporaryDir dir;
+    const QString name = dir.filePath("grid.csv");
+
+    SaveCSV(grid, name, true, true);
+    EXPECT_EQ(ReadAll(name), "Item;a;b\r\n1;x;y;\r\n2;3,5;z\r\n");
+    SaveCSV(grid, name, false, false);
+    EXPECT_EQ(ReadAll(name), "x;y;\r\n3,5;z\r\n");
+
+    EXPECT_THROW(SaveCSV(grid, dir.filePath("missing/grid.csv"), true, true), rtl::EInOutError);
+    EXPECT_EQ(ReadAll(name), "x;y;\r\n3,5;z\r\n");
+}
