@@ -1,0 +1,145 @@
+#include "Talnex.h"
+
+#include "ImportGrid.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+/// A decimal integer with spaces around and an optional sign, as rtl::TryStrToInt reads it.
+bool ParseInt(std::string_view text, int &value)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty() || text.front() == '+')
+        return false;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+/// Calls `line` for each line of `bytes`; CR LF, LF and CR end a line, and a line break at the
+/// end gives no empty last line.
+template<typename LineFunction>
+void ForEachLine(const QByteArray &bytes, LineFunction line)
+{
+    const char *p = bytes.constData();
+    const char *end = p + bytes.size();
+    while (p < end) {
+        const char *start = p;
+        while (p < end && *p != '\n' && *p != '\r')
+            ++p;
+        line(std::string_view(start, size_t(p - start)));
+        if (p < end && *p++ == '\r' && p < end && *p == '\n')
+            ++p;
+    }
+}
+
+} // namespace
+
+QString TalnexTempFileName()
+{
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("im.csv"));
+}
+
+void KeepTalnexColumns(TImportGrid &grid)
+{
+    grid.BeginUpdate();
+    grid.DeleteRow(1);
+    while (grid.ColCount() > 5)
+        grid.DeleteColumn(grid.ColCount() - 1);
+    grid.DeleteColumn(3);
+    grid.EndUpdate();
+}
+
+void AddCellValue(TImportGrid &grid, int column, int row, const QString &value)
+{
+    if (row >= grid.RowCount())
+        grid.SetRowCount(row + 1);
+    if (column >= grid.ColCount())
+        grid.SetColCount(column + 1);
+    const QString current = grid.Cells(column, row);
+    grid.SetCells(column, row, current.isEmpty() ? value : current + QLatin1Char('/') + value);
+}
+
+int ReadContingencyTable(TImportGrid &grid, const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw rtl::EInOutError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw rtl::EInOutError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
+
+    grid.BeginUpdate();
+    int errors = 0;
+    ForEachLine(bytes, [&](std::string_view line) {
+        const size_t first = line.find(';');
+        const size_t second = first == std::string_view::npos ? first : line.find(';', first + 1);
+        int row = 0;
+        int column = 0;
+        if (second == std::string_view::npos || !ParseInt(line.substr(0, first), row)
+            || !ParseInt(line.substr(first + 1, second - first - 1), column) || row < 1 || column < 1
+            || qint64(std::max(row + 1, grid.RowCount())) * std::max(column + 1, grid.ColCount()) > kMaxContingencyCells) {
+            ++errors;
+            return;
+        }
+        const std::string_view value = line.substr(second + 1);
+        AddCellValue(grid, column, row, QString::fromUtf8(value.data(), qsizetype(value.size())));
+    });
+    for (int row = 1; row < grid.RowCount(); ++row)
+        grid.SetCells(0, row, QString::number(row));
+    for (int column = 1; column < grid.ColCount(); ++column)
+        grid.SetCells(column, 0, QStringLiteral("Var") + QString::number(column));
+    grid.EndUpdate();
+    return errors;
+}
+
+void OrderTalnexRows(TImportGrid &grid, bool startInFirstColumn)
+{
+    grid.BeginUpdate();
+    struct EndUpdate
+    {
+        TImportGrid &grid;
+        ~EndUpdate() { grid.EndUpdate(); }
+    } endUpdate{grid};
+
+    int longest = 0;
+    std::vector<double> values;
+    for (int row = 1; row < grid.RowCount(); ++row) {
+        values.clear();
+        if (!startInFirstColumn)
+            values.push_back(0.0);
+        for (int column = 1; column < grid.ColCount(); ++column) {
+            const QString cell = grid.Cells(column, row);
+            if (!cell.isEmpty())
+                values.push_back(rtl::StrToFloat(cell));
+        }
+        // Stable, as inserting each value after those less than or equal to it is.
+        std::stable_sort(values.begin(), values.end());
+        const int count = int(values.size());
+        if (count >= grid.ColCount())
+            grid.SetColCount(count + 1);
+        for (int column = 1; column < grid.ColCount(); ++column)
+            grid.SetCells(column, row, column <= count ? rtl::FloatToStr(values[size_t(column - 1)]) : QString());
+        longest = std::max(longest, count);
+    }
+    grid.SetCells(1, 0, QStringLiteral("START"));
+    for (int column = 2; column <= longest; ++column)
+        grid.SetCells(column, 0, QStringLiteral("Rf") + QString::number(column - 1));
+    while (grid.ColCount() > longest + 1 && grid.ColCount() > 1)
+        grid.DeleteColumn(grid.ColCount() - 1);
+}

@@ -1,0 +1,149 @@
+// The Talnex import's grid steps: the export's columns kept, "row;column;value" lines placed,
+// and each item's values ordered under START, Rf1, ...
+
+#include "GridRows.h"
+
+#include "import/ImportGrid.h"
+#include "import/Talnex.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+/// A grid of item rows (row 0 empty names, column 0 numbered) with the given value cells.
+void FillItems(TImportGrid &grid, const std::vector<QStringList> &items)
+{
+    int columns = 0;
+    for (const QStringList &item : items)
+        columns = std::max(columns, int(item.size()));
+    grid.SetRowCount(int(items.size()) + 1);
+    grid.SetColCount(columns + 1);
+    for (int row = 1; row <= int(items.size()); ++row) {
+        grid.SetCells(0, row, QString::number(row));
+        for (int i = 0; i < items[size_t(row - 1)].size(); ++i)
+            grid.SetCells(i + 1, row, items[size_t(row - 1)][i]);
+    }
+}
+
+void WriteFile(const QString &fileName, const QByteArray &bytes)
+{
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(TalnexOrder, ValuesAscendAfterYesAndAfterNoWithAZeroAmongThem)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<QStringList> items;
+        bool startInFirstColumn;
+        QStringList names;
+        std::vector<QStringList> rows;
+    };
+    const std::vector<Case> cases = {
+        {"start given", {{"5", "3", "4"}}, true, {"", "START", "Rf1", "Rf2"}, {{"1", "3", "4", "5"}}},
+        {"start zero: one more column", {{"5", "3", "4"}}, false, {"", "START", "Rf1", "Rf2", "Rf3"}, {{"1", "0", "3", "4", "5"}}},
+        {"negative before the zero", {{"2", "-1"}}, false, {"", "START", "Rf1", "Rf2"}, {{"1", "-1", "0", "2"}}},
+        {"gaps closed, shorter items", {{"", "7", "", "1.5"}, {"2"}}, true, {"", "START", "Rf1"},
+         {{"1", "1.5", "7"}, {"2", "2", ""}}},
+        {"an empty item", {{"4", "3"}, {}}, true, {"", "START", "Rf1"}, {{"1", "3", "4"}, {"2", "", ""}}},
+    };
+    for (const Case &c : cases) {
+        TImportGrid grid;
+        FillItems(grid, c.items);
+        OrderTalnexRows(grid, c.startInFirstColumn);
+        EXPECT_EQ(GridRow(grid, 0), c.names) << c.name;
+        for (size_t r = 0; r < c.rows.size(); ++r)
+            EXPECT_EQ(GridRow(grid, int(r) + 1), c.rows[r]) << c.name << ", row " << r + 1;
+    }
+}
+
+TEST(TalnexOrder, ACellThatIsNoNumberStopsWithTheRowsBeforeItOrdered)
+{
+    TImportGrid grid;
+    FillItems(grid, {{"2", "1"}, {"3", "4/5"}, {"9", "8"}});
+    EXPECT_THROW(OrderTalnexRows(grid, true), rtl::EConvertError);
+    EXPECT_EQ(GridRow(grid, 1), QStringList({"1", "1", "2"}));
+    EXPECT_EQ(GridRow(grid, 3), QStringList({"3", "9", "8"}));
+}
+
+TEST(TalnexContingency, LinesBecomeCellsAndLinesWithoutRowAndColumnAreCounted)
+{
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("im.csv"));
+    WriteFile(fileName, "1;1;5\r\n"
+                        "1;3;4\r\n"
+                        "4;2;a;b\r\n"    // the value keeps its ";"
+                        "1;1;6\r\n"      // a cell given twice
+                        "2;0;7\r\n"      // no column
+                        "\r\n"           // an empty line
+                        "x;1;2\r\n"      // no row number
+                        "1;2\r\n"        // no value part
+                        " 4 ; 1 ;-3\n"); // spaces around the numbers; LF alone; no empty last line
+    TImportGrid grid;
+    grid.Clear();
+    EXPECT_EQ(ReadContingencyTable(grid, fileName), 4);
+    ASSERT_EQ(grid.RowCount(), 5);
+    EXPECT_EQ(GridRow(grid, 0), QStringList({"", "Var1", "Var2", "Var3"}));
+    EXPECT_EQ(GridRow(grid, 1), QStringList({"1", "5/6", "", "4"}));
+    EXPECT_EQ(GridRow(grid, 2), QStringList({"2", "", "", ""})) << "an item that never occurs stays an empty, numbered row";
+    EXPECT_EQ(GridRow(grid, 4), QStringList({"4", "-3", "a;b", ""}));
+}
+
+TEST(TalnexContingency, AnItemNumberPastAnyMemoryIsALineInError)
+{
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("im.csv"));
+    WriteFile(fileName, "2000000000;1;5\r\n1;2000000000;5\r\n2;1;3\r\n");
+    TImportGrid grid;
+    EXPECT_EQ(ReadContingencyTable(grid, fileName), 2);
+    EXPECT_EQ(grid.RowCount(), 3);
+    EXPECT_EQ(grid.Cells(1, 2), "3");
+}
+
+TEST(TalnexContingency, AMissingFileIsAFileError)
+{
+    TImportGrid grid;
+    EXPECT_THROW(ReadContingencyTable(grid, QStringLiteral("/nonexistent/im.csv")), rtl::EInOutError);
+}
+
+// The grid steps in the import's order, from an export as the TAB read leaves it to the rows
+// the data tables take.
+TEST(TalnexImport, ExportBecomesOneOrderedRowPerItemThroughTheTemporaryFile)
+{
+    QTemporaryDir dir;
+    qputenv("TMPDIR", dir.path().toLocal8Bit());
+    const QString temporary = TalnexTempFileName();
+    qunsetenv("TMPDIR");
+    EXPECT_EQ(temporary, dir.filePath(QStringLiteral("im.csv")));
+
+    // Columns: item, position, area (not used), value, two more not used.
+    TImportGrid grid;
+    FillItems(grid, {{"0", "0", "x", "0", "q", "r"}, // the export's first data line goes
+                     {"2", "1", "a", "10", "q", "r"},
+                     {"1", "2", "b", "0.5", "q", "r"},
+                     {"1", "1", "c", "0.25", "q", "r"},
+                     {"2", "2", "d", "-3", "q", "r"},
+                     {"1", "3", "e", "0.125", "q", "r"}});
+    KeepTalnexColumns(grid);
+    ASSERT_EQ(grid.ColCount(), 4);
+    EXPECT_EQ(GridRow(grid, 1), QStringList({"2", "2", "1", "10"}));
+
+    SaveCSV(grid, temporary, false, false);
+    grid.Clear();
+    EXPECT_EQ(ReadContingencyTable(grid, temporary), 0);
+    grid.SetCells(0, 0, QStringLiteral("ID"));
+    OrderTalnexRows(grid, true);
+    EXPECT_EQ(GridRow(grid, 0), QStringList({"ID", "START", "Rf1", "Rf2"}));
+    EXPECT_EQ(GridRow(grid, 1), QStringList({"1", "0.125", "0.25", "0.5"}));
+    EXPECT_EQ(GridRow(grid, 2), QStringList({"2", "-3", "10", ""}));
+}
