@@ -13,10 +13,23 @@ namespace rtl {
 
 namespace {
 
-QLocale &localeStore()
+QChar separatorOf(const QLocale &locale)
 {
-    static QLocale locale = QLocale::system();
-    return locale;
+    const QString separator = locale.decimalPoint();
+    return separator.isEmpty() ? QLatin1Char('.') : separator.at(0);
+}
+
+// The locale with its decimal separator, which every number text asks for.
+struct FormatState
+{
+    QLocale locale = QLocale::system();
+    QChar separator = separatorOf(locale);
+};
+
+FormatState &formatState()
+{
+    static FormatState state;
+    return state;
 }
 
 // Mantissa digits (without trailing zeros) and the decimal exponent of |value|.
@@ -26,8 +39,34 @@ struct DecimalDigits
     int exponent = 0;
 };
 
+// The shortest digits that read back as `value` (a normal double) are its digits rounded to
+// `precision` whenever there are no more of them than that and `precision` is at most 15: the
+// rounding error of a double is then below half a unit of the last decimal place. Answers
+// nothing where that does not hold.
+std::optional<DecimalDigits> shortestDigits(long double magnitude, int precision)
+{
+    const double value = double(magnitude);
+    if (precision > 15 || (long double)value != magnitude || !(value == 0 || std::isnormal(value)))
+        return std::nullopt;
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    if (error != std::errc())
+        return std::nullopt;
+    DecimalDigits result;
+    const char *p = buffer;
+    for (; p < end && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            result.digits.push_back(*p);
+    if (int(result.digits.size()) > precision || p == end)
+        return std::nullopt;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, result.exponent);
+    return result;
+}
+
 DecimalDigits decimalDigits(long double magnitude, int precision)
 {
+    if (auto shortest = shortestDigits(magnitude, precision))
+        return *shortest;
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*Le", precision - 1, magnitude);
     DecimalDigits result;
@@ -52,40 +91,49 @@ QString generalFormat(long double value, int precision, int exponentDigits)
     if (value == 0)
         return QStringLiteral("0");
 
-    const QChar separator = DecimalSeparator();
     const DecimalDigits d = decimalDigits(std::fabs(value), precision);
-    QString text;
+    // Built as Latin-1 with '.' in one go; the locale's separator replaces the point at the end.
+    std::string text;
+    text.reserve(32);
     if (value < 0)
-        text += QLatin1Char('-');
-
+        text += '-';
     const int integerDigits = d.exponent + 1;
     const bool fixed = integerDigits <= precision && d.exponent >= -5;
     if (fixed) {
         if (integerDigits <= 0) {
-            text += QLatin1Char('0');
-            text += separator;
-            text += QString(-integerDigits, QLatin1Char('0'));
-            text += QString::fromLatin1(d.digits.c_str());
+            text += "0.";
+            text.append(size_t(-integerDigits), '0');
+            text += d.digits;
         } else {
             for (int i = 0; i < integerDigits; ++i)
-                text += i < int(d.digits.size()) ? QLatin1Char(d.digits[i]) : QLatin1Char('0');
+                text += i < int(d.digits.size()) ? d.digits[size_t(i)] : '0';
             if (int(d.digits.size()) > integerDigits) {
-                text += separator;
-                text += QString::fromLatin1(d.digits.c_str() + integerDigits);
+                text += '.';
+                text.append(d.digits, size_t(integerDigits));
             }
         }
-        return text;
+    } else {
+        text += d.digits[0];
+        if (d.digits.size() > 1) {
+            text += '.';
+            text.append(d.digits, 1);
+        }
+        text += 'E';
+        if (d.exponent < 0)
+            text += '-';
+        const std::string exponent = std::to_string(std::abs(d.exponent));
+        if (int(exponent.size()) < exponentDigits)
+            text.append(size_t(exponentDigits) - exponent.size(), '0');
+        text += exponent;
     }
-    text += QLatin1Char(d.digits[0]);
-    if (d.digits.size() > 1) {
-        text += separator;
-        text += QString::fromLatin1(d.digits.c_str() + 1);
+    QString result = QString::fromLatin1(text.data(), qsizetype(text.size()));
+    const QChar separator = DecimalSeparator();
+    if (separator != QLatin1Char('.')) {
+        const qsizetype point = result.indexOf(QLatin1Char('.'));
+        if (point >= 0)
+            result[point] = separator;
     }
-    text += QLatin1Char('E');
-    if (d.exponent < 0)
-        text += QLatin1Char('-');
-    text += QString::number(std::abs(d.exponent)).rightJustified(exponentDigits, QLatin1Char('0'));
-    return text;
+    return result;
 }
 
 // Strict float syntax; answers the text rewritten with '.' for from_chars, or nothing.
@@ -137,15 +185,15 @@ std::optional<std::string> floatSyntax(const QString &text)
 
 } // namespace
 
-QLocale FormatLocale() { return localeStore(); }
+QLocale FormatLocale() { return formatState().locale; }
 
-void SetFormatLocale(const QLocale &locale) { localeStore() = locale; }
-
-QChar DecimalSeparator()
+void SetFormatLocale(const QLocale &locale)
 {
-    const QString separator = localeStore().decimalPoint();
-    return separator.isEmpty() ? QLatin1Char('.') : separator.at(0);
+    formatState().locale = locale;
+    formatState().separator = separatorOf(locale);
 }
+
+QChar DecimalSeparator() { return formatState().separator; }
 
 QString FloatToStr(double value) { return generalFormat(value, 15, 0); }
 

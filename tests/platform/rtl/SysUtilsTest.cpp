@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
 using namespace rtl;
 
 namespace {
@@ -60,6 +65,26 @@ TEST(FloatText, RoundTripsThroughTextTo15Digits)
     for (double v : {0.95, -1234.5678, 6.02e23, 1e-9})
         EXPECT_EQ(StrToFloat(FloatToStr(v)), v) << v;
     EXPECT_NEAR(StrToFloat(FloatToStr(1.0 / 7.0)), 1.0 / 7.0, 1e-15);
+}
+
+// The digits are those of the value rounded to 15 places, whether its shortest text is short
+// (measured values) or needs 17 digits; the C library's rounding is the oracle.
+TEST(FloatText, FifteenDigitsAreTheCorrectlyRoundedOnes)
+{
+    LocaleGuard guard(QLocale(QLocale::English, QLocale::UnitedStates));
+    std::mt19937_64 random(17);
+    std::uniform_int_distribution<int> exponent(-12, 20);
+    std::uniform_int_distribution<int> thousandths(-999999, 999999);
+    std::vector<double> values = {9.9999999999999995, 0.99999999999999989, 999999999999999.9, 1e15 - 1, 5e-324, 2.2250738585072014e-308};
+    for (int i = 0; i < 20000; ++i) {
+        values.push_back(thousandths(random) / 1000.0 * std::pow(10.0, exponent(random)));
+        values.push_back(std::ldexp(double(random() >> 11), exponent(random) * 3 - 53));
+    }
+    for (const double v : values) {
+        char oracle[64];
+        std::snprintf(oracle, sizeof oracle, "%.15g", v);
+        ASSERT_EQ(StrToFloat(FloatToStr(v)), std::strtod(oracle, nullptr)) << oracle << " written as " << FloatToStr(v).toStdString();
+    }
 }
 
 TEST(StrToFloat, AcceptsSignsSpacesAndExponent)
