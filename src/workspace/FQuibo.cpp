@@ -228,6 +228,9 @@ void TFormQuibo::connectHandlers()
     connect(ui->AboutQuibo1, &QAction::triggered, this, &TFormQuibo::AboutQuibo1Click);
     connect(ui->Graphsave1, &QAction::triggered, this, &TFormQuibo::GraphSave1Click);
     connect(ui->Graphproperties1, &QAction::triggered, this, &TFormQuibo::Graphproperties1Click);
+    connect(ui->Importeditdata1, &QAction::triggered, this, &TFormQuibo::Importeditdata1Click);
+    connect(ui->ImportTalnex1, &QAction::triggered, this, &TFormQuibo::ImportTalnex1Click);
+    connect(ui->SQLcommand1, &QAction::triggered, this, &TFormQuibo::SQLcommand1Click);
     connect(ui->Copytoclipboard1, &QAction::triggered, this, &TFormQuibo::Copytoclipboard1Click);
     connect(ui->Print1, &QAction::triggered, this, &TFormQuibo::Print1Click);
     connect(ui->Chart1, &chart::TChart::ClickSeries, this, &TFormQuibo::Chart1ClickSeries);

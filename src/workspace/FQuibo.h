@@ -2,6 +2,7 @@
 // The main window: the open data, the ordered differences, the class limits and the views.
 
 #include "Analysis.h"
+#include "ToolWindows.h"
 
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
@@ -66,6 +67,11 @@ public:
     /// Prints the report of the analysis on the printer chosen in the printer set-up dialog.
     void Print1Click();
     void Graphproperties1Click();
+    void Importeditdata1Click();
+    void ImportTalnex1Click();
+    void SQLcommand1Click();
+    /// The entry points of the import and SQL windows, which this library does not build.
+    void SetToolWindows(TToolWindows Tools) { FToolWindows = std::move(Tools); }
     void Chart1ClickSeries(chart::TChartSeries *Series, int ValueIndex);
     void BtnQueryClick(QObject *Sender);
     void Closedatabase1Click();
@@ -235,6 +241,7 @@ private:
     QString FTransformText;
     bool FRandomized = false;
     CriticalValueSource *FCriticalValues = nullptr;
+    TToolWindows FToolWindows;
     double FProbability = 0.95;
     rtl::TStringList FResults;
     QString FHistoryFileName;
