@@ -2,6 +2,7 @@
 
 #include "ImportGrid.h"
 
+#include "platform/rtl/Parallel.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -108,34 +110,78 @@ int ReadContingencyTable(TImportGrid &grid, const QString &fileName)
     return errors;
 }
 
+namespace {
+
+/// The ordered value texts of a block of rows, worked out apart from the grid.
+struct OrderedBlock
+{
+    std::vector<std::vector<QString>> rows; // texts of the rows ordered before any failure
+    std::optional<rtl::EConvertError> failure;
+};
+
+OrderedBlock OrderBlock(const TImportGrid &grid, int firstRow, int endRow, bool startInFirstColumn)
+{
+    OrderedBlock block;
+    std::vector<double> values;
+    for (int row = firstRow; row < endRow; ++row) {
+        values.clear();
+        if (!startInFirstColumn)
+            values.push_back(0.0);
+        try {
+            for (int column = 1; column < grid.ColCount(); ++column) {
+                const QString cell = grid.Cells(column, row);
+                if (!cell.isEmpty())
+                    values.push_back(rtl::StrToFloat(cell));
+            }
+        } catch (const rtl::EConvertError &error) {
+            block.failure = error;
+            return block;
+        }
+        // Stable, as inserting each value after those less than or equal to it is.
+        std::stable_sort(values.begin(), values.end());
+        std::vector<QString> texts;
+        texts.reserve(values.size());
+        for (const double value : values)
+            texts.push_back(rtl::FloatToStr(value));
+        block.rows.push_back(std::move(texts));
+    }
+    return block;
+}
+
+} // namespace
+
 void OrderTalnexRows(TImportGrid &grid, bool startInFirstColumn)
 {
+    // Rows are ordered apart from each other, so blocks of them are worked out on every core;
+    // the grid then takes them in order, up to the first row that fails.
+    constexpr int kBlockRows = 256;
+    const int rows = grid.RowCount() - 1;
+    std::vector<OrderedBlock> blocks(size_t((rows + kBlockRows - 1) / kBlockRows));
+    rtl::ParallelFor(blocks.size(), 0, [&](size_t b) {
+        const int first = 1 + int(b) * kBlockRows;
+        blocks[b] = OrderBlock(grid, first, std::min(first + kBlockRows, rows + 1), startInFirstColumn);
+    });
+
     grid.BeginUpdate();
     struct EndUpdate
     {
         TImportGrid &grid;
         ~EndUpdate() { grid.EndUpdate(); }
     } endUpdate{grid};
-
     int longest = 0;
-    std::vector<double> values;
-    for (int row = 1; row < grid.RowCount(); ++row) {
-        values.clear();
-        if (!startInFirstColumn)
-            values.push_back(0.0);
-        for (int column = 1; column < grid.ColCount(); ++column) {
-            const QString cell = grid.Cells(column, row);
-            if (!cell.isEmpty())
-                values.push_back(rtl::StrToFloat(cell));
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        const int first = 1 + int(b) * kBlockRows;
+        for (size_t r = 0; r < blocks[b].rows.size(); ++r) {
+            const std::vector<QString> &texts = blocks[b].rows[r];
+            const int count = int(texts.size());
+            if (count >= grid.ColCount())
+                grid.SetColCount(count + 1);
+            for (int column = 1; column < grid.ColCount(); ++column)
+                grid.SetCells(column, first + int(r), column <= count ? texts[size_t(column - 1)] : QString());
+            longest = std::max(longest, count);
         }
-        // Stable, as inserting each value after those less than or equal to it is.
-        std::stable_sort(values.begin(), values.end());
-        const int count = int(values.size());
-        if (count >= grid.ColCount())
-            grid.SetColCount(count + 1);
-        for (int column = 1; column < grid.ColCount(); ++column)
-            grid.SetCells(column, row, column <= count ? rtl::FloatToStr(values[size_t(column - 1)]) : QString());
-        longest = std::max(longest, count);
+        if (blocks[b].failure)
+            throw *blocks[b].failure;
     }
     grid.SetCells(1, 0, QStringLiteral("START"));
     for (int column = 2; column <= longest; ++column)

@@ -94,7 +94,6 @@ QString generalFormat(long double value, int precision, int exponentDigits)
     const DecimalDigits d = decimalDigits(std::fabs(value), precision);
     // Built as Latin-1 with '.' in one go; the locale's separator replaces the point at the end.
     std::string text;
-    text.reserve(32);
     if (value < 0)
         text += '-';
     const int integerDigits = d.exponent + 1;
