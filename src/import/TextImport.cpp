@@ -41,7 +41,13 @@ QStringView fieldText(QStringView line, const TMaskField &field)
 
 } // namespace
 
-void SplitIntoRow(TImportGrid &grid, int row, QStringView text, QChar delimiter)
+namespace {
+
+QString cellText(QStringView piece) { return piece.toString(); }
+QString cellText(QByteArrayView piece) { return QString::fromLatin1(piece); }
+
+template <typename View, typename Char>
+void splitPieces(TImportGrid &grid, int row, View text, Char delimiter)
 {
     int column = 0;
     while (!text.isEmpty()) {
@@ -49,10 +55,17 @@ void SplitIntoRow(TImportGrid &grid, int row, QStringView text, QChar delimiter)
         if (column >= grid.ColCount())
             grid.SetColCount(column + 1);
         const qsizetype at = text.indexOf(delimiter);
-        const QStringView piece = at < 0 ? text : text.first(at);
-        text = at < 0 ? QStringView() : text.sliced(at + 1);
-        grid.SetCells(column, row, TrimControls(piece).toString());
+        const View piece = at < 0 ? text : text.first(at);
+        text = at < 0 ? View() : text.sliced(at + 1);
+        grid.SetCells(column, row, cellText(TrimControls(piece)));
     }
+}
+
+} // namespace
+
+void SplitIntoRow(TImportGrid &grid, int row, QStringView text, QChar delimiter)
+{
+    splitPieces(grid, row, text, delimiter);
 }
 
 void ReadDelimitedText(TImportGrid &grid, QByteArrayView data, QChar delimiter, bool varNames, const QString &fileName)
@@ -63,10 +76,15 @@ void ReadDelimitedText(TImportGrid &grid, QByteArrayView data, QChar delimiter, 
     GridUpdate update(grid);
     grid.SetRowCount(lineCount - (varNames ? 1 : 0) + 1);
     int row = varNames ? 0 : 1;
+    const bool asciiDelimiter = delimiter.unicode() < 0x80;
     ForEachLine(data, [&](QByteArrayView line) {
         if (row > 0)
             grid.SetCells(0, row, QString::number(row));
-        SplitIntoRow(grid, row, DecodeTextLine(line), delimiter);
+        // Most lines are ASCII: their bytes are split as they are, without a decoded copy.
+        if (asciiDelimiter && IsAsciiText(line))
+            splitPieces(grid, row, line, char(delimiter.unicode()));
+        else
+            SplitIntoRow(grid, row, DecodeTextLine(line), delimiter);
         ++row;
     });
     if (!varNames)

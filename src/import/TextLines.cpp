@@ -8,17 +8,25 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace {
 
 const db::CodePage &tableCodePage() { return db::CodePage::forLanguageDriver(db::CodePage::ProgramLanguageDriver); }
 
-bool isAscii(QByteArrayView bytes)
+uint32_t codeOf(char c) { return static_cast<unsigned char>(c); }
+uint32_t codeOf(QChar c) { return c.unicode(); }
+
+template <typename View>
+View trimControls(View text)
 {
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && codeOf(text[first]) <= 32)
+        ++first;
+    while (last > first && codeOf(text[last - 1]) <= 32)
+        --last;
+    return text.sliced(first, last - first);
 }
 
 // False when the bytes are no valid UTF-8.
@@ -35,7 +43,7 @@ QString nativeName(const QString &fileName) { return QDir::toNativeSeparators(fi
 
 QString DecodeTextLine(QByteArrayView bytes)
 {
-    if (isAscii(bytes))
+    if (IsAsciiText(bytes))
         return QString::fromLatin1(bytes);
     QString text;
     return decodeUtf8(bytes, text) ? text : tableCodePage().decode(bytes.data(), int(bytes.size()));
@@ -44,7 +52,7 @@ QString DecodeTextLine(QByteArrayView bytes)
 bool IsCodePageLine(QByteArrayView bytes)
 {
     QString text;
-    return !isAscii(bytes) && !decodeUtf8(bytes, text);
+    return !IsAsciiText(bytes) && !decodeUtf8(bytes, text);
 }
 
 QChar CodePageChar(int code)
@@ -101,13 +109,11 @@ void WriteTextLines(const QString &fileName, const QStringList &lines)
         throw rtl::EInOutError(QStringLiteral("The file %1 cannot be written. %2").arg(nativeName(fileName), file.errorString()));
 }
 
-QStringView TrimControls(QStringView text)
+bool IsAsciiText(QByteArrayView bytes)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 32)
-        ++first;
-    while (last > first && text[last - 1].unicode() <= 32)
-        --last;
-    return text.sliced(first, last - first);
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return codeOf(c) < 0x80; });
 }
+
+QStringView TrimControls(QStringView text) { return trimControls(text); }
+
+QByteArrayView TrimControls(QByteArrayView text) { return trimControls(text); }

@@ -60,5 +60,9 @@ QStringList ReadTextLines(const QString &fileName);
 /// that a failure leaves an earlier file intact. Throws rtl::EInOutError naming the file.
 void WriteTextLines(const QString &fileName, const QStringList &lines);
 
+/// True when every byte is below 0x80: the line reads the same in UTF-8 and code page 1250.
+bool IsAsciiText(QByteArrayView bytes);
+
 /// `text` without the characters of code 32 or below at either end.
 QStringView TrimControls(QStringView text);
+QByteArrayView TrimControls(QByteArrayView text);
