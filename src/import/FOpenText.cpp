@@ -54,6 +54,7 @@ struct TextDataWindowRelease
 TFormOpenText::TFormOpenText(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TFormOpenText>())
 {
     ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     ui::SetHelpContext(this, kHelpContext);
     ui->EditChar->installEventFilter(this);
 

@@ -48,6 +48,9 @@ TFormTextData::TFormTextData(QWidget *parent) : QDialog(parent), ui(std::make_un
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     ui->EditMask->setFont(monospacedFont());
     ui->Memo->setFont(monospacedFont());
+    // A line edit keeps its text 2 pixels from its frame; the memo, its document margin.
+    constexpr int lineEditTextMargin = 2;
+    ui->EditMask->setTextMargins(int(ui->Memo->document()->documentMargin()) - lineEditTextMargin, 0, 0, 0);
 
     m_popupMenuMask = new QMenu(this);
     m_popupMenuMask->setObjectName(QStringLiteral("PopupMenuMask"));
@@ -103,7 +106,7 @@ bool TFormTextData::InitMask()
     const QString mask = DefaultMask(Lines());
     if (mask.isEmpty())
         return false;
-    ui->EditMask->setText(mask);
+    setMaskText(mask, 0); // the mask's start over the text's start
     return true;
 }
 
@@ -182,7 +185,7 @@ void TFormTextData::ReadFromFile1Click()
         showError(error.Message());
         return;
     }
-    ui->EditMask->setText(FDescriptors->Values(QStringLiteral("Mask")));
+    setMaskText(FDescriptors->Values(QStringLiteral("Mask")), 0);
 }
 
 void TFormTextData::SaveToFile1Click()
