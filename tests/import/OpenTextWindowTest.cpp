@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -362,12 +363,31 @@ TEST_F(ImportDialogs, MaskFileWrittenAtCloseAndReadInTheNextRun)
         EXPECT_EQ(w.EditMask->text(), QStringLiteral("[][..]"));
         form.findChild<QAction *>(QStringLiteral("MaskInitialize1"))->trigger();
         EXPECT_EQ(w.EditMask->text(), QStringLiteral("[....]"));
-        w.BtnOK->click();
+        w.EditMask->setFocus();
+        QTest::keyClick(w.EditMask, Qt::Key_Return);
         return form.result();
     });
     ASSERT_TRUE(ExecuteTextData(path));
     ASSERT_NE(FormTextData->Descriptors(), nullptr);
     EXPECT_EQ(FormTextData->Descriptors()->Values(QStringLiteral("Var1")), QStringLiteral("First"));
+    delete FormTextData;
+}
+
+TEST_F(ImportDialogs, ClickOverABoundaryOfTheTextSplitsTheMaskThere)
+{
+    const QString path = write(QStringLiteral("wide.txt"), "0123456789abcdefghij\n");
+    expectMaskWindow([&](TFormTextData &form, Ui::TFormTextData &w) {
+        for (int column : {7, 13}) {
+            QTextCursor cursor(w.Memo->document());
+            cursor.setPosition(column);
+            const QPoint inText = w.Memo->viewport()->mapTo(&form, w.Memo->cursorRect(cursor).topLeft());
+            const QPoint inMask = w.EditMask->mapFrom(&form, QPoint(inText.x(), 0));
+            QTest::mouseClick(w.EditMask, Qt::LeftButton, {}, QPoint(inMask.x(), w.EditMask->height() / 2));
+        }
+        EXPECT_EQ(w.EditMask->text(), QStringLiteral("[.....][....][.....]"));
+        return int(ui::mrCancel);
+    });
+    ExecuteTextData(path);
     delete FormTextData;
 }
 
