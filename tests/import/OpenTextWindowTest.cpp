@@ -373,10 +373,16 @@ TEST_F(ImportDialogs, MaskFileWrittenAtCloseAndReadInTheNextRun)
     delete FormTextData;
 }
 
-TEST_F(ImportDialogs, ClickOverABoundaryOfTheTextSplitsTheMaskThere)
+TEST_F(ImportDialogs, ClickOverABoundaryOfTheTextSplitsTheMaskThereAlsoInAnotherFont)
 {
     const QString path = write(QStringLiteral("wide.txt"), "0123456789abcdefghij\n");
     expectMaskWindow([&](TFormTextData &form, Ui::TFormTextData &w) {
+        QFont larger = w.Memo->font();
+        larger.setPointSize(larger.pointSize() + 5);
+        dialogs.expectFont(larger, Qt::black);
+        w.BtnFont->click();
+        EXPECT_EQ(w.Memo->font().pointSize(), larger.pointSize());
+        EXPECT_EQ(w.EditMask->font().pointSize(), larger.pointSize()) << "mask and text keep one font";
         for (int column : {7, 13}) {
             QTextCursor cursor(w.Memo->document());
             cursor.setPosition(column);
