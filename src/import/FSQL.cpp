@@ -164,7 +164,11 @@ void TFormSQL::BtnInsertClick()
 
 void TFormSQL::writeTemplate(TSqlTemplate kind)
 {
-    ui->Memo->setPlainText(SqlTemplateLines(kind, Table.TableName()).join(QLatin1Char('\n')));
+    // The menu opens at every activation, so a letter meant for the memo can pick a template:
+    // the statement it replaces comes back with Ctrl+Z.
+    QTextCursor whole(ui->Memo->document());
+    whole.select(QTextCursor::Document);
+    whole.insertText(SqlTemplateLines(kind, Table.TableName()).join(QLatin1Char('\n')));
     ui->Memo->moveCursor(QTextCursor::End);
     ui->Memo->setFocus();
 }

@@ -282,6 +282,14 @@ TEST_F(SqlWindow, TemplateMenuOpensOnActivationAndItsLettersWriteTheTemplates)
         EXPECT_EQ(memoLines(form).first(), key.firstLine);
     }
 
+    // A template picked by a letter meant for the memo: Ctrl+Z brings the statement back.
+    form.Memo()->setPlainText(QStringLiteral("SELECT * FROM 'rocks.dbf'"));
+    QTest::mouseClick(form.findChild<QToolButton *>(QStringLiteral("BtnChoice")), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QTest::keyClick(menu, Qt::Key_U);
+    QTest::keyClick(form.Memo(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(form.Memo()->toPlainText(), QStringLiteral("SELECT * FROM 'rocks.dbf'"));
+
     // "Choice &Table name" is disabled while a table is set: its letter does nothing.
     QTest::mouseClick(form.findChild<QToolButton *>(QStringLiteral("BtnChoice")), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
