@@ -20,6 +20,9 @@ namespace Ui {
 class TFormSQL;
 }
 
+/// Made for one use: the caller creates it, calls SetTable (for the open table: the database's
+/// name, FolderOf(the file) and the file's bare name), shows it with ui::ShowModal, calls ExecSQL
+/// when the result is ui::mrOk, and frees it.
 class TFormSQL : public QDialog
 {
     Q_OBJECT
