@@ -4,6 +4,7 @@
 
 #include "FTextData.h"
 #include "ImportGrid.h"
+#include "SqlTemplates.h"
 #include "TextImport.h"
 #include "TextLines.h"
 

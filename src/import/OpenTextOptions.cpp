@@ -116,12 +116,6 @@ int OpenFilterIndex(const TOpenTextOptions &options)
     return options.Database ? 3 : 1;
 }
 
-QString FolderOf(const QString &fileName)
-{
-    const qsizetype slash = fileName.lastIndexOf(u'/');
-    return slash < 0 ? QString() : fileName.left(slash + 1);
-}
-
 QString LowerExtensionOf(const QString &fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(u'.');

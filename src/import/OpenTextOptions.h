@@ -56,7 +56,5 @@ QString DelimiterLabel(QChar delimiter);
 /// The filter entry the file dialog opens with: by the last extension when there is one
 /// (".txt" 1, ".csv" 2, ".dbf" 3, any other 4), else by the checked way of reading.
 int OpenFilterIndex(const TOpenTextOptions &options);
-/// The folder part of a file name with its trailing separator; empty when it has none.
-QString FolderOf(const QString &fileName);
 /// The extension of a file name in lower case with its dot; empty when it has none.
 QString LowerExtensionOf(const QString &fileName);
