@@ -19,6 +19,8 @@ namespace {
 
 constexpr int kHelpContext = 140;
 constexpr int kGridLineWidth = 1;
+constexpr int kButtonPadding = 18;
+constexpr int kSmallButtonWidth = 24;
 const QString kCaption = QStringLiteral("Import/edit data");
 const QString kNewFieldItem = QStringLiteral("[NEW]");
 
@@ -31,9 +33,7 @@ TFormImport::TFormImport(QWidget *parent) : QDialog(parent), ui(std::make_unique
     ui->BtnLeft->raise();
     ui->BtnRight->raise();
     ui->ListBoxFields->raise();
-    // Wide enough for the largest numbers, so that the buttons beside them do not move.
-    for (QLabel *label : {ui->LblCol, ui->LblRow})
-        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("Column 0000000")));
+    FitPanelToTexts();
     SaveDlg.Filter = QStringLiteral("Semicolon delimited|*.csv|Any file|*.*");
     Table.SetDatabaseName(QStringLiteral("DBFtables"));
     ui::SetHelpContext(this, kHelpContext);
@@ -68,6 +68,19 @@ TFormImport::~TFormImport()
 {
     if (FormImport == this)
         FormImport = nullptr;
+}
+
+void TFormImport::FitPanelToTexts()
+{
+    // The buttons as wide as their captions, so that the panel keeps to the window's width.
+    const QFontMetrics metrics = ui->Panel1->fontMetrics();
+    for (QPushButton *button : ui->Panel1->findChildren<QPushButton *>()) {
+        const int width = std::max(metrics.horizontalAdvance(button->text()) + kButtonPadding, kSmallButtonWidth);
+        button->setMinimumWidth(width);
+        button->setMaximumWidth(width);
+    }
+    for (QLabel *label : {ui->LblCol, ui->LblRow})
+        label->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("Column 00000")));
 }
 
 void TFormImport::FormCreate()

@@ -84,6 +84,7 @@ protected:
 
     void FormCreate();
     void FormClose();
+    void FitPanelToTexts();
     void PlaceShiftButtons(int ACol, int ARow);
     void ShowFieldList();
     void HideFieldList();

@@ -58,7 +58,6 @@ TImportGridView::TImportGridView(QWidget *parent) : QTableView(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setWordWrap(false);
-    setCornerButtonEnabled(false);
 
     // Fixed row heights keep a million rows cheap: no row is ever measured.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
