@@ -5,6 +5,7 @@
 // by their header sections, and columns are widened by their header borders. Positions are the
 // grid's own: column 1 and row 1 are the first cells below and right of the headers.
 
+#include <QPointer>
 #include <QTableView>
 
 class TImportGrid;
@@ -46,7 +47,7 @@ private:
     void SectionMoved(Qt::Orientation orientation, int from, int to);
     void PaintCorner(QWidget *corner);
 
-    TImportGrid *m_grid = nullptr;
+    QPointer<TImportGrid> m_grid; // the window may free the grid before its child widgets
     int m_keptColumn = 1;
     int m_keptRow = 1;
     bool m_undoingMove = false;
