@@ -86,7 +86,14 @@ protected:
     }
 
     // "Read" answered by a cancel of the open-text dialog: no file, data unsaved.
-    void ReadNothing() { form.BtnReadClick(); }
+    void ReadNothing()
+    {
+        dialogs.expectModal([](QDialog &openText) {
+            EXPECT_EQ(openText.objectName(), QStringLiteral("TFormOpenText"));
+            return int(ui::mrCancel);
+        });
+        form.BtnReadClick();
+    }
 
     /// A table "target" with the fields ID, Start and Rf1 in the database "DBFtables".
     QString MakeTargetTable()
