@@ -95,6 +95,38 @@ void TImportGrid::Clear()
     EndUpdate();
 }
 
+namespace {
+
+// Takes element `from` out and puts it back at `to`; the elements between close up.
+template<typename Element>
+void MoveElement(std::vector<Element> &elements, int from, int to)
+{
+    const auto first = elements.begin();
+    if (from < to)
+        std::rotate(first + from, first + from + 1, first + to + 1);
+    else
+        std::rotate(first + to, first + from, first + from + 1);
+}
+
+} // namespace
+
+void TImportGrid::MoveColumn(int from, int to)
+{
+    if (from < 1 || to < 1 || from >= ColCount() || to >= ColCount() || from == to)
+        return;
+    MoveElement(m_columns, from, to);
+    StructureChanged();
+}
+
+void TImportGrid::MoveRow(int from, int to)
+{
+    if (from < 1 || to < 1 || from >= m_rowCount || to >= m_rowCount || from == to)
+        return;
+    for (auto &cells : m_columns)
+        MoveElement(cells, from, to);
+    StructureChanged();
+}
+
 bool TImportGrid::ShiftCell(int row, int column, int direction)
 {
     const int target = column + direction;
@@ -143,8 +175,16 @@ void TImportGrid::CellChanged(int column, int row)
         m_resetPending = true;
         return;
     }
-    const QModelIndex changed = index(row, column);
-    emit dataChanged(changed, changed);
+    if (column == 0 && row == 0) {
+        emit CornerChanged();
+    } else if (row == 0) {
+        emit headerDataChanged(Qt::Horizontal, column - 1, column - 1);
+    } else if (column == 0) {
+        emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
+    } else {
+        const QModelIndex changed = index(row - 1, column - 1);
+        emit dataChanged(changed, changed);
+    }
 }
 
 void TImportGrid::StructureChanged()
@@ -160,35 +200,41 @@ void TImportGrid::StructureChanged()
 
 int TImportGrid::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rowCount;
+    return parent.isValid() ? 0 : m_rowCount - 1;
 }
 
 int TImportGrid::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColCount();
+    return parent.isValid() ? 0 : ColCount() - 1;
 }
 
 QVariant TImportGrid::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
-    return Cells(index.column(), index.row());
+    return Cells(index.column() + 1, index.row() + 1);
 }
 
 bool TImportGrid::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::EditRole || !InRange(index.column(), index.row()))
+    if (role != Qt::EditRole || !index.isValid() || !InRange(index.column() + 1, index.row() + 1))
         return false;
-    SetCells(index.column(), index.row(), value.toString());
+    SetCells(index.column() + 1, index.row() + 1, value.toString());
     return true;
 }
 
 Qt::ItemFlags TImportGrid::flags(const QModelIndex &index) const
 {
-    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.row() > 0 && index.column() > 0)
-        result |= Qt::ItemIsEditable;
-    return result;
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+QVariant TImportGrid::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return orientation == Qt::Horizontal ? Cells(section + 1, 0) : Cells(0, section + 1);
 }
 
 void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, bool withNumbers)
@@ -196,18 +242,41 @@ void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, b
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         throw rtl::EInOutError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+    const auto fail = [&file, &fileName] {
+        const QString reason = file.error() == QFileDevice::NoError ? QStringLiteral("The disk may be full.") : file.errorString();
+        file.cancelWriting();
+        throw rtl::EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason));
+    };
+    // A write that stops short (a full disk, a file size limit) is not always reported as an
+    // error, so every piece is counted and the file's size is checked before it replaces the
+    // earlier one.
+    constexpr qsizetype kChunkSize = 1 << 20;
+    qint64 written = 0;
+    QByteArray chunk;
+    chunk.reserve(kChunkSize + 4096);
+    const auto writeChunk = [&] {
+        if (file.write(chunk) != chunk.size())
+            fail();
+        written += chunk.size();
+        chunk.clear();
+    };
     const int firstColumn = withNumbers ? 0 : 1;
-    QByteArray line;
+    QString line;
     for (int row = withNames ? 0 : 1; row < grid.RowCount(); ++row) {
         line.clear();
         for (int column = firstColumn; column < grid.ColCount(); ++column) {
             if (column > firstColumn)
-                line += ';';
-            line += grid.Cells(column, row).toUtf8();
+                line += QLatin1Char(';');
+            line += grid.Cells(column, row);
         }
-        line += "\r\n";
-        file.write(line);
+        chunk += line.toUtf8();
+        chunk += "\r\n";
+        if (chunk.size() >= kChunkSize)
+            writeChunk();
     }
+    writeChunk();
+    if (!file.flush() || file.size() != written)
+        fail();
     if (!file.commit())
         throw rtl::EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The cells of the import and edit grid: text only, row 0 the column names, column 0 the item
 // numbers (or row names). Kept column by column, one string per cell, so that a million cells
-// cost little; the grid view shows it as a table model. The readers and the store work on it
-// without any window.
+// cost little. As a table model it shows the cells below row 0 and right of column 0, with row 0
+// and column 0 as the header texts, so that views keep the names and numbers in sight. The
+// readers and the store work on it without any window.
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -35,6 +36,10 @@ public:
     void InsertColumn(int column);
     /// A new row at the end, numbered with its row index in column 0.
     void AppendRow();
+    /// Takes column `from` out and puts it back at `to` (both 1 or more), as dragging it does.
+    void MoveColumn(int from, int to);
+    /// Takes row `from` out and puts it back at `to` (both 1 or more), number included.
+    void MoveRow(int from, int to);
     /// Every cell emptied, then two columns and two rows: "1" in cell (0, 1), "Var1" in (1, 0).
     void Clear();
 
@@ -50,12 +55,18 @@ public:
     void BeginUpdate();
     void EndUpdate();
 
-    // QAbstractTableModel: every cell is shown; cells outside row 0 and column 0 are editable.
+    // QAbstractTableModel: model row r and column c are cell (c + 1, r + 1), all editable;
+    // horizontal header section c is cell (c + 1, 0), vertical section r is cell (0, r + 1).
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+signals:
+    /// Cell (0, 0), which is neither a header section nor a model cell, has a new text.
+    void CornerChanged();
 
 private:
     bool InRange(int column, int row) const;

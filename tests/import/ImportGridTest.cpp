@@ -2,6 +2,8 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include "FileSizeLimit.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -113,4 +115,56 @@ TEST(ImportGrid, SavedTextKeepsCellsAsTheyAreAndAFailedSaveKeepsTheOldFile)
 
     EXPECT_THROW(SaveCSV(grid, dir.filePath("missing/grid.csv"), true, true), rtl::EInOutError);
     EXPECT_EQ(ReadAll(name), "x;y;\r\n3,5;z\r\n");
+
+    // A disk that fills up part way: the write stops short without an error of its own.
+    grid.SetCells(2, 2, QString(4096, 'z'));
+    WithFileSizeLimit(1024, [&] { EXPECT_THROW(SaveCSV(grid, name, true, true), rtl::EInOutError); });
+    EXPECT_EQ(ReadAll(name), "x;y;\r\n3,5;z\r\n");
+}
+
+TEST(ImportGrid, DraggedRowsAndColumnsTakeTheirNamesAndNumbersAlong)
+{
+    struct Case
+    {
+        const char *name;
+        bool columns;
+        int from;
+        int to;
+        std::vector<QStringList> after;
+    };
+    const std::vector<QStringList> before = {{"", "a", "b", "c"}, {"1", "a1", "b1", "c1"}, {"2", "a2", "b2", "c2"}, {"3", "a3", "b3", "c3"}};
+    const std::vector<Case> cases = {
+        {"column right", true, 1, 3, {{"", "b", "c", "a"}, {"1", "b1", "c1", "a1"}, {"2", "b2", "c2", "a2"}, {"3", "b3", "c3", "a3"}}},
+        {"column left", true, 3, 2, {{"", "a", "c", "b"}, {"1", "a1", "c1", "b1"}, {"2", "a2", "c2", "b2"}, {"3", "a3", "c3", "b3"}}},
+        {"row down", false, 1, 3, {{"", "a", "b", "c"}, {"2", "a2", "b2", "c2"}, {"3", "a3", "b3", "c3"}, {"1", "a1", "b1", "c1"}}},
+        {"row up", false, 3, 1, {{"", "a", "b", "c"}, {"3", "a3", "b3", "c3"}, {"1", "a1", "b1", "c1"}, {"2", "a2", "b2", "c2"}}},
+        {"into the names", true, 2, 0, before},
+        {"past the end", false, 1, 4, before},
+    };
+    for (const Case &c : cases) {
+        TImportGrid grid;
+        Fill(grid, before);
+        if (c.columns)
+            grid.MoveColumn(c.from, c.to);
+        else
+            grid.MoveRow(c.from, c.to);
+        for (int row = 0; row < int(c.after.size()); ++row)
+            EXPECT_EQ(Row(grid, row), c.after[size_t(row)]) << c.name << ", row " << row;
+    }
+}
+
+TEST(ImportGrid, ViewsSeeNamesAndNumbersAsHeadersAndEditOnlyTheCellsBetween)
+{
+    TImportGrid grid;
+    Fill(grid, {{"Item", "a", "b"}, {"1", "x", "y"}, {"2", "u", "v"}});
+    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.columnCount(), 2);
+    EXPECT_EQ(grid.data(grid.index(1, 0), Qt::DisplayRole).toString(), "u");
+    EXPECT_EQ(grid.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "b");
+    EXPECT_EQ(grid.headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), "1");
+
+    EXPECT_TRUE(grid.setData(grid.index(0, 1), "typed", Qt::EditRole));
+    EXPECT_EQ(Row(grid, 1), QStringList({"1", "x", "typed"}));
+    EXPECT_FALSE(grid.setData(grid.index(2, 0), "outside", Qt::EditRole));
+    EXPECT_EQ(grid.RowCount(), 3);
 }

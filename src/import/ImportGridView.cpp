@@ -1,0 +1,211 @@
+#include "ImportGridView.h"
+
+#include "ImportGrid.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionHeader>
+#include <QStyledItemDelegate>
+
+namespace {
+
+constexpr int kRowHeight = 20;
+constexpr int kColumnWidth = 72;
+
+// Hands every keystroke to the cell at once, as the grid's in-place editor always did, so that a
+// button that takes no focus (the shift buttons) sees the text as typed. Enter keeps the editor
+// open, and Esc is left to the window, whose Cancel answers it.
+class TypedTextDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto *line = qobject_cast<QLineEdit *>(editor)) {
+            auto *self = const_cast<TypedTextDelegate *>(this);
+            connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
+        }
+        return editor;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Escape)
+                return false;
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                return true;
+        }
+        return QStyledItemDelegate::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+TImportGridView::TImportGridView(QWidget *parent) : QTableView(parent)
+{
+    setItemDelegate(new TypedTextDelegate(this));
+    setEditTriggers(QAbstractItemView::AllEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setWordWrap(false);
+
+    // Fixed row heights keep a million rows cheap: no row is ever measured.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(kRowHeight);
+    verticalHeader()->setDefaultSectionSize(kRowHeight);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    horizontalHeader()->setMinimumSectionSize(8);
+    for (QHeaderView *header : {horizontalHeader(), verticalHeader()}) {
+        header->setSectionsMovable(true);
+        header->setSectionsClickable(false);
+        header->setHighlightSections(false);
+        header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    connect(horizontalHeader(), &QHeaderView::sectionMoved, this,
+            [this](int, int from, int to) { SectionMoved(Qt::Horizontal, from, to); });
+    connect(verticalHeader(), &QHeaderView::sectionMoved, this,
+            [this](int, int from, int to) { SectionMoved(Qt::Vertical, from, to); });
+
+    // The corner button shows no text of its own; it shows cell (0, 0) here.
+    if (auto *corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly))
+        corner->installEventFilter(this);
+}
+
+void TImportGridView::SetGrid(TImportGrid *grid)
+{
+    m_grid = grid;
+    setModel(grid);
+    connect(grid, &QAbstractItemModel::modelAboutToBeReset, this, &TImportGridView::RememberCurrent);
+    connect(grid, &QAbstractItemModel::modelReset, this, &TImportGridView::RestoreCurrent);
+    connect(grid, &TImportGrid::CornerChanged, this, [this] {
+        if (auto *corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly))
+            corner->update();
+    });
+    RestoreCurrent();
+}
+
+int TImportGridView::Col() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.column() + 1 : 0;
+}
+
+int TImportGridView::Row() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+void TImportGridView::SetCurrentCell(int column, int row)
+{
+    if (!m_grid || m_grid->ColCount() < 2 || m_grid->RowCount() < 2)
+        return;
+    column = std::clamp(column, 1, m_grid->ColCount() - 1);
+    row = std::clamp(row, 1, m_grid->RowCount() - 1);
+    setCurrentIndex(m_grid->index(row - 1, column - 1));
+}
+
+QRect TImportGridView::CellRect(int column, int row, const QWidget *widget) const
+{
+    if (!m_grid)
+        return {};
+    const QRect inViewport = visualRect(m_grid->index(row - 1, column - 1));
+    return QRect(viewport()->mapTo(widget, inViewport.topLeft()), inViewport.size());
+}
+
+void TImportGridView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous); // opens the editor of a shown grid
+    if (current.isValid()) {
+        m_keptColumn = current.column() + 1;
+        m_keptRow = current.row() + 1;
+    }
+    emit SelectCell(Col(), Row());
+}
+
+void TImportGridView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTableView::closeEditor(editor, hint);
+    OpenEditor();
+}
+
+void TImportGridView::focusInEvent(QFocusEvent *event)
+{
+    QTableView::focusInEvent(event);
+    OpenEditor();
+}
+
+void TImportGridView::OpenEditor()
+{
+    // Only while the grid holds the focus: opening an editor takes it.
+    const QWidget *focused = QApplication::focusWidget();
+    if (currentIndex().isValid() && state() != EditingState && (focused == this || isAncestorOf(focused)))
+        edit(currentIndex());
+}
+
+void TImportGridView::RememberCurrent()
+{
+    if (currentIndex().isValid()) {
+        m_keptColumn = Col();
+        m_keptRow = Row();
+    }
+}
+
+void TImportGridView::RestoreCurrent()
+{
+    // A new shape keeps the selected cell where it can, as the grid's Col and Row did.
+    SetCurrentCell(m_keptColumn, m_keptRow);
+}
+
+void TImportGridView::SectionMoved(Qt::Orientation orientation, int from, int to)
+{
+    if (m_undoingMove || !m_grid)
+        return;
+    // The header's own move is only shown; the cells move in the grid, and the header goes back
+    // to showing sections in their order.
+    QHeaderView *header = orientation == Qt::Horizontal ? horizontalHeader() : verticalHeader();
+    m_undoingMove = true;
+    header->moveSection(to, from);
+    m_undoingMove = false;
+    if (orientation == Qt::Horizontal) {
+        m_grid->MoveColumn(from + 1, to + 1);
+        SetCurrentCell(to + 1, Row());
+    } else {
+        m_grid->MoveRow(from + 1, to + 1);
+        SetCurrentCell(Col(), to + 1);
+    }
+}
+
+bool TImportGridView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint && watched != viewport()) {
+        if (auto *corner = qobject_cast<QAbstractButton *>(watched)) {
+            PaintCorner(corner);
+            return true;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void TImportGridView::PaintCorner(QWidget *corner)
+{
+    QStyleOptionHeader option;
+    option.initFrom(corner);
+    option.rect = corner->rect();
+    option.position = QStyleOptionHeader::OnlyOneSection;
+    option.text = m_grid ? m_grid->Cells(0, 0) : QString();
+    option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    QPainter painter(corner);
+    style()->drawControl(QStyle::CE_Header, &option, &painter, corner);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// What the import tests share: a grid row as texts, files written byte by byte, small dBASE tables.
+
+#include "import/ImportGrid.h"
+
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/Table.h"
+
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+inline QStringList Row(const TImportGrid &grid, int row)
+{
+    QStringList cells;
+    for (int column = 0; column < grid.ColCount(); ++column)
+        cells << grid.Cells(column, row);
+    return cells;
+}
+
+inline QString WriteBytes(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString fileName = dir.filePath(name);
+    QFile file(fileName);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return fileName;
+}
+
+/// Makes the dBASE table `name`.dbf in `dir` with the columns of a CREATE TABLE statement and
+/// rows of texts; answers its full file name.
+inline QString WriteTable(const QTemporaryDir &dir, const QString &name, const QString &columns,
+                          const std::vector<QStringList> &rows)
+{
+    const QString alias = QStringLiteral("importtests");
+    db::TDatabase database;
+    database.SetDatabaseName(alias);
+    database.Params().Add(QStringLiteral("PATH=") + dir.path());
+    database.Open();
+    db::TQuery create;
+    create.SetDatabaseName(alias);
+    create.SQL().Add(QStringLiteral("CREATE TABLE '%1.dbf' (%2)").arg(name, columns));
+    create.ExecSQL();
+    db::TTable table;
+    table.SetDatabaseName(alias);
+    table.SetTableName(name);
+    table.Open();
+    for (const QStringList &row : rows) {
+        table.Append();
+        for (int i = 0; i < row.size(); ++i)
+            table.Fields()[i].SetAsString(row[i]);
+        table.Post();
+    }
+    return dir.filePath(name + QStringLiteral(".dbf"));
+}
