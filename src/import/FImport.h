@@ -60,6 +60,11 @@ public:
     void BtnReadClick();
     void BtnSaveClick();
     void BtnStoreInDBFClick();
+    /// The Talnex import into this window, which it shows modeless and leaves shown. TargetTable
+    /// becomes the store's target when it is a table; HistoryText is '' when the user stopped.
+    void ImportTalnex(const QString &TargetTable, QString &HistoryText);
+    /// Reads "row;column;value" lines into the grid and warns of the lines that gave no cell.
+    void ReadContingencyTable(const QString &FileName);
     void BtnCancelClick();
 
     TImportGrid &Grid() { return m_grid; }

@@ -4,6 +4,9 @@
 #include "FQuibo.h"
 #include "FReport.h"
 
+#include "import/FImport.h"
+#include "import/ImportTools.h"
+
 #include "platform/ui/Application.h"
 #include "platform/ui/Help.h"
 
@@ -31,11 +34,14 @@ int main(int argc, char **argv)
     FormQuibo = new TFormQuibo;
     FormStat = new TFormStat(criticalValues);
     FormQuibo->SetCriticalValueSource(&criticalValues);
+    // The import library builds on the workspace, so the main window gets its windows from here.
+    FormQuibo->SetToolWindows(ImportToolWindows());
     FormReport = new TFormReport;
     FormHistory = new TFormHistory;
     QObject::connect(FormQuibo, &TFormQuibo::quitRequested, &Application, &QApplication::quit);
     FormQuibo->show();
     const int result = Application.exec();
+    delete FormImport; // left by a Talnex import
     delete FormHistory;
     delete FormReport;
     delete FormStat;
