@@ -13,7 +13,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
+
+/// Sizes the grid to `rows` (row 0 the names) and fills it; shorter rows leave their cells empty.
+inline void FillGrid(TImportGrid &grid, const std::vector<QStringList> &rows)
+{
+    qsizetype columns = 0;
+    for (const QStringList &row : rows)
+        columns = std::max(columns, row.size());
+    grid.SetRowCount(int(rows.size()));
+    grid.SetColCount(int(columns));
+    for (int row = 0; row < int(rows.size()); ++row)
+        for (int column = 0; column < int(rows[size_t(row)].size()); ++column)
+            grid.SetCells(column, row, rows[size_t(row)][column]);
+}
 
 inline QStringList Row(const TImportGrid &grid, int row)
 {

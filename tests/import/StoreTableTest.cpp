@@ -6,7 +6,7 @@
 #include "import/StoreTable.h"
 
 #include "FileSizeLimit.h"
-#include "GridRows.h"
+#include "ImportTestHelpers.h"
 #include "RecordedWarnings.h"
 
 #include "platform/db/Database.h"

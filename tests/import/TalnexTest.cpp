@@ -1,7 +1,7 @@
 // The Talnex import's grid steps: the export's columns kept, "row;column;value" lines placed,
 // and each item's values ordered under START, Rf1, ...
 
-#include "GridRows.h"
+#include "ImportTestHelpers.h"
 
 #include "import/ImportGrid.h"
 #include "import/Talnex.h"
@@ -61,9 +61,9 @@ TEST(TalnexOrder, ValuesAscendAfterYesAndAfterNoWithAZeroAmongThem)
         TImportGrid grid;
         FillItems(grid, c.items);
         OrderTalnexRows(grid, c.startInFirstColumn);
-        EXPECT_EQ(GridRow(grid, 0), c.names) << c.name;
+        EXPECT_EQ(Row(grid, 0), c.names) << c.name;
         for (size_t r = 0; r < c.rows.size(); ++r)
-            EXPECT_EQ(GridRow(grid, int(r) + 1), c.rows[r]) << c.name << ", row " << r + 1;
+            EXPECT_EQ(Row(grid, int(r) + 1), c.rows[r]) << c.name << ", row " << r + 1;
     }
 }
 
@@ -80,11 +80,11 @@ TEST(TalnexOrder, ACellThatIsNoNumberStopsWithTheRowsBeforeItOrdered)
     } catch (const rtl::EConvertError &error) {
         EXPECT_TRUE(error.Message().contains("'4/5'")) << error.Message().toStdString();
     }
-    EXPECT_EQ(GridRow(grid, 1), QStringList({"1", "1", "2"}));
-    EXPECT_EQ(GridRow(grid, 299), QStringList({"299", "1", "2"}));
-    EXPECT_EQ(GridRow(grid, 300), QStringList({"300", "3", "4/5"}));
-    EXPECT_EQ(GridRow(grid, 301), QStringList({"301", "2", "1"}));
-    EXPECT_EQ(GridRow(grid, 600), QStringList({"600", "2", "1"}));
+    EXPECT_EQ(Row(grid, 1), QStringList({"1", "1", "2"}));
+    EXPECT_EQ(Row(grid, 299), QStringList({"299", "1", "2"}));
+    EXPECT_EQ(Row(grid, 300), QStringList({"300", "3", "4/5"}));
+    EXPECT_EQ(Row(grid, 301), QStringList({"301", "2", "1"}));
+    EXPECT_EQ(Row(grid, 600), QStringList({"600", "2", "1"}));
     EXPECT_NE(grid.Cells(1, 0), "START") << "no names before the rows are done";
 }
 
@@ -105,10 +105,10 @@ TEST(TalnexContingency, LinesBecomeCellsAndLinesWithoutRowAndColumnAreCounted)
     grid.Clear();
     EXPECT_EQ(ReadContingencyTable(grid, fileName), 4);
     ASSERT_EQ(grid.RowCount(), 5);
-    EXPECT_EQ(GridRow(grid, 0), QStringList({"", "Var1", "Var2", "Var3"}));
-    EXPECT_EQ(GridRow(grid, 1), QStringList({"1", "5/6", "", "4"}));
-    EXPECT_EQ(GridRow(grid, 2), QStringList({"2", "", "", ""})) << "an item that never occurs stays an empty, numbered row";
-    EXPECT_EQ(GridRow(grid, 4), QStringList({"4", "-3", "a;b", ""}));
+    EXPECT_EQ(Row(grid, 0), QStringList({"", "Var1", "Var2", "Var3"}));
+    EXPECT_EQ(Row(grid, 1), QStringList({"1", "5/6", "", "4"}));
+    EXPECT_EQ(Row(grid, 2), QStringList({"2", "", "", ""})) << "an item that never occurs stays an empty, numbered row";
+    EXPECT_EQ(Row(grid, 4), QStringList({"4", "-3", "a;b", ""}));
 }
 
 TEST(TalnexContingency, AnItemNumberPastAnyMemoryIsALineInError)
@@ -148,14 +148,14 @@ TEST(TalnexImport, ExportBecomesOneOrderedRowPerItemThroughTheTemporaryFile)
                      {"1", "3", "e", "0.125", "q", "r"}});
     KeepTalnexColumns(grid);
     ASSERT_EQ(grid.ColCount(), 4);
-    EXPECT_EQ(GridRow(grid, 1), QStringList({"2", "2", "1", "10"}));
+    EXPECT_EQ(Row(grid, 1), QStringList({"2", "2", "1", "10"}));
 
     SaveCSV(grid, temporary, false, false);
     grid.Clear();
     EXPECT_EQ(ReadContingencyTable(grid, temporary), 0);
     grid.SetCells(0, 0, QStringLiteral("ID"));
     OrderTalnexRows(grid, true);
-    EXPECT_EQ(GridRow(grid, 0), QStringList({"ID", "START", "Rf1", "Rf2"}));
-    EXPECT_EQ(GridRow(grid, 1), QStringList({"1", "0.125", "0.25", "0.5"}));
-    EXPECT_EQ(GridRow(grid, 2), QStringList({"2", "-3", "10", ""}));
+    EXPECT_EQ(Row(grid, 0), QStringList({"ID", "START", "Rf1", "Rf2"}));
+    EXPECT_EQ(Row(grid, 1), QStringList({"1", "0.125", "0.25", "0.5"}));
+    EXPECT_EQ(Row(grid, 2), QStringList({"2", "-3", "10", ""}));
 }
