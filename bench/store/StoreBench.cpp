@@ -5,6 +5,7 @@
 #include "import/ImportGrid.h"
 #include "import/StoreTable.h"
 #include "import/Talnex.h"
+#include "import/TextImport.h"
 
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
@@ -158,6 +159,56 @@ void TalnexGridSteps(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * kItems * kPositions);
 }
 BENCHMARK(TalnexGridSteps)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+/// A Talnex export of kItems x kPositions lines (positions shuffled) as the file it comes in.
+QByteArray ExportFile()
+{
+    QByteArray text = "Row\tColumn\tArea\tValue\tMark\r\n0\t0\t0\t0\tx\r\n";
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> value(0, 99999);
+    std::vector<int> order(size_t(kItems) * kPositions);
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::shuffle(order.begin(), order.end(), random);
+    for (const int cell : order)
+        text += QByteArray::number(cell / kPositions + 1) + '\t' + QByteArray::number(cell % kPositions + 1) + "\t12\t"
+                + rtl::FloatToStr(value(random) / 100.0).toLatin1() + "\tx\r\n";
+    return text;
+}
+
+// The whole import from the export file on disk: its TAB read with names, then the steps above.
+void TalnexImportFromFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString exportName = dir.filePath(QStringLiteral("export.txt"));
+    {
+        QFile file(exportName);
+        file.open(QIODevice::WriteOnly);
+        file.write(ExportFile());
+    }
+    const QString temporary = dir.filePath(QStringLiteral("im.csv"));
+    for (auto _ : state) {
+        TImportGrid grid;
+        QFile file(exportName);
+        file.open(QIODevice::ReadOnly);
+        ReadDelimitedText(grid, file.readAll(), QLatin1Char('\t'), true, exportName);
+        grid.SetCells(0, 0, QStringLiteral("Item"));
+        KeepTalnexColumns(grid);
+        SaveCSV(grid, temporary, false, false);
+        grid.Clear();
+        if (ReadContingencyTable(grid, temporary) != 0)
+            state.SkipWithError("lines in error");
+        grid.SetCells(0, 0, QStringLiteral("ID"));
+        OrderTalnexRows(grid, true);
+        if (grid.RowCount() != kItems + 1 || grid.ColCount() != kPositions + 1)
+            state.SkipWithError("wrong grid size");
+        state.PauseTiming();
+        grid.Clear(); // freeing the million cells is no part of the import
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kItems * kPositions);
+}
+BENCHMARK(TalnexImportFromFile)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 } // namespace
 
