@@ -88,10 +88,13 @@ void TImportGridView::SetGrid(TImportGrid *grid)
     setModel(grid);
     connect(grid, &QAbstractItemModel::modelAboutToBeReset, this, &TImportGridView::RememberCurrent);
     connect(grid, &QAbstractItemModel::modelReset, this, &TImportGridView::RestoreCurrent);
+    connect(grid, &QAbstractItemModel::modelReset, this, &TImportGridView::FitCornerText);
     connect(grid, &TImportGrid::CornerChanged, this, [this] {
+        FitCornerText();
         if (auto *corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly))
             corner->update();
     });
+    FitCornerText();
     RestoreCurrent();
 }
 
@@ -196,6 +199,14 @@ bool TImportGridView::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QTableView::eventFilter(watched, event);
+}
+
+void TImportGridView::FitCornerText()
+{
+    // The corner names column 0 ("Item", "ID"): the numbers' column is at least as wide.
+    const QString text = m_grid ? m_grid->Cells(0, 0) : QString();
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
+    verticalHeader()->setMinimumWidth(verticalHeader()->fontMetrics().horizontalAdvance(text) + margin);
 }
 
 void TImportGridView::PaintCorner(QWidget *corner)

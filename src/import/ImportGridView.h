@@ -45,6 +45,7 @@ private:
     void RestoreCurrent();
     void OpenEditor();
     void SectionMoved(Qt::Orientation orientation, int from, int to);
+    void FitCornerText();
     void PaintCorner(QWidget *corner);
 
     QPointer<TImportGrid> m_grid; // the window may free the grid before its child widgets
