@@ -100,66 +100,6 @@ void StoreGridIntoDbf(benchmark::State &state)
 }
 BENCHMARK(StoreGridIntoDbf)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
-/// The grid as the TAB read leaves an export: names in row 0, numbers in column 0, then item,
-/// position, area, value and one more column per line; positions in shuffled order.
-void FillExportGrid(TImportGrid &grid)
-{
-    const int lines = kItems * kPositions + 1;
-    grid.BeginUpdate();
-    grid.SetColCount(6);
-    grid.SetRowCount(lines + 1);
-    const char *names[] = {"Item", "Row", "Column", "Area", "Value", "Mark"};
-    for (int column = 0; column < 6; ++column)
-        grid.SetCells(column, 0, QString::fromLatin1(names[column]));
-    std::mt19937 random(3);
-    std::uniform_int_distribution<int> value(0, 99999);
-    std::vector<int> order(size_t(kItems) * kPositions);
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = int(i);
-    std::shuffle(order.begin(), order.end(), random);
-    for (int line = 1; line <= lines; ++line) {
-        const int cell = line == 1 ? 0 : order[size_t(line - 2)];
-        grid.SetCells(0, line, QString::number(line));
-        grid.SetCells(1, line, QString::number(cell / kPositions + 1));
-        grid.SetCells(2, line, QString::number(cell % kPositions + 1));
-        grid.SetCells(3, line, QStringLiteral("12"));
-        grid.SetCells(4, line, rtl::FloatToStr(value(random) / 100.0));
-        grid.SetCells(5, line, QStringLiteral("x"));
-    }
-    grid.EndUpdate();
-}
-
-// From the read export to the ordered rows: columns kept, "im.csv" written and read back,
-// each item's values ordered (the START values in the first data column).
-void TalnexGridSteps(benchmark::State &state)
-{
-    TImportGrid exported;
-    FillExportGrid(exported);
-    QTemporaryDir dir;
-    const QString temporary = dir.filePath(QStringLiteral("im.csv"));
-    for (auto _ : state) {
-        state.PauseTiming();
-        TImportGrid grid;
-        grid.SetColCount(exported.ColCount());
-        grid.SetRowCount(exported.RowCount());
-        for (int column = 0; column < exported.ColCount(); ++column)
-            for (int row = 0; row < exported.RowCount(); ++row)
-                grid.SetCells(column, row, exported.Cells(column, row));
-        state.ResumeTiming();
-        KeepTalnexColumns(grid);
-        SaveCSV(grid, temporary, false, false);
-        grid.Clear();
-        if (ReadContingencyTable(grid, temporary) != 0)
-            state.SkipWithError("lines in error");
-        grid.SetCells(0, 0, QStringLiteral("ID"));
-        OrderTalnexRows(grid, true);
-        if (grid.RowCount() != kItems + 1 || grid.ColCount() != kPositions + 1)
-            state.SkipWithError("wrong grid size");
-    }
-    state.SetItemsProcessed(state.iterations() * kItems * kPositions);
-}
-BENCHMARK(TalnexGridSteps)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
 /// A Talnex export of kItems x kPositions lines (positions shuffled) as the file it comes in.
 QByteArray ExportFile()
 {
@@ -176,32 +116,68 @@ QByteArray ExportFile()
     return text;
 }
 
+/// The export written to `fileName`.
+void WriteExportFile(const QString &fileName)
+{
+    QFile file(fileName);
+    file.open(QIODevice::WriteOnly);
+    file.write(ExportFile());
+}
+
+/// The export read as "Read" reads it: TAB-delimited, names in the first line.
+void ReadExport(TImportGrid &grid, const QString &fileName)
+{
+    QFile file(fileName);
+    file.open(QIODevice::ReadOnly);
+    ReadDelimitedText(grid, file.readAll(), QLatin1Char('\t'), true, fileName);
+    grid.SetCells(0, 0, QStringLiteral("Item"));
+}
+
+/// The import's steps from the export as read to the ordered rows (the START values in the first
+/// data column); false when the grid is not one row per item and one column per position.
+bool TalnexSteps(TImportGrid &grid, const QString &temporary)
+{
+    KeepTalnexColumns(grid);
+    SaveCSV(grid, temporary, false, false);
+    grid.Clear();
+    const int errors = ReadContingencyTable(grid, temporary);
+    grid.SetCells(0, 0, QStringLiteral("ID"));
+    OrderTalnexRows(grid, true);
+    return errors == 0 && grid.RowCount() == kItems + 1 && grid.ColCount() == kPositions + 1;
+}
+
+// From the read export to the ordered rows: columns kept, "im.csv" written and read back,
+// each item's values ordered (the START values in the first data column).
+void TalnexGridSteps(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString exportName = dir.filePath(QStringLiteral("export.txt"));
+    WriteExportFile(exportName);
+    const QString temporary = dir.filePath(QStringLiteral("im.csv"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TImportGrid grid;
+        ReadExport(grid, exportName);
+        state.ResumeTiming();
+        if (!TalnexSteps(grid, temporary))
+            state.SkipWithError("wrong grid");
+    }
+    state.SetItemsProcessed(state.iterations() * kItems * kPositions);
+}
+BENCHMARK(TalnexGridSteps)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
 // The whole import from the export file on disk: its TAB read with names, then the steps above.
 void TalnexImportFromFile(benchmark::State &state)
 {
     QTemporaryDir dir;
     const QString exportName = dir.filePath(QStringLiteral("export.txt"));
-    {
-        QFile file(exportName);
-        file.open(QIODevice::WriteOnly);
-        file.write(ExportFile());
-    }
+    WriteExportFile(exportName);
     const QString temporary = dir.filePath(QStringLiteral("im.csv"));
     for (auto _ : state) {
         TImportGrid grid;
-        QFile file(exportName);
-        file.open(QIODevice::ReadOnly);
-        ReadDelimitedText(grid, file.readAll(), QLatin1Char('\t'), true, exportName);
-        grid.SetCells(0, 0, QStringLiteral("Item"));
-        KeepTalnexColumns(grid);
-        SaveCSV(grid, temporary, false, false);
-        grid.Clear();
-        if (ReadContingencyTable(grid, temporary) != 0)
-            state.SkipWithError("lines in error");
-        grid.SetCells(0, 0, QStringLiteral("ID"));
-        OrderTalnexRows(grid, true);
-        if (grid.RowCount() != kItems + 1 || grid.ColCount() != kPositions + 1)
-            state.SkipWithError("wrong grid size");
+        ReadExport(grid, exportName);
+        if (!TalnexSteps(grid, temporary))
+            state.SkipWithError("wrong grid");
         state.PauseTiming();
         grid.Clear(); // freeing the million cells is no part of the import
         state.ResumeTiming();

@@ -1,37 +1,18 @@
 #include "FExportParams.h"
 
 #include "ExportParams.h"
+#include "TypedTextDelegate.h"
 #include "ui_FExportParams.h"
 
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
 
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 
 namespace {
 
 constexpr int kExportParamsHelpContext = 142;
-
-/// Hands every change of a cell's text to the model while it is typed, so that the column name
-/// and number follow each other at once.
-class EditTextDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto *edit = qobject_cast<QLineEdit *>(editor))
-            connect(edit, &QLineEdit::textEdited, this, [this, edit] {
-                emit const_cast<EditTextDelegate *>(this)->commitData(edit);
-            });
-        return editor;
-    }
-};
 
 } // namespace
 
@@ -41,7 +22,8 @@ TFormExportParams::TFormExportParams(QWidget *parent)
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     ui->ParamGrid->setModel(FParams);
-    ui->ParamGrid->setItemDelegate(new EditTextDelegate(ui->ParamGrid));
+    // Name and number follow each other while the user types.
+    ui->ParamGrid->setItemDelegate(new TTypedTextDelegate(ui->ParamGrid));
     // The editor opens on any cell the user reaches, as in a grid whose editor is always shown.
     ui->ParamGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     ui->ParamGrid->verticalHeader()->setDefaultSectionSize(20);

@@ -1,5 +1,7 @@
 #include "ImportGridView.h"
 
+#include "TypedTextDelegate.h"
+
 #include "ImportGrid.h"
 
 #include <QAbstractButton>
@@ -17,23 +19,13 @@ namespace {
 constexpr int kRowHeight = 20;
 constexpr int kColumnWidth = 72;
 
-// Hands every keystroke to the cell at once, as the grid's in-place editor always did, so that a
-// button that takes no focus (the shift buttons) sees the text as typed. Enter keeps the editor
-// open, and Esc is left to the window, whose Cancel answers it.
-class TypedTextDelegate : public QStyledItemDelegate
+// Every keystroke reaches the cell at once, so that a button that takes no focus (the shift
+// buttons) sees the text as typed. Enter keeps the editor open, and Esc is left to the window,
+// whose Cancel answers it.
+class TypedTextDelegate : public TTypedTextDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto *line = qobject_cast<QLineEdit *>(editor)) {
-            auto *self = const_cast<TypedTextDelegate *>(this);
-            connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
-        }
-        return editor;
-    }
+    using TTypedTextDelegate::TTypedTextDelegate;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
