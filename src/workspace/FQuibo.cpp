@@ -372,6 +372,8 @@ void TFormQuibo::BtnCancelClick(QObject *Sender)
     if (ui::MessageDlg(QStringLiteral("Quit of Quibo?"), ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
         == ui::mrNo)
         return;
+    if (!ui::CloseQuery())
+        return;
     if (FormHistory && !FormHistory->SaveAndFree())
         return; // the history stays; the user can mend the cause and quit again
     if (!FFileName.isEmpty())
