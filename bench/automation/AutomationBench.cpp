@@ -3,6 +3,8 @@
 // 2 s). Beside it, the same number of round trips to the bus itself, for the machine's floor.
 // Run: build/bench/bench_automation (without a session bus it runs itself under dbus-run-session).
 
+#include "RunBenchmarks.h"
+
 #include "automation/Quibo_TLB.h"
 
 #include "platform/db/Database.h"
@@ -138,10 +140,5 @@ int main(int argc, char **argv)
         return 1;
     }
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }
