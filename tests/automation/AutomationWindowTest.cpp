@@ -128,4 +128,19 @@ TEST_F(AutomationWindowTest, QuittingWhileClientHoldsObjectAsksAndNoKeepsRunning
     EXPECT_TRUE(QFile::exists(historyFile()));
 }
 
+// A client's first call may come before the window's first activation, which sets the minimal
+// STD: what the client set is what the box shows and what the statistics use.
+TEST_F(AutomationWindowTest, MinimalStdSetBeforeFirstActivationStays)
+{
+    TFormQuibo fresh;
+    fresh.SetHistoryFileName(historyFile());
+    FormQuibo = &fresh;
+    ASSERT_EQ(call(QStringLiteral("SetMinStd"), {0.125}).type(), QDBusMessage::ReplyMessage);
+    dialogs.expectModal([](QDialog &) { return int(ui::mrOk); }); // the start screen
+    fresh.FormActivate();
+    EXPECT_EQ(fresh.MinStd(), 0.125);
+    EXPECT_EQ(fresh.form().EditMinDev->text(), QStringLiteral("0.125"));
+    FormQuibo = form.get();
+}
+
 } // namespace
