@@ -47,7 +47,11 @@ QString writeTable(const QString &folder)
     exec(QStringLiteral("CREATE TABLE 'v.dbf' (ID INTEGER, START DECIMAL(6,2), Rf1 DECIMAL(8,3), Rf2 DECIMAL(8,3), "
                         "Rf3 DECIMAL(8,3))"));
     for (int i = 1; i <= kItems; ++i)
-        exec(QStringLiteral("INSERT INTO 'v.dbf' VALUES (%1, 0, %2, %3, %4)").arg(i).arg(i + 0.5).arg(i + 0.25).arg(2 * i));
+        exec(QStringLiteral("INSERT INTO 'v.dbf' VALUES (%1, 0, %2, %3, %4)")
+                 .arg(i)
+                 .arg(i + 0.5)
+                 .arg(i + 0.25)
+                 .arg(2 * i));
     return folder + QStringLiteral("/v.dbf");
 }
 

@@ -135,9 +135,11 @@ QString TAutomationServer::Start()
         QLatin1String(Quibo_TLB::ServiceName), QDBusConnectionInterface::QueueService,
         QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid())
-        return QStringLiteral("Cannot offer the name %1: %2").arg(QLatin1String(Quibo_TLB::ServiceName), reply.error().message());
-    m_connection.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
-                         QStringLiteral("Disconnected"), this, SLOT(BusLost()));
+        return QStringLiteral("Cannot offer the name %1: %2")
+            .arg(QLatin1String(Quibo_TLB::ServiceName), reply.error().message());
+    m_connection.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
+                         QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
+                         SLOT(BusLost()));
     return QString();
 }
 
@@ -160,9 +162,9 @@ bool TAutomationServer::CanClose() const
 void TAutomationServer::GiveUpName()
 {
     // A plain call: the bus library's own bookkeeping of names must not be touched during a delivery.
-    QDBusMessage release = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                          QStringLiteral("/org/freedesktop/DBus"),
-                                                          QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ReleaseName"));
+    QDBusMessage release = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ReleaseName"));
     release << QLatin1String(Quibo_TLB::ServiceName);
     m_connection.call(release);
 }

@@ -152,15 +152,17 @@ bool TCQuibo::handleMessage(const QDBusMessage &message, const QDBusConnection &
 QDBusMessage TCQuibo::Answer(const QDBusMessage &call)
 {
     if (!call.interface().isEmpty() && call.interface() != QLatin1String(Quibo_TLB::InterfaceICQuibo))
-        return call.createErrorReply(QDBusError::UnknownMethod, QStringLiteral("No member %1 in %2").arg(call.member(), call.interface()));
+        return call.createErrorReply(QDBusError::UnknownMethod,
+                                     QStringLiteral("No member %1 in %2").arg(call.member(), call.interface()));
     try {
         return call.createReply(InvokeICQuibo(call.member(), call.signature(), call.arguments()));
     } catch (const EUnknownMember &) {
         return call.createErrorReply(QDBusError::UnknownMethod,
                                      QStringLiteral("ICQuibo has no member %1").arg(call.member()));
     } catch (const EMemberSignature &wrong) {
-        return call.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("%1 takes arguments of signature \"%2\", not \"%3\"")
-                                                                  .arg(call.member(), wrong.Expected(), call.signature()));
+        return call.createErrorReply(QDBusError::InvalidArgs,
+                                     QStringLiteral("%1 takes arguments of signature \"%2\", not \"%3\"")
+                                         .arg(call.member(), wrong.Expected(), call.signature()));
     } catch (const std::exception &error) {
         return call.createErrorReply(QLatin1String(Quibo_TLB::ErrorUnexpected), ErrorText(error));
     } catch (...) {

@@ -55,7 +55,8 @@ protected:
 
     QString table()
     {
-        exec(QStringLiteral("CREATE TABLE 'm.dbf' (ID INTEGER, START DECIMAL(6,2), Rf1 DECIMAL(8,3), Rf2 DECIMAL(8,3))"));
+        exec(QStringLiteral(
+            "CREATE TABLE 'm.dbf' (ID INTEGER, START DECIMAL(6,2), Rf1 DECIMAL(8,3), Rf2 DECIMAL(8,3))"));
         exec(QStringLiteral("INSERT INTO 'm.dbf' VALUES (1, 0, 10, 100)"));
         exec(QStringLiteral("INSERT INTO 'm.dbf' VALUES (2, 0, 20, 1000)"));
         return dir.filePath(QStringLiteral("m.dbf"));
@@ -88,10 +89,9 @@ TEST_F(AutomationWindowTest, MembersChangeWhatTheWindowShows)
     EXPECT_TRUE(form->windowTitle().endsWith(QStringLiteral(" on ID = 2]")));
 
     exec(QStringLiteral("CREATE TABLE 'out.dbf' (K INTEGER, RES MEMO)"));
-    ASSERT_EQ(call(QStringLiteral("SetOutput"), {QStringLiteral("out.dbf"), QStringLiteral("K"), QStringLiteral("RES"), 7,
-                                                 QStringLiteral("12")})
-                  .type(),
-              QDBusMessage::ReplyMessage);
+    const QVariantList output{QStringLiteral("out.dbf"), QStringLiteral("K"), QStringLiteral("RES"), 7,
+                              QStringLiteral("12")};
+    ASSERT_EQ(call(QStringLiteral("SetOutput"), output).type(), QDBusMessage::ReplyMessage);
     const db::TParam &key = form->OutputQuery()->Params()[0];
     EXPECT_EQ(int(key.DataType()), 7); // a type without conversion: the key has no value
     EXPECT_TRUE(key.IsNull());
@@ -121,7 +121,8 @@ TEST_F(AutomationWindowTest, QuittingWhileClientHoldsObjectAsksAndNoKeepsRunning
     // Released, the object holds the program no longer: only the program's own question.
     ASSERT_EQ(call(QStringLiteral("Release"), {}, Quibo_TLB::InterfaceLifetime).type(), QDBusMessage::ReplyMessage);
     QCoreApplication::processEvents();
-    EXPECT_EQ(call(QStringLiteral("SeriesCount")).errorName(), QStringLiteral("org.freedesktop.DBus.Error.UnknownObject"));
+    EXPECT_EQ(call(QStringLiteral("SeriesCount")).errorName(),
+              QStringLiteral("org.freedesktop.DBus.Error.UnknownObject"));
     dialogs.expectMessage(QStringLiteral("Quit of Quibo?"), ui::mrYes);
     form->BtnCancelClick(f().BtnCancel);
     EXPECT_EQ(quits, 1);
