@@ -9,7 +9,7 @@ packages=(
   libqcustomplot-dev libqcustomplot2.1-qt6
   libsqlite3-dev pxlib-dev clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth dbus dbus-x11 fonts-dejavu-core
+  xvfb xauth dbus dbus-x11 fonts-dejavu-core libglib2.0-bin python3-dbus
   python3 python3-numpy python3-scipy python3-dbfread python3-dbf
   locales
   libwmf-bin fonts-urw-base35 emf2svg librsvg2-bin poppler-utils

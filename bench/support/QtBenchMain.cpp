@@ -1,21 +1,16 @@
 // Main of the benchmarks that build windows or charts: an application object on the offscreen
 // platform, number text in the C locale, then Google Benchmark.
 
+#include "RunBenchmarks.h"
+
 #include "platform/rtl/SysUtils.h"
 
 #include <QApplication>
-
-#include <benchmark/benchmark.h>
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     rtl::SetFormatLocale(QLocale::c());
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

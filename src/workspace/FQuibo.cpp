@@ -183,7 +183,9 @@ void TFormQuibo::FormActivate()
     if (FormHistory) // an unreadable history is reported and the start goes on
         ui::HandleExceptions([this] { FormHistory->LoadHistory(FHistoryFileName); });
     UpdateControls();
-    FMinStd = 0;
+    // The box starts at 0; an automation client may have set another value before this first
+    // activation (its calls run while the start screen is shown), and the box shows it.
+    FMinStd = rtl::StrToFloat(ui->EditMinDev->text());
 }
 
 void TFormQuibo::FormResize() { ui->DistGrid->resize(ui->DistGrid->width(), Panel1()->height() - kDistGridTopGap); }
@@ -272,6 +274,8 @@ void TFormQuibo::BtnCancelClick(QObject *Sender)
 {
     if (ui::MessageDlg(QStringLiteral("Quit of Quibo?"), ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
         == ui::mrNo)
+        return;
+    if (!ui::CloseQuery())
         return;
     if (FormHistory && !FormHistory->SaveAndFree())
         return; // the history stays; the user can mend the cause and quit again

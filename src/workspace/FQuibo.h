@@ -131,6 +131,8 @@ public:
     int32_t GetClassCount() const { return FAnalysis.ClassCount(); }
     /// The minimal STD of the next class statistics, shown in its box.
     void SetMinStd(double Value);
+    /// Ticks or clears the LOG-transformation box for the next read.
+    void SetLogTransformation(bool Checked);
 
     /// Turns the marked limits into classes, judges each class by its critical values and
     /// fills the report, the limit marks and the class letters of the values.

@@ -89,7 +89,8 @@ ScriptedDialogs::Step ScriptedDialogs::take(const QString &kind, const QString &
 
 ui::TModalResult ScriptedDialogs::messageBox(const ui::MessageRequest &request)
 {
-    m_shown.push_back({QStringLiteral("message"), request.title, request.text, request.type, request.buttons});
+    m_shown.push_back(
+        {QStringLiteral("message"), request.title, request.text, request.type, request.buttons, request.defaultButton});
     const Step step = take(QStringLiteral("message"), request.text);
     EXPECT_TRUE(request.text.contains(step.text))
         << "expected a box with \"" << step.text.toStdString() << "\", shown \"" << request.text.toStdString() << "\"";

@@ -28,6 +28,7 @@ public:
         QString text;
         ui::TMsgDlgType type = ui::TMsgDlgType::mtInformation;
         ui::TMsgDlgButtons buttons = ui::TMsgDlgButtons::mbOK;
+        ui::TModalResult defaultButton = ui::mrNone;
     };
 
     /// The next message box is answered with `answer`; its text must contain `expectedText`.

@@ -36,7 +36,12 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
 
 namespace {
 int g_waitCursorsShown = 0;
-}
+std::function<bool()> g_closeQuery;
+} // namespace
+
+void SetCloseQuery(std::function<bool()> query) { g_closeQuery = std::move(query); }
+
+bool CloseQuery() { return !g_closeQuery || g_closeQuery(); }
 
 void CenterOnScreen(QWidget &window)
 {

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include <functional>
+
 namespace ui {
 
 class TApplication : public QApplication
@@ -29,6 +31,11 @@ private:
 /// code that runs outside Qt's event delivery (timers of the platform, automation calls).
 template<typename Handler>
 void HandleExceptions(Handler &&handler);
+
+/// Asked when the user ends the program, after the program's own question; a query that answers
+/// false keeps the program running. None (the default) lets it end.
+void SetCloseQuery(std::function<bool()> query);
+bool CloseQuery();
 
 /// Places a window in the middle of the primary screen's free area (before it is shown).
 void CenterOnScreen(QWidget &window);

@@ -47,9 +47,10 @@ bool TColorDialog::Execute() { return Dialogs().colorDialog(*this); }
 bool TPrinterSetupDialog::Execute() { return Printer && Dialogs().printerSetupDialog(*this); }
 bool TFontDialog::Execute() { return Dialogs().fontDialog(*this); }
 
-TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext)
+TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext,
+                        TModalResult defaultButton)
 {
-    return Dialogs().messageBox({ApplicationTitle(), text, type, buttons, helpContext});
+    return Dialogs().messageBox({ApplicationTitle(), text, type, buttons, helpContext, defaultButton});
 }
 
 void ShowWarningBox(rtl::WarningKind kind, const QString &text)

@@ -95,6 +95,8 @@ struct MessageRequest
     TMsgDlgType type = TMsgDlgType::mtInformation;
     TMsgDlgButtons buttons = TMsgDlgButtons::mbOK;
     int helpContext = 0;
+    /// The button Enter presses: mrNo makes No the default of a Yes/No box; otherwise the first button.
+    TModalResult defaultButton = mrNone;
 };
 
 class DialogProvider
@@ -135,7 +137,8 @@ void SetDialogProvider(DialogProvider *provider);
 QString ApplicationTitle();
 void SetApplicationTitle(const QString &title);
 
-TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0);
+TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0,
+                        TModalResult defaultButton = mrNone);
 void ShowMessage(const QString &text);
 /// Asks one value; answers `defaultText` when cancelled.
 QString InputBox(const QString &caption, const QString &prompt, const QString &defaultText);

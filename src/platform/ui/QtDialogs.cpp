@@ -49,7 +49,7 @@ TModalResult QtDialogProvider::messageBox(const MessageRequest &request)
     QMessageBox box(iconOf(request.type), request.title, request.text, QMessageBox::NoButton, activeParent());
     if (request.buttons == TMsgDlgButtons::mbYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(request.defaultButton == mrNo ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);

@@ -162,4 +162,22 @@ TEST_F(QtProvider, PlainMessageShowsNoIcon)
     EXPECT_EQ(icon, QMessageBox::NoIcon);
 }
 
+// Enter presses the default button: Yes unless the question makes No its default.
+TEST_F(QtProvider, EnterAnswersTheDefaultOfYesNoQuestion)
+{
+    const auto pressEnter = [](QWidget &window) {
+        QTest::keyClick(&window, Qt::Key_Return);
+        return true;
+    };
+    ui::TModalResult answer = ui::mrNone;
+    withModalSteps([&] { answer = ui::MessageDlg(QStringLiteral("Go on?"), ui::TMsgDlgType::mtConfirmation,
+                                                   ui::TMsgDlgButtons::mbYesNo); },
+                   {pressEnter});
+    EXPECT_EQ(answer, ui::mrYes);
+    withModalSteps([&] { answer = ui::MessageDlg(QStringLiteral("Close anyway?"), ui::TMsgDlgType::mtWarning,
+                                                   ui::TMsgDlgButtons::mbYesNo, 0, ui::mrNo); },
+                   {pressEnter});
+    EXPECT_EQ(answer, ui::mrNo);
+}
+
 } // namespace

@@ -1,0 +1,195 @@
+#include "AutomationServer.h"
+
+#include "CQuibo.h"
+#include "Quibo_TLB.h"
+
+#include "platform/ui/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace automation {
+
+namespace {
+
+QString DataFolder() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
+
+// A single-quoted word of the activation file's Exec line, which the bus splits as a shell would.
+QString ShellQuoted(const QString &word)
+{
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QLatin1String("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QString WriteFile(const QString &fileName, const QByteArray &contents)
+{
+    if (!QDir().mkpath(QFileInfo(fileName).absolutePath()))
+        return QStringLiteral("Cannot create the folder of %1").arg(fileName);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
+        return QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
+    return QString();
+}
+
+QString RemoveFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (file.exists() && !file.remove())
+        return QStringLiteral("Cannot remove %1: %2").arg(fileName, file.errorString());
+    return QString();
+}
+
+} // namespace
+
+const char *const CloseWhileHeldQuestion = "A client program still uses this Quibo through automation, and it may fail "
+                                           "when Quibo closes.\r\nClose Quibo anyway?";
+
+TServerSwitch FindServerSwitch(const QStringList &arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (!argument.startsWith(QLatin1Char('/')) && !argument.startsWith(QLatin1Char('-')))
+            continue;
+        const QString name = argument.mid(1).toUpper();
+        if (name == QLatin1String("REGSERVER"))
+            return TServerSwitch::RegServer;
+        if (name == QLatin1String("UNREGSERVER"))
+            return TServerSwitch::UnregServer;
+        if (name == QLatin1String("AUTOMATION") || name == QLatin1String("EMBEDDING"))
+            return TServerSwitch::Automation;
+    }
+    return TServerSwitch::None;
+}
+
+QString ServiceFileName()
+{
+    return DataFolder() + QStringLiteral("/dbus-1/services/") + QLatin1String(Quibo_TLB::ServiceName)
+           + QStringLiteral(".service");
+}
+
+QString InterfaceFileName()
+{
+    return DataFolder() + QStringLiteral("/dbus-1/interfaces/") + QLatin1String(Quibo_TLB::InterfaceICQuibo)
+           + QStringLiteral(".xml");
+}
+
+QString ServiceFileText(const QString &executable)
+{
+    return QStringLiteral("[D-BUS Service]\nName=%1\nExec=%2 -automation\n")
+        .arg(QLatin1String(Quibo_TLB::ServiceName), ShellQuoted(executable));
+}
+
+QString RegisterServer(const QString &executable)
+{
+    const QString typeLibrary = Quibo_TLB::TypeLibrary();
+    if (typeLibrary.isEmpty())
+        return QStringLiteral("The interface document is missing from the program");
+    QString failure = WriteFile(InterfaceFileName(), typeLibrary.toUtf8());
+    if (failure.isEmpty())
+        failure = WriteFile(ServiceFileName(), ServiceFileText(executable).toUtf8());
+    return failure;
+}
+
+QString UnregisterServer()
+{
+    const QString failure = RemoveFile(ServiceFileName());
+    const QString second = RemoveFile(InterfaceFileName());
+    return failure.isEmpty() ? second : failure;
+}
+
+TAutomationServer::TAutomationServer(bool startedForClient, const QDBusConnection &connection)
+    : m_startedForClient(startedForClient), m_connection(connection), m_object(std::make_unique<TCQuibo>())
+{
+    // The name goes before the first call is answered, so that the client's next call reaches
+    // this instance and another client's starts a new one.
+    connect(m_object.get(), &TCQuibo::ClientBound, this, &TAutomationServer::GiveUpName);
+    // Queued: the object is inside the bus library's delivery of a call when it signals.
+    connect(m_object.get(), &TCQuibo::ClientBound, this, &TAutomationServer::Bind, Qt::QueuedConnection);
+    connect(m_object.get(), &TCQuibo::ClientReleased, this, &TAutomationServer::EndUse, Qt::QueuedConnection);
+}
+
+TAutomationServer::~TAutomationServer()
+{
+    if (!m_connection.isConnected())
+        return;
+    m_connection.unregisterObject(QLatin1String(Quibo_TLB::ObjectPath));
+    if (m_object->Client().isEmpty())
+        GiveUpName();
+}
+
+QString TAutomationServer::Start()
+{
+    if (!m_connection.isConnected())
+        return QStringLiteral("No session bus: %1").arg(m_connection.lastError().message());
+    if (!m_connection.registerVirtualObject(QLatin1String(Quibo_TLB::ObjectPath), m_object.get()))
+        return QStringLiteral("Cannot serve the object %1").arg(QLatin1String(Quibo_TLB::ObjectPath));
+    // Waits in line behind a running instance that already offers the name.
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = m_connection.interface()->registerService(
+        QLatin1String(Quibo_TLB::ServiceName), QDBusConnectionInterface::QueueService,
+        QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid())
+        return QStringLiteral("Cannot offer the name %1: %2")
+            .arg(QLatin1String(Quibo_TLB::ServiceName), reply.error().message());
+    m_connection.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
+                         QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
+                         SLOT(BusLost()));
+    return QString();
+}
+
+void TAutomationServer::BusLost()
+{
+    if (m_startedForClient)
+        QCoreApplication::exit(0);
+}
+
+bool TAutomationServer::ClientHolds() const { return m_object->Held(); }
+
+bool TAutomationServer::CanClose() const
+{
+    return !ClientHolds()
+           || ui::MessageDlg(QLatin1String(CloseWhileHeldQuestion), ui::TMsgDlgType::mtWarning,
+                             ui::TMsgDlgButtons::mbYesNo, 0, ui::mrNo)
+                  == ui::mrYes;
+}
+
+void TAutomationServer::GiveUpName()
+{
+    // A plain call: the bus library's own bookkeeping of names must not be touched during a delivery.
+    QDBusMessage release = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ReleaseName"));
+    release << QLatin1String(Quibo_TLB::ServiceName);
+    m_connection.call(release);
+}
+
+void TAutomationServer::Bind(const QString &client)
+{
+    m_watcher = new QDBusServiceWatcher(client, m_connection, QDBusServiceWatcher::WatchForUnregistration, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &TAutomationServer::EndUse);
+    // A client that left before the watcher looked is not announced any more.
+    if (!m_connection.interface()->isServiceRegistered(client))
+        QMetaObject::invokeMethod(this, &TAutomationServer::EndUse, Qt::QueuedConnection);
+}
+
+void TAutomationServer::EndUse()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_connection.unregisterObject(QLatin1String(Quibo_TLB::ObjectPath));
+    emit UseEnded();
+    if (!m_startedForClient)
+        return;
+    // A call to the bus returns only after the release's reply, sent before it, has left.
+    m_connection.interface()->isServiceRegistered(QLatin1String(Quibo_TLB::ServiceName));
+    QCoreApplication::exit(0);
+}
+
+} // namespace automation

@@ -1,0 +1,171 @@
+#include "CQuibo.h"
+
+#include "Quibo_TLB.h"
+
+#include "platform/rtl/SysUtils.h"
+#include "workspace/FQuibo.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+
+namespace {
+
+TFormQuibo &MainWindow()
+{
+    if (!FormQuibo)
+        throw rtl::EInvalidOperation(QStringLiteral("The main window of Quibo is not there"));
+    return *FormQuibo;
+}
+
+// Class_ is an 8-bit signed number on the wire of a 16-bit one: a value outside cannot be meant.
+int32_t ClassArgument(const QVariant &value)
+{
+    const int wide = value.toInt();
+    if (wide < std::numeric_limits<int8_t>::min() || wide > std::numeric_limits<int8_t>::max())
+        throw rtl::EConvertError(QStringLiteral("Class_ %1 is out of the range of its type (-128 to 127)").arg(wide));
+    return int8_t(wide);
+}
+
+using Arguments = QVariantList;
+
+struct Member
+{
+    const char *name;
+    const char *signature;
+    std::function<QVariantList(const Arguments &)> run;
+};
+
+// The members of ICQuibo, in the interface's order.
+const Member kMembers[] = {
+    {"OpenDatabase", "s",
+     [](const Arguments &a) {
+         MainWindow().PrepareAutomation();
+         MainWindow().OpenDatabaseTable(a[0].toString());
+         return QVariantList{};
+     }},
+    {"OpenData", "bs",
+     [](const Arguments &a) {
+         MainWindow().SetLogTransformation(a[0].toBool());
+         MainWindow().QueryWhere(a[1].toString());
+         return QVariantList{};
+     }},
+    {"SetOutput", "sssis",
+     [](const Arguments &a) {
+         MainWindow().SetOutputTable(a[0].toString(), a[1].toString(), a[2].toString());
+         MainWindow().SetOutputKey(a[3].toInt(), a[4].toString());
+         return QVariantList{};
+     }},
+    {"RunRegression", "i", [](const Arguments &) { return QVariantList{MainWindow().RunRegressionScript()}; }},
+    {"SeriesCount", "", [](const Arguments &) { return QVariantList{MainWindow().GetItemCount()}; }},
+    {"Count", "i", [](const Arguments &a) { return QVariantList{MainWindow().GetItemValueCount(a[0].toInt())}; }},
+    {"Value", "iid",
+     [](const Arguments &a) {
+         double x = a[2].toDouble();
+         const int32_t answer = MainWindow().GetItemValue(a[0].toInt(), a[1].toInt(), x);
+         return QVariantList{answer, x};
+     }},
+    {"ClassAverage", "ndd",
+     [](const Arguments &a) {
+         const int32_t cls = ClassArgument(a[0]);
+         double avg = a[1].toDouble();
+         double std = a[2].toDouble();
+         const int32_t answer = MainWindow().GetClassStat(cls, avg, std);
+         return QVariantList{answer, avg, std};
+     }},
+    {"ClassCount", "", [](const Arguments &) { return QVariantList{MainWindow().GetClassCount()}; }},
+    {"NewLimit", "i", [](const Arguments &a) { return QVariantList{MainWindow().SetLimitAfter(a[0].toInt())}; }},
+    {"ReadClasses", "i", [](const Arguments &) { return QVariantList{MainWindow().ReadClassLimits()}; }},
+    {"SetMinStd", "d",
+     [](const Arguments &a) {
+         MainWindow().SetMinStd(a[0].toDouble());
+         return QVariantList{};
+     }},
+};
+
+const QLatin1String kReleaseMember("Release");
+
+bool IsObjectInterface(const QString &interface)
+{
+    return interface.isEmpty() || interface == QLatin1String(Quibo_TLB::InterfaceICQuibo)
+           || interface == QLatin1String(Quibo_TLB::InterfaceLifetime);
+}
+
+bool IsRelease(const QDBusMessage &message)
+{
+    return message.member() == kReleaseMember
+           && (message.interface().isEmpty() || message.interface() == QLatin1String(Quibo_TLB::InterfaceLifetime));
+}
+
+QString ErrorText(const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const rtl::Exception *>(&error))
+        return own->Message();
+    return QString::fromUtf8(error.what());
+}
+
+} // namespace
+
+QVariantList InvokeICQuibo(const QString &member, const QString &signature, const QVariantList &arguments)
+{
+    for (const Member &m : kMembers) {
+        if (member != QLatin1String(m.name))
+            continue;
+        if (signature != QLatin1String(m.signature))
+            throw EMemberSignature(QLatin1String(m.signature));
+        return m.run(arguments);
+    }
+    throw EUnknownMember();
+}
+
+TCQuibo::TCQuibo(QObject *parent) : QDBusVirtualObject(parent) {}
+
+QString TCQuibo::introspect(const QString &) const { return Quibo_TLB::InterfaceElements(); }
+
+bool TCQuibo::handleMessage(const QDBusMessage &message, const QDBusConnection &connection)
+{
+    // Introspection, properties and peer calls are the bus library's own.
+    if (message.type() != QDBusMessage::MethodCallMessage || !IsObjectInterface(message.interface()))
+        return false;
+    if (m_released || (!m_client.isEmpty() && message.service() != m_client)) {
+        connection.send(message.createErrorReply(QDBusError::AccessDenied,
+                                                 QStringLiteral("This instance of Quibo serves another client")));
+        return true;
+    }
+    if (m_client.isEmpty()) {
+        m_client = message.service();
+        emit ClientBound(m_client);
+    }
+    if (IsRelease(message)) {
+        m_released = true;
+        connection.send(message.createReply());
+        emit ClientReleased();
+        return true;
+    }
+    connection.send(Answer(message));
+    return true;
+}
+
+QDBusMessage TCQuibo::Answer(const QDBusMessage &call)
+{
+    if (!call.interface().isEmpty() && call.interface() != QLatin1String(Quibo_TLB::InterfaceICQuibo))
+        return call.createErrorReply(QDBusError::UnknownMethod,
+                                     QStringLiteral("No member %1 in %2").arg(call.member(), call.interface()));
+    try {
+        return call.createReply(InvokeICQuibo(call.member(), call.signature(), call.arguments()));
+    } catch (const EUnknownMember &) {
+        return call.createErrorReply(QDBusError::UnknownMethod,
+                                     QStringLiteral("ICQuibo has no member %1").arg(call.member()));
+    } catch (const EMemberSignature &wrong) {
+        return call.createErrorReply(QDBusError::InvalidArgs,
+                                     QStringLiteral("%1 takes arguments of signature \"%2\", not \"%3\"")
+                                         .arg(call.member(), wrong.Expected(), call.signature()));
+    } catch (const std::exception &error) {
+        return call.createErrorReply(QLatin1String(Quibo_TLB::ErrorUnexpected), ErrorText(error));
+    } catch (...) {
+        return call.createErrorReply(QLatin1String(Quibo_TLB::ErrorUnexpected), QStringLiteral("Unexpected error"));
+    }
+}

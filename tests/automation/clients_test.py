@@ -1,0 +1,377 @@
+#!/usr/bin/python3
+"""Drives the automation object of Quibo from outside, as its clients do: registration with
+-regserver and start by D-Bus activation, the typical sequence of a dbus-python client on tables
+made with the dbf module (numbers checked against values computed here), every member through
+`gdbus call`, error replies, one instance per client, and the end of an instance whose client
+leaves or is killed.
+
+    clients_test.py QUIBO_EXECUTABLE EMPTY_CRITICAL_TABLES_DIR
+
+It copies the program into a temporary folder (so that the history file beside it is its own),
+points the user's data folder there and runs itself again under dbus-run-session.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+SERVICE = "example.quibo.Quibo"
+PATH = "/example/quibo/CQuibo"
+ICQUIBO = "example.quibo.ICQuibo"
+LIFETIME = "example.quibo.Lifetime"
+UNEXPECTED = "example.quibo.Error.Unexpected"
+SOURCE_XML = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "automation",
+                          "example.quibo.ICQuibo.xml")
+LONG_CALL = 300  # seconds: the first class statistics simulate their critical values
+
+
+def outer(quibo, tables):
+    """Lays out the program, its tables and the user's folders, then runs the tests on a bus of their own."""
+    root = tempfile.mkdtemp(prefix="quibo-automation-")
+    try:
+        bin_dir = os.path.join(root, "bin")
+        os.makedirs(bin_dir)
+        shutil.copy2(quibo, bin_dir)
+        for name in os.listdir(tables):
+            shutil.copy2(os.path.join(tables, name), bin_dir)
+        env = dict(os.environ)
+        env.update({
+            "QUIBO_TEST_ROOT": root,
+            "XDG_DATA_HOME": os.path.join(root, "share"),
+            "XDG_CONFIG_HOME": os.path.join(root, "config"),
+            "QT_QPA_PLATFORM": "offscreen",
+            "LC_ALL": "C.UTF-8",
+        })
+        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        return subprocess.call(["dbus-run-session", "--", sys.executable, os.path.abspath(__file__), "--inner"],
+                               env=env)
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+
+
+if __name__ == "__main__" and "--inner" not in sys.argv:
+    sys.exit(outer(sys.argv[1], sys.argv[2]))
+
+import dbf  # noqa: E402  (only on the test's own bus)
+import dbus  # noqa: E402
+
+ROOT = os.environ.get("QUIBO_TEST_ROOT", "")
+BIN = os.path.join(ROOT, "bin")
+QUIBO = os.path.join(BIN, "quibo")
+HISTORY = os.path.join(BIN, "history.txt")
+DATA = os.path.join(ROOT, "data")
+
+# The regression stored in the output table and the items: ID, then three values; the first two
+# lie near 1 and the third near 5 once the line c0 + c1*ID is taken off.
+C0, C1 = 0.5, 0.25
+ITEMS = [(i, [1.0 + 0.01 * i, 1.1 + 0.013 * i, 5.0 + 0.02 * i * i]) for i in range(1, 9)]
+
+
+def raw_value(item_id, detrended):
+    return round(detrended + C0 + C1 * item_id, 3)
+
+
+def make_data_table(name, items):
+    os.makedirs(DATA, exist_ok=True)
+    path = os.path.join(DATA, name)
+    table = dbf.Table(path, "ID N(4,0); START N(6,2); RF1 N(8,3); RF2 N(8,3); RF3 N(8,3)", dbf_type="db3")
+    table.open(mode=dbf.READ_WRITE)
+    for item_id, values in items:
+        table.append((item_id, 0.0) + tuple(raw_value(item_id, v) for v in values))
+    table.close()
+    return path
+
+
+def make_output_table(memo_lines):
+    table = dbf.Table(os.path.join(DATA, "out.dbf"), "RUN N(4,0); RES M", dbf_type="db3")
+    table.open(mode=dbf.READ_WRITE)
+    table.append((7, "\r\n".join(memo_lines)))
+    table.append((8, ""))
+    table.close()
+
+
+def mean_and_std(values):
+    n = len(values)
+    mean = sum(values) / n
+    return mean, (sum((v - mean) ** 2 for v in values) / (n - 1)) ** 0.5
+
+
+def detrended_items():
+    """Each item's values as the program holds them after the stored regression."""
+    return [[raw_value(i, v) - (C0 + C1 * i) for v in values] for i, values in ITEMS]
+
+
+def expected_classes():
+    ordered = sorted(v for values in detrended_items() for v in values)
+    return [mean_and_std(ordered[:16]), mean_and_std(ordered[16:])]
+
+
+def process_ended(pid, timeout=20):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        try:
+            with open("/proc/%d/stat" % pid) as stat:
+                if stat.read().split(")")[-1].split()[0] == "Z":
+                    return True
+        except FileNotFoundError:
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def running_instances():
+    pids = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                if os.readlink("/proc/%s/exe" % entry) == QUIBO:
+                    pids.append(int(entry))
+            except OSError:
+                pass
+    return [pid for pid in pids if not process_ended(pid, 0)]
+
+
+class Client:
+    """One client on a connection of its own: the proxy binds to the unique name of the instance
+    that owns the service name when it is made, starting one when none does."""
+
+    def __init__(self):
+        self.bus = dbus.bus.BusConnection(os.environ["DBUS_SESSION_BUS_ADDRESS"])
+        self.proxy = self.bus.get_object(SERVICE, PATH)
+        self.owner = self.proxy.bus_name
+        self.pid = int(self.bus.call_blocking("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                              "GetConnectionUnixProcessID", "s", (self.owner,)))
+        self.q = dbus.Interface(self.proxy, ICQUIBO)
+
+    def release(self):
+        self.proxy.Release(dbus_interface=LIFETIME)
+
+    def close(self):
+        self.bus.close()
+
+
+def run_registration(switch, data_home):
+    env = dict(os.environ, XDG_DATA_HOME=data_home)
+    return subprocess.run([QUIBO, switch], env=env, capture_output=True, text=True, timeout=60)
+
+
+def setUpModule():
+    # The activation file the bus starts instances by; no instance is running yet.
+    done = run_registration("-regserver", os.environ["XDG_DATA_HOME"])
+    assert done.returncode == 0 and done.stdout == "" and done.stderr == "", done
+
+
+def tearDownModule():
+    left = running_instances()
+    for pid in left:
+        os.kill(pid, signal.SIGKILL)
+    assert not left, "instances still running after their clients: %s" % left
+
+
+class RegistrationTest(unittest.TestCase):
+    def test_regserver_writes_activation_file_and_interface_unregserver_removes_them(self):
+        data_home = tempfile.mkdtemp(dir=ROOT)
+        service = os.path.join(data_home, "dbus-1", "services", SERVICE + ".service")
+        interface = os.path.join(data_home, "dbus-1", "interfaces", ICQUIBO + ".xml")
+        for switch in ("/RegServer", "-REGSERVER"):
+            done = run_registration(switch, data_home)
+            self.assertEqual((done.returncode, done.stdout, done.stderr), (0, "", ""))
+        with open(service) as f:
+            self.assertEqual(f.read(), "[D-BUS Service]\nName=%s\nExec='%s' -automation\n" % (SERVICE, QUIBO))
+        with open(interface) as f, open(SOURCE_XML) as source:
+            self.assertEqual(f.read(), source.read())
+        done = run_registration("/unregserver", data_home)
+        self.assertEqual((done.returncode, done.stdout, done.stderr), (0, "", ""))
+        self.assertFalse(os.path.exists(service) or os.path.exists(interface))
+        self.assertEqual(run_registration("-UnRegServer", data_home).returncode, 0)  # nothing left to remove
+
+    def test_registration_that_cannot_write_says_what_failed(self):
+        blocker = os.path.join(ROOT, "a-file")
+        open(blocker, "w").close()
+        done = run_registration("-regserver", blocker)
+        self.assertNotEqual(done.returncode, 0)
+        self.assertIn(blocker, done.stderr)
+
+    def test_activation_by_name_starts_the_registered_program(self):
+        client = Client()
+        try:
+            self.assertEqual(os.readlink("/proc/%d/exe" % client.pid), QUIBO)
+            with open("/proc/%d/cmdline" % client.pid) as f:
+                self.assertEqual(f.read().split("\0")[1], "-automation")
+            self.assertEqual(client.q.SeriesCount(), 0)
+        finally:
+            client.release()
+            client.close()
+        self.assertTrue(process_ended(client.pid))
+
+
+class TypicalSequenceTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.table = make_data_table("items.dbf", ITEMS)
+        (avg_a, std_a), (avg_b, std_b) = expected_classes()
+        make_output_table([
+            "log=0",
+            "class_A=(n 16; std %r; avg %r)" % (std_a, avg_a),
+            "class_B=(n 8; std %r; avg %r)" % (std_b, avg_b),
+            "number_of_regression=1", "regression1=1",
+            "regression1_c0=%r" % C0, "regression1_c1=%r" % C1,
+        ])
+
+    def test_typical_sequence_reads_what_the_tables_hold(self):
+        client = Client()
+        q = client.q
+        try:
+            q.OpenDatabase(self.table)
+            q.SetOutput("out.dbf", "RUN", "RES", 3, "7")
+            q.OpenData(False, "ID <= 8")
+            self.assertEqual(q.RunRegression(0, timeout=LONG_CALL), 1)
+            self.assertEqual(q.ReadClasses(0, timeout=LONG_CALL), 2)
+            self.assertEqual(q.ClassCount(), 2)
+            expected = expected_classes()
+            for cls, size in ((0, 16), (1, 8)):
+                answer, avg, std = q.ClassAverage(cls, 0.0, 0.0)
+                self.assertEqual(answer, size)
+                self.assertAlmostEqual(avg, expected[cls][0], delta=1e-9 * abs(expected[cls][0]))
+                self.assertAlmostEqual(std, expected[cls][1], delta=1e-9 * abs(expected[cls][1]))
+            # A class past the last answers -1 and leaves the numbers as they came.
+            self.assertEqual(tuple(q.ClassAverage(2, 1.5, 2.5)), (-1, 1.5, 2.5))
+            self.assertEqual(q.SeriesCount(), 8)
+            values = detrended_items()
+            for series, item in enumerate(values):
+                self.assertEqual(q.Count(series), 3)
+                for index, value in enumerate(item):
+                    answer, x = q.Value(series, index, 0.0)
+                    self.assertEqual(answer, 1)
+                    self.assertAlmostEqual(x, value, delta=1e-12)
+            self.assertEqual(tuple(q.Value(8, 0, 42.5)), (-1, 42.5))  # beyond the last item: x unchanged
+            self.assertEqual(tuple(q.Value(0, 3, 42.5)), (-1, 42.5))
+            self.assertEqual(q.Count(8), -1)
+            # A limit toggled inside class A makes three classes.
+            self.assertEqual(q.NewLimit(7), 1)
+            self.assertEqual(q.NewLimit(23), 0)
+            self.assertEqual(q.NewLimit(24), -1)
+        finally:
+            client.release()
+            client.close()
+        self.assertTrue(process_ended(client.pid))
+        self.assertFalse(os.path.exists(HISTORY))
+
+    def test_untransformed_read_and_key_errors(self):
+        client = Client()
+        q = client.q
+        try:
+            with self.assertRaises(dbus.DBusException) as raised:
+                q.ClassAverage(0, 0.0, 0.0)
+            self.assertEqual(raised.exception.get_dbus_name(), UNEXPECTED)
+            self.assertEqual(raised.exception.get_dbus_message(), "No data are open: there are no classes")
+            with self.assertRaises(dbus.DBusException) as raised:
+                q.ClassCount()
+            self.assertEqual(raised.exception.get_dbus_name(), UNEXPECTED)
+            q.OpenDatabase(self.table)
+            q.OpenData(False, "ID = 2")
+            self.assertEqual(q.SeriesCount(), 1)
+            self.assertEqual([q.Value(0, j, 0.0)[1] for j in range(3)], [raw_value(2, v) for v in ITEMS[1][1]])
+            with self.assertRaises(dbus.DBusException) as raised:
+                q.ClassAverage(-1, 0.0, 0.0)
+            self.assertEqual(raised.exception.get_dbus_name(), UNEXPECTED)
+            self.assertIn("-1", raised.exception.get_dbus_message())
+            with self.assertRaises(dbus.DBusException) as raised:
+                q.ClassAverage(200, 0.0, 0.0)  # no 8-bit number
+            self.assertEqual(raised.exception.get_dbus_name(), UNEXPECTED)
+            with self.assertRaises(dbus.DBusException) as raised:
+                q.SetOutput("out.dbf", "RUN", "RES", 3, "seven")
+            self.assertEqual(raised.exception.get_dbus_name(), UNEXPECTED)
+            self.assertIn("seven", raised.exception.get_dbus_message())
+            with self.assertRaises(dbus.DBusException) as raised:
+                q.Value(0, 0, signature="ii")  # x missing
+            self.assertEqual(raised.exception.get_dbus_name(), "org.freedesktop.DBus.Error.InvalidArgs")
+        finally:
+            client.close()  # leaves the bus without releasing
+        self.assertTrue(process_ended(client.pid))
+
+
+class InstancesTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.eight = make_data_table("eight.dbf", ITEMS)
+        cls.three = make_data_table("three.dbf", ITEMS[:3])
+
+    def test_two_clients_two_instances_each_with_its_own_data(self):
+        first = Client()
+        first.q.OpenDatabase(self.eight)
+        second = Client()  # the first instance gave the name up at its first call
+        second.q.OpenDatabase(self.three)
+        try:
+            self.assertNotEqual(first.pid, second.pid)
+            first.q.OpenData(False, "1 = 1")
+            second.q.OpenData(False, "1 = 1")
+            self.assertEqual((first.q.SeriesCount(), second.q.SeriesCount()), (8, 3))
+            # An instance answers only its client.
+            stranger = dbus.Interface(second.bus.get_object(first.owner, PATH, introspect=False), ICQUIBO)
+            with self.assertRaises(dbus.DBusException) as raised:
+                stranger.SeriesCount(signature="")
+            self.assertEqual(raised.exception.get_dbus_name(), "org.freedesktop.DBus.Error.AccessDenied")
+        finally:
+            first.release()
+            second.release()
+            first.close()
+            second.close()
+        self.assertTrue(process_ended(first.pid) and process_ended(second.pid))
+
+    def test_killed_client_ends_its_instance_without_history(self):
+        script = ("import sys, time; sys.path.insert(0, %r); import clients_test as t; c = t.Client(); "
+                  "c.q.OpenDatabase(%r); c.q.OpenData(False, '1 = 1'); print(c.pid, flush=True); time.sleep(600)"
+                  % (os.path.dirname(os.path.abspath(__file__)), self.eight))
+        child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
+        try:
+            pid = int(child.stdout.readline())
+            self.assertFalse(process_ended(pid, 0))
+            child.send_signal(signal.SIGKILL)
+            child.wait()
+        finally:
+            child.kill()
+            child.stdout.close()
+        self.assertTrue(process_ended(pid))
+        self.assertFalse(os.path.exists(HISTORY))
+
+
+def gdbus_call(member, *arguments):
+    command = ["gdbus", "call", "--session", "--dest", SERVICE, "--object-path", PATH,
+               "--method", ICQUIBO + "." + member, "--"] + [str(a) for a in arguments]
+    done = subprocess.run(command, capture_output=True, text=True, timeout=120)
+    return done.stdout.strip() if done.returncode == 0 else done.stderr.strip()
+
+
+class GdbusTest(unittest.TestCase):
+    """Each `gdbus call` is a client of its own: it starts an instance, which ends when it leaves."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.table = make_data_table("gdbus.dbf", ITEMS[:2])
+
+    def test_each_member_over_gdbus(self):
+        self.assertEqual(gdbus_call("OpenDatabase", self.table), "()")
+        self.assertEqual(gdbus_call("SeriesCount"), "(0,)")
+        self.assertEqual(gdbus_call("Count", 0), "(-1,)")
+        self.assertEqual(gdbus_call("Value", 0, 0, 2.5), "(-1, 2.5)")
+        self.assertEqual(gdbus_call("NewLimit", 0), "(-1,)")
+        self.assertEqual(gdbus_call("SetMinStd", 0.25), "()")
+        unexpected = "GDBus.Error:" + UNEXPECTED + ": "
+        self.assertEqual(gdbus_call("ClassCount"), "Error: " + unexpected + "No data are open: there are no classes")
+        self.assertEqual(gdbus_call("ClassAverage", -1, 0.0, 0.0), "Error: " + unexpected + "There is no class -1")
+        self.assertTrue(gdbus_call("SetOutput", "out.dbf", "RUN", "RES", 3, "7").startswith("Error: " + unexpected))
+        # The other three show the main window's warnings on the server's screen without data
+        # or an output table; the dbus-python client above drives them.
+        deadline = time.time() + 20
+        while running_instances() and time.time() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(running_instances(), [])
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0], "-v"])
