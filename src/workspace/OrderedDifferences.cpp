@@ -1,10 +1,21 @@
 #include "OrderedDifferences.h"
 
+#include "platform/rtl/Parallel.h"
 #include "platform/rtl/RadixSort.h"
 
 #include <bit>
 
 namespace {
+
+// Fewer elements than this are not worth a thread of their own.
+constexpr size_t kLeastPerThread = size_t(1) << 15;
+// The ordering uses every core.
+constexpr unsigned kAllThreads = 0;
+
+void inStretches(size_t count, const std::function<void(size_t begin, size_t end)> &task)
+{
+    rtl::ParallelForStretches(count, kLeastPerThread, kAllThreads, task);
+}
 
 // A sort key with what the sorted element must tell: 16 bytes, the radix sort's unit of movement.
 struct KeyedValue
@@ -30,23 +41,29 @@ double gapOfKey(uint64_t key) { return std::bit_cast<double>(~key & ~(uint64_t(1
 
 std::vector<TValueRef> OrderValues(const std::vector<TDataItem> &items)
 {
+    // Where each item's values go: ascending value, the values laid out last taken first, so
+    // that the stable sort puts the later of equal values first.
+    std::vector<size_t> end(items.size());
     size_t total = 0;
-    for (const TDataItem &item : items)
-        total += item.Used ? item.Count : 0;
-    // Ascending value; the values laid out last taken first, so that the stable sort puts the
-    // later of equal values first.
-    std::vector<KeyedValue> keys(total);
-    size_t at = total;
     for (size_t i = 0; i < items.size(); ++i) {
-        if (!items[i].Used)
-            continue;
-        for (int j = 0; j < items[i].Count; ++j)
-            keys[--at] = {rtl::OrderableKey(items[i].Values[size_t(j)]), int32_t(i), uint8_t(j)};
+        total += items[i].Used ? items[i].Count : 0;
+        end[i] = total;
     }
-    rtl::RadixSortStable(keys, keyOf);
+    std::vector<KeyedValue> keys(total);
+    rtl::ParallelForStretches(items.size(), kLeastPerThread / 64, kAllThreads, [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            if (!items[i].Used)
+                continue;
+            for (int j = 0; j < items[i].Count; ++j)
+                keys[total - end[i] + (items[i].Count - 1 - size_t(j))] = {rtl::OrderableKey(items[i].Values[size_t(j)]), int32_t(i), uint8_t(j)};
+        }
+    });
+    rtl::RadixSortStable(keys, keyOf, kAllThreads);
     std::vector<TValueRef> ordered(total);
-    for (size_t k = 0; k < total; ++k)
-        ordered[k] = {keys[k].item, keys[k].valueIndex, -1};
+    inStretches(total, [&](size_t first, size_t last) {
+        for (size_t k = first; k < last; ++k)
+            ordered[k] = {keys[k].item, keys[k].valueIndex, -1};
+    });
     return ordered;
 }
 
@@ -58,18 +75,22 @@ std::vector<TDifference> OrderDifferences(const std::vector<TDataItem> &items, s
     // Descending gap; the positions laid out from the top, so that the stable sort puts the
     // higher position first among equal gaps.
     std::vector<KeyedPosition> keys(count);
-    double previous = ValueOf(items, ordered[0]);
-    for (size_t k = 1; k <= count; ++k) {
-        const double value = ValueOf(items, ordered[k]);
-        keys[count - k] = {descendingGapKey(value - previous), uint32_t(k)};
-        previous = value;
-    }
-    rtl::RadixSortStable(keys, keyOf);
+    inStretches(count, [&](size_t first, size_t last) {
+        double previous = ValueOf(items, ordered[first]);
+        for (size_t k = first + 1; k <= last; ++k) {
+            const double value = ValueOf(items, ordered[k]);
+            keys[count - k] = {descendingGapKey(value - previous), uint32_t(k)};
+            previous = value;
+        }
+    });
+    rtl::RadixSortStable(keys, keyOf, kAllThreads);
     std::vector<TDifference> differences(count);
-    for (size_t r = 0; r < count; ++r) {
-        const uint32_t position = keys[r].position;
-        differences[r] = {gapOfKey(keys[r].key), int32_t(position)};
-        ordered[position].Row = int32_t(r);
-    }
+    inStretches(count, [&](size_t first, size_t last) {
+        for (size_t r = first; r < last; ++r) {
+            const uint32_t position = keys[r].position;
+            differences[r] = {gapOfKey(keys[r].key), int32_t(position)};
+            ordered[position].Row = int32_t(r);
+        }
+    });
     return differences;
 }

@@ -3,6 +3,9 @@
 // that sort like the numbers. Sorting millions of elements this way takes a few passes over
 // memory instead of the 20-odd comparisons per element of a comparison sort.
 
+#include "Parallel.h"
+
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -57,15 +60,83 @@ T *RadixSortStable(T *items, T *scratch, size_t n, KeyOf keyOf)
     return from;
 }
 
-/// Sorts `items` ascending by keyOf(item), keeping the input order of equal keys. At most
-/// 2^32 - 1 items.
+/// Like RadixSortStable, each pass spread over `threads` threads (0: every core): every thread
+/// counts and moves the elements of its own stretch, the stretches in order, so the result is the
+/// one stable order. Only the bits in which the keys differ are sorted on. Answers where the
+/// sorted elements stand: `items` or `scratch`. At most 2^32 - 1 elements.
 template<typename T, typename KeyOf>
-void RadixSortStable(std::vector<T> &items, KeyOf keyOf)
+T *ParallelRadixSortStable(T *items, T *scratch, size_t n, KeyOf keyOf, unsigned threads)
+{
+    // Fewer elements than this per stretch are not worth a thread.
+    constexpr size_t kLeastPerStretch = size_t(1) << 15;
+    constexpr int kMostDigitBits = 11;
+    if (threads == 0)
+        threads = HardwareThreads();
+    const size_t stretches = std::min<size_t>(threads, n / kLeastPerStretch);
+    if (stretches < 2)
+        return RadixSortStable(items, scratch, n, keyOf);
+    const size_t stretchSize = (n + stretches - 1) / stretches;
+    const auto stretchBegin = [&](size_t s) { return std::min(n, s * stretchSize); };
+
+    std::vector<uint64_t> differing(stretches, 0);
+    const uint64_t firstKey = keyOf(items[0]);
+    ParallelFor(stretches, threads, [&](size_t s) {
+        uint64_t bits = 0;
+        for (size_t i = stretchBegin(s), end = stretchBegin(s + 1); i < end; ++i)
+            bits |= keyOf(items[i]) ^ firstKey;
+        differing[s] = bits;
+    });
+    uint64_t varying = 0;
+    for (const uint64_t bits : differing)
+        varying |= bits;
+    if (varying == 0)
+        return items;
+    const int lowBit = std::countr_zero(varying);
+    const int span = std::bit_width(varying) - lowBit;
+    const int passes = (span + kMostDigitBits - 1) / kMostDigitBits;
+    const int digitBits = (span + passes - 1) / passes;
+    const size_t digits = size_t(1) << digitBits;
+    const uint64_t digitMask = digits - 1;
+
+    // Per stretch: how many of its elements have each digit, then where the next one goes.
+    std::vector<std::vector<uint32_t>> next(stretches, std::vector<uint32_t>(digits));
+    T *from = items, *to = scratch;
+    for (int pass = 0; pass < passes; ++pass) {
+        const int shift = lowBit + pass * digitBits;
+        const auto digitOf = [&](const T &item) { return size_t((keyOf(item) >> shift) & digitMask); };
+        ParallelFor(stretches, threads, [&](size_t s) {
+            std::vector<uint32_t> &count = next[s];
+            std::fill(count.begin(), count.end(), 0);
+            for (size_t i = stretchBegin(s), end = stretchBegin(s + 1); i < end; ++i)
+                ++count[digitOf(from[i])];
+        });
+        uint32_t at = 0;
+        for (size_t d = 0; d < digits; ++d) {
+            for (std::vector<uint32_t> &count : next) {
+                const uint32_t here = count[d];
+                count[d] = at;
+                at += here;
+            }
+        }
+        ParallelFor(stretches, threads, [&](size_t s) {
+            std::vector<uint32_t> &position = next[s];
+            for (size_t i = stretchBegin(s), end = stretchBegin(s + 1); i < end; ++i)
+                to[position[digitOf(from[i])]++] = from[i];
+        });
+        std::swap(from, to);
+    }
+    return from;
+}
+
+/// Sorts `items` ascending by keyOf(item), keeping the input order of equal keys, on `threads`
+/// threads (0: every core). At most 2^32 - 1 items.
+template<typename T, typename KeyOf>
+void RadixSortStable(std::vector<T> &items, KeyOf keyOf, unsigned threads = 1)
 {
     if (items.size() < 2)
         return;
     std::vector<T> scratch(items.size());
-    if (RadixSortStable(items.data(), scratch.data(), items.size(), keyOf) != items.data())
+    if (ParallelRadixSortStable(items.data(), scratch.data(), items.size(), keyOf, threads) != items.data())
         items.swap(scratch);
 }
 
