@@ -6,6 +6,8 @@
 #include "platform/chart/Color.h"
 #include "platform/rtl/Random.h"
 
+#include <numeric>
+
 namespace {
 
 // Half-open [0.5, 1) draws give limit lines light, distinct colours.
@@ -24,18 +26,25 @@ chart::TPointSeries *NewDataSeries(QObject *owner)
     return series;
 }
 
+// The item's identifier and the class letters of its values: "Id [A;A;B]".
+QString CasesTitle(const TAnalysis &analysis, int i)
+{
+    const TDataItem &item = analysis.Items()[size_t(i)];
+    QString letters(item.Count > 0 ? 2 * item.Count - 1 : 0, QLatin1Char(';'));
+    QChar *at = letters.data();
+    for (int j = 0; j < item.Count; ++j)
+        at[2 * j] = analysis.ClassLetter(i, j);
+    return item.Id + QLatin1String(" [") + letters + QLatin1Char(']');
+}
+
 } // namespace
 
 void DrawDistributionView(chart::TChart &chart, const TAnalysis &analysis)
 {
     chart::TPointSeries *series = NewDataSeries(chart.SeriesOwner());
-    const size_t count = analysis.Ordered().size();
-    std::vector<double> x(count), y(count);
-    for (size_t k = 0; k < count; ++k) {
-        x[k] = double(k);
-        y[k] = analysis.OrderedValue(int(k));
-    }
-    series->SetPoints(std::move(x), std::move(y));
+    std::vector<double> x(analysis.OrderedValues().size());
+    std::iota(x.begin(), x.end(), 0.0);
+    series->SetPoints(std::move(x), analysis.OrderedValues());
     chart.SetLegendVisible(false);
     chart.AddSeries(series);
 }
@@ -48,10 +57,7 @@ void DrawCasesView(chart::TChart &chart, const TAnalysis &analysis)
             continue;
         chart::TPointSeries *series = NewDataSeries(chart.SeriesOwner());
         series->SetName(QStringLiteral("Data%1").arg(i));
-        QStringList letters;
-        for (int j = 0; j < item.Count; ++j)
-            letters << analysis.ClassLetter(i, j);
-        series->SetTitle(item.Id + QStringLiteral(" [") + letters.join(QLatin1Char(';')) + QLatin1Char(']'));
+        series->SetTitle(CasesTitle(analysis, i));
         series->SetPoints(std::vector<double>(item.Count, double(i)), item.Values);
         chart.AddSeries(series);
     }

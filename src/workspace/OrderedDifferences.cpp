@@ -67,7 +67,22 @@ std::vector<TValueRef> OrderValues(const std::vector<TDataItem> &items)
     return ordered;
 }
 
+std::vector<double> ValuesInOrder(const std::vector<TDataItem> &items, const std::vector<TValueRef> &ordered)
+{
+    std::vector<double> values(ordered.size());
+    inStretches(ordered.size(), [&](size_t first, size_t last) {
+        for (size_t k = first; k < last; ++k)
+            values[k] = ValueOf(items, ordered[k]);
+    });
+    return values;
+}
+
 std::vector<TDifference> OrderDifferences(const std::vector<TDataItem> &items, std::vector<TValueRef> &ordered)
+{
+    return OrderDifferences(ValuesInOrder(items, ordered), ordered);
+}
+
+std::vector<TDifference> OrderDifferences(const std::vector<double> &orderedValues, std::vector<TValueRef> &ordered)
 {
     if (ordered.size() < 2)
         return {};
@@ -76,12 +91,8 @@ std::vector<TDifference> OrderDifferences(const std::vector<TDataItem> &items, s
     // higher position first among equal gaps.
     std::vector<KeyedPosition> keys(count);
     inStretches(count, [&](size_t first, size_t last) {
-        double previous = ValueOf(items, ordered[first]);
-        for (size_t k = first + 1; k <= last; ++k) {
-            const double value = ValueOf(items, ordered[k]);
-            keys[count - k] = {descendingGapKey(value - previous), uint32_t(k)};
-            previous = value;
-        }
+        for (size_t k = first + 1; k <= last; ++k)
+            keys[count - k] = {descendingGapKey(orderedValues[k] - orderedValues[k - 1]), uint32_t(k)};
     });
     rtl::RadixSortStable(keys, keyOf, kAllThreads);
     std::vector<TDifference> differences(count);
