@@ -56,7 +56,7 @@ void DrawCasesView(chart::TChart &chart, const TAnalysis &analysis)
         if (!item.Used || item.Count == 0)
             continue;
         chart::TPointSeries *series = NewDataSeries(chart.SeriesOwner());
-        series->SetName(QStringLiteral("Data%1").arg(i));
+        series->SetName(QStringLiteral("Data") + QString::number(i));
         series->SetTitle(CasesTitle(analysis, i));
         series->SetPoints(std::vector<double>(item.Count, double(i)), item.Values);
         chart.AddSeries(series);
@@ -70,8 +70,9 @@ chart::TLineSeries *NewLimitLine(QObject *owner, const TAnalysis &analysis, int 
     const double level = analysis.LimitLevel(row);
     auto *series = new chart::TLineSeries(owner);
     series->SetSeriesColor(color);
-    series->SetName(QStringLiteral("Limit_%1_%2").arg(k - 1).arg(k));
-    series->SetTitle(QStringLiteral("Limit %1/%2").arg(k - 1).arg(k));
+    const QString below = QString::number(k - 1), above = QString::number(k);
+    series->SetName(QStringLiteral("Limit_") + below + QLatin1Char('_') + above);
+    series->SetTitle(QStringLiteral("Limit ") + below + QLatin1Char('/') + above);
     series->AddXY(0, level);
     if (span == TLimitSpan::Distribution)
         series->AddXY(double(analysis.Ordered().size()) - 1, level);
