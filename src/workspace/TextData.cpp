@@ -20,7 +20,15 @@ using TextView = std::basic_string_view<C>;
 std::u16string_view viewOf(QStringView s) { return {reinterpret_cast<const char16_t *>(s.utf16()), size_t(s.size())}; }
 
 QString textOf(std::u16string_view s) { return QString(reinterpret_cast<const QChar *>(s.data()), qsizetype(s.size())); }
-QString textOf(std::string_view s) { return QString::fromLocal8Bit(QByteArrayView(s.data(), qsizetype(s.size()))); }
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+QString textOf(std::string_view s)
+{
+    // Decoding drops a byte order mark at the start, which only the file's start may lose.
+    if (s.starts_with(kByteOrderMark))
+        return QString::fromLocal8Bit(QByteArray(" ").append(QByteArrayView(s.data(), qsizetype(s.size())))).mid(1);
+    return QString::fromLocal8Bit(QByteArrayView(s.data(), qsizetype(s.size())));
+}
 
 template<typename C>
 TextView<C> trimmed(TextView<C> s)
@@ -214,7 +222,6 @@ TextDataFile ReadTextData(QByteArrayView text, bool logTransform)
         return ReadTextData(SplitTextLines(QString::fromLocal8Bit(text)), logTransform);
     std::string_view bytes(text.data(), size_t(text.size()));
     // The decoding drops a byte order mark at the start of the text.
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (bytes.starts_with(kByteOrderMark) && QString::fromLocal8Bit(kByteOrderMark.data(), 3).isEmpty())
         bytes.remove_prefix(kByteOrderMark.size());
     return readLines(linesOf(bytes), logTransform, char(decimalSeparator.unicode()));

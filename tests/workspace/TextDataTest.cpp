@@ -119,10 +119,13 @@ namespace {
 TEST(TextDataFile, ReadsBytesAsTheirDecodedLines)
 {
     LocaleGuard guard(QLocale(QLocale::Czech));
-    // A byte order mark, UTF-8 and a stray byte in identifiers, CR LF, CR and LF line ends.
-    const QByteArray bytes = "\xEF\xBB\xBF\xC3\x9Ast\xC3\xAD ; 1,5 ;x;;2;3.5\r\n\r\n  y\xE9 ;-4\rlast;+0,25\n";
+    // A byte order mark (at the start and within), UTF-8 and a stray byte in identifiers, CR LF,
+    // CR and LF line ends.
+    const QByteArray bytes =
+        "\xEF\xBB\xBF\xC3\x9Ast\xC3\xAD ; 1,5 ;x;;2;3.5\r\n\r\n  y\xE9 ;-4\rlast;+0,25\n\xEF\xBB\xBFz;1";
     const TextDataFile file = ReadTextData(QByteArrayView(bytes), false);
-    ASSERT_EQ(file.items.size(), 4u);
+    ASSERT_EQ(file.items.size(), 5u);
+    EXPECT_EQ(file.items[4].Id, QStringLiteral("\uFEFFz"));
     EXPECT_EQ(file.items[0].Id, QString::fromUtf8("Úst\u00ED"));
     EXPECT_EQ(file.items[0].Values, (std::vector<double>{1.5, 2}));
     EXPECT_EQ(file.items[0].Positions, (std::vector<uint16_t>{1, 2}));
