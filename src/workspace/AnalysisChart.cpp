@@ -30,11 +30,17 @@ chart::TPointSeries *NewDataSeries(QObject *owner)
 QString CasesTitle(const TAnalysis &analysis, int i)
 {
     const TDataItem &item = analysis.Items()[size_t(i)];
-    QString letters(item.Count > 0 ? 2 * item.Count - 1 : 0, QLatin1Char(';'));
-    QChar *at = letters.data();
+    const qsizetype letters = item.Count > 0 ? 2 * item.Count - 1 : 0;
+    QString title;
+    title.reserve(item.Id.size() + 3 + letters);
+    title += item.Id;
+    title += QLatin1String(" [");
+    title.resize(title.size() + letters, QLatin1Char(';'));
+    title += QLatin1Char(']');
+    QChar *at = title.data() + item.Id.size() + 2;
     for (int j = 0; j < item.Count; ++j)
         at[2 * j] = analysis.ClassLetter(i, j);
-    return item.Id + QLatin1String(" [") + letters + QLatin1Char(']');
+    return title;
 }
 
 } // namespace
