@@ -211,6 +211,16 @@ TableData ReadTableData(db::TDataSet &dataSet, const TableReadOptions &options)
     return data;
 }
 
+QStringList SelectIdsWhere(const QString &tableFile, const QString &where)
+{
+    return {QStringLiteral("SELECT ID FROM '") + tableFile + QLatin1Char('\''), QStringLiteral("WHERE ") + where};
+}
+
+QString OutputRecordStatement(const QString &tableName, const QString &keyField)
+{
+    return QStringLiteral("SELECT * FROM '%1' WHERE %2= :%2").arg(tableName, keyField);
+}
+
 QStringList SelectAllColumns(const QStringList &lines)
 {
     QChar quote;

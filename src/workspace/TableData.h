@@ -74,6 +74,14 @@ TableData ReadTableData(db::TDataSet &dataSet, const TableReadOptions &options);
 /// when no line holds FROM.
 QStringList SelectAllColumns(const QStringList &lines);
 
+/// The statement by which a driving program narrows the open table: the identifiers of the
+/// records of `tableFile` (a file name without folder) that meet `where`.
+QStringList SelectIdsWhere(const QString &tableFile, const QString &where);
+
+/// The statement of the output table's record of one item: every field, where `keyField`
+/// equals the parameter of the same name.
+QString OutputRecordStatement(const QString &tableName, const QString &keyField);
+
 /// The answers that shape a new data table.
 struct NewTableSpec
 {

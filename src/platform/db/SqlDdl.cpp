@@ -300,6 +300,8 @@ void dropTable(DdlParser &parser, const QString &folder, const QString &extensio
     const TablePath table = existingTable(folder, extension, parser.tableName());
     parser.expectEnd();
     checkNotInUse(table);
+    // Only a file that opens as a table is deleted: a typed name must not remove any other file.
+    OpenTableStore(table.path);
     for (const QString &file : tableFiles(table.path))
         if (!QFile::remove(file))
             throw EDatabaseError(QStringLiteral("Cannot delete %1").arg(file));

@@ -253,14 +253,19 @@ TEST(SqlDdl, RefusalsLeaveFilesAlone)
     DbFolder folder;
     folder.exec("CREATE TABLE 'a.dbf' (ID INTEGER)");
     const QByteArray before = folder.bytes("a.dbf");
+    QFile notes(folder.path("notes.txt"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("not a table\n");
+    notes.close();
     for (const char *sql : {"CREATE TABLE 'a.dbf' (X INTEGER)", "CREATE TABLE 'b.dbf' (X MONEY)", "CREATE TABLE 'b.dbf' (X CHAR(300))",
                             "CREATE TABLE 'b.dbf' (TOOLONGNAME1 INTEGER)", "CREATE TABLE 'b.dbf' (X INTEGER, X INTEGER)",
                             "CREATE TABLE 'b.dbf' (X DECIMAL(30,2))", "CREATE TABLE 'b.dbf' (X INTEGER", "ALTER TABLE 'a.dbf' DROP NOPE",
                             "ALTER TABLE 'a.dbf' ADD ID INTEGER", "ALTER TABLE 'a.dbf' DROP ID", "DROP TABLE 'nothere.dbf'",
-                            "CREATE INDEX byid ON 'a.dbf' (ID)", "DROP INDEX 'a.dbf'.byid"})
+                            "DROP TABLE 'notes.txt'", "CREATE INDEX byid ON 'a.dbf' (ID)", "DROP INDEX 'a.dbf'.byid"})
         EXPECT_THROW(folder.exec(QString::fromLatin1(sql)), EDatabaseError) << sql;
     EXPECT_EQ(folder.bytes("a.dbf"), before);
     EXPECT_FALSE(QFile::exists(folder.path("b.dbf")));
+    EXPECT_EQ(folder.bytes("notes.txt"), "not a table\n");
 }
 
 TEST(SqlDdl, TableInUseIsNotDroppedOrAltered)

@@ -1,0 +1,300 @@
+// The main window: opening text files and data tables, the query and its automation form.
+#include "FQuibo.h"
+
+#include "DataFileKind.h"
+#include "FQuiboHelpers.h"
+#include "FReport.h"
+#include "FSetQuery.h"
+#include "ResultsList.h"
+#include "TableData.h"
+#include "TextData.h"
+#include "ui_FQuibo.h"
+
+#include "platform/db/DatabaseError.h"
+
+// ---- Opening data ----
+
+void TFormQuibo::BtnOpenClick()
+{
+    if (!FFileName.isEmpty()) {
+        ui::MessageDlg(QStringLiteral("Firstly you must close opened file"), ui::TMsgDlgType::mtWarning,
+                       ui::TMsgDlgButtons::mbOK);
+        return;
+    }
+    if (!OpenDlg.Execute())
+        return;
+    FFileName = OpenDlg.FileName;
+    const TDataFileKind kind = DataFileKind(FFileName);
+    if (kind == TDataFileKind::DBase || kind == TDataFileKind::Paradox) {
+        OpenDatabaseTable(FFileName);
+        return;
+    }
+    if (kind == TDataFileKind::Text && !OpenTextFile())
+        return;
+    if (!FAnalysis.HasUsedValue()) {
+        AbandonReading(QStringLiteral("No data values in ") + FFileName);
+        return;
+    }
+    Analyse();
+    setWindowTitle(QStringLiteral("Quibo [") + FFileName + QLatin1Char(']'));
+    UpdateControls();
+    AddHistoryItem(QStringLiteral("Open"), FFileName);
+}
+
+bool TFormQuibo::OpenTextFile()
+{
+    const bool logTransform = ui->CB_log->isChecked();
+    FTransformText = logTransform ? QStringLiteral("Transformation: LOG(y)") : QString();
+    Chart1()->SetTitle({FTransformText});
+
+    QFile file(FFileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        AbandonReading(QStringLiteral("Cannot open the file %1: %2").arg(FFileName, file.errorString()));
+        return false;
+    }
+    TextDataFile data;
+    try {
+        data = ReadTextData(file.readAll(), logTransform);
+    } catch (const ETextDataError &error) {
+        AbandonReading(error.Message());
+        return false;
+    } catch (const std::bad_alloc &) {
+        AbandonReading(QStringLiteral("Not enough memory to read ") + FFileName);
+        return false;
+    }
+    FAnalysis.SetItems(std::move(data.items));
+    FResults.Clear();
+    FResults.SetValues(QStringLiteral("log"), logTransform ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!data.truncatedLines.isEmpty())
+        WarnTruncatedLines(data.truncatedLines);
+    return true;
+}
+
+void TFormQuibo::WarnTruncatedLines(const QList<int> &lines)
+{
+    const QString which = lines.size() == 1
+                              ? QStringLiteral("Line %1 holds").arg(lines.first())
+                              : QStringLiteral("Line %1 and %2 more lines hold").arg(lines.first()).arg(lines.size() - 1);
+    ui::MessageDlg(QStringLiteral("%1 more than %2 values in %3; only the first %2 values of a line are kept.")
+                       .arg(which)
+                       .arg(MaxItemValues)
+                       .arg(FFileName),
+                   ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+}
+
+void TFormQuibo::AbandonReading(const QString &warning)
+{
+    // Nothing half-read stays: the window goes back to "no data", ready to open a file again.
+    FAnalysis.ClearData();
+    FFileName.clear();
+    FTransformText.clear();
+    setWindowTitle(QStringLiteral("Quibo"));
+    ResetView(true);
+    UpdateControls();
+    ui::MessageDlg(warning, ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+}
+
+// ---- Data tables ----
+
+void TFormQuibo::OpenDatabaseTable(const QString &Name)
+{
+    if (Query.Active())
+        Query.Close();
+    if (Database1.Connected())
+        Database1.Close();
+    const QString folder = Name.left(Name.lastIndexOf(QLatin1Char('/')) + 1);
+    Database1.Params().SetValues(QStringLiteral("PATH"), folder);
+    try {
+        Database1.Open();
+    } catch (const db::EDatabaseError &error) {
+        FFileName.clear();
+        UpdateControls();
+        throw;
+    }
+    if (!QFileInfo::exists(Name) && !CreateDatabaseTable(Name)) {
+        FFileName.clear();
+        UpdateControls();
+        return;
+    }
+    AddHistoryItem(QStringLiteral("Open"), QStringLiteral("DBF:") + Name);
+    if (Name == FFileName)
+        BtnQueryClick(ui->BtnOpen);
+    else
+        FFileName = Name;
+    FOutputQuery.reset();
+    FOutputTable.clear();
+    FOutputMemoField.clear();
+    UpdateControls();
+}
+
+bool TFormQuibo::CreateDatabaseTable(const QString &Name)
+{
+    if (ui::MessageDlg(QStringLiteral("File ") + Name + QStringLiteral(" does not exists. Create new?"),
+                       ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
+        == ui::mrNo)
+        return false;
+    if (Query.Active())
+        Query.Close();
+    Query.SQL().Clear();
+    const QString caption = QStringLiteral("Create new DBF table");
+    NewTableSpec spec;
+    spec.FileName = QFileInfo(Name).fileName();
+    for (;;) {
+        const QString field = ui::InputBox(caption, QStringLiteral("Optional field specification"), QString());
+        if (field.isEmpty())
+            break;
+        spec.OptionalFields << field;
+    }
+    try {
+        spec.RfCount = rtl::StrToInt(ui::InputBox(caption, QStringLiteral("Number of Rf values"), QStringLiteral("3")));
+        spec.RfFormat = ui::InputBox(caption, QStringLiteral("Format of Rf fields"), QStringLiteral("DECIMAL(6,3)"));
+        spec.WithFactor = ui::MessageDlg(QStringLiteral("Include FACTOR variable field?"), ui::TMsgDlgType::mtConfirmation,
+                                         ui::TMsgDlgButtons::mbYesNo)
+                          == ui::mrYes;
+        spec.WithClass = ui::MessageDlg(QStringLiteral("Include Classification variable field?"),
+                                        ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
+                         == ui::mrYes;
+        Query.SQL().Lines() = CreateTableStatement(spec);
+        Query.ExecSQL();
+    } catch (const rtl::Exception &error) {
+        // Nothing was created; the window goes back to no open file.
+        Query.SQL().Clear();
+        ui::MessageDlg(QStringLiteral("The table %1 was not created: %2").arg(Name, error.Message()),
+                       ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+        return false;
+    }
+    Query.SQL().Clear();
+    return true;
+}
+
+void TFormQuibo::ResetForQuery()
+{
+    FTransformText = ui->CB_log->isChecked() ? QStringLiteral("Transformation: LOG(y)") : QString();
+    ResetView(true);
+    if (FormReport)
+        FormReport->ResetGrid(0);
+    FAnalysis.ClearData();
+    if (Query.Active())
+        Query.Close();
+    Query.SQL().Clear();
+    FIdFieldName = QStringLiteral("ID");
+}
+
+void TFormQuibo::BtnQueryClick(QObject *Sender)
+{
+    ResetForQuery();
+    const bool reread = Sender == ui->BtnQuery;
+    int32_t n = -1;
+    try {
+        n = ExecuteQueryBuilder(Database1.DatabaseName(), QFileInfo(FFileName).fileName(),
+                                reread ? FSqlLines.get() : nullptr, FIdFieldName, reread && FAutomationQuery);
+    } catch (const rtl::Exception &error) {
+        AbandonQuery(QStringLiteral("The query on %1 failed: %2").arg(FFileName, error.Message()), ui::TMsgDlgType::mtError);
+        return;
+    }
+    if (n < 1) {
+        AbandonQuery(QStringLiteral("No active data"), ui::TMsgDlgType::mtWarning);
+        return;
+    }
+    GetQuerySQL(FormSetQuery, FSqlLines);
+    try {
+        ReadQueryRecords();
+    } catch (const ETableDataError &error) {
+        AbandonQuery(error.Message(), ui::TMsgDlgType::mtError);
+        return;
+    } catch (const rtl::Exception &error) {
+        AbandonQuery(QStringLiteral("The table %1 cannot be read: %2").arg(FFileName, error.Message()),
+                     ui::TMsgDlgType::mtError);
+        return;
+    } catch (const std::bad_alloc &) {
+        AbandonQuery(QStringLiteral("Not enough memory to read ") + FFileName, ui::TMsgDlgType::mtError);
+        return;
+    }
+    Analyse();
+    setWindowTitle(QStringLiteral("Quibo [query of ") + FFileName + QLatin1Char(']'));
+    UpdateControls();
+    QString detail;
+    for (const QString &line : FSqlLines->Lines())
+        detail += line + QLatin1Char(' ');
+    AddHistoryItem(QStringLiteral("SQL"), detail);
+}
+
+void TFormQuibo::ReadQueryRecords()
+{
+    Query.SQL().Lines() = SelectAllColumns(FSqlLines->Lines());
+    Query.Open();
+    const TableLayout layout = DescribeTable(Query.Fields());
+    TableReadOptions options;
+    options.IdFieldName = FIdFieldName;
+    options.LogTransform = ui->CB_log->isChecked();
+    options.SkipValue = FSkipValue;
+    options.UseFactor = layout.HasFactor
+                        && ui::MessageDlg(QStringLiteral("To use factor variable?"), ui::TMsgDlgType::mtConfirmation,
+                                          ui::TMsgDlgButtons::mbYesNo)
+                               != ui::mrNo;
+    FTransformText = options.LogTransform ? QStringLiteral("Transformation: LOG(y)") : QString();
+    if (options.UseFactor)
+        FTransformText += (FTransformText.isEmpty() ? QStringLiteral("Transformation: ") : QStringLiteral("; "))
+                          + QStringLiteral("FACTOR*y");
+    Chart1()->SetTitle(FTransformText.isEmpty() ? QStringList() : QStringList{FTransformText});
+    TableData data = ReadTableData(Query, options);
+    Query.Close();
+    FAnalysis.SetItems(std::move(data.items));
+    ResetResults(FResults, options.LogTransform);
+    FRegressionCount = 0;
+    if (!data.truncatedItems.isEmpty())
+        WarnTruncatedRecords(data.truncatedItems);
+}
+
+void TFormQuibo::AbandonQuery(const QString &message, ui::TMsgDlgType type)
+{
+    // Nothing half-read stays; the table stays open to be queried again or closed.
+    if (Query.Active())
+        Query.Close();
+    FAnalysis.ClearData();
+    ClearDistGrid();
+    UpdateControls();
+    ui::MessageDlg(message, type, ui::TMsgDlgButtons::mbOK);
+}
+
+void TFormQuibo::WarnTruncatedRecords(const QStringList &ids)
+{
+    constexpr int kNamed = 10;
+    QString which = ids.mid(0, kNamed).join(QStringLiteral(", "));
+    if (ids.size() > kNamed)
+        which += QStringLiteral(" and %1 more").arg(ids.size() - kNamed);
+    ui::MessageDlg(QStringLiteral("The records %1 hold more than %2 values; only the first %2 values of a record are kept.")
+                       .arg(which)
+                       .arg(MaxItemValues),
+                   ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+}
+
+void TFormQuibo::QueryWhere(const QString &Where)
+{
+    if (!FSqlLines)
+        FSqlLines = std::make_unique<rtl::TStringList>();
+    FSqlLines->Lines() = SelectIdsWhere(QFileInfo(FFileName).fileName(), Where);
+    FAutomationQuery = true;
+    try {
+        BtnQueryClick(ui->BtnQuery);
+    } catch (...) {
+        FAutomationQuery = false;
+        throw;
+    }
+    FAutomationQuery = false;
+    if (FAnalysis.IsAnalysed()) {
+        ui->RB_Cases->setChecked(true);
+        RB_CasesClick();
+    }
+    setWindowTitle(QStringLiteral("Quibo [query of ") + FFileName + QStringLiteral(" on ") + Where + QLatin1Char(']'));
+}
+
+void TFormQuibo::Closedatabase1Click()
+{
+    BtnCloseClick(ui->BtnClose);
+    Database1.Close();
+    FFileName.clear();
+    if (FAnalysis.ItemCount() == 0) // after a No the items stay on view under their title
+        setWindowTitle(QStringLiteral("Quibo"));
+    UpdateControls();
+}
