@@ -4,6 +4,7 @@
 #include "platform/rtl/RadixSort.h"
 
 #include <bit>
+#include <memory>
 
 namespace {
 
@@ -33,6 +34,22 @@ struct KeyedPosition
 
 constexpr auto keyOf = [](const auto &keyed) { return keyed.key; };
 
+// Keys to sort and the sort's room, left uninitialised: the threads that fill them touch their
+// memory first, instead of one thread clearing tens of megabytes beforehand.
+template<typename T>
+class SortRoom
+{
+public:
+    explicit SortRoom(size_t n) : m_n(n), m_keys(new T[n]), m_room(new T[n]) {}
+    T &operator[](size_t i) { return m_keys[i]; }
+    /// Sorts the keys by keyOf; answers where they stand sorted.
+    const T *sort() { return rtl::ParallelRadixSortStable(m_keys.get(), m_room.get(), m_n, keyOf, kAllThreads); }
+
+private:
+    size_t m_n;
+    std::unique_ptr<T[]> m_keys, m_room;
+};
+
 // Gaps are never negative (a - b >= +0 for a >= b), so the key's bits give the gap back.
 uint64_t descendingGapKey(double gap) { return ~rtl::OrderableKey(gap); }
 double gapOfKey(uint64_t key) { return std::bit_cast<double>(~key & ~(uint64_t(1) << 63)); }
@@ -49,7 +66,7 @@ std::vector<TValueRef> OrderValues(const std::vector<TDataItem> &items)
         total += items[i].Used ? items[i].Count : 0;
         end[i] = total;
     }
-    std::vector<KeyedValue> keys(total);
+    SortRoom<KeyedValue> keys(total);
     rtl::ParallelForStretches(items.size(), kLeastPerThread / 64, kAllThreads, [&](size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) {
             if (!items[i].Used)
@@ -58,11 +75,11 @@ std::vector<TValueRef> OrderValues(const std::vector<TDataItem> &items)
                 keys[total - end[i] + (items[i].Count - 1 - size_t(j))] = {rtl::OrderableKey(items[i].Values[size_t(j)]), int32_t(i), uint8_t(j)};
         }
     });
-    rtl::RadixSortStable(keys, keyOf, kAllThreads);
+    const KeyedValue *sorted = keys.sort();
     std::vector<TValueRef> ordered(total);
     inStretches(total, [&](size_t first, size_t last) {
         for (size_t k = first; k < last; ++k)
-            ordered[k] = {keys[k].item, keys[k].valueIndex, -1};
+            ordered[k] = {sorted[k].item, sorted[k].valueIndex, -1};
     });
     return ordered;
 }
@@ -89,17 +106,17 @@ std::vector<TDifference> OrderDifferences(const std::vector<double> &orderedValu
     const size_t count = ordered.size() - 1;
     // Descending gap; the positions laid out from the top, so that the stable sort puts the
     // higher position first among equal gaps.
-    std::vector<KeyedPosition> keys(count);
+    SortRoom<KeyedPosition> keys(count);
     inStretches(count, [&](size_t first, size_t last) {
         for (size_t k = first + 1; k <= last; ++k)
             keys[count - k] = {descendingGapKey(orderedValues[k] - orderedValues[k - 1]), uint32_t(k)};
     });
-    rtl::RadixSortStable(keys, keyOf, kAllThreads);
+    const KeyedPosition *sorted = keys.sort();
     std::vector<TDifference> differences(count);
     inStretches(count, [&](size_t first, size_t last) {
         for (size_t r = first; r < last; ++r) {
-            const uint32_t position = keys[r].position;
-            differences[r] = {gapOfKey(keys[r].key), int32_t(position)};
+            const uint32_t position = sorted[r].position;
+            differences[r] = {gapOfKey(sorted[r].key), int32_t(position)};
             ordered[position].Row = int32_t(r);
         }
     });
