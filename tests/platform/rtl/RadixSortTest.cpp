@@ -59,13 +59,21 @@ TEST(ParallelRadixSort, KeepsTiesInInputOrderOnAnyNumberOfThreads)
         {150000, 1, 1},                      // every key equal
         {70000, 50000, 0x9E3779B97F4A7C15u}, // keys all over the range, few ties
     };
-    for (const Case &c : cases) {
-        const std::vector<Tagged> items = tiedKeys(c.n, c.distinct, c.spread, uint32_t(c.n + c.distinct));
+    std::vector<std::vector<Tagged>> sets;
+    for (const Case &c : cases)
+        sets.push_back(tiedKeys(c.n, c.distinct, c.spread, uint32_t(c.n + c.distinct)));
+    // Buckets of every size: most keys share their high bits (one bucket that needs all threads
+    // again), and some lie in a few dozen buckets of thousands.
+    std::vector<Tagged> skewed = tiedKeys(400000, 3000, 7, 11);
+    for (size_t i = 0; i < skewed.size(); i += 10)
+        skewed[i].key += uint64_t(i % 40 + 1) << 50;
+    sets.push_back(skewed);
+    for (const std::vector<Tagged> &items : sets) {
         const std::vector<uint32_t> expected = stableOrder(items);
         for (const unsigned threads : {1u, 2u, 3u, 8u, 64u}) {
             std::vector<Tagged> sorted = items, scratch(items.size());
             const Tagged *result = rtl::ParallelRadixSortStable(sorted.data(), scratch.data(), sorted.size(), keyOf, threads);
-            EXPECT_EQ(tagsOf(result, sorted.size()), expected) << c.n << " keys, " << c.distinct << " distinct, " << threads << " threads";
+            EXPECT_EQ(tagsOf(result, sorted.size()), expected) << items.size() << " keys, set " << &items - sets.data() << ", " << threads << " threads";
         }
     }
 }
