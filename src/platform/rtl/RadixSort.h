@@ -60,16 +60,10 @@ T *RadixSortStable(T *items, T *scratch, size_t n, KeyOf keyOf)
     return from;
 }
 
-namespace detail {
-
-// Fewer elements than this per stretch are not worth a thread.
-constexpr size_t kLeastPerStretch = size_t(1) << 15;
-// Below this many elements a comparison sort in the cache beats a radix sort's counting.
-constexpr size_t kComparisonSortBelow = 1024;
-
-// One stable pass on `stretches` threads: every thread counts the digits of its own stretch of
-// `from`, then moves its elements to `to`, the stretches in order. Answers where each digit's
-// elements begin in `to` (digits + 1 entries).
+/// Moves the n elements at `from` to `to` ordered by digitOf(element) (below `digits`), keeping the
+/// order of elements with equal digits: every one of `stretches` tasks on at most `threads` threads
+/// counts the digits of its own stretch of `from`, then moves its elements, the stretches in order.
+/// Answers where each digit's elements begin in `to` (digits + 1 entries, the last n).
 template<typename T, typename DigitOf>
 std::vector<size_t> StableDigitPass(const T *from, T *to, size_t n, size_t digits, DigitOf digitOf, size_t stretches,
                                     unsigned threads)
@@ -100,6 +94,13 @@ std::vector<size_t> StableDigitPass(const T *from, T *to, size_t n, size_t digit
     });
     return digitStart;
 }
+
+namespace detail {
+
+// Fewer elements than this per stretch are not worth a thread.
+constexpr size_t kLeastPerStretch = size_t(1) << 15;
+// Below this many elements a comparison sort in the cache beats a radix sort's counting.
+constexpr size_t kComparisonSortBelow = 1024;
 
 // Sorts the n elements at `items` on one thread and leaves them there; `scratch` is room for n.
 template<typename T, typename KeyOf>
@@ -150,7 +151,7 @@ T *ParallelRadixSortStable(T *items, T *scratch, size_t n, KeyOf keyOf, unsigned
     const int highBits = std::min(int(std::bit_width(varying)) - lowBit, kMostDigitBits);
     const int shift = std::bit_width(varying) - highBits;
     const size_t buckets = size_t(1) << highBits;
-    const std::vector<size_t> bucketStart = detail::StableDigitPass(
+    const std::vector<size_t> bucketStart = StableDigitPass(
         items, scratch, n, buckets, [&](const T &item) { return size_t((keyOf(item) >> shift) & (buckets - 1)); },
         stretches, threads);
     if (shift == lowBit)
