@@ -42,8 +42,14 @@ class SortRoom
 public:
     explicit SortRoom(size_t n) : m_n(n), m_keys(new T[n]), m_room(new T[n]) {}
     T &operator[](size_t i) { return m_keys[i]; }
-    /// Sorts the keys by keyOf; answers where they stand sorted.
-    const T *sort() { return rtl::ParallelRadixSortStable(m_keys.get(), m_room.get(), m_n, keyOf, kAllThreads); }
+    /// Sorts the keys by keyOf; answers where they stand sorted. The other half is given back at
+    /// once, before the results are made.
+    const T *sort()
+    {
+        const T *sorted = rtl::ParallelRadixSortStable(m_keys.get(), m_room.get(), m_n, keyOf, kAllThreads);
+        (sorted == m_keys.get() ? m_room : m_keys).reset();
+        return sorted;
+    }
 
 private:
     size_t m_n;
