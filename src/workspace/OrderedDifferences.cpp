@@ -26,7 +26,8 @@ struct KeyedValue
     uint8_t valueIndex;
 };
 
-struct KeyedPosition
+// Packed: twelve bytes instead of sixteen to move, and less memory at the analysis' peak.
+struct [[gnu::packed]] KeyedPosition
 {
     uint64_t key;
     uint32_t position;

@@ -5,6 +5,7 @@
 #include "FReport.h"
 
 #include "platform/ui/Application.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/Help.h"
 
 #include "statistics/CriticalValues.h"
@@ -19,6 +20,7 @@ int main(int argc, char **argv)
     // Past a file size limit a write fails with an error that the tables undo and report; the
     // signal that would end the program first is not wanted.
     std::signal(SIGXFSZ, SIG_IGN);
+    rtl::ReturnLargeBlocksWhenFreed();
     ui::TApplication Application(argc, argv);
     Application.SetTitle(QStringLiteral("Quibo"));
 
