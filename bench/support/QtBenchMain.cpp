@@ -1,5 +1,6 @@
 // Main of the benchmarks that build windows or charts: an application object on the offscreen
-// platform, number text in the C locale, then Google Benchmark.
+// platform, number text in the C locale, large blocks returned to the system as the program
+// does, then Google Benchmark.
 
 #include "RunBenchmarks.h"
 
@@ -10,6 +11,7 @@
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    rtl::ReturnLargeBlocksWhenFreed();
     QApplication app(argc, argv);
     rtl::SetFormatLocale(QLocale::c());
     return RunBenchmarks(argc, argv);

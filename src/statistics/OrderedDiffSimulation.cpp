@@ -3,7 +3,7 @@
 #include "Ustatistics.h"
 
 #include "platform/rtl/Parallel.h"
-#include "platform/rtl/RadixSort.h" // OrderableKey
+#include "platform/rtl/RadixSort.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Warnings.h"
@@ -178,30 +178,8 @@ void sortGapsInBuckets(std::vector<double> &gaps, std::vector<double> &room, uns
     const size_t buckets = std::bit_ceil(std::clamp(size_t(threads) * kBucketsPerThread, kLeastBuckets, kMostBuckets));
     const BucketTable bucketOf(gaps, buckets);
     const TaskSplit split = splitWork(n, threads, kLeastValuesPerTask);
-    std::vector<uint8_t> bucket(n);
-    // Per task: how many of its gaps go to each bucket, then where the next one goes.
-    std::vector<std::vector<size_t>> next(split.tasks, std::vector<size_t>(buckets, 0));
-    rtl::ParallelFor(split.tasks, threads, [&](size_t task) {
-        for (size_t i = split.begin(task), end = split.end(task, n); i < end; ++i) {
-            bucket[i] = bucketOf(gaps[i]);
-            ++next[task][bucket[i]];
-        }
-    });
-    std::vector<size_t> bucketStart(buckets + 1, n);
-    size_t at = 0;
-    for (size_t b = 0; b < buckets; ++b) {
-        bucketStart[b] = at;
-        for (std::vector<size_t> &taskNext : next) {
-            const size_t count = taskNext[b];
-            taskNext[b] = at;
-            at += count;
-        }
-    }
-    rtl::ParallelFor(split.tasks, threads, [&](size_t task) {
-        std::vector<size_t> &taskNext = next[task];
-        for (size_t i = split.begin(task), end = split.end(task, n); i < end; ++i)
-            room[taskNext[bucket[i]]++] = gaps[i];
-    });
+    const std::vector<size_t> bucketStart =
+        rtl::StableDigitPass(gaps.data(), room.data(), n, buckets, bucketOf, split.tasks, threads);
     rtl::ParallelFor(buckets, threads, [&](size_t b) {
         const size_t first = bucketStart[b], size = bucketStart[b + 1] - first;
         const double *sorted = sortValues(room.data() + first, gaps.data() + first, size);

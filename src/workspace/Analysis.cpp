@@ -2,6 +2,7 @@
 
 #include "statistics/CriticalValueSource.h"
 
+#include "platform/rtl/Parallel.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
@@ -10,6 +11,8 @@ namespace {
 
 // The critical values of the class statistics: normal samples, resting on at least this many gaps.
 constexpr int32_t kLeastSimulatedGaps = 100000;
+// Fewer values than this are not worth a thread of their own.
+constexpr size_t kLeastValuesPerThread = size_t(1) << 15;
 
 } // namespace
 
@@ -55,13 +58,16 @@ void TAnalysis::Analyse()
 {
     ClearAnalysis();
     FOrdered = OrderValues(FItems);
-    FDifferences = OrderDifferences(FItems, FOrdered);
+    FOrderedValues = ValuesInOrder(FItems, FOrdered);
+    FDifferences = OrderDifferences(FOrderedValues, FOrdered);
 }
 
 void TAnalysis::ClearAnalysis()
 {
     FOrdered.clear();
     FOrdered.shrink_to_fit();
+    FOrderedValues.clear();
+    FOrderedValues.shrink_to_fit();
     FDifferences.clear();
     FDifferences.shrink_to_fit();
     FLimits.clear();
@@ -190,14 +196,12 @@ void TAnalysis::JudgeClass(int c, CriticalValueSource &source)
     TJudgedClass &cls = FJudgement.Classes[size_t(c)];
     const double minStd = FJudgement.MinStd;
     FJudgement.HistoryText += QStringLiteral(" (%1,%2)").arg(cls.First).arg(cls.Last);
+    StoreClassOfValues(cls, uint8_t(c));
     long double sum = 0, sumOfSquares = 0;
     for (int k = cls.First; k <= cls.Last; ++k) {
-        const TValueRef &ref = FOrdered[size_t(k)];
-        TDataItem &item = FItems[size_t(ref.Item)];
-        const long double value = item.Values[ref.ValueIndex];
+        const long double value = FOrderedValues[size_t(k)];
         sum += value;
         sumOfSquares += value * value;
-        item.Classes[ref.ValueIndex] = uint8_t(c);
     }
     const int32_t n = cls.Last - cls.First + 1;
     const ClassMoments moments = ComputeMoments(sum, sumOfSquares, n);
@@ -213,8 +217,9 @@ void TAnalysis::JudgeClass(int c, CriticalValueSource &source)
             cls.InnerCrit = minStd * t;
     }
     if (cls.InnerCrit > 0) {
+        // The gap ending at m, as the differences list holds it.
         for (int m = cls.First + 1; m <= cls.Last; ++m) {
-            if (FDifferences[size_t(FOrdered[size_t(m)].Row)].Diff >= cls.InnerCrit)
+            if (FOrderedValues[size_t(m)] - FOrderedValues[size_t(m) - 1] >= cls.InnerCrit)
                 cls.ImportantGaps.push_back(m);
         }
     }
@@ -229,6 +234,17 @@ void TAnalysis::JudgeClass(int c, CriticalValueSource &source)
         cls.OuterCrit = -1;
     }
     cls.BelowMinStd = cls.Std < minStd;
+}
+
+void TAnalysis::StoreClassOfValues(const TJudgedClass &cls, uint8_t c)
+{
+    // The values of a class lie all over the items: the stores run on every core.
+    rtl::ParallelForStretches(size_t(cls.Last - cls.First + 1), kLeastValuesPerThread, 0, [&](size_t first, size_t last) {
+        for (size_t k = size_t(cls.First) + first; k < size_t(cls.First) + last; ++k) {
+            const TValueRef &ref = FOrdered[k];
+            FItems[size_t(ref.Item)].Classes[ref.ValueIndex] = c;
+        }
+    });
 }
 
 void TAnalysis::MarkLimit(int row, int side, QChar judgement)

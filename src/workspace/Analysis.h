@@ -75,7 +75,9 @@ public:
     const std::vector<TValueRef> &Ordered() const { return FOrdered; }
     const std::vector<TDifference> &Differences() const { return FDifferences; }
     /// The value at an ordered position (0 .. Ordered().size() - 1).
-    double OrderedValue(int position) const { return ValueOf(FItems, FOrdered[size_t(position)]); }
+    double OrderedValue(int position) const { return FOrderedValues[size_t(position)]; }
+    /// The value of every ordered position, in order.
+    const std::vector<double> &OrderedValues() const { return FOrderedValues; }
     /// The middle of the gap of a differences row: where its limit line is drawn.
     double LimitLevel(int row) const;
 
@@ -125,11 +127,14 @@ public:
 
 private:
     void JudgeClass(int c, CriticalValueSource &source);
+    void StoreClassOfValues(const TJudgedClass &cls, uint8_t c);
     void MarkLimit(int row, int side, QChar judgement);
     double CriticalValue(CriticalValueSource &source, int32_t cases);
 
     std::vector<TDataItem> FItems;
     std::vector<TValueRef> FOrdered;
+    // The value of each ordered position, read in order where FOrdered would reach all over FItems.
+    std::vector<double> FOrderedValues;
     std::vector<TDifference> FDifferences;
     // Row of the differences list -> its mark.
     std::map<int, QString> FLimits;

@@ -6,6 +6,8 @@
 #include "platform/chart/Color.h"
 #include "platform/rtl/Random.h"
 
+#include <numeric>
+
 namespace {
 
 // Half-open [0.5, 1) draws give limit lines light, distinct colours.
@@ -24,18 +26,31 @@ chart::TPointSeries *NewDataSeries(QObject *owner)
     return series;
 }
 
+// The item's identifier and the class letters of its values: "Id [A;A;B]".
+QString CasesTitle(const TAnalysis &analysis, int i)
+{
+    const TDataItem &item = analysis.Items()[size_t(i)];
+    const qsizetype letters = item.Count > 0 ? 2 * item.Count - 1 : 0;
+    QString title;
+    title.reserve(item.Id.size() + 3 + letters);
+    title += item.Id;
+    title += QLatin1String(" [");
+    title.resize(title.size() + letters, QLatin1Char(';'));
+    title += QLatin1Char(']');
+    QChar *at = title.data() + item.Id.size() + 2;
+    for (int j = 0; j < item.Count; ++j)
+        at[2 * j] = analysis.ClassLetter(i, j);
+    return title;
+}
+
 } // namespace
 
 void DrawDistributionView(chart::TChart &chart, const TAnalysis &analysis)
 {
     chart::TPointSeries *series = NewDataSeries(chart.SeriesOwner());
-    const size_t count = analysis.Ordered().size();
-    std::vector<double> x(count), y(count);
-    for (size_t k = 0; k < count; ++k) {
-        x[k] = double(k);
-        y[k] = analysis.OrderedValue(int(k));
-    }
-    series->SetPoints(std::move(x), std::move(y));
+    std::vector<double> x(analysis.OrderedValues().size());
+    std::iota(x.begin(), x.end(), 0.0);
+    series->SetPoints(std::move(x), analysis.OrderedValues());
     chart.SetLegendVisible(false);
     chart.AddSeries(series);
 }
@@ -47,11 +62,8 @@ void DrawCasesView(chart::TChart &chart, const TAnalysis &analysis)
         if (!item.Used || item.Count == 0)
             continue;
         chart::TPointSeries *series = NewDataSeries(chart.SeriesOwner());
-        series->SetName(QStringLiteral("Data%1").arg(i));
-        QStringList letters;
-        for (int j = 0; j < item.Count; ++j)
-            letters << analysis.ClassLetter(i, j);
-        series->SetTitle(item.Id + QStringLiteral(" [") + letters.join(QLatin1Char(';')) + QLatin1Char(']'));
+        series->SetName(QStringLiteral("Data") + QString::number(i));
+        series->SetTitle(CasesTitle(analysis, i));
         series->SetPoints(std::vector<double>(item.Count, double(i)), item.Values);
         chart.AddSeries(series);
     }
@@ -64,8 +76,9 @@ chart::TLineSeries *NewLimitLine(QObject *owner, const TAnalysis &analysis, int 
     const double level = analysis.LimitLevel(row);
     auto *series = new chart::TLineSeries(owner);
     series->SetSeriesColor(color);
-    series->SetName(QStringLiteral("Limit_%1_%2").arg(k - 1).arg(k));
-    series->SetTitle(QStringLiteral("Limit %1/%2").arg(k - 1).arg(k));
+    const QString below = QString::number(k - 1), above = QString::number(k);
+    series->SetName(QStringLiteral("Limit_") + below + QLatin1Char('_') + above);
+    series->SetTitle(QStringLiteral("Limit ") + below + QLatin1Char('/') + above);
     series->AddXY(0, level);
     if (span == TLimitSpan::Distribution)
         series->AddXY(double(analysis.Ordered().size()) - 1, level);

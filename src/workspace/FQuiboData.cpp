@@ -54,7 +54,7 @@ bool TFormQuibo::OpenTextFile()
     }
     TextDataFile data;
     try {
-        data = ReadTextData(SplitTextLines(QString::fromLocal8Bit(file.readAll())), logTransform);
+        data = ReadTextData(file.readAll(), logTransform);
     } catch (const ETextDataError &error) {
         AbandonReading(error.Message());
         return false;

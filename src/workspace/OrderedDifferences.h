@@ -33,6 +33,11 @@ inline double ValueOf(const std::vector<TDataItem> &items, const TValueRef &ref)
     return items[size_t(ref.Item)].Values[ref.ValueIndex];
 }
 
+/// The value of each ordered position, in order.
+std::vector<double> ValuesInOrder(const std::vector<TDataItem> &items, const std::vector<TValueRef> &ordered);
+
 /// Gaps between neighbours of `ordered`, descending; fills each reference's Row with the index
 /// of the gap that ends at it.
 std::vector<TDifference> OrderDifferences(const std::vector<TDataItem> &items, std::vector<TValueRef> &ordered);
+/// The same from the values of the ordered positions (ValuesInOrder).
+std::vector<TDifference> OrderDifferences(const std::vector<double> &orderedValues, std::vector<TValueRef> &ordered);

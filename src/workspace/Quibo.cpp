@@ -10,6 +10,7 @@
 #include "import/ImportTools.h"
 
 #include "platform/ui/Application.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/Help.h"
 
 #include "statistics/CriticalValues.h"
@@ -50,6 +51,7 @@ int main(int argc, char **argv)
     // Past a file size limit a write fails with an error that the tables undo and report; the
     // signal that would end the program first is not wanted.
     std::signal(SIGXFSZ, SIG_IGN);
+    rtl::ReturnLargeBlocksWhenFreed();
     const automation::TServerSwitch serverSwitch = automation::FindServerSwitch(Arguments(argc, argv));
     if (serverSwitch == automation::TServerSwitch::RegServer || serverSwitch == automation::TServerSwitch::UnregServer)
         return RunRegistration(serverSwitch, argc, argv);

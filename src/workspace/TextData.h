@@ -43,6 +43,10 @@ struct TextDataFile
 /// Builds one item per line. Throws ETextDataError naming the line of a piece that cannot be read.
 TextDataFile ReadTextData(const QStringList &lines, bool logTransform);
 
+/// Builds one item per line of a file's bytes in the local 8-bit encoding, the lines split as
+/// SplitTextLines splits the decoded text; the same items as reading the decoded lines.
+TextDataFile ReadTextData(QByteArrayView text, bool logTransform);
+
 /// Splits a file's text into lines as a text editor would (CR LF, LF or CR; no line after a
 /// final line break).
 QStringList SplitTextLines(const QString &text);

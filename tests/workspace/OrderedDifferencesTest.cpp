@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -127,6 +128,54 @@ TEST(OrderedDifferences, SortedBuildEqualsInsertionOnDataFullOfTies)
             ASSERT_EQ(differences[r].Diff, expected.differences[r].Diff);
             ASSERT_EQ(ordered[size_t(differences[r].Position)].Row, int(r));
         }
+    }
+}
+
+// Large enough for the sorts to run on several threads: values of two decimals, most of them tied.
+TEST(OrderedDifferences, ManyValuesFollowTheTieRulesOnEveryCore)
+{
+    std::mt19937 random(2024);
+    std::uniform_int_distribution<int> cents(-3000, 3000);
+    std::vector<TDataItem> items;
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<double> values(100);
+        for (double &v : values)
+            v = cents(random) / 100.0;
+        items.push_back(itemOf(values, i % 7 != 3));
+    }
+    // Expected: ascending value, of equal values the later one first; gaps descending, of equal
+    // gaps the higher position first.
+    struct Taken
+    {
+        double value;
+        size_t rank;
+        TValueRef ref;
+    };
+    std::vector<Taken> taken;
+    for (size_t i = 0; i < items.size(); ++i) {
+        for (int j = 0; items[i].Used && j < items[i].Count; ++j)
+            taken.push_back({items[i].Values[size_t(j)], taken.size(), TValueRef{int32_t(i), uint8_t(j), -1}});
+    }
+    std::sort(taken.begin(), taken.end(),
+              [](const Taken &a, const Taken &b) { return a.value != b.value ? a.value < b.value : a.rank > b.rank; });
+    std::vector<TDifference> gaps;
+    for (size_t k = 1; k < taken.size(); ++k)
+        gaps.push_back({taken[k].value - taken[k - 1].value, int32_t(k)});
+    std::sort(gaps.begin(), gaps.end(),
+              [](const TDifference &a, const TDifference &b) { return a.Diff != b.Diff ? a.Diff > b.Diff : a.Position > b.Position; });
+
+    std::vector<TValueRef> ordered = OrderValues(items);
+    const std::vector<TDifference> differences = OrderDifferences(items, ordered);
+    ASSERT_EQ(ordered.size(), taken.size());
+    for (size_t k = 0; k < ordered.size(); ++k) {
+        ASSERT_EQ(ordered[k].Item, taken[k].ref.Item) << "position " << k;
+        ASSERT_EQ(ordered[k].ValueIndex, taken[k].ref.ValueIndex) << "position " << k;
+    }
+    ASSERT_EQ(differences.size(), gaps.size());
+    for (size_t r = 0; r < differences.size(); ++r) {
+        ASSERT_EQ(differences[r].Position, gaps[r].Position) << "row " << r;
+        ASSERT_EQ(differences[r].Diff, gaps[r].Diff) << "row " << r;
+        ASSERT_EQ(ordered[size_t(differences[r].Position)].Row, int(r));
     }
 }
 

@@ -113,3 +113,53 @@ TEST(TextData, KeepsFirst255ValuesAndReportsTheLine)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TextDataFile, ReadsBytesAsTheirDecodedLines)
+{
+    LocaleGuard guard(QLocale(QLocale::Czech));
+    // A byte order mark (at the start and within), UTF-8 and a stray byte in identifiers, CR LF,
+    // CR and LF line ends.
+    const QByteArray bytes =
+        "\xEF\xBB\xBF\xC3\x9Ast\xC3\xAD ; 1,5 ;x;;2;3.5\r\n\r\n  y\xE9 ;-4\rlast;+0,25\n\xEF\xBB\xBFz;1";
+    const TextDataFile file = ReadTextData(QByteArrayView(bytes), false);
+    ASSERT_EQ(file.items.size(), 5u);
+    EXPECT_EQ(file.items[4].Id, QStringLiteral("\uFEFFz"));
+    EXPECT_EQ(file.items[0].Id, QString::fromUtf8("Úst\u00ED"));
+    EXPECT_EQ(file.items[0].Values, (std::vector<double>{1.5, 2}));
+    EXPECT_EQ(file.items[0].Positions, (std::vector<uint16_t>{1, 2}));
+    EXPECT_TRUE(file.items[1].Id.isEmpty());
+    EXPECT_FALSE(file.items[1].Used);
+    EXPECT_EQ(file.items[2].Id, QStringLiteral("y\uFFFD"));
+    EXPECT_EQ(file.items[2].Values, std::vector<double>{-4});
+    EXPECT_EQ(file.items[3].Id, QStringLiteral("last"));
+    EXPECT_EQ(file.items[3].Values, std::vector<double>{0.25});
+}
+
+// Long files are read in stretches of lines side by side; what is reported follows file order.
+TEST(TextDataFile, ReportsTheFirstBadLineAndTruncatedLinesInFileOrder)
+{
+    LocaleGuard guard(QLocale::c());
+    QByteArray many = "many";
+    for (int v = 1; v <= 300; ++v)
+        many += ';' + QByteArray::number(v);
+    QByteArray text;
+    for (int line = 1; line <= 5000; ++line)
+        text += (line == 4100 || line == 700 ? many : "item;" + QByteArray::number(line)) + '\n';
+    const TextDataFile file = ReadTextData(QByteArrayView(text), false);
+    EXPECT_EQ(file.truncatedLines, (QList<int>{700, 4100}));
+    EXPECT_EQ(file.items[4999].Values, std::vector<double>{5000});
+
+    text.replace("\nitem;3000\n", "\nitem;3000-\n");
+    text.replace("\nitem;1234\n", "\nitem;1.2.3\n");
+    try {
+        ReadTextData(QByteArrayView(text), false);
+        ADD_FAILURE() << "no error";
+    } catch (const ETextDataError &error) {
+        EXPECT_EQ(error.Line(), 1234);
+        EXPECT_EQ(error.Message(), QStringLiteral("Reading of the data stopped at line 1234: '1.2.3' is not a valid floating point value"));
+    }
+}
+
+} // namespace

@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <unordered_map>
 #include <utility>
 
 namespace chart {
@@ -46,6 +45,10 @@ QByteArray bitmapBytes(const QImage &image)
         throw EChartError(QStringLiteral("Cannot make the chart's bitmap: %1").arg(writer.errorString()));
     return bytes;
 }
+
+// Series of up to this many points fill their graph point by point: many small series are drawn
+// again and again by graphs that keep the room of their former points.
+constexpr size_t kPointsAddedOneByOne = 1024;
 
 // Pixels left free between the outermost points and the axes, beyond the points' own reach.
 constexpr int kAxisMargin = 4;
@@ -319,21 +322,24 @@ void TChart::keepSpareGraphs(const std::vector<SeriesGraph *> &graphs)
     for (SeriesGraph *graph : graphs)
         graph->setSpare();
     // Spare graphs lie above every graph in use, so a new series drawn by one is drawn on top as
-    // when its graph was new; lowest first out.
-    std::vector<SeriesGraph *> spare = std::move(m_spareGraphs);
-    spare.insert(spare.end(), graphs.begin(), graphs.end());
-    std::unordered_map<const QCPLayerable *, size_t> drawingOrder;
-    for (SeriesGraph *graph : spare) {
-        if (graph->layer() && drawingOrder.count(graph) == 0) {
-            const QList<QCPLayerable *> children = graph->layer()->children();
-            const size_t layerBase = size_t(graph->layer()->index()) << 32;
-            for (qsizetype i = 0; i < children.size(); ++i)
-                drawingOrder.emplace(children[i], layerBase + size_t(i));
+    // when its graph was new; lowest first out. So they are listed in drawing order, highest first.
+    std::vector<SeriesGraph *> outsideLayers;
+    for (SeriesGraph *graph : m_spareGraphs)
+        if (!graph->layer())
+            outsideLayers.push_back(graph);
+    for (SeriesGraph *graph : graphs)
+        if (!graph->layer())
+            outsideLayers.push_back(graph);
+    m_spareGraphs.clear();
+    for (int layer = m_plot->layerCount() - 1; layer >= 0; --layer) {
+        const QList<QCPLayerable *> children = m_plot->layer(layer)->children();
+        for (qsizetype i = children.size() - 1; i >= 0; --i) {
+            auto *graph = qobject_cast<SeriesGraph *>(children[i]);
+            if (graph && graph->isSpare())
+                m_spareGraphs.push_back(graph);
         }
     }
-    std::sort(spare.begin(), spare.end(),
-              [&](const SeriesGraph *a, const SeriesGraph *b) { return drawingOrder[a] > drawingOrder[b]; });
-    m_spareGraphs = std::move(spare);
+    m_spareGraphs.insert(m_spareGraphs.end(), outsideLayers.begin(), outsideLayers.end());
 }
 
 SeriesGraph *TChart::takeSpareGraph(TChartSeries *series)
@@ -602,12 +608,22 @@ void TChartSeries::pushData()
         std::iota(m_order.begin(), m_order.end(), 0);
         std::stable_sort(m_order.begin(), m_order.end(), [this](int a, int b) { return xLess(m_x[size_t(a)], m_x[size_t(b)]); });
     }
-    QVector<QCPGraphData> data(qsizetype(m_x.size()));
-    for (size_t i = 0; i < m_x.size(); ++i) {
+    const auto point = [this](size_t i) {
         const size_t from = m_order.empty() ? i : size_t(m_order[i]);
-        data[qsizetype(i)] = QCPGraphData(m_x[from], m_y[from]);
+        return QCPGraphData(m_x[from], m_y[from]);
+    };
+    QCPGraphDataContainer &container = *m_graph->data();
+    container.clear();
+    if (m_x.size() <= kPointsAddedOneByOne) {
+        // In x order every point goes to the end, into the room the graph's former points left.
+        for (size_t i = 0; i < m_x.size(); ++i)
+            container.add(point(i));
+    } else {
+        QVector<QCPGraphData> data(qsizetype(m_x.size()));
+        for (size_t i = 0; i < m_x.size(); ++i)
+            data[qsizetype(i)] = point(i);
+        container.set(data, true);
     }
-    m_graph->data()->set(data, true);
     m_chart->seriesChanged();
 }
 
@@ -616,6 +632,28 @@ void TPointSeries::SetPointer(const TSeriesPointer &pointer)
     m_pointer = pointer;
     restyle();
 }
+
+namespace {
+
+// The scatter style of rectangle pointers; it still draws the legend icon (custom paths are scaled
+// by size / 6). Thousands of series share one look: the style made last is shared while it fits.
+const QCPScatterStyle &rectangleStyle(QSizeF size, const QColor &color)
+{
+    static QSizeF lastSize;
+    static QColor lastColor;
+    static QCPScatterStyle *last = nullptr; // lives as long as the program
+    if (!last || size != lastSize || color != lastColor) {
+        QPainterPath rectangle;
+        rectangle.addRect(-size.width() / 2, -size.height() / 2, size.width(), size.height());
+        delete last;
+        last = new QCPScatterStyle(rectangle, QPen(color), QBrush(color), 6);
+        lastSize = size;
+        lastColor = color;
+    }
+    return *last;
+}
+
+} // namespace
 
 void TPointSeries::applyStyle(SeriesGraph &graph) const
 {
@@ -626,16 +664,15 @@ void TPointSeries::applyStyle(SeriesGraph &graph) const
         return;
     }
     const QColor color = SeriesColor();
-    graph.setPen(QPen(color));
     if (m_pointer.Style == TSeriesPointerStyle::psRectangle) {
-        const double w = m_pointer.HorizSize, h = m_pointer.VertSize;
-        graph.setRectanglePointer(QSizeF(w, h));
-        // The scatter style still draws the legend icon; custom paths are scaled by size / 6.
-        QPainterPath rectangle;
-        rectangle.addRect(-w / 2, -h / 2, w, h);
-        graph.setScatterStyle(QCPScatterStyle(rectangle, QPen(color), QBrush(color), 6));
+        const QSizeF size(m_pointer.HorizSize, m_pointer.VertSize);
+        graph.setRectanglePointer(size);
+        const QCPScatterStyle &style = rectangleStyle(size, color);
+        graph.setPen(style.pen());
+        graph.setScatterStyle(style);
         return;
     }
+    graph.setPen(QPen(color));
     QCPScatterStyle::ScatterShape shape = QCPScatterStyle::ssCircle;
     switch (m_pointer.Style) {
     case TSeriesPointerStyle::psTriangle: shape = QCPScatterStyle::ssTriangle; break;

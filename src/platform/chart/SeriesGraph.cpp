@@ -20,12 +20,15 @@ void SeriesGraph::setSpare()
 void SeriesGraph::reuseFor(TChartSeries *series)
 {
     // What QCPAbstractPlottable's and QCPGraph's constructors set.
+    // Made once: thousands of graphs are reused at a time, and copies of these share their data.
+    static const QPen newPen(Qt::blue, 0);
+    static const QBrush newBrush(Qt::NoBrush);
     setName(QString());
     setAntialiased(true);
     setAntialiasedFill(true);
     setAntialiasedScatters(true);
-    setPen(QPen(Qt::blue, 0));
-    setBrush(Qt::NoBrush);
+    setPen(newPen);
+    setBrush(newBrush);
     setSelectable(QCP::stWhole);
     setLineStyle(lsLine);
     setScatterStyle(QCPScatterStyle());
@@ -34,6 +37,11 @@ void SeriesGraph::reuseFor(TChartSeries *series)
     setAdaptiveSampling(true);
     m_rectanglePointer = QSizeF();
     m_barWidthFraction = 0;
+    // What the other kinds of series drew with it.
+    m_arrows.clear();
+    m_arrowHead = QSizeF();
+    m_shape = false;
+    m_shapeText.clear();
     m_series = series;
     setVisible(true);
 }

@@ -16,6 +16,8 @@ public:
     SeriesGraph(QCPAxis *keyAxis, QCPAxis *valueAxis, TChartSeries *series);
 
     TChartSeries *series() const { return m_series; }
+    /// True while the graph waits, hidden, for a series to reuse it.
+    bool isSpare() const { return m_series == nullptr; }
 
     /// Hides the graph without points and belonging to no series, to be reused.
     void setSpare();

@@ -145,4 +145,16 @@ void ParallelFor(size_t count, unsigned threads, const std::function<void(size_t
         std::rethrow_exception(job.failure);
 }
 
+void ParallelForStretches(size_t count, size_t leastPerStretch, unsigned threads,
+                          const std::function<void(size_t begin, size_t end)> &task)
+{
+    if (count == 0)
+        return;
+    if (threads == 0)
+        threads = HardwareThreads();
+    const size_t stretches = std::clamp<size_t>(count / std::max<size_t>(leastPerStretch, 1), 1, threads);
+    const size_t size = (count + stretches - 1) / stretches;
+    ParallelFor(stretches, threads, [&](size_t s) { task(s * size, std::min(count, (s + 1) * size)); });
+}
+
 } // namespace rtl

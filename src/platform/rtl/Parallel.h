@@ -17,4 +17,10 @@ unsigned HardwareThreads();
 /// the exception of the lowest index is rethrown.
 void ParallelFor(size_t count, unsigned threads, const std::function<void(size_t)> &task);
 
+/// Runs task(begin, end) over consecutive stretches that cover [0, count), each of at least
+/// `leastPerStretch` indices (but one when count is smaller), on at most `threads` threads
+/// (0 means HardwareThreads()).
+void ParallelForStretches(size_t count, size_t leastPerStretch, unsigned threads,
+                          const std::function<void(size_t begin, size_t end)> &task);
+
 } // namespace rtl

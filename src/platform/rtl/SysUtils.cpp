@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <optional>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -190,6 +194,15 @@ void SetFormatLocale(const QLocale &locale)
 {
     formatState().locale = locale;
     formatState().separator = separatorOf(locale);
+}
+
+void ReturnLargeBlocksWhenFreed()
+{
+#ifdef __GLIBC__
+    // A fixed threshold: the C library would otherwise raise it to the size of each large block
+    // freed, and keep later blocks of that size in its heap.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
 }
 
 QChar DecimalSeparator() { return formatState().separator; }

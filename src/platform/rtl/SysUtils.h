@@ -59,6 +59,11 @@ void SetFormatLocale(const QLocale &locale);
 /// The decimal separator of FormatLocale(), one character.
 QChar DecimalSeparator();
 
+/// Large blocks (lists of millions of values) are given back to the system as soon as they are
+/// freed, instead of staying in the heap once blocks of that size have come and gone: the
+/// program's resident size follows the data it holds. Called once at the start of a program.
+void ReturnLargeBlocksWhenFreed();
+
 /// Number text in general format with 15 significant digits: fixed notation when the value has
 /// at most 15 integer digits and is at least 0.00001 in magnitude, else scientific ("1E20",
 /// "1,5E-6"); the locale's decimal separator; no trailing zeros.

@@ -92,6 +92,47 @@ TEST(ChartSeriesList, FreeAllSeriesFreesThemAll)
     EXPECT_EQ(chart.SeriesCount(), 0);
 }
 
+// Freed series leave their graphs to new ones: nothing of an arrow or shape series may show in the
+// point series drawn by its graph next.
+TEST(ChartSeriesList, SeriesDrawnByAFreedSeriesGraphShowsOnlyItself)
+{
+    TChart chart;
+    chart.resize(400, 300);
+    // Pixels of a colour within 3 pixels of a data point (the arrow's middle, the shape's left edge).
+    const auto pixelsNear = [&chart](const QImage &image, double x, double y, const QColor &color) {
+        const int px = int(chart.plot()->xAxis->coordToPixel(x)), py = int(chart.plot()->yAxis->coordToPixel(y));
+        int count = 0;
+        for (int dy = -3; dy <= 3; ++dy)
+            for (int dx = -3; dx <= 3; ++dx)
+                count += image.pixelColor(px + dx, py + dy) == color;
+        return count;
+    };
+    QObject owner;
+    auto *arrows = new TArrowSeries(&owner);
+    arrows->SetSeriesColor(Qt::red);
+    arrows->AddArrow(0, 0, 10, 10);
+    auto *shape = new TChartShape(&owner);
+    shape->SetSeriesColor(Qt::red);
+    shape->SetBounds(2, 2, 8, 8);
+    chart.AddSeries(arrows);
+    chart.AddSeries(shape);
+    QImage image = chart.ToImage();
+    ASSERT_GT(pixelsNear(image, 5, 5, Qt::red), 0);
+    ASSERT_GT(pixelsNear(image, 2, 5, Qt::red), 0);
+
+    chart.FreeAllSeries();
+    for (const double at : {0.0, 2.0}) {
+        TPointSeries *points = pointSeries(&owner, QStringLiteral("p"));
+        points->SetSeriesColor(Qt::blue);
+        points->SetPoints({at, 10 - at}, {at, 10 - at});
+        chart.AddSeries(points);
+    }
+    image = chart.ToImage();
+    EXPECT_EQ(pixelsNear(image, 5, 5, Qt::blue), 0) << "an arrow between the points";
+    EXPECT_EQ(pixelsNear(image, 2, 5, Qt::blue), 0) << "a rectangle between the points";
+    EXPECT_GT(pixelsNear(image, 2, 2, Qt::blue), 0) << "the points themselves";
+}
+
 TEST(ChartSeriesList, SeriesOutlivingItsChartForgetsIt)
 {
     QObject owner;
