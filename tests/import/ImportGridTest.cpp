@@ -1,3 +1,5 @@
+#include "ImportTestHelpers.h"
+
 #include "import/ImportGrid.h"
 
 #include "platform/rtl/SysUtils.h"
@@ -11,24 +13,6 @@
 
 namespace {
 
-/// A grid filled row by row from texts; row 0 the names, column 0 the numbers.
-void Fill(TImportGrid &grid, const std::vector<QStringList> &rows)
-{
-    grid.SetRowCount(int(rows.size()));
-    grid.SetColCount(int(rows.front().size()));
-    for (int row = 0; row < int(rows.size()); ++row)
-        for (int column = 0; column < int(rows[size_t(row)].size()); ++column)
-            grid.SetCells(column, row, rows[size_t(row)][column]);
-}
-
-QStringList Row(const TImportGrid &grid, int row)
-{
-    QStringList cells;
-    for (int column = 0; column < grid.ColCount(); ++column)
-        cells << grid.Cells(column, row);
-    return cells;
-}
-
 QByteArray ReadAll(const QString &fileName)
 {
     QFile file(fileName);
@@ -40,7 +24,7 @@ QByteArray ReadAll(const QString &fileName)
 TEST(ImportGrid, RowsAndColumnsMoveWithTheirNamesAndNumbers)
 {
     TImportGrid grid;
-    Fill(grid, {{"", "a", "b", "c"}, {"1", "x1", "y1", "z1"}, {"2", "x2", "y2", "z2"}, {"3", "x3", "y3", "z3"}});
+    FillGrid(grid, {{"", "a", "b", "c"}, {"1", "x1", "y1", "z1"}, {"2", "x2", "y2", "z2"}, {"3", "x3", "y3", "z3"}});
 
     grid.DeleteRow(2);
     EXPECT_EQ(grid.RowCount(), 3);
@@ -78,13 +62,13 @@ TEST(ImportGrid, ShiftingPushesARunOfFilledCellsOrNothing)
     };
     for (const Case &c : cases) {
         TImportGrid grid;
-        Fill(grid, {QStringList(c.row.size(), "n"), c.row});
+        FillGrid(grid, {QStringList(c.row.size(), "n"), c.row});
         EXPECT_EQ(grid.ShiftCell(1, c.column, c.direction), c.moved) << c.row.join(',').toStdString();
         EXPECT_EQ(Row(grid, 1), c.after) << c.row.join(',').toStdString();
     }
 
     TImportGrid grid;
-    Fill(grid, {{"", "a", "b", "c", "d"}, {"1", "", "v", "w", "x"}});
+    FillGrid(grid, {{"", "a", "b", "c", "d"}, {"1", "", "v", "w", "x"}});
     EXPECT_TRUE(grid.MoveToEmptyCell(1, 4, -1));
     EXPECT_EQ(Row(grid, 1), QStringList({"1", "x", "v", "w", ""}));
     EXPECT_FALSE(grid.MoveToEmptyCell(1, 2, -1));
@@ -93,7 +77,7 @@ TEST(ImportGrid, ShiftingPushesARunOfFilledCellsOrNothing)
 TEST(ImportGrid, ClearLeavesOneNamedColumnAndOneNumberedRow)
 {
     TImportGrid grid;
-    Fill(grid, {{"Item", "a", "b"}, {"1", "x", "y"}, {"2", "u", "v"}});
+    FillGrid(grid, {{"Item", "a", "b"}, {"1", "x", "y"}, {"2", "u", "v"}});
     grid.Clear();
     EXPECT_EQ(grid.ColCount(), 2);
     EXPECT_EQ(grid.RowCount(), 2);
@@ -104,7 +88,7 @@ TEST(ImportGrid, ClearLeavesOneNamedColumnAndOneNumberedRow)
 TEST(ImportGrid, SavedTextKeepsCellsAsTheyAreAndAFailedSaveKeepsTheOldFile)
 {
     TImportGrid grid;
-    Fill(grid, {{"Item", "a", "b"}, {"1", "x;y", ""}, {"2", "3,5", "z"}});
+    FillGrid(grid, {{"Item", "a", "b"}, {"1", "x;y", ""}, {"2", "3,5", "z"}});
     QTemporaryDir dir;
     const QString name = dir.filePath("grid.csv");
 
@@ -143,7 +127,7 @@ TEST(ImportGrid, DraggedRowsAndColumnsTakeTheirNamesAndNumbersAlong)
     };
     for (const Case &c : cases) {
         TImportGrid grid;
-        Fill(grid, before);
+        FillGrid(grid, before);
         if (c.columns)
             grid.MoveColumn(c.from, c.to);
         else
@@ -156,7 +140,7 @@ TEST(ImportGrid, DraggedRowsAndColumnsTakeTheirNamesAndNumbersAlong)
 TEST(ImportGrid, ViewsSeeNamesAndNumbersAsHeadersAndEditOnlyTheCellsBetween)
 {
     TImportGrid grid;
-    Fill(grid, {{"Item", "a", "b"}, {"1", "x", "y"}, {"2", "u", "v"}});
+    FillGrid(grid, {{"Item", "a", "b"}, {"1", "x", "y"}, {"2", "u", "v"}});
     EXPECT_EQ(grid.rowCount(), 2);
     EXPECT_EQ(grid.columnCount(), 2);
     EXPECT_EQ(grid.data(grid.index(1, 0), Qt::DisplayRole).toString(), "u");

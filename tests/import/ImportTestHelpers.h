@@ -4,8 +4,8 @@
 #include "import/ImportGrid.h"
 
 #include "platform/db/Database.h"
-#include "platform/db/Query.h"
-#include "platform/db/Table.h"
+
+#include "TableRows.h"
 
 #include <QFile>
 #include <QStringList>
@@ -56,19 +56,6 @@ inline QString WriteTable(const QTemporaryDir &dir, const QString &name, const Q
     database.SetDatabaseName(alias);
     database.Params().Add(QStringLiteral("PATH=") + dir.path());
     database.Open();
-    db::TQuery create;
-    create.SetDatabaseName(alias);
-    create.SQL().Add(QStringLiteral("CREATE TABLE '%1.dbf' (%2)").arg(name, columns));
-    create.ExecSQL();
-    db::TTable table;
-    table.SetDatabaseName(alias);
-    table.SetTableName(name);
-    table.Open();
-    for (const QStringList &row : rows) {
-        table.Append();
-        for (int i = 0; i < row.size(); ++i)
-            table.Fields()[i].SetAsString(row[i]);
-        table.Post();
-    }
+    CreateTableWithRows(alias, name, columns, rows);
     return dir.filePath(name + QStringLiteral(".dbf"));
 }

@@ -1,10 +1,10 @@
 #include "workspace/TableData.h"
 
 #include "LocaleGuard.h"
+#include "TableRows.h"
 
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
-#include "platform/db/Table.h"
 
 #include <QTemporaryDir>
 
@@ -31,20 +31,7 @@ public:
 
     void add(const QString &name, const QStringList &columns, const std::vector<QStringList> &rows)
     {
-        db::TQuery create;
-        create.SetDatabaseName(QStringLiteral("records"));
-        create.SQL().Add(QStringLiteral("CREATE TABLE '%1.dbf' (%2)").arg(name, columns.join(QStringLiteral(", "))));
-        create.ExecSQL();
-        db::TTable table;
-        table.SetDatabaseName(QStringLiteral("records"));
-        table.SetTableName(name);
-        table.Open();
-        for (const QStringList &row : rows) {
-            table.Append();
-            for (int i = 0; i < row.size(); ++i)
-                table.Fields()[i].SetAsString(row[i]);
-            table.Post();
-        }
+        CreateTableWithRows(QStringLiteral("records"), name, columns.join(QStringLiteral(", ")), rows);
     }
 
     void open(const QString &sql)
