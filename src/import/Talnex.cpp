@@ -1,12 +1,12 @@
 #include "Talnex.h"
 
 #include "ImportGrid.h"
+#include "TextLines.h"
 
 #include "platform/rtl/Parallel.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <charconv>
@@ -31,23 +31,6 @@ bool ParseInt(std::string_view text, int &value)
         return false;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
-}
-
-/// Calls `line` for each line of `bytes`; CR LF, LF and CR end a line, and a line break at the
-/// end gives no empty last line.
-template<typename LineFunction>
-void ForEachLine(const QByteArray &bytes, LineFunction line)
-{
-    const char *p = bytes.constData();
-    const char *end = p + bytes.size();
-    while (p < end) {
-        const char *start = p;
-        while (p < end && *p != '\n' && *p != '\r')
-            ++p;
-        line(std::string_view(start, size_t(p - start)));
-        if (p < end && *p++ == '\r' && p < end && *p == '\n')
-            ++p;
-    }
 }
 
 } // namespace
@@ -79,16 +62,11 @@ void AddCellValue(TImportGrid &grid, int column, int row, const QString &value)
 
 int ReadContingencyTable(TImportGrid &grid, const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw rtl::EInOutError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw rtl::EInOutError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
-
+    const QByteArray bytes = ReadFileBytes(fileName);
     grid.BeginUpdate();
     int errors = 0;
-    ForEachLine(bytes, [&](std::string_view line) {
+    ForEachLine(bytes, [&](QByteArrayView lineBytes) {
+        const std::string_view line(lineBytes.data(), size_t(lineBytes.size()));
         const size_t first = line.find(';');
         const size_t second = first == std::string_view::npos ? first : line.find(';', first + 1);
         int row = 0;
@@ -100,7 +78,7 @@ int ReadContingencyTable(TImportGrid &grid, const QString &fileName)
             return;
         }
         const std::string_view value = line.substr(second + 1);
-        AddCellValue(grid, column, row, QString::fromUtf8(value.data(), qsizetype(value.size())));
+        AddCellValue(grid, column, row, DecodeTextLine(QByteArrayView(value.data(), qsizetype(value.size()))));
     });
     for (int row = 1; row < grid.RowCount(); ++row)
         grid.SetCells(0, row, QString::number(row));
