@@ -36,6 +36,8 @@ public:
         sizes.insert(Cases);
         return m_tables.GetCriticalValue(Kind, N, N2, Cases, Alpha, Iterations);
     }
+    void BeginRun() override { m_tables.BeginRun(); }
+    void EndRun() override { m_tables.EndRun(); }
     std::set<int32_t> sizes;
 
 private:

@@ -15,4 +15,22 @@ public:
     /// simulated gaps; -1 when the kind is refused. May simulate first.
     virtual double GetCriticalValue(uint8_t Kind, int32_t N, int32_t N2, int32_t Cases, double Alpha,
                                     int32_t Iterations) = 0;
+
+    /// Many requests follow until EndRun, during which nothing but this source changes the
+    /// stored values: a source may read them once for the whole run.
+    virtual void BeginRun() {}
+    virtual void EndRun() {}
+};
+
+/// BeginRun and EndRun of a source for the lifetime of the scope.
+class CriticalValueRun
+{
+public:
+    explicit CriticalValueRun(CriticalValueSource &source) : m_source(source) { m_source.BeginRun(); }
+    ~CriticalValueRun() { m_source.EndRun(); }
+    CriticalValueRun(const CriticalValueRun &) = delete;
+    CriticalValueRun &operator=(const CriticalValueRun &) = delete;
+
+private:
+    CriticalValueSource &m_source;
 };

@@ -7,6 +7,9 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Warnings.h"
 
+#include <cmath>
+#include <cstdint>
+
 namespace {
 
 // The statement before any distribution is chosen.
@@ -133,6 +136,8 @@ double CriticalValues::GetCriticalValue(uint8_t Kind, int32_t N, int32_t N2, int
     if (Kind != m_kind)
         SelectDistribution(Kind);
 
+    if (const StoredRow *row = storedInRun(Kind, Cases, Alpha); row && row->iterations >= Iterations)
+        return row->value;
     openRow(Cases, Alpha);
     if (!m_query.IsEmpty() && m_query.FieldByName(QStringLiteral("ITERS"))->AsInteger() >= Iterations) {
         const double stored = m_query.FieldByName(QStringLiteral("VAL"))->AsFloat();
@@ -149,6 +154,46 @@ double CriticalValues::GetCriticalValue(uint8_t Kind, int32_t N, int32_t N2, int
     return value;
 }
 
+void CriticalValues::BeginRun()
+{
+    if (m_runDepth++ == 0)
+        m_runRows.loaded = false;
+}
+
+void CriticalValues::EndRun()
+{
+    if (m_runDepth > 0 && --m_runDepth == 0)
+        m_runRows = RunRows();
+}
+
+// The row the lookup's statement would find first, from the rows of Kind and Alpha read once per
+// run; nullptr outside a run or when there is none.
+const CriticalValues::StoredRow *CriticalValues::storedInRun(uint8_t Kind, int32_t Cases, double Alpha)
+{
+    if (m_runDepth == 0)
+        return nullptr;
+    if (!m_runRows.loaded || m_runRows.kind != Kind || m_runRows.alpha != Alpha) {
+        RunRows read{true, Kind, Alpha, {}};
+        db::TQuery rows;
+        rows.SetDatabaseName(m_database.DatabaseName());
+        rows.SQL().Add(QStringLiteral("SELECT * FROM '") + DistributionName(Kind) + QStringLiteral(".dbf' WHERE (ALPHA = :ALPHA)"));
+        rows.ParamByName(QStringLiteral("ALPHA")).SetAsFloat(Alpha);
+        rows.Open();
+        const db::TField *cases = rows.FieldByName(QStringLiteral("NMB"));
+        const db::TField *iterations = rows.FieldByName(QStringLiteral("ITERS"));
+        const db::TField *value = rows.FieldByName(QStringLiteral("VAL"));
+        for (; !rows.Eof(); rows.Next()) {
+            // Only a whole number of cases can equal the lookup's; the first such row answers.
+            const double n = cases->AsFloat();
+            if (!cases->IsNull() && n >= 2 && n <= double(INT32_MAX) && n == std::floor(n))
+                read.byCases.try_emplace(int32_t(n), StoredRow{iterations->AsInteger(), value->AsFloat()});
+        }
+        m_runRows = std::move(read);
+    }
+    const auto found = m_runRows.byCases.find(Cases);
+    return found == m_runRows.byCases.end() ? nullptr : &found->second;
+}
+
 std::shared_ptr<const std::vector<double>> CriticalValues::simulate(const CriticalValueRequest &request,
                                                                     int32_t samples)
 {
@@ -160,6 +205,7 @@ std::shared_ptr<const std::vector<double>> CriticalValues::simulate(const Critic
 // The row opened by the lookup: appended when there was none, else rewritten.
 void CriticalValues::writeAnsweredRow(const CriticalValueRequest &request, int32_t count, double value)
 {
+    m_runRows.loaded = false;
     if (m_query.IsEmpty()) {
         m_query.Append();
         m_query.FieldByName(QStringLiteral("NMB"))->SetAsInteger(request.Cases);
@@ -177,6 +223,7 @@ void CriticalValues::StoreCriticalValues(uint8_t Kind, int32_t Cases, const std:
 {
     if (gaps.empty() || Kind < dkRegular || Kind > dkT)
         return;
+    m_runRows.loaded = false;
     if (Kind != m_kind)
         SelectDistribution(Kind);
     for (const double level : AlphaLevels) {

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 /// One request for a critical value, as CriticalValueSource::GetCriticalValue takes it.
@@ -70,6 +71,10 @@ public:
     double GetCriticalValue(uint8_t Kind, int32_t N, int32_t N2, int32_t Cases, double Alpha,
                             int32_t Iterations) override;
 
+    /// Within a run the rows of a distribution and level are read once, at the first request.
+    void BeginRun() override;
+    void EndRun() override;
+
     /// Writes the readouts of `gaps` (ascending, simulated from samples of Cases values of Kind)
     /// at every level of AlphaLevels except Alpha into the distribution's table: a new row, or a
     /// row resting on fewer gaps rewritten. Does nothing without gaps or for a kind outside 1 to 4.
@@ -86,16 +91,33 @@ public:
     db::TQuery &query() { return m_query; }
 
 private:
+    struct StoredRow
+    {
+        int32_t iterations = 0;
+        double value = 0;
+    };
+    // The rows of one distribution and level, read once during a run, by number of cases.
+    struct RunRows
+    {
+        bool loaded = false;
+        uint8_t kind = dkNone;
+        double alpha = 0;
+        std::unordered_map<int32_t, StoredRow> byCases;
+    };
+
     void ensureConnected();
     void openRow(int32_t Cases, double Alpha);
     std::shared_ptr<const std::vector<double>> simulate(const CriticalValueRequest &request, int32_t samples);
     void writeAnsweredRow(const CriticalValueRequest &request, int32_t count, double value);
     void storeLevel(int32_t Cases, const std::vector<double> &gaps, double Level);
+    const StoredRow *storedInRun(uint8_t Kind, int32_t Cases, double Alpha);
 
     QString m_startFolder;
     db::TDatabase m_database;
     db::TQuery m_query;
     uint8_t m_kind = dkNone;
+    int m_runDepth = 0;
+    RunRows m_runRows;
     CriticalValueFeedback m_silent;
     CriticalValueFeedback *m_feedback = &m_silent;
 };

@@ -3,6 +3,7 @@
 #include "statistics/CriticalValueSource.h"
 
 #include "platform/rtl/Parallel.h"
+#include "platform/rtl/RadixSort.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
@@ -174,10 +175,19 @@ const TJudgement &TAnalysis::JudgeClasses(CriticalValueSource &source, double Pr
     }
     FJudgement.HistoryText = QString::number(FJudgement.Classes.size());
     m_criticalValues.clear();
-    for (int c = 0; c < int(FJudgement.Classes.size()); ++c) {
-        JudgeClass(c, source);
-        FJudgement.Judged = c + 1;
+    const CriticalValueRun run(source);
+    int c = 0;
+    try {
+        for (; c < int(FJudgement.Classes.size()); ++c) {
+            JudgeClass(c, source);
+            FJudgement.Judged = c + 1;
+        }
+    } catch (...) {
+        // The values of the class that failed carry its number too, as those judged before.
+        StoreClassesOfValues(c + 1);
+        throw;
     }
+    StoreClassesOfValues(c);
     return FJudgement;
 }
 
@@ -196,7 +206,6 @@ void TAnalysis::JudgeClass(int c, CriticalValueSource &source)
     TJudgedClass &cls = FJudgement.Classes[size_t(c)];
     const double minStd = FJudgement.MinStd;
     FJudgement.HistoryText += QStringLiteral(" (%1,%2)").arg(cls.First).arg(cls.Last);
-    StoreClassOfValues(cls, uint8_t(c));
     long double sum = 0, sumOfSquares = 0;
     for (int k = cls.First; k <= cls.Last; ++k) {
         const long double value = FOrderedValues[size_t(k)];
@@ -236,13 +245,53 @@ void TAnalysis::JudgeClass(int c, CriticalValueSource &source)
     cls.BelowMinStd = cls.Std < minStd;
 }
 
-void TAnalysis::StoreClassOfValues(const TJudgedClass &cls, uint8_t c)
+void TAnalysis::StoreClassesOfValues(int classCount)
 {
-    // The values of a class lie all over the items: the stores run on every core.
-    rtl::ParallelForStretches(size_t(cls.Last - cls.First + 1), kLeastValuesPerThread, 0, [&](size_t first, size_t last) {
-        for (size_t k = size_t(cls.First) + first; k < size_t(cls.First) + last; ++k) {
+    if (classCount <= 0)
+        return;
+    // Where no two classes share a value, a value's class follows from the value alone: the
+    // items are then visited in memory order, each on one core, rather than all over them.
+    const std::vector<TJudgedClass> &classes = FJudgement.Classes;
+    std::vector<uint64_t> lowestKeys(size_t(classCount), 0);
+    for (int c = 0; c < classCount; ++c)
+        lowestKeys[size_t(c)] = rtl::OrderableKey(OrderedValue(classes[size_t(c)].First));
+    const int lastKnown = std::min(classCount, int(classes.size()) - 1);
+    for (int c = 1; c <= lastKnown; ++c) {
+        const uint64_t below = rtl::OrderableKey(OrderedValue(classes[size_t(c) - 1].Last));
+        if (below == rtl::OrderableKey(OrderedValue(classes[size_t(c)].First))) {
+            StoreClassesByPosition(classCount);
+            return;
+        }
+    }
+    const uint64_t highestKey = rtl::OrderableKey(OrderedValue(classes[size_t(classCount) - 1].Last));
+    rtl::ParallelForStretches(FItems.size(), kLeastValuesPerThread / 64, 0, [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
+            TDataItem &item = FItems[i];
+            if (!item.Used)
+                continue;
+            for (int j = 0; j < item.Count; ++j) {
+                const uint64_t key = rtl::OrderableKey(item.Values[size_t(j)]);
+                if (key > highestKey)
+                    continue;
+                const auto above = std::upper_bound(lowestKeys.begin(), lowestKeys.end(), key);
+                item.Classes[size_t(j)] = uint8_t(above - lowestKeys.begin() - 1);
+            }
+        }
+    });
+}
+
+void TAnalysis::StoreClassesByPosition(int classCount)
+{
+    const std::vector<TJudgedClass> &classes = FJudgement.Classes;
+    const auto valueCount = size_t(classes[size_t(classCount) - 1].Last) + 1;
+    rtl::ParallelForStretches(valueCount, kLeastValuesPerThread, 0, [&](size_t first, size_t last) {
+        auto cls = std::partition_point(classes.begin(), classes.begin() + classCount,
+                                        [first](const TJudgedClass &c) { return size_t(c.Last) < first; });
+        for (size_t k = first; k < last; ++k) {
+            while (size_t(cls->Last) < k)
+                ++cls;
             const TValueRef &ref = FOrdered[k];
-            FItems[size_t(ref.Item)].Classes[ref.ValueIndex] = c;
+            FItems[size_t(ref.Item)].Classes[ref.ValueIndex] = uint8_t(cls - classes.begin());
         }
     });
 }

@@ -127,7 +127,9 @@ public:
 
 private:
     void JudgeClass(int c, CriticalValueSource &source);
-    void StoreClassOfValues(const TJudgedClass &cls, uint8_t c);
+    /// Stores in each value the number of its class, for the first classCount classes.
+    void StoreClassesOfValues(int classCount);
+    void StoreClassesByPosition(int classCount);
     void MarkLimit(int row, int side, QChar judgement);
     double CriticalValue(CriticalValueSource &source, int32_t cases);
 

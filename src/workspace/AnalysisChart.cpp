@@ -6,6 +6,7 @@
 #include "platform/chart/Color.h"
 #include "platform/rtl/Random.h"
 
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -27,9 +28,8 @@ chart::TPointSeries *NewDataSeries(QObject *owner)
 }
 
 // The item's identifier and the class letters of its values: "Id [A;A;B]".
-QString CasesTitle(const TAnalysis &analysis, int i)
+QString CasesTitle(const TDataItem &item)
 {
-    const TDataItem &item = analysis.Items()[size_t(i)];
     const qsizetype letters = item.Count > 0 ? 2 * item.Count - 1 : 0;
     QString title;
     title.reserve(item.Id.size() + 3 + letters);
@@ -38,8 +38,9 @@ QString CasesTitle(const TAnalysis &analysis, int i)
     title.resize(title.size() + letters, QLatin1Char(';'));
     title += QLatin1Char(']');
     QChar *at = title.data() + item.Id.size() + 2;
-    for (int j = 0; j < item.Count; ++j)
-        at[2 * j] = analysis.ClassLetter(i, j);
+    const size_t known = std::min(size_t(item.Count), item.Classes.size());
+    for (size_t j = 0; j < size_t(item.Count); ++j)
+        at[2 * j] = j < known ? QChar(u'A' + item.Classes[j]) : QChar(u'?');
     return title;
 }
 
@@ -63,7 +64,7 @@ void DrawCasesView(chart::TChart &chart, const TAnalysis &analysis)
             continue;
         chart::TPointSeries *series = NewDataSeries(chart.SeriesOwner());
         series->SetName(QStringLiteral("Data") + QString::number(i));
-        series->SetTitle(CasesTitle(analysis, i));
+        series->SetTitle(CasesTitle(item));
         series->SetPoints(std::vector<double>(item.Count, double(i)), item.Values);
         chart.AddSeries(series);
     }

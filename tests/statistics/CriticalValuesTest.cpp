@@ -100,6 +100,62 @@ TEST_F(CriticalValueService, SimulatesOnceAnswersFifteenDigitsAndStoresTheLevels
     EXPECT_EQ(feedback.steps, QStringList{"accepted 5"}) << "answered from the table";
 }
 
+// Rows written as another program would; a run reads them once, yet answers as single lookups do
+// (the first matching row), sees what it stores itself, and a new run sees changes made between.
+TEST_F(CriticalValueService, RunAnswersAsSingleLookupsAndSeesItsOwnAndLaterRows)
+{
+    db::TTable table;
+    table.SetTableName(dir.filePath(QStringLiteral("Normal.dbf")));
+    table.Open();
+    const auto append = [&table](int cases, double alpha, int iterations, double value) {
+        table.Append();
+        table.FieldByName("NMB")->SetAsInteger(cases);
+        table.FieldByName("ALPHA")->SetAsFloat(alpha);
+        table.FieldByName("ITERS")->SetAsInteger(iterations);
+        table.FieldByName("VAL")->SetAsFloat(value);
+        table.Post();
+    };
+    append(5, 0.95, 2000, 1.5);
+    append(6, 0.95, 10, 9.0); // too few gaps for the requests below
+    append(7, 0.9, 2000, 2.0);
+    append(5, 0.95, 2000, 7.0); // a second row for 5 cases: the first answers
+    table.Close();
+
+    const double single = values.GetCriticalValue(dkNormal, 0, 0, 5, 0.95, 1000);
+    EXPECT_EQ(single, 1.5);
+    double simulated = 0;
+    {
+        const CriticalValueRun run(values);
+        feedback.steps.clear();
+        EXPECT_EQ(values.GetCriticalValue(dkNormal, 0, 0, 5, 0.95, 1000), single);
+        EXPECT_EQ(values.GetCriticalValue(dkNormal, 0, 0, 7, 0.9, 1000), 2.0);
+        EXPECT_EQ(feedback.steps, QStringList({"accepted 5", "accepted 7"}));
+        simulated = values.GetCriticalValue(dkNormal, 0, 0, 6, 0.95, 1000);
+        EXPECT_NE(simulated, 9.0);
+        feedback.steps.clear();
+        EXPECT_EQ(values.GetCriticalValue(dkNormal, 0, 0, 6, 0.95, 1000), simulated);
+        const double level = row(QStringLiteral("Normal.dbf"), 6, 0.5).second;
+        EXPECT_EQ(values.GetCriticalValue(dkNormal, 0, 0, 6, 0.5, 1000), level);
+        EXPECT_EQ(feedback.steps, QStringList({"accepted 6", "accepted 6"})) << "the stored rows answer";
+        const double resimulated = values.GetCriticalValue(dkNormal, 0, 0, 5, 0.95, 3000);
+        EXPECT_EQ(row(QStringLiteral("Normal.dbf"), 5, 0.95), std::make_pair(3004, resimulated))
+            << "a row on too few gaps is simulated again within the run";
+        EXPECT_EQ(values.GetCriticalValue(dkNormal, 0, 0, 5, 0.95, 1000), resimulated);
+    }
+
+    table.Open();
+    for (table.First(); !table.Eof(); table.Next()) {
+        if (table.FieldByName("NMB")->AsInteger() == 7) {
+            table.Edit();
+            table.FieldByName("VAL")->SetAsFloat(2.5);
+            table.Post();
+        }
+    }
+    table.Close();
+    const CriticalValueRun next(values);
+    EXPECT_EQ(values.GetCriticalValue(dkNormal, 0, 0, 7, 0.9, 1000), 2.5);
+}
+
 TEST_F(CriticalValueService, RefusalsAreWarningsAndFailedSimulationsStillEnd)
 {
     warnings.expectMessage(QStringLiteral("Specify distribution"));

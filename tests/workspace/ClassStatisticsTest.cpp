@@ -207,6 +207,37 @@ TEST_F(ClassStatisticsTest, FailedRequestKeepsTheClassesJudgedBeforeIt)
     EXPECT_EQ(partial.Classes[1].First, 3);
 }
 
+// Each value's letter is that of the class holding its ordered position, also where a limit
+// splits equal values; after a failed request the values of later classes keep their letters.
+TEST_F(ClassStatisticsTest, LettersFollowOrderedPositionsAlsoAcrossEqualValues)
+{
+    const auto expectLettersOfPositions = [this] {
+        const std::vector<TValueRef> &ordered = analysis.Ordered();
+        for (const TJudgedClass &cls : analysis.Judgement().Classes)
+            for (int k = cls.First; k <= cls.Last; ++k)
+                EXPECT_EQ(analysis.ClassLetter(ordered[size_t(k)].Item, ordered[size_t(k)].ValueIndex),
+                          QChar(u'A' + int(&cls - analysis.Judgement().Classes.data())))
+                    << "position " << k;
+    };
+    analyse(QStringLiteral("a;1;2;2\nb;2;5\nc;3\n"));
+    limitAfter(1); // between two of the three 2s
+    limitAfter(4); // 3/5
+    judge();
+    expectLettersOfPositions();
+    const QString twos = QString(analysis.ClassLetter(0, 1)) + analysis.ClassLetter(0, 2) + analysis.ClassLetter(1, 0);
+    EXPECT_EQ(twos.count(QLatin1Char('A')), 1);
+    EXPECT_EQ(twos.count(QLatin1Char('B')), 2);
+
+    analyse(QStringLiteral("a;1;2;3;20;21\nb;10;11\n"));
+    limitAfter(2);
+    limitAfter(4);
+    critical.failAt = 2; // the middle class, 10 and 11
+    EXPECT_THROW(judge(), std::runtime_error);
+    EXPECT_EQ(analysis.ClassLetter(0, 2), QLatin1Char('A'));
+    EXPECT_EQ(analysis.ClassLetter(1, 1), QLatin1Char('B')) << "the class that failed";
+    EXPECT_EQ(analysis.ClassLetter(0, 3), QLatin1Char('A')) << "not judged: as read";
+}
+
 TEST_F(ClassStatisticsTest, GapsAfterPositionsOutsideTheDataHaveNoRow)
 {
     analyse(QStringLiteral("a;1;2;4;8;16\n"));

@@ -46,10 +46,6 @@ QByteArray bitmapBytes(const QImage &image)
     return bytes;
 }
 
-// Series of up to this many points fill their graph point by point: many small series are drawn
-// again and again by graphs that keep the room of their former points.
-constexpr size_t kPointsAddedOneByOne = 1024;
-
 // Pixels left free between the outermost points and the axes, beyond the points' own reach.
 constexpr int kAxisMargin = 4;
 
@@ -603,27 +599,16 @@ void TChartSeries::pushData()
     m_order.clear();
     if (!m_graph)
         return;
-    if (!std::is_sorted(m_x.begin(), m_x.end(), xLess)) {
+    const auto inXOrder = [](double a, double b) { return xLess(a, b); };
+    if (!std::is_sorted(m_x.begin(), m_x.end(), inXOrder)) {
         m_order.resize(m_x.size());
         std::iota(m_order.begin(), m_order.end(), 0);
         std::stable_sort(m_order.begin(), m_order.end(), [this](int a, int b) { return xLess(m_x[size_t(a)], m_x[size_t(b)]); });
     }
-    const auto point = [this](size_t i) {
-        const size_t from = m_order.empty() ? i : size_t(m_order[i]);
+    m_graph->points().fill(qsizetype(m_x.size()), [this](qsizetype i) {
+        const size_t from = m_order.empty() ? size_t(i) : size_t(m_order[size_t(i)]);
         return QCPGraphData(m_x[from], m_y[from]);
-    };
-    QCPGraphDataContainer &container = *m_graph->data();
-    container.clear();
-    if (m_x.size() <= kPointsAddedOneByOne) {
-        // In x order every point goes to the end, into the room the graph's former points left.
-        for (size_t i = 0; i < m_x.size(); ++i)
-            container.add(point(i));
-    } else {
-        QVector<QCPGraphData> data(qsizetype(m_x.size()));
-        for (size_t i = 0; i < m_x.size(); ++i)
-            data[qsizetype(i)] = point(i);
-        container.set(data, true);
-    }
+    });
     m_chart->seriesChanged();
 }
 

@@ -197,8 +197,8 @@ public:
     explicit TChartSeries(QObject *owner);
     ~TChartSeries() override;
 
-    QString Name() const { return objectName(); }
-    void SetName(const QString &name) { setObjectName(name); }
+    QString Name() const { return m_name; }
+    void SetName(const QString &name) { m_name = name; }
     QString Title() const { return m_title; }
     void SetTitle(const QString &title);
     QColor SeriesColor() const { return m_color; }
@@ -244,6 +244,7 @@ private:
 
     TChart *m_chart = nullptr;
     SeriesGraph *m_graph = nullptr;
+    QString m_name; // kept apart from the object name, which costs each of thousands of series a block
     QString m_title;
     QColor m_color = Qt::red;
     bool m_active = true;

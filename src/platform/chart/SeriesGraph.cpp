@@ -5,8 +5,9 @@
 namespace chart {
 
 SeriesGraph::SeriesGraph(QCPAxis *keyAxis, QCPAxis *valueAxis, TChartSeries *series)
-    : QCPGraph(keyAxis, valueAxis), m_series(series)
+    : QCPGraph(keyAxis, valueAxis), m_series(series), m_points(new GraphPoints)
 {
+    setData(QSharedPointer<QCPGraphDataContainer>(m_points));
 }
 
 void SeriesGraph::setSpare()

@@ -9,6 +9,23 @@ namespace chart {
 
 class TChartSeries;
 
+/// A graph's points that can be replaced at once, in the room the former points leave.
+class GraphPoints : public QCPGraphDataContainer
+{
+public:
+    /// Replaces the points by point(0) ... point(count - 1), which must come in key order.
+    template <typename MakePoint>
+    void fill(qsizetype count, MakePoint point)
+    {
+        mPreallocSize = 0;
+        mPreallocIteration = 0;
+        mData.resize(count);
+        QCPGraphData *out = mData.data();
+        for (qsizetype i = 0; i < count; ++i)
+            out[i] = point(i);
+    }
+};
+
 class SeriesGraph : public QCPGraph
 {
     Q_OBJECT
@@ -16,6 +33,8 @@ public:
     SeriesGraph(QCPAxis *keyAxis, QCPAxis *valueAxis, TChartSeries *series);
 
     TChartSeries *series() const { return m_series; }
+    /// The graph's points (its data container).
+    GraphPoints &points() { return *m_points; }
     /// True while the graph waits, hidden, for a series to reuse it.
     bool isSpare() const { return m_series == nullptr; }
 
@@ -71,6 +90,7 @@ private:
     void drawShape(QCPPainter *painter) const;
 
     TChartSeries *m_series;
+    GraphPoints *m_points; // shared with the base class as its data container
     QSizeF m_rectanglePointer;
     double m_barWidthFraction = 0;
     QVector<QLineF> m_arrows;
