@@ -89,29 +89,47 @@ double *sortValues(double *values, double *room, size_t n)
     return room;
 }
 
-// Draws `count` values of the distribution from the program-wide generator's sequence, each
-// task from its own copy jumped ahead to its stretch; the generator ends where drawing one value
-// after the other would leave it, and the warnings of the draws are shown here, in draw order.
-std::vector<double> drawValues(uint8_t Kind, int32_t N, size_t count, unsigned threads)
+// Draws on the program-wide generator's sequence in `pieces` side by side, piece p with its own
+// copy of the generator jumped firstDraw(p) draws ahead. The generator ends `total` draws on,
+// where drawing one value after the other would leave it, and the warnings of the draws are
+// shown here, in draw order.
+template <typename FirstDraw, typename Draw>
+void drawInPieces(size_t pieces, unsigned threads, uint64_t total, FirstDraw firstDraw, Draw draw)
 {
     const uint32_t start = rtl::RandSeed();
-    std::vector<double> values(count);
-    const TaskSplit split = splitWork(count, threads, kLeastValuesPerTask);
-    std::vector<std::vector<rtl::TWarning>> warnings(split.tasks);
-    rtl::ParallelFor(split.tasks, threads, [&](size_t task) {
-        const rtl::TWarningCapture capture(warnings[task]);
-        rtl::TRandomSequence sequence(rtl::SeedAfter(start, split.begin(task)));
-        for (size_t i = split.begin(task), end = split.end(task, count); i < end; ++i)
-            values[i] = DrawnValue(Kind, N, sequence.Next());
+    std::vector<std::vector<rtl::TWarning>> warnings(pieces);
+    rtl::ParallelFor(pieces, threads, [&](size_t piece) {
+        const rtl::TWarningCapture capture(warnings[piece]);
+        rtl::TRandomSequence sequence(rtl::SeedAfter(start, firstDraw(piece)));
+        draw(piece, sequence);
     });
-    rtl::SetRandSeed(rtl::SeedAfter(start, count));
+    rtl::SetRandSeed(rtl::SeedAfter(start, total));
     for (const std::vector<rtl::TWarning> &shown : warnings)
         rtl::ShowWarnings(shown);
+}
+
+// Draws `count` values of the distribution in stretches side by side.
+std::vector<double> drawValues(uint8_t Kind, int32_t N, size_t count, unsigned threads)
+{
+    std::vector<double> values(count);
+    const TaskSplit split = splitWork(count, threads, kLeastValuesPerTask);
+    drawInPieces(split.tasks, threads, count, [&](size_t task) { return split.begin(task); },
+                 [&](size_t task, rtl::TRandomSequence &sequence) {
+                     for (size_t i = split.begin(task), end = split.end(task, count); i < end; ++i)
+                         values[i] = DrawnValue(Kind, N, sequence.Next());
+                 });
     return values;
 }
 
-// Puts each sample of `cases` consecutive values in ascending order and answers the gaps between
-// neighbours, sample after sample.
+// The gaps between neighbours of a sample in ascending order.
+void writeGaps(const double *sample, size_t cases, double *gaps)
+{
+    for (size_t i = 1; i < cases; ++i)
+        gaps[i - 1] = double(static_cast<long double>(sample[i]) - sample[i - 1]) + 0.0;
+}
+
+// Puts each sample of `cases` consecutive values in ascending order, samples side by side, and
+// answers the gaps between neighbours, sample after sample.
 std::vector<double> sampleGaps(std::vector<double> &values, size_t cases, unsigned threads)
 {
     const size_t samples = values.size() / cases;
@@ -119,13 +137,27 @@ std::vector<double> sampleGaps(std::vector<double> &values, size_t cases, unsign
     const TaskSplit split = splitWork(samples, threads, kLeastValuesPerTask / cases);
     rtl::ParallelFor(split.tasks, threads, [&](size_t task) {
         std::vector<double> room(cases < kComparisonSortThreshold ? 0 : cases);
-        for (size_t s = split.begin(task), end = split.end(task, samples); s < end; ++s) {
-            const double *sample = sortValues(values.data() + s * cases, room.data(), cases);
-            double *out = gaps.data() + s * (cases - 1);
-            for (size_t i = 1; i < cases; ++i)
-                out[i - 1] = double(static_cast<long double>(sample[i]) - sample[i - 1]) + 0.0;
-        }
+        for (size_t s = split.begin(task), end = split.end(task, samples); s < end; ++s)
+            writeGaps(sortValues(values.data() + s * cases, room.data(), cases), cases, gaps.data() + s * (cases - 1));
     });
+    return gaps;
+}
+
+// Many samples: each task draws its stretch of samples one by one and sorts each while it is in
+// the cache; answers the gaps of each sample, sample after sample.
+std::vector<double> drawSampleGaps(uint8_t Kind, int32_t N, size_t cases, size_t samples, unsigned threads)
+{
+    std::vector<double> gaps(samples * (cases - 1));
+    const TaskSplit split = splitWork(samples, threads, kLeastValuesPerTask / cases);
+    drawInPieces(split.tasks, threads, uint64_t(samples) * cases, [&](size_t task) { return uint64_t(split.begin(task)) * cases; },
+                 [&](size_t task, rtl::TRandomSequence &sequence) {
+                     std::vector<double> sample(cases), room(cases < kComparisonSortThreshold ? 0 : cases);
+                     for (size_t s = split.begin(task), end = split.end(task, samples); s < end; ++s) {
+                         for (double &value : sample)
+                             value = DrawnValue(Kind, N, sequence.Next());
+                         writeGaps(sortValues(sample.data(), room.data(), cases), cases, gaps.data() + s * (cases - 1));
+                     }
+                 });
     return gaps;
 }
 
@@ -136,11 +168,11 @@ std::vector<double> sampleGaps(std::vector<double> &values, size_t cases, unsign
 class BucketTable
 {
 public:
-    BucketTable(const std::vector<double> &gaps, size_t buckets)
+    BucketTable(const double *values, size_t n, size_t buckets)
     {
         std::vector<uint64_t> sampled(buckets * kSampledKeysPerBucket);
         for (size_t i = 0; i < sampled.size(); ++i)
-            sampled[i] = keyOf(gaps[i * gaps.size() / sampled.size()]);
+            sampled[i] = keyOf(values[i * n / sampled.size()]);
         const auto [lowest, highest] = std::minmax_element(sampled.begin(), sampled.end());
         m_lowest = *lowest;
         m_shift = std::max(0, int(std::bit_width(*highest - *lowest)) - kFineSliceBits);
@@ -171,21 +203,32 @@ private:
 };
 
 // A sample sort: every task sorts its stretch of the list into buckets of key ranges, and the
-// buckets, laid out one after the other in `room`, are sorted each on its own back into `gaps`.
-void sortGapsInBuckets(std::vector<double> &gaps, std::vector<double> &room, unsigned threads)
+// buckets, laid out one after the other in `room`, are sorted each on its own back into `values`.
+void sortInBuckets(double *values, size_t n, double *room, unsigned threads)
 {
-    const size_t n = gaps.size();
     const size_t buckets = std::bit_ceil(std::clamp(size_t(threads) * kBucketsPerThread, kLeastBuckets, kMostBuckets));
-    const BucketTable bucketOf(gaps, buckets);
+    const BucketTable bucketOf(values, n, buckets);
     const TaskSplit split = splitWork(n, threads, kLeastValuesPerTask);
-    const std::vector<size_t> bucketStart =
-        rtl::StableDigitPass(gaps.data(), room.data(), n, buckets, bucketOf, split.tasks, threads);
+    const std::vector<size_t> bucketStart = rtl::StableDigitPass(values, room, n, buckets, bucketOf, split.tasks, threads);
     rtl::ParallelFor(buckets, threads, [&](size_t b) {
         const size_t first = bucketStart[b], size = bucketStart[b + 1] - first;
-        const double *sorted = sortValues(room.data() + first, gaps.data() + first, size);
-        if (sorted != gaps.data() + first)
-            std::copy(sorted, sorted + size, gaps.data() + first);
+        const double *sorted = sortValues(room + first, values + first, size);
+        if (sorted != values + first)
+            std::copy(sorted, sorted + size, values + first);
     });
+}
+
+// Few long samples, drawn already: each is sorted on every core in turn.
+std::vector<double> longSampleGaps(std::vector<double> &values, size_t cases, unsigned threads)
+{
+    const size_t samples = values.size() / cases;
+    std::vector<double> gaps(samples * (cases - 1)), room(cases);
+    for (size_t s = 0; s < samples; ++s) {
+        double *sample = values.data() + s * cases;
+        sortInBuckets(sample, cases, room.data(), threads);
+        writeGaps(sample, cases, gaps.data() + s * (cases - 1));
+    }
+    return gaps;
 }
 
 } // namespace
@@ -222,7 +265,7 @@ void SortGaps(std::vector<double> &gaps, std::vector<double> &scratch, unsigned 
     if (n >= kComparisonSortThreshold && scratch.size() < n)
         scratch.resize(n);
     if (n >= kBucketSortThreshold) {
-        sortGapsInBuckets(gaps, scratch, Threads);
+        sortInBuckets(gaps.data(), n, scratch.data(), Threads);
         return;
     }
     const double *sorted = sortValues(gaps.data(), scratch.data(), n);
@@ -251,10 +294,16 @@ std::vector<double> SimulateGaps(uint8_t Kind, int32_t N, int32_t Cases, int32_t
     if (Threads == 0)
         Threads = rtl::HardwareThreads();
 
-    std::vector<double> values = drawValues(Kind, N, size_t(Iterations) * size_t(Cases), Threads);
-    std::vector<double> gaps = sampleGaps(values, size_t(Cases), Threads);
-    // The drawn values are no longer needed: their room serves the sort.
-    SortGaps(gaps, values, Threads);
+    const auto cases = size_t(Cases), samples = size_t(Iterations);
+    std::vector<double> gaps, room;
+    if (samples >= size_t(Threads) * kTasksPerThread) {
+        gaps = drawSampleGaps(Kind, N, cases, samples, Threads);
+    } else {
+        // Too few samples to keep every core busy with one each: the values are drawn first.
+        room = drawValues(Kind, N, samples * cases, Threads);
+        gaps = cases >= kBucketSortThreshold ? longSampleGaps(room, cases, Threads) : sampleGaps(room, cases, Threads);
+    }
+    SortGaps(gaps, room, Threads);
     return gaps;
 }
 

@@ -174,7 +174,7 @@ TEST(ParallelSimulation, GivesTheSerialDrawsGapsAndFinalSeedOnAnyNumberOfThreads
     const struct
     {
         int32_t cases, iterations;
-    } sizes[] = {{2, 110000}, {5, 30000}, {101, 1200}, {10000, 12}};
+    } sizes[] = {{2, 110000}, {5, 30000}, {101, 1200}, {10000, 12}, {70000, 2}};
     for (const uint8_t kind : {dkRegular, dkNormal, dkChiQuadrat, dkT}) {
         for (const auto &size : sizes) {
             const uint64_t draws = uint64_t(size.cases) * uint64_t(size.iterations);
