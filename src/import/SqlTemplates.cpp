@@ -38,7 +38,11 @@ QStringList SqlTemplateLines(TSqlTemplate kind, const QString &tableName)
     return {};
 }
 
-QString FolderOf(const QString &fileName) { return withSeparator(QFileInfo(fileName).path()); }
+QString FolderOf(const QString &fileName)
+{
+    const qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : fileName.left(slash + 1);
+}
 
 QString TableNameFor(const QString &directory, const QString &chosenFile)
 {

@@ -13,7 +13,8 @@ enum class TSqlTemplate { CreateTable, AlterTable, DropTable, CreateIndex, DropI
 /// placeholders for the user to replace.
 QStringList SqlTemplateLines(TSqlTemplate kind, const QString &tableName);
 
-/// The folder of `fileName` with a trailing "/" ("/data/" for "/data/t.dbf").
+/// The folder of `fileName` with a trailing "/" ("/data/" for "/data/t.dbf"); empty for a bare
+/// file name.
 QString FolderOf(const QString &fileName);
 
 /// The name by which the templates call the chosen table file `chosenFile` (a full path): its

@@ -70,6 +70,7 @@ TEST(FolderOfAFile, EndsWithTheSeparator)
 {
     EXPECT_EQ(FolderOf(QStringLiteral("/data/tables/Rocks.dbf")), QStringLiteral("/data/tables/"));
     EXPECT_EQ(FolderOf(QStringLiteral("/Rocks.dbf")), QStringLiteral("/"));
+    EXPECT_EQ(FolderOf(QStringLiteral("Rocks.dbf")), QString()) << "a bare name has no folder";
 }
 
 } // namespace
