@@ -13,6 +13,8 @@ namespace ui {
 namespace {
 constexpr int kBorderGrip = 3;    // pixels either side of a column border that grip it
 constexpr int kNarrowestColumn = 8;
+// From this many rows on, a grid cut down to a quarter or less renews its row header.
+constexpr int kRowsWorthARenewedHeader = 100000;
 constexpr int kCellPadding = 8;   // left and right of a cell's text
 } // namespace
 
@@ -35,7 +37,25 @@ TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), m_model(new Stri
 
 int TStringGrid::RowCount() const { return m_model->rowCount(); }
 
-void TStringGrid::SetRowCount(int rows) { m_model->setRows(rows); }
+void TStringGrid::SetRowCount(int rows)
+{
+    const int before = m_model->rowCount();
+    m_model->setRows(rows);
+    if (before >= kRowsWorthARenewedHeader && m_model->rowCount() < before / 4)
+        renewVerticalHeader();
+}
+
+void TStringGrid::renewVerticalHeader()
+{
+    // A header keeps the room of every row it ever had (8 bytes each); a new one holds none.
+    const QHeaderView *old = verticalHeader();
+    auto *header = new QHeaderView(Qt::Vertical, this);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setMinimumSectionSize(old->minimumSectionSize());
+    header->setDefaultSectionSize(old->defaultSectionSize());
+    header->setVisible(!old->isHidden());
+    setVerticalHeader(header);
+}
 
 int TStringGrid::ColCount() const { return m_model->columnCount(); }
 

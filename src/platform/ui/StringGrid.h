@@ -74,6 +74,7 @@ protected:
 
 private:
     void applyColumnWidths();
+    void renewVerticalHeader();
     /// The column whose right border lies under x (within a few pixels); -1 when none.
     int columnBorderAt(int x) const;
 

@@ -1,6 +1,7 @@
 #include "platform/ui/StringGrid.h"
 #include "platform/ui/StringGridModel.h"
 
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QSignalSpy>
 
@@ -40,6 +41,15 @@ TEST(StringGrid, MillionRowsAreModelRowsNotWidgets)
     EXPECT_EQ(grid.model()->rowCount(), 1000000);
     EXPECT_EQ(grid.Cells(2, 999000), QStringLiteral("999000"));
     EXPECT_LT(grid.findChildren<QWidget *>().size(), 20);
+
+    // Cut down again (the data closed): rows keep their height, the row header stays hidden.
+    grid.SetDefaultRowHeight(31);
+    grid.SetRowCount(2);
+    EXPECT_EQ(grid.DefaultRowHeight(), 31);
+    EXPECT_EQ(grid.rowHeight(1), 31);
+    EXPECT_TRUE(grid.verticalHeader()->isHidden());
+    grid.SetRowCount(3);
+    EXPECT_EQ(grid.rowHeight(2), 31);
 }
 
 TEST(StringGrid, AColumnMadeWhenShownReadsLikeWrittenTextsAndKeepsWrites)
