@@ -68,6 +68,9 @@ TFormImport::~TFormImport()
 {
     if (FormImport == this)
         FormImport = nullptr;
+    // Hidden while its cells still exist: the open cell editor hands over its text as the window
+    // loses the focus, which the base class would only do after the cells are gone.
+    hide();
 }
 
 void TFormImport::FitPanelToTexts()
