@@ -255,8 +255,9 @@ void TAnalysis::StoreClassesOfValues(int classCount)
     std::vector<uint64_t> lowestKeys(size_t(classCount), 0);
     for (int c = 0; c < classCount; ++c)
         lowestKeys[size_t(c)] = rtl::OrderableKey(OrderedValue(classes[size_t(c)].First));
-    const int lastKnown = std::min(classCount, int(classes.size()) - 1);
-    for (int c = 1; c <= lastKnown; ++c) {
+    // Boundary c lies between classes c - 1 and c; the one above the last class stored counts too.
+    const int lastBoundary = std::min(classCount, int(classes.size()) - 1);
+    for (int c = 1; c <= lastBoundary; ++c) {
         const uint64_t below = rtl::OrderableKey(OrderedValue(classes[size_t(c) - 1].Last));
         if (below == rtl::OrderableKey(OrderedValue(classes[size_t(c)].First))) {
             StoreClassesByPosition(classCount);
