@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 
@@ -70,11 +71,25 @@ void QtDialogProvider::showMessage(const QString &title, const QString &text)
 
 bool QtDialogProvider::inputQuery(const QString &caption, const QString &prompt, QString &value)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(activeParent(), caption, prompt, QLineEdit::Normal, value, &ok);
-    if (ok)
-        value = text;
-    return ok;
+    QInputDialog box(activeParent());
+    box.setWindowTitle(caption);
+    box.setLabelText(prompt);
+    box.setTextValue(value);
+    // The title bar elides a caption wider than the box ("Regre... etting"); title bars mostly
+    // show it bold, beside the window manager's icon and buttons.
+    constexpr int kTitleBarControls = 120;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    // The box fits its layout to its contents, so the width goes to the entry field.
+    if (auto *edit = box.findChild<QLineEdit *>()) {
+        const QMargins margins = box.layout() ? box.layout()->contentsMargins() : QMargins();
+        edit->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarControls - margins.left()
+                              - margins.right());
+    }
+    if (box.exec() != QDialog::Accepted)
+        return false;
+    value = box.textValue();
+    return true;
 }
 
 bool QtDialogProvider::fileDialog(TFileDialog &dialog)

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -220,6 +221,39 @@ TEST(QtFontDialog, EscapeLeavesTheFontAsItWas)
     EXPECT_FALSE(provider.fontDialog(dialog));
     EXPECT_EQ(dialog.Font.pointSize(), 9);
     EXPECT_EQ(dialog.Color, QColor(Qt::blue));
+}
+
+TEST(QtInputBox, WideEnoughForItsCaptionAndAnsweredByKeys)
+{
+    ui::QtDialogProvider provider;
+    const QString caption = QStringLiteral("Create new DBF table");
+    QString value = QStringLiteral("3");
+    QTimer::singleShot(0, [&caption] {
+        auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        box->adjustSize();
+        QFont bold = box->font();
+        bold.setBold(true);
+        const int iconAndThreeButtons = 100;
+        EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(caption) + iconAndThreeButtons)
+            << "the title bar would elide the caption";
+        auto *edit = box->findChild<QLineEdit *>();
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("12"));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    ASSERT_TRUE(provider.inputQuery(caption, QStringLiteral("Number of Rf values"), value));
+    EXPECT_EQ(value, QStringLiteral("12"));
+
+    QTimer::singleShot(0, [] {
+        auto *box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        QTest::keyClicks(box->findChild<QLineEdit *>(), QStringLiteral("99"));
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(provider.inputQuery(caption, QStringLiteral("Number of Rf values"), value));
+    EXPECT_EQ(value, QStringLiteral("12"));
 }
 
 } // namespace
