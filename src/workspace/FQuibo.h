@@ -221,8 +221,8 @@ private:
     CriticalValueSource &CriticalValues() const;
     void SetViewChecked(QRadioButton *button, bool checked);
     chart::TChart *Chart1() const;
-    std::optional<int> AskRegressionClass();
-    std::optional<int> AskRegressionDegree();
+    int AskRegressionClass();
+    int AskRegressionDegree();
     std::optional<int> AskFactorClass();
     void Detrend(QObject *Sender, int Degree, const std::vector<double> &Coefficients, const std::vector<double> &xs,
                  const std::function<double(double)> &curve);

@@ -17,23 +17,19 @@ void TFormQuibo::Dataregression1Click()
         warn(QStringLiteral("Run statistics firstly"));
         return;
     }
-    const std::optional<int> index = AskRegressionClass();
-    if (!index)
-        return;
-    const std::optional<int> degree = AskRegressionDegree();
-    if (!degree)
-        return;
+    const int index = AskRegressionClass();
+    const int degree = AskRegressionDegree();
     TStatistics statistics;
     statistics.FMissingX = -9999.9999L;
     statistics.FMissingY = -9999.9999L;
     // Every predictor is read first: an identifier that is no number stops the command before
     // anything is fitted or changed.
     const std::vector<double> xs = Predictors(FAnalysis.Items(), PredictorFor(FFileName));
-    AddClassPoints(statistics, FAnalysis.Items(), *index, xs);
-    statistics.Compute(uint8_t(*degree));
+    AddClassPoints(statistics, FAnalysis.Items(), index, xs);
+    statistics.Compute(uint8_t(degree));
     // A fit whose system could not be solved has no polynomial to show, subtract or store.
     bool applied = false;
-    if (statistics.FComputed && statistics.HasPolynomial() && statistics.FCountX > *degree + 2) {
+    if (statistics.FComputed && statistics.HasPolynomial() && statistics.FCountX > degree + 2) {
         DrawRegressionToChart(statistics, *Chart1(), false);
         if (ui::MessageDlg(QStringLiteral("Coefficient of determination Sqr(r)=")
                                + rtl::FloatToStr(double(statistics.FDetermination))
@@ -48,20 +44,19 @@ void TFormQuibo::Dataregression1Click()
         }
     }
     if (applied)
-        AddHistoryItem(QStringLiteral("Regression"), QStringLiteral("Class=%1,Degree=%2").arg(*index).arg(*degree));
+        AddHistoryItem(QStringLiteral("Regression"), QStringLiteral("Class=%1,Degree=%2").arg(index).arg(degree));
     else
         ui::MessageDlg(QStringLiteral("Regression was not calculated"), ui::TMsgDlgType::mtInformation,
                        ui::TMsgDlgButtons::mbOK);
 }
 
-std::optional<int> TFormQuibo::AskRegressionClass()
+// Cancel answers the prompt's default (class A, degree 1); the fit is still shown for acceptance.
+int TFormQuibo::AskRegressionClass()
 {
     const int classCount = int(FAnalysis.Classes().size());
     for (;;) {
-        QString answer = QStringLiteral("A");
-        if (!ui::InputQuery(QStringLiteral("Regression setting"), QStringLiteral("Index of class"), answer))
-            return std::nullopt;
-        answer = answer.toUpper();
+        const QString answer
+            = ui::InputBox(QStringLiteral("Regression setting"), QStringLiteral("Index of class"), QStringLiteral("A")).toUpper();
         if (answer.isEmpty())
             continue;
         const int index = answer[0].unicode() - u'A';
@@ -71,13 +66,11 @@ std::optional<int> TFormQuibo::AskRegressionClass()
     }
 }
 
-std::optional<int> TFormQuibo::AskRegressionDegree()
+int TFormQuibo::AskRegressionDegree()
 {
     for (;;) {
-        QString answer = QStringLiteral("1");
-        if (!ui::InputQuery(QStringLiteral("Regression setting"), QStringLiteral("Polynom degree (1-9)"), answer))
-            return std::nullopt;
-        const int degree = rtl::StrToInt(answer);
+        const int degree = rtl::StrToInt(
+            ui::InputBox(QStringLiteral("Regression setting"), QStringLiteral("Polynom degree (1-9)"), QStringLiteral("1")));
         if (degree >= 1 && degree <= 9)
             return degree;
         warn(QStringLiteral("Index must be between 1 and 9"));

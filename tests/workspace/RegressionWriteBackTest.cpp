@@ -155,8 +155,13 @@ TEST_F(RegressionWriteBackTest, RegressionDeclinedOrNotCalculated)
     classify({4});
     const std::vector<TDataItem> before = form->Items();
 
-    dialogs.expectInput(QString(), false); // Cancel ends the command
+    // Cancel answers each prompt's default, class A and degree 1; the fit still waits for acceptance.
+    dialogs.expectInput(QString(), false);
+    dialogs.expectInput(QString(), false);
+    dialogs.expectMessage(QStringLiteral("Do you accept regression line?"), ui::mrNo);
+    dialogs.expectMessage(QStringLiteral("Regression was not calculated"));
     form->Dataregression1Click();
+    EXPECT_TRUE(chartHasSeriesTitled(QStringLiteral("Regression (1)")));
 
     dialogs.expectInput(QStringLiteral("A"));
     dialogs.expectInput(QStringLiteral("3"));
