@@ -63,8 +63,9 @@ bool TFormQuibo::OpenTextFile()
         return false;
     }
     FAnalysis.SetItems(std::move(data.items));
-    FResults.Clear();
-    FResults.SetValues(QStringLiteral("log"), logTransform ? QStringLiteral("1") : QStringLiteral("0"));
+    FIdFieldName = QStringLiteral("ID");
+    ResetResults(FResults, logTransform);
+    FRegressionCount = 0;
     if (!data.truncatedLines.isEmpty())
         WarnTruncatedLines(data.truncatedLines);
     return true;

@@ -146,6 +146,13 @@ TEST_F(RegressionWriteBackTest, RegressionPromptsSubtractionAndRecords)
     // Once a regression is applied, no stored one can be replayed on top of it.
     dialogs.expectMessage(QStringLiteral("Adding an automatic regression is not possible."));
     EXPECT_EQ(form->RunRegressionScript(), -1);
+
+    // The next file starts without regressions: its results do not count the former ones.
+    dialogs.expectMessage(QStringLiteral("End of the data file processing?"), ui::mrYes);
+    form->BtnCloseClick(f().BtnClose);
+    openText(lineAndOutliers());
+    EXPECT_EQ(form->RegressionCount(), 0);
+    EXPECT_EQ(form->Results().Lines(), QStringList{"log=0"});
 }
 
 TEST_F(RegressionWriteBackTest, RegressionDeclinedOrNotCalculated)
