@@ -53,6 +53,9 @@ TEST_F(StatWindow, CalculatorsReadTheBoxesInTheLocalesFormat)
     EXPECT_TRUE(f().EditNorm->text().startsWith(QStringLiteral("1,64"))) << f().EditNorm->text().toStdString();
     form->BtnNormalDClick();
     EXPECT_NEAR(rtl::StrToFloat(f().EditAlpha->text()), 0.95, 1e-4);
+    // Fifteen digits do not fit the narrow alpha box: it must show their start, not their tail.
+    ASSERT_GT(f().EditAlpha->fontMetrics().horizontalAdvance(f().EditAlpha->text()), f().EditAlpha->width());
+    EXPECT_EQ(f().EditAlpha->cursorPosition(), 0);
 
     f().EditN->setText(QStringLiteral("10"));
     f().EditN2->clear();
