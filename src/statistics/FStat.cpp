@@ -36,6 +36,14 @@ bool HasDegreesOfFreedom(uint8_t kind) { return kind == dkChiQuadrat || kind == 
 
 QString NumberText(long double value) { return rtl::FloatToStrF(value, 15); }
 
+// Writes a result into a box so that it shows from its first digit: a long number in a narrow
+// box would otherwise show only its tail, which reads as another number.
+void ShowResult(QLineEdit *edit, const QString &text)
+{
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
 } // namespace
 
 // What the window shows of a request to its service.
@@ -63,7 +71,7 @@ public:
     void simulationStarted(const CriticalValueRequest &request, int32_t samples) override
     {
         Ui::TFormStat &ui = *m_form.ui;
-        ui.EditAlpha->setText(rtl::FloatToStr(request.Alpha));
+        ShowResult(ui.EditAlpha, rtl::FloatToStr(request.Alpha));
         ui.EditIter->setText(QString::number(samples));
         ui.EditCase->setText(QString::number(request.Cases));
         m_form.repaint();
@@ -78,7 +86,7 @@ public:
         m_form.FDiffs = gaps;
         m_form.m_simulatedCases = request.Cases;
         m_form.FComputed = true;
-        m_form.ui->EditLimitVal->setText(NumberText(readout));
+        ShowResult(m_form.ui->EditLimitVal, NumberText(readout));
     }
 
 private:
@@ -210,7 +218,7 @@ void TFormStat::EditNormDblClick()
 {
     if (Text(ui->EditAlpha).isEmpty())
         return;
-    ui->EditNorm->setText(NumberText(NormalQuantile(rtl::StrToFloatExt(Text(ui->EditAlpha)))));
+    ShowResult(ui->EditNorm, NumberText(NormalQuantile(rtl::StrToFloatExt(Text(ui->EditAlpha)))));
 }
 
 void TFormStat::EditChi2DblClick()
@@ -218,7 +226,7 @@ void TFormStat::EditChi2DblClick()
     if (Text(ui->EditAlpha).isEmpty() || Text(ui->EditN).isEmpty())
         return;
     const long double alpha = rtl::StrToFloatExt(Text(ui->EditAlpha));
-    ui->EditChi2->setText(NumberText(ChiSquareQuantile(rtl::StrToInt(Text(ui->EditN)), alpha)));
+    ShowResult(ui->EditChi2, NumberText(ChiSquareQuantile(rtl::StrToInt(Text(ui->EditN)), alpha)));
 }
 
 void TFormStat::EditTDblClick()
@@ -226,7 +234,7 @@ void TFormStat::EditTDblClick()
     if (Text(ui->EditAlpha).isEmpty() || Text(ui->EditN).isEmpty())
         return;
     const long double alpha = rtl::StrToFloatExt(Text(ui->EditAlpha));
-    ui->EditT->setText(NumberText(StudentQuantile(rtl::StrToInt(Text(ui->EditN)), alpha)));
+    ShowResult(ui->EditT, NumberText(StudentQuantile(rtl::StrToInt(Text(ui->EditN)), alpha)));
 }
 
 void TFormStat::EditFDblClick()
@@ -234,15 +242,15 @@ void TFormStat::EditFDblClick()
     if (Text(ui->EditAlpha).isEmpty() || Text(ui->EditN).isEmpty() || Text(ui->EditN2).isEmpty())
         return;
     const long double alpha = rtl::StrToFloatExt(Text(ui->EditAlpha));
-    ui->EditF->setText(
-        NumberText(FisherQuantile(rtl::StrToInt(Text(ui->EditN)), rtl::StrToInt(Text(ui->EditN2)), alpha)));
+    ShowResult(ui->EditF,
+               NumberText(FisherQuantile(rtl::StrToInt(Text(ui->EditN)), rtl::StrToInt(Text(ui->EditN2)), alpha)));
 }
 
 void TFormStat::BtnNormalDClick()
 {
     if (Text(ui->EditNorm).isEmpty())
         return;
-    ui->EditAlpha->setText(NumberText(NormalProbability(rtl::StrToFloatExt(Text(ui->EditNorm)))));
+    ShowResult(ui->EditAlpha, NumberText(NormalProbability(rtl::StrToFloatExt(Text(ui->EditNorm)))));
 }
 
 void TFormStat::BtnChi2Click()
@@ -250,7 +258,7 @@ void TFormStat::BtnChi2Click()
     if (Text(ui->EditChi2).isEmpty())
         return;
     const int32_t n = rtl::StrToInt(Text(ui->EditN));
-    ui->EditAlpha->setText(NumberText(ChiSquareProbability(n, rtl::StrToFloatExt(Text(ui->EditChi2)))));
+    ShowResult(ui->EditAlpha, NumberText(ChiSquareProbability(n, rtl::StrToFloatExt(Text(ui->EditChi2)))));
 }
 
 void TFormStat::BtnTClick()
@@ -258,7 +266,7 @@ void TFormStat::BtnTClick()
     if (Text(ui->EditT).isEmpty())
         return;
     const int32_t n = rtl::StrToInt(Text(ui->EditN));
-    ui->EditAlpha->setText(NumberText(StudentProbability(n, rtl::StrToFloatExt(Text(ui->EditT)))));
+    ShowResult(ui->EditAlpha, NumberText(StudentProbability(n, rtl::StrToFloatExt(Text(ui->EditT)))));
 }
 
 // Settings.
@@ -330,7 +338,7 @@ void TFormStat::BtnLimitClick(QObject *Sender)
         if (Text(ui->EditAlpha).isEmpty())
             return;
         const double alpha = rtl::StrToFloat(Text(ui->EditAlpha));
-        ui->EditLimitVal->setText(NumberText(GapQuantile(*FDiffs, alpha)));
+        ShowResult(ui->EditLimitVal, NumberText(GapQuantile(*FDiffs, alpha)));
     } else if (ReadyToSimulate()) {
         Simulate(rtl::StrToInt(Text(ui->EditCase)), rtl::StrToInt(Text(ui->EditIter)), true, Sender);
     }

@@ -10,8 +10,10 @@
 #include "platform/chart/Color.h"
 #include "platform/db/DatabaseError.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Help.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <cmath>
@@ -53,6 +55,9 @@ TEST_F(StatWindow, CalculatorsReadTheBoxesInTheLocalesFormat)
     EXPECT_TRUE(f().EditNorm->text().startsWith(QStringLiteral("1,64"))) << f().EditNorm->text().toStdString();
     form->BtnNormalDClick();
     EXPECT_NEAR(rtl::StrToFloat(f().EditAlpha->text()), 0.95, 1e-4);
+    // Fifteen digits do not fit the narrow alpha box: it must show their start, not their tail.
+    ASSERT_GT(f().EditAlpha->fontMetrics().horizontalAdvance(f().EditAlpha->text()), f().EditAlpha->width());
+    EXPECT_EQ(f().EditAlpha->cursorPosition(), 0);
 
     f().EditN->setText(QStringLiteral("10"));
     f().EditN2->clear();
@@ -390,6 +395,23 @@ TEST_F(StatWindow, GraphWindowDeletesAndSavesSeries)
     FormGraph->BtnClearClick();
     EXPECT_EQ(graph().SeriesCount(), 0);
     EXPECT_TRUE(form->findChildren<chart::TChartSeries *>().isEmpty()) << "cleared series are freed";
+}
+
+TEST_F(StatWindow, F1OpensTheHelpPageOfTheActiveWindow)
+{
+    ui::SetHelpFolder(QStringLiteral(QUIBO_SOURCE_DIR "/help"));
+    const auto pressF1 = [this](QWidget &window, QWidget *target) {
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        dialogs.expectUrl();
+        QTest::keyClick(target, Qt::Key_F1);
+        return dialogs.urls().isEmpty() ? QString() : QFileInfo(dialogs.urls().constLast().toLocalFile()).fileName();
+    };
+    f().EditAlpha->setFocus();
+    EXPECT_EQ(pressF1(*form, f().EditAlpha), QStringLiteral("context-130.html"));
+    EXPECT_EQ(pressF1(*FormGraph, FormGraph->Chart1()), QStringLiteral("context-70.html"));
+    ui::SetHelpFolder(QString());
 }
 
 TEST_F(StatWindow, ChiSquareAndStudentCalculatorsReadNAndWriteTheirBoxes)
