@@ -182,6 +182,22 @@ void TFormChartProp::FormActivate()
                              || m_chart->BevelOuter() != chart::TPanelBevel::bvNone);
     ui->EditColorWidth->setText(rtl::IntToStr(m_chart->LegendColorWidth()));
     fillSeriesList();
+    if (m_refusedEdit)
+        m_refusedEdit->setText(m_refusedText);
+    m_refusedEdit = nullptr;
+}
+
+// The error box of a refused entry reactivates the dialog when it closes; the refill then keeps
+// the typed text, so the user can correct it rather than type it again.
+void TFormChartProp::keepRefusedEntry(QLineEdit *edit, const std::function<void()> &apply)
+{
+    try {
+        apply();
+    } catch (...) {
+        m_refusedEdit = edit;
+        m_refusedText = edit->text();
+        throw;
+    }
 }
 
 void TFormChartProp::fillAxis(const chart::TChartAxis &axis, bool left)
@@ -262,7 +278,7 @@ void TFormChartProp::CB_BottomAutomaticClick() { automaticClick(false); }
 void TFormChartProp::rangeExit(bool left, QLineEdit *edit, void (chart::TChartAxis::*set)(double))
 {
     if (m_chart)
-        (axis(left).*set)(rtl::StrToFloat(edit->text()));
+        keepRefusedEntry(edit, [&] { (axis(left).*set)(rtl::StrToFloat(edit->text())); });
 }
 
 void TFormChartProp::EditLeftMinExit() { rangeExit(true, ui->EditLeftMin, &chart::TChartAxis::SetMinimum); }
@@ -334,7 +350,7 @@ void TFormChartProp::EditColorWidthChange()
 {
     const QString text = ui->EditColorWidth->text();
     if (!text.isEmpty())
-        m_chart->SetLegendColorWidth(rtl::StrToInt(text));
+        keepRefusedEntry(ui->EditColorWidth, [&] { m_chart->SetLegendColorWidth(rtl::StrToInt(text)); });
 }
 
 // Each checking steps the width through 1 to 5.

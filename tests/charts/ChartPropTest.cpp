@@ -133,6 +133,13 @@ TEST_F(ChartPropTest, RangeAboveTheMaximumNeedsTheMaximumFirst)
     EXPECT_THROW(form.EditBottomIncrementExit(), rtl::EConvertError);
     EXPECT_EQ(chart.BottomAxis().Maximum(), 30);
     EXPECT_EQ(chart.BottomAxis().Increment(), 0);
+
+    // Closing the error box activates the dialog again: the refused entry keeps its text once.
+    form.FormActivate();
+    EXPECT_EQ(edit("EditBottomIncrement")->text(), QStringLiteral("1,5"));
+    EXPECT_EQ(edit("EditBottomMax")->text(), QStringLiteral("30"));
+    form.FormActivate();
+    EXPECT_EQ(edit("EditBottomIncrement")->text(), QStringLiteral("0"));
 }
 
 TEST_F(ChartPropTest, LegendColourWidthFollowsEveryKeystroke)
