@@ -10,7 +10,9 @@
 
 #include "platform/chart/Chart.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Help.h"
 
+#include <QFileInfo>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -423,6 +425,20 @@ TEST_F(ChartPropTest, ActivationWithoutChartWarns)
     dialogs.expectMessage(QStringLiteral("No initialization of the form"));
     empty.FormActivate();
     EXPECT_FALSE(empty.isVisible());
+}
+
+TEST_F(ChartPropTest, F1OpensTheChartPropertiesPage)
+{
+    ui::SetHelpFolder(QStringLiteral(QUIBO_SOURCE_DIR "/help"));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    edit("EditLeftTitle")->setFocus();
+    dialogs.expectUrl();
+    QTest::keyClick(edit("EditLeftTitle"), Qt::Key_F1);
+    ASSERT_EQ(dialogs.urls().size(), 1);
+    EXPECT_EQ(QFileInfo(dialogs.urls().constFirst().toLocalFile()).fileName(), QStringLiteral("context-100.html"));
+    ui::SetHelpFolder(QString());
 }
 
 TEST(ShowChartProperties, OneDialogFollowsTheLastChart)
