@@ -552,6 +552,8 @@ void TFormChartProp::Delete1Click()
     const int i = ui->ListSeries->currentRow();
     delete series;
     delete ui->ListSeries->takeItem(i);
+    // The list would select the next row; the next command must not act on a row nobody chose.
+    ui->ListSeries->setCurrentRow(-1);
 }
 
 void TFormChartProp::SetLineStyle(int style)

@@ -336,6 +336,9 @@ TEST_F(ChartPropTest, DeletedRowLeavesTheOthersActingOnTheirSeries)
     item("Delete1")->trigger();
     EXPECT_EQ(rows(), (QStringList{"1 Line: b", "2 Line: c"}));
     ASSERT_EQ(chart.SeriesCount(), 2);
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    item("Delete1")->trigger(); // the menu stays attached, but no row is selected any more
+    ASSERT_EQ(chart.SeriesCount(), 2);
     list()->setCurrentRow(0);
     dialogs.expectInput(QStringLiteral("renamed"));
     item("RenameSeries")->trigger();
