@@ -234,8 +234,7 @@ void TFormChartProp::MemoTitleExit()
 {
     if (!m_chart)
         return;
-    const QString text = ui->MemoTitle->toPlainText();
-    m_chart->SetTitle(text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n')));
+    m_chart->SetTitle(MemoLines(*ui->MemoTitle));
 }
 
 void TFormChartProp::CB_TitleVisibleClick() { m_chart->SetTitleVisible(ui->CB_TitleVisible->isChecked()); }

@@ -194,6 +194,10 @@ TEST_F(ChartPropTest, TitleMemoIsAppliedWhenLeft)
     widget<QPlainTextEdit>("MemoTitle")->setPlainText(QStringLiteral("First\nSecond"));
     form.MemoTitleExit();
     EXPECT_EQ(chart.Title(), (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
+    // The break typed after the last line ends it, as in the text lines dialog; it adds no empty line.
+    widget<QPlainTextEdit>("MemoTitle")->setPlainText(QStringLiteral("First\n"));
+    form.MemoTitleExit();
+    EXPECT_EQ(chart.Title(), QStringList{QStringLiteral("First")});
 }
 
 TEST_F(ChartPropTest, FontButtonsTakeTheConfirmedFontOnly)
