@@ -3,6 +3,8 @@
 #include "platform/chart/Chart.h"
 #include "platform/chart/Color.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 const QString kLineBreak = QStringLiteral("\r\n");
@@ -81,7 +83,9 @@ TChartSettingsRec StoreSettings(const chart::TChart &chart)
 
 void ApplySettings(chart::TChart &chart, const TChartSettingsRec &rec)
 {
-    QStringList lines = rec.TitleText.split(kLineBreak);
+    // CR LF, CR and LF each break a line: a text cut to its 255 characters may end in a lone CR.
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = rec.TitleText.split(lineBreak);
     if (lines.constLast().isEmpty())
         lines.removeLast(); // the break after the last line ends it and starts none
     chart.SetTitle(lines);

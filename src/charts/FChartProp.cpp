@@ -182,6 +182,22 @@ void TFormChartProp::FormActivate()
                              || m_chart->BevelOuter() != chart::TPanelBevel::bvNone);
     ui->EditColorWidth->setText(rtl::IntToStr(m_chart->LegendColorWidth()));
     fillSeriesList();
+    if (m_refusedEdit)
+        m_refusedEdit->setText(m_refusedText);
+    m_refusedEdit = nullptr;
+}
+
+// The error box of a refused entry reactivates the dialog when it closes; the refill then keeps
+// the typed text, so the user can correct it rather than type it again.
+void TFormChartProp::keepRefusedEntry(QLineEdit *edit, const std::function<void()> &apply)
+{
+    try {
+        apply();
+    } catch (...) {
+        m_refusedEdit = edit;
+        m_refusedText = edit->text();
+        throw;
+    }
 }
 
 void TFormChartProp::fillAxis(const chart::TChartAxis &axis, bool left)
@@ -218,8 +234,7 @@ void TFormChartProp::MemoTitleExit()
 {
     if (!m_chart)
         return;
-    const QString text = ui->MemoTitle->toPlainText();
-    m_chart->SetTitle(text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n')));
+    m_chart->SetTitle(MemoLines(*ui->MemoTitle));
 }
 
 void TFormChartProp::CB_TitleVisibleClick() { m_chart->SetTitleVisible(ui->CB_TitleVisible->isChecked()); }
@@ -262,7 +277,7 @@ void TFormChartProp::CB_BottomAutomaticClick() { automaticClick(false); }
 void TFormChartProp::rangeExit(bool left, QLineEdit *edit, void (chart::TChartAxis::*set)(double))
 {
     if (m_chart)
-        (axis(left).*set)(rtl::StrToFloat(edit->text()));
+        keepRefusedEntry(edit, [&] { (axis(left).*set)(rtl::StrToFloat(edit->text())); });
 }
 
 void TFormChartProp::EditLeftMinExit() { rangeExit(true, ui->EditLeftMin, &chart::TChartAxis::SetMinimum); }
@@ -334,7 +349,7 @@ void TFormChartProp::EditColorWidthChange()
 {
     const QString text = ui->EditColorWidth->text();
     if (!text.isEmpty())
-        m_chart->SetLegendColorWidth(rtl::StrToInt(text));
+        keepRefusedEntry(ui->EditColorWidth, [&] { m_chart->SetLegendColorWidth(rtl::StrToInt(text)); });
 }
 
 // Each checking steps the width through 1 to 5.
@@ -536,6 +551,8 @@ void TFormChartProp::Delete1Click()
     const int i = ui->ListSeries->currentRow();
     delete series;
     delete ui->ListSeries->takeItem(i);
+    // The list would select the next row; the next command must not act on a row nobody chose.
+    ui->ListSeries->setCurrentRow(-1);
 }
 
 void TFormChartProp::SetLineStyle(int style)

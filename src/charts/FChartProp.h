@@ -117,11 +117,15 @@ private:
     void rangeExit(bool left, QLineEdit *edit, void (chart::TChartAxis::*set)(double));
     void fontDialog(chart::TChartFont &font);
     static void checkItem(const QList<QAction *> &items, int ordinal);
+    void keepRefusedEntry(QLineEdit *edit, const std::function<void()> &apply);
 
     std::unique_ptr<Ui::TFormChartProp> ui;
     QPointer<chart::TChart> m_chart;
     QMenu *m_popup = nullptr;
     bool m_popupAttached = false;
+    // An entry the chart refused, shown again as typed when the error box gives the dialog back.
+    QPointer<QLineEdit> m_refusedEdit;
+    QString m_refusedText;
     QList<QAction *> m_lineStyleItems, m_pointStyleItems, m_brushStyleItems;
 };
 

@@ -20,16 +20,18 @@ QPlainTextEdit *TFormMemoDialog::Memo() const { return ui->Memo; }
 
 void TFormMemoDialog::SetLines(const QStringList &lines) { ui->Memo->setPlainText(lines.join(QLatin1Char('\n'))); }
 
-QStringList TFormMemoDialog::Lines() const
+QStringList MemoLines(const QPlainTextEdit &memo)
 {
-    const QString text = ui->Memo->toPlainText();
+    const QString text = memo.toPlainText();
     if (text.isEmpty())
         return {};
     QStringList lines = text.split(QLatin1Char('\n'));
     if (lines.constLast().isEmpty())
-        lines.removeLast(); // a final line break ends the last line and starts none
+        lines.removeLast();
     return lines;
 }
+
+QStringList TFormMemoDialog::Lines() const { return MemoLines(*ui->Memo); }
 
 bool EditLinesDialog(QStringList &Lines, const QString &Caption)
 {

@@ -28,6 +28,10 @@ private:
     std::unique_ptr<Ui::TFormMemoDialog> ui;
 };
 
+/// The lines of a multi-line edit: an empty edit has none, and a final line break ends the
+/// last line without starting another.
+QStringList MemoLines(const QPlainTextEdit &memo);
+
 /// Shows Lines in the dialog titled Caption; on OK replaces Lines with the edited lines and
 /// answers true, otherwise leaves Lines as they were and answers false.
 bool EditLinesDialog(QStringList &Lines, const QString &Caption);

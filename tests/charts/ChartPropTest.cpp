@@ -10,7 +10,9 @@
 
 #include "platform/chart/Chart.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Help.h"
 
+#include <QFileInfo>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -133,6 +135,13 @@ TEST_F(ChartPropTest, RangeAboveTheMaximumNeedsTheMaximumFirst)
     EXPECT_THROW(form.EditBottomIncrementExit(), rtl::EConvertError);
     EXPECT_EQ(chart.BottomAxis().Maximum(), 30);
     EXPECT_EQ(chart.BottomAxis().Increment(), 0);
+
+    // Closing the error box activates the dialog again: the refused entry keeps its text once.
+    form.FormActivate();
+    EXPECT_EQ(edit("EditBottomIncrement")->text(), QStringLiteral("1,5"));
+    EXPECT_EQ(edit("EditBottomMax")->text(), QStringLiteral("30"));
+    form.FormActivate();
+    EXPECT_EQ(edit("EditBottomIncrement")->text(), QStringLiteral("0"));
 }
 
 TEST_F(ChartPropTest, LegendColourWidthFollowsEveryKeystroke)
@@ -185,6 +194,10 @@ TEST_F(ChartPropTest, TitleMemoIsAppliedWhenLeft)
     widget<QPlainTextEdit>("MemoTitle")->setPlainText(QStringLiteral("First\nSecond"));
     form.MemoTitleExit();
     EXPECT_EQ(chart.Title(), (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
+    // The break typed after the last line ends it, as in the text lines dialog; it adds no empty line.
+    widget<QPlainTextEdit>("MemoTitle")->setPlainText(QStringLiteral("First\n"));
+    form.MemoTitleExit();
+    EXPECT_EQ(chart.Title(), QStringList{QStringLiteral("First")});
 }
 
 TEST_F(ChartPropTest, FontButtonsTakeTheConfirmedFontOnly)
@@ -327,6 +340,9 @@ TEST_F(ChartPropTest, DeletedRowLeavesTheOthersActingOnTheirSeries)
     item("Delete1")->trigger();
     EXPECT_EQ(rows(), (QStringList{"1 Line: b", "2 Line: c"}));
     ASSERT_EQ(chart.SeriesCount(), 2);
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    item("Delete1")->trigger(); // the menu stays attached, but no row is selected any more
+    ASSERT_EQ(chart.SeriesCount(), 2);
     list()->setCurrentRow(0);
     dialogs.expectInput(QStringLiteral("renamed"));
     item("RenameSeries")->trigger();
@@ -416,6 +432,20 @@ TEST_F(ChartPropTest, ActivationWithoutChartWarns)
     dialogs.expectMessage(QStringLiteral("No initialization of the form"));
     empty.FormActivate();
     EXPECT_FALSE(empty.isVisible());
+}
+
+TEST_F(ChartPropTest, F1OpensTheChartPropertiesPage)
+{
+    ui::SetHelpFolder(QStringLiteral(QUIBO_SOURCE_DIR "/help"));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    edit("EditLeftTitle")->setFocus();
+    dialogs.expectUrl();
+    QTest::keyClick(edit("EditLeftTitle"), Qt::Key_F1);
+    ASSERT_EQ(dialogs.urls().size(), 1);
+    EXPECT_EQ(QFileInfo(dialogs.urls().constFirst().toLocalFile()).fileName(), QStringLiteral("context-100.html"));
+    ui::SetHelpFolder(QString());
 }
 
 TEST(ShowChartProperties, OneDialogFollowsTheLastChart)

@@ -213,6 +213,12 @@ TEST(ChartSettingsOnChart, TwoTitleLinesAreStoredWithTheirLineBreaks)
     chart::TChart other;
     ApplySettings(other, DecodeChartSettings(bytes));
     EXPECT_EQ(other.Title(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+
+    // Cut to 255 characters between CR and LF, the text ends in a lone CR, which ends the line.
+    const QString longLine(254, QLatin1Char('x'));
+    chart.SetTitle({longLine, QStringLiteral("C")});
+    ApplySettings(other, DecodeChartSettings(EncodeChartSettings(StoreSettings(chart))));
+    EXPECT_EQ(other.Title(), QStringList{longLine});
 }
 
 TEST(ChartSettingsOnChart, RangeAboveTheCurrentOneIsSetMaximumFirst)
