@@ -28,7 +28,14 @@ QMessageBox::Icon iconOf(TMsgDlgType type)
     return QMessageBox::NoIcon;
 }
 
-QWidget *activeParent() { return QApplication::activeWindow(); }
+// Just after another dialog has closed no window is active yet; a box opened then belongs to
+// the window still running modally, or it could open behind that window when it stays on top.
+QWidget *activeParent()
+{
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return QApplication::activeModalWidget();
+}
 
 } // namespace
 
