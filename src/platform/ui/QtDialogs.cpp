@@ -168,7 +168,9 @@ int QtDialogProvider::showModal(QDialog &form) { return form.exec(); }
 
 bool QtDialogProvider::selectDirectory(QString &folder)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(activeParent(), QString(), QString(), QFileDialog::ShowDirsOnly);
+    // Only an existing folder is chosen: the dialog offers no new folder.
+    const QString chosen = QFileDialog::getExistingDirectory(activeParent(), QString(), QString(),
+                                                             QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
     if (chosen.isEmpty())
         return false;
     folder = chosen;
