@@ -72,6 +72,17 @@ QString operatorText(TQueryOperator op) { return QueryOperatorTexts().at(int(op)
 
 bool isComparison(TQueryOperator op) { return op <= TQueryOperator::Greater; }
 
+// The values list shows numbers with the locale's decimal separator; unquoted in a statement
+// they need the point, or 1,5 would stand for the two values 1 and 5.
+QString sqlNumber(const QString &value)
+{
+    const QChar separator = rtl::DecimalSeparator();
+    double number = 0;
+    if (separator == QLatin1Char('.') || !rtl::TryStrToFloat(value, number))
+        return value;
+    return QString(value).replace(separator, QLatin1Char('.'));
+}
+
 } // namespace
 
 const QStringList &QueryOperatorTexts()
@@ -106,7 +117,7 @@ TConditionText ValueCondition(const QString &field, TQueryOperator op, const QSt
     if (field.isEmpty())
         return failed(TConditionError::NoField);
     const QString f = field + operatorText(op);
-    auto quote = [&](const QString &value) { return QuoteValue(quoted, value); };
+    auto quote = [&](const QString &value) { return QuoteValue(quoted, quoted ? value : sqlNumber(value)); };
     if (isComparison(op) || op == TQueryOperator::Like) {
         if (values.isEmpty())
             return failed(TConditionError::NoValue);

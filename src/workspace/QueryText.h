@@ -32,7 +32,8 @@ struct TConditionText
 
 /// The condition for field `field`, operator `op` and the chosen values (unquoted): the
 /// current value for comparisons and LIKE (first of `values`), the selected ones for BETWEEN
-/// and IN. `quoted` writes the values as text literals.
+/// and IN. `quoted` writes the values as text literals; unquoted, a number shown with the
+/// locale's decimal comma is written with a point.
 TConditionText ValueCondition(const QString &field, TQueryOperator op, const QStringList &values, bool quoted);
 /// The condition comparing field `field` with named parameters instead of values.
 TConditionText ParameterCondition(const QString &field, TQueryOperator op);

@@ -73,6 +73,21 @@ TEST(QueryConditions, MissingFieldOrValuesAreRefusedByKind)
     EXPECT_EQ(ParameterCondition(QStringLiteral("F"), Op::IsNull).error, TConditionError::NotForParameter);
 }
 
+// The values list shows numbers as the locale writes them; a statement needs the point.
+TEST(QueryConditions, NumbersShownWithDecimalCommaAreWrittenWithPoint)
+{
+    const QLocale saved = rtl::FormatLocale();
+    rtl::SetFormatLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    auto condition = [](Op op, const QStringList &values, bool quoted) {
+        return ValueCondition(QStringLiteral("F"), op, values, quoted).condition.toStdString();
+    };
+    EXPECT_EQ(condition(Op::In, {QStringLiteral("1,5"), QStringLiteral("2,25")}, false), "(F IN (1.5,2.25))");
+    EXPECT_EQ(condition(Op::Between, {QStringLiteral("-0,5"), QStringLiteral("3")}, false), "(F BETWEEN -0.5 AND 3)");
+    EXPECT_EQ(condition(Op::Equal, {QStringLiteral("1,5")}, true), "(F='1,5')");
+    EXPECT_EQ(condition(Op::Equal, {QStringLiteral("7.12.2026")}, false), "(F=7.12.2026)");
+    rtl::SetFormatLocale(saved);
+}
+
 TEST(QueryConditions, ParameterConditionsAndNames)
 {
     EXPECT_EQ(ParameterCondition(QStringLiteral("COLOR"), Op::Equal).condition, QStringLiteral("(COLOR=:COLOR_)"));

@@ -29,7 +29,14 @@ QMessageBox::Icon iconOf(TMsgDlgType type)
     return QMessageBox::NoIcon;
 }
 
-QWidget *activeParent() { return QApplication::activeWindow(); }
+// Just after another dialog has closed no window is active yet; a box opened then belongs to
+// the window still running modally, or it could open behind that window when it stays on top.
+QWidget *activeParent()
+{
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return QApplication::activeModalWidget();
+}
 
 } // namespace
 
@@ -176,7 +183,9 @@ int QtDialogProvider::showModal(QDialog &form) { return form.exec(); }
 
 bool QtDialogProvider::selectDirectory(QString &folder)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(activeParent(), QString(), QString(), QFileDialog::ShowDirsOnly);
+    // Only an existing folder is chosen: the dialog offers no new folder.
+    const QString chosen = QFileDialog::getExistingDirectory(activeParent(), QString(), QString(),
+                                                             QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
     if (chosen.isEmpty())
         return false;
     folder = chosen;

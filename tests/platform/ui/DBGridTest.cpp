@@ -159,6 +159,8 @@ TEST(QtDialogProvider, DirectoryDialogAnswersChosenFolderOrCancel)
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+            auto *newFolder = dialog->findChild<QToolButton *>(QStringLiteral("newFolderButton"));
+            EXPECT_TRUE(newFolder && !newFolder->isEnabled());
             if (!accept) {
                 dialog->reject();
                 return;

@@ -180,4 +180,30 @@ TEST_F(QtProvider, EnterAnswersTheDefaultOfYesNoQuestion)
     EXPECT_EQ(answer, ui::mrNo);
 }
 
+// Just after another dialog has closed the window system leaves no window active for a moment;
+// a box shown then still belongs to the window running modally. Without that owner it could open
+// behind a window that stays on top, where the user cannot reach it.
+TEST_F(QtProvider, BoxShownRightAfterAnotherDialogBelongsToTheModalWindow)
+{
+    QDialog owner;
+    owner.setWindowFlag(Qt::WindowStaysOnTopHint);
+    QWidget *boxOwner = nullptr;
+    QTimer::singleShot(0, &owner, [&] {
+        QDialog chooser(&owner);
+        QTimer::singleShot(0, &chooser, &QDialog::accept);
+        chooser.exec();
+        QApplication::setActiveWindow(nullptr);
+        QTimer::singleShot(0, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            boxOwner = box ? box->parentWidget() : nullptr;
+            if (box)
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        ui::ShowMessage(QStringLiteral("Saved"));
+        owner.reject();
+    });
+    owner.exec();
+    EXPECT_EQ(boxOwner, &owner);
+}
+
 } // namespace
