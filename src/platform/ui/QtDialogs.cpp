@@ -12,6 +12,9 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QScopeGuard>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -29,6 +32,28 @@ QMessageBox::Icon iconOf(TMsgDlgType type)
 }
 
 QWidget *activeParent() { return QApplication::activeWindow(); }
+
+bool aTopmostWindowIsShown(const QWidget &except)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), [&except](const QWidget *window) {
+        return window != &except && window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+}
+
+// Runs a modal window. Where a window that stays on top (the report, the chart properties) is
+// shown, the modal one stays on top for its run too: below it, it could not be seen while it
+// blocks every other window.
+int execAbove(QDialog &box)
+{
+    const bool raise = !box.isVisible() && !box.windowFlags().testFlag(Qt::WindowStaysOnTopHint)
+                       && aTopmostWindowIsShown(box);
+    if (!raise)
+        return box.exec();
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    const auto restore = qScopeGuard([&box] { box.setWindowFlag(Qt::WindowStaysOnTopHint, false); });
+    return box.exec();
+}
 
 } // namespace
 
@@ -54,7 +79,7 @@ TModalResult QtDialogProvider::messageBox(const MessageRequest &request)
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    const int answer = box.exec();
+    const int answer = execAbove(box);
     if (answer == QMessageBox::Yes)
         return mrYes;
     if (answer == QMessageBox::No)
@@ -65,16 +90,20 @@ TModalResult QtDialogProvider::messageBox(const MessageRequest &request)
 void QtDialogProvider::showMessage(const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, activeParent());
-    box.exec();
+    execAbove(box);
 }
 
 bool QtDialogProvider::inputQuery(const QString &caption, const QString &prompt, QString &value)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(activeParent(), caption, prompt, QLineEdit::Normal, value, &ok);
-    if (ok)
-        value = text;
-    return ok;
+    QInputDialog box(activeParent());
+    box.setWindowTitle(caption);
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    box.setTextValue(value);
+    if (execAbove(box) != QDialog::Accepted)
+        return false;
+    value = box.textValue();
+    return true;
 }
 
 bool QtDialogProvider::fileDialog(TFileDialog &dialog)
@@ -99,7 +128,7 @@ bool QtDialogProvider::fileDialog(TFileDialog &dialog)
             dialog.OnTypeChange(dialog);
         box.setDefaultSuffix(dialog.DefaultExt); // a cleared one adds nothing any more
     });
-    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+    if (execAbove(box) != QDialog::Accepted || box.selectedFiles().isEmpty())
         return false;
     dialog.FileName = box.selectedFiles().constFirst();
     dialog.FilterIndex = int(filters.indexOf(box.selectedNameFilter())) + 1;
@@ -108,10 +137,10 @@ bool QtDialogProvider::fileDialog(TFileDialog &dialog)
 
 bool QtDialogProvider::colorDialog(TColorDialog &dialog)
 {
-    const QColor chosen = QColorDialog::getColor(dialog.Color, activeParent());
-    if (!chosen.isValid())
+    QColorDialog box(dialog.Color, activeParent());
+    if (execAbove(box) != QDialog::Accepted || !box.selectedColor().isValid())
         return false;
-    dialog.Color = chosen;
+    dialog.Color = box.selectedColor();
     return true;
 }
 
@@ -132,9 +161,9 @@ FontColorDialog::FontColorDialog(const TFontDialog &state, QWidget *parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_colorButton, &QPushButton::clicked, this, [this] {
-        const QColor chosen = QColorDialog::getColor(m_color, this);
-        if (chosen.isValid())
-            setColor(chosen);
+        QColorDialog box(m_color, this);
+        if (execAbove(box) == QDialog::Accepted && box.selectedColor().isValid())
+            setColor(box.selectedColor());
     });
 }
 
@@ -151,20 +180,22 @@ TFontDialog FontColorDialog::state() const { return {m_fontChoice->currentFont()
 bool QtDialogProvider::fontDialog(TFontDialog &dialog)
 {
     FontColorDialog box(dialog, activeParent());
-    if (box.exec() != QDialog::Accepted)
+    if (execAbove(box) != QDialog::Accepted)
         return false;
     dialog = box.state();
     return true;
 }
 
-int QtDialogProvider::showModal(QDialog &form) { return form.exec(); }
+int QtDialogProvider::showModal(QDialog &form) { return execAbove(form); }
 
 bool QtDialogProvider::selectDirectory(QString &folder)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(activeParent(), QString(), QString(), QFileDialog::ShowDirsOnly);
-    if (chosen.isEmpty())
+    QFileDialog box(activeParent());
+    box.setFileMode(QFileDialog::Directory);
+    box.setOption(QFileDialog::ShowDirsOnly, true);
+    if (execAbove(box) != QDialog::Accepted || box.selectedFiles().isEmpty())
         return false;
-    folder = chosen;
+    folder = box.selectedFiles().constFirst();
     return true;
 }
 
@@ -174,7 +205,7 @@ bool QtDialogProvider::printerSetupDialog(TPrinterSetupDialog &dialog)
 {
     // Without installed printers Qt's dialog offers printing to a PDF file.
     QPrintDialog box(dialog.Printer, activeParent());
-    return box.exec() == QDialog::Accepted;
+    return execAbove(box) == QDialog::Accepted;
 }
 
 } // namespace ui
