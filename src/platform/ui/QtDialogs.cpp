@@ -13,6 +13,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QScopeGuard>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -36,6 +39,28 @@ QWidget *activeParent()
     if (QWidget *active = QApplication::activeWindow())
         return active;
     return QApplication::activeModalWidget();
+}
+
+bool aTopmostWindowIsShown(const QWidget &except)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), [&except](const QWidget *window) {
+        return window != &except && window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+}
+
+// Runs a modal window. Where a window that stays on top (the report, the chart properties) is
+// shown, the modal one stays on top for its run too: below it, it could not be seen while it
+// blocks every other window.
+int execAbove(QDialog &box)
+{
+    const bool raise = !box.isVisible() && !box.windowFlags().testFlag(Qt::WindowStaysOnTopHint)
+                       && aTopmostWindowIsShown(box);
+    if (!raise)
+        return box.exec();
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    const auto restore = qScopeGuard([&box] { box.setWindowFlag(Qt::WindowStaysOnTopHint, false); });
+    return box.exec();
 }
 
 } // namespace
@@ -62,7 +87,7 @@ TModalResult QtDialogProvider::messageBox(const MessageRequest &request)
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    const int answer = box.exec();
+    const int answer = execAbove(box);
     if (answer == QMessageBox::Yes)
         return mrYes;
     if (answer == QMessageBox::No)
@@ -73,7 +98,7 @@ TModalResult QtDialogProvider::messageBox(const MessageRequest &request)
 void QtDialogProvider::showMessage(const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, activeParent());
-    box.exec();
+    execAbove(box);
 }
 
 bool QtDialogProvider::inputQuery(const QString &caption, const QString &prompt, QString &value)
@@ -81,6 +106,7 @@ bool QtDialogProvider::inputQuery(const QString &caption, const QString &prompt,
     QInputDialog box(activeParent());
     box.setWindowTitle(caption);
     box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
     box.setTextValue(value);
     // The title bar elides a caption wider than the box ("Regre... etting"); title bars mostly
     // show it bold, beside the window manager's icon and buttons.
@@ -93,7 +119,7 @@ bool QtDialogProvider::inputQuery(const QString &caption, const QString &prompt,
         edit->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarControls - margins.left()
                               - margins.right());
     }
-    if (box.exec() != QDialog::Accepted)
+    if (execAbove(box) != QDialog::Accepted)
         return false;
     value = box.textValue();
     return true;
@@ -121,7 +147,7 @@ bool QtDialogProvider::fileDialog(TFileDialog &dialog)
             dialog.OnTypeChange(dialog);
         box.setDefaultSuffix(dialog.DefaultExt); // a cleared one adds nothing any more
     });
-    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+    if (execAbove(box) != QDialog::Accepted || box.selectedFiles().isEmpty())
         return false;
     dialog.FileName = box.selectedFiles().constFirst();
     dialog.FilterIndex = int(filters.indexOf(box.selectedNameFilter())) + 1;
@@ -130,10 +156,10 @@ bool QtDialogProvider::fileDialog(TFileDialog &dialog)
 
 bool QtDialogProvider::colorDialog(TColorDialog &dialog)
 {
-    const QColor chosen = QColorDialog::getColor(dialog.Color, activeParent());
-    if (!chosen.isValid())
+    QColorDialog box(dialog.Color, activeParent());
+    if (execAbove(box) != QDialog::Accepted || !box.selectedColor().isValid())
         return false;
-    dialog.Color = chosen;
+    dialog.Color = box.selectedColor();
     return true;
 }
 
@@ -154,9 +180,9 @@ FontColorDialog::FontColorDialog(const TFontDialog &state, QWidget *parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_colorButton, &QPushButton::clicked, this, [this] {
-        const QColor chosen = QColorDialog::getColor(m_color, this);
-        if (chosen.isValid())
-            setColor(chosen);
+        QColorDialog box(m_color, this);
+        if (execAbove(box) == QDialog::Accepted && box.selectedColor().isValid())
+            setColor(box.selectedColor());
     });
 }
 
@@ -173,22 +199,24 @@ TFontDialog FontColorDialog::state() const { return {m_fontChoice->currentFont()
 bool QtDialogProvider::fontDialog(TFontDialog &dialog)
 {
     FontColorDialog box(dialog, activeParent());
-    if (box.exec() != QDialog::Accepted)
+    if (execAbove(box) != QDialog::Accepted)
         return false;
     dialog = box.state();
     return true;
 }
 
-int QtDialogProvider::showModal(QDialog &form) { return form.exec(); }
+int QtDialogProvider::showModal(QDialog &form) { return execAbove(form); }
 
 bool QtDialogProvider::selectDirectory(QString &folder)
 {
     // Only an existing folder is chosen: the dialog offers no new folder.
-    const QString chosen = QFileDialog::getExistingDirectory(activeParent(), QString(), QString(),
-                                                             QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
-    if (chosen.isEmpty())
+    QFileDialog box(activeParent());
+    box.setFileMode(QFileDialog::Directory);
+    box.setOption(QFileDialog::ShowDirsOnly, true);
+    box.setOption(QFileDialog::ReadOnly, true);
+    if (execAbove(box) != QDialog::Accepted || box.selectedFiles().isEmpty())
         return false;
-    folder = chosen;
+    folder = box.selectedFiles().constFirst();
     return true;
 }
 
@@ -198,7 +226,7 @@ bool QtDialogProvider::printerSetupDialog(TPrinterSetupDialog &dialog)
 {
     // Without installed printers Qt's dialog offers printing to a PDF file.
     QPrintDialog box(dialog.Printer, activeParent());
-    return box.exec() == QDialog::Accepted;
+    return execAbove(box) == QDialog::Accepted;
 }
 
 } // namespace ui

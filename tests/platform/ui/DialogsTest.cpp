@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 class ThrowingObject : public QObject
@@ -116,6 +118,45 @@ TEST(QtNameFilters, TranslatesRuntimeFilters)
     EXPECT_EQ(ui::QtNameFilters(QStringLiteral("Text data files (CSV,TXT)|*.csv;*.txt|All files|*.*")),
               (QStringList{QStringLiteral("Text data files (CSV,TXT) (*.csv *.txt)"), QStringLiteral("All files (*.*)")}));
     EXPECT_TRUE(ui::QtNameFilters(QString()).isEmpty());
+}
+
+// A modal box opened while a window that stays on top is shown must not open below it, where
+// the user could not see what blocks the program.
+TEST(QtDialogProvider, ModalBoxesStayAboveAWindowThatStaysOnTop)
+{
+    ui::QtDialogProvider provider;
+    QDialog form;
+    auto formOnTop = [&] {
+        std::optional<bool> onTop;
+        QTimer::singleShot(0, [&] {
+            onTop = form.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            form.reject();
+        });
+        provider.showModal(form);
+        return onTop;
+    };
+    auto boxOnTop = [&] {
+        std::optional<bool> onTop;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            box->reject();
+        });
+        ui::MessageRequest request{QStringLiteral("T"), QStringLiteral("Question?"), ui::TMsgDlgType::mtConfirmation,
+                                   ui::TMsgDlgButtons::mbYesNo};
+        provider.messageBox(request);
+        return onTop;
+    };
+
+    EXPECT_EQ(formOnTop(), std::optional<bool>(false));
+    EXPECT_EQ(boxOnTop(), std::optional<bool>(false));
+
+    QWidget report(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+    report.show();
+    EXPECT_EQ(formOnTop(), std::optional<bool>(true));
+    EXPECT_EQ(boxOnTop(), std::optional<bool>(true));
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint)); // a form shown again later is as it was
 }
 
 // Qt's print dialog, as the user sees it: the PDF entry of the printer list chosen (on a machine
