@@ -81,6 +81,10 @@ TFormChartProp::~TFormChartProp()
 {
     if (FormChartProp == this)
         FormChartProp = nullptr;
+    // The controls go after this part of the dialog: an edit that loses the focus then must not
+    // reach its handler any more.
+    for (QObject *control : findChildren<QObject *>())
+        control->disconnect(this);
 }
 
 bool TFormChartProp::event(QEvent *event)
