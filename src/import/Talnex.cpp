@@ -1,7 +1,8 @@
 #include "Talnex.h"
 
 #include "ImportGrid.h"
-#include "TextLines.h"
+
+#include "workspace/TextLines.h"
 
 #include "platform/rtl/Parallel.h"
 #include "platform/rtl/SysUtils.h"

@@ -1,7 +1,8 @@
 #include "TextImport.h"
 
 #include "ImportGrid.h"
-#include "TextLines.h"
+
+#include "workspace/TextLines.h"
 
 #include "platform/db/DataSet.h"
 #include "platform/db/Field.h"

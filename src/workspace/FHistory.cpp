@@ -2,6 +2,8 @@
 
 #include "ui_FHistory.h"
 
+#include "TextLines.h"
+
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
@@ -9,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -18,15 +19,6 @@ TFormHistory *FormHistory = nullptr;
 namespace {
 
 constexpr int kHelpContext = 190;
-
-// The file may come from older runs or other programs: a line that is no valid UTF-8 is taken
-// byte for byte rather than spoiled with replacement characters.
-QString decodeLine(QByteArrayView bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
 
 QStringList readLines(const QString &fileName)
 {
@@ -44,7 +36,7 @@ QStringList readLines(const QString &fileName)
         QByteArrayView line(data.constData() + start, end - start);
         if (line.endsWith('\r'))
             line.chop(1);
-        lines << decodeLine(line);
+        lines << DecodeTextLine(line); // older runs wrote the system's code page
         start = end + 1;
     }
     return lines;

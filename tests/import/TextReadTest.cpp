@@ -3,7 +3,7 @@
 
 #include "import/ImportGrid.h"
 #include "import/TextImport.h"
-#include "import/TextLines.h"
+#include "workspace/TextLines.h"
 
 #include "ImportTestHelpers.h"
 
