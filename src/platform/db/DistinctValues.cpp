@@ -5,8 +5,8 @@
 #include "platform/db/SqlEngine.h"
 #include "platform/db/TableFiles.h"
 #include "platform/db/TableStore.h"
+#include "platform/db/ValueConvert.h"
 
-#include <QDateTime>
 #include <QSet>
 
 #include <algorithm>
@@ -34,9 +34,7 @@ int orderClass(const QVariant &value)
 QByteArray orderText(const QVariant &value)
 {
     switch (value.typeId()) {
-    case QMetaType::QDate: return value.toDate().toString(Qt::ISODate).toUtf8();
-    case QMetaType::QTime: return value.toTime().toString(QStringLiteral("HH:mm:ss")).toUtf8();
-    case QMetaType::QDateTime: return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    case QMetaType::QDate: case QMetaType::QTime: case QMetaType::QDateTime: return DateTimeToSqlText(value).toUtf8();
     default: return value.toString().toUtf8(); // UTF-8 bytes order by code point
     }
 }

@@ -142,6 +142,18 @@ QString ValueToText(const QVariant &value)
     }
 }
 
+bool IsDateTimeType(TFieldType type) { return type == ftDate || type == ftTime || type == ftDateTime; }
+
+QString DateTimeToSqlText(const QVariant &value)
+{
+    switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+    case QMetaType::QDate: return value.toDate().toString(Qt::ISODate);
+    case QMetaType::QTime: return value.toTime().toString(QStringLiteral("HH:mm:ss"));
+    case QMetaType::QDateTime: return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    default: return {};
+    }
+}
+
 QVariant TextToValue(const QString &text, TFieldType type)
 {
     if (text.isEmpty())

@@ -16,6 +16,13 @@ namespace db {
 /// "True"/"False"; null gives ''.
 QString ValueToText(const QVariant &value);
 
+/// True for the types the SQL engine holds as ISO text: ftDate, ftTime, ftDateTime.
+bool IsDateTimeType(TFieldType type);
+
+/// A date, time or date-time as the SQL engine holds and compares it: yyyy-MM-dd, HH:mm:ss,
+/// yyyy-MM-dd HH:mm:ss. Any other value, null included, gives ''.
+QString DateTimeToSqlText(const QVariant &value);
+
 /// Text as a value of `type`; empty text gives null. A date with a two-digit year is taken
 /// within 50 years of today. Throws rtl::EConvertError for text that is no value of the type.
 QVariant TextToValue(const QString &text, TFieldType type);
