@@ -468,7 +468,8 @@ TEST_P(RecordsWriteBackTest, ClassificationAndFactorReachTheRecordsRead)
         form->OpenDatabaseTable(path);
         dialogs.expectMessage(QStringLiteral("To use factor variable?"), ui::mrNo);
         form->QueryWhere(QStringLiteral("ID > 0"));
-        const QString out = outsideTable(QStringLiteral("res'ults.dbf"), QStringLiteral("RUN N(4,0); RES M"), QStringLiteral("[[7, \"\"]]"));
+        const QString out
+            = outsideTable(QStringLiteral("res'ults.dbf"), QStringLiteral("RUN N(4,0); RES M"), QStringLiteral("[[7, \"\"]]"));
         form->SetOutputTable(QFileInfo(out).fileName(), QStringLiteral("RUN"), QStringLiteral("RES"));
         form->SetOutputKey(3, QStringLiteral("7"));
     } else {
