@@ -4,7 +4,7 @@ program reads and writes back into.
 
     records_table.py TABLE.dbf "ID N(4,0); RF1 N(7,2); ..." '[[1, 1.5], [2, null]]'
 
-The records are a JSON list of lists, one value per field in the order of the specification.
+The records are a JSON list of lists, one value per field in the order the fields are named.
 """
 import json
 import sys
