@@ -229,6 +229,8 @@ private:
     bool ReadOutputMemo(rtl::TStringList &memo);
     void SelectCasesView();
     void WriteResultsMemo(int clasWritten);
+    // The error box after CLAS could not be written; the results were not written either.
+    void ReportClassificationNotWritten(const QString &reason);
 
     std::unique_ptr<Ui::FormQuibo> ui;
     QMenu *PopupFunctions = nullptr;

@@ -96,11 +96,7 @@ const QStringList &QueryOperatorTexts()
 
 QString QuoteValue(bool Quoted, const QString &Value)
 {
-    if (!Quoted)
-        return Value;
-    QString escaped = Value;
-    escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
+    return Quoted ? rtl::QuotedStr(Value) : Value;
 }
 
 QString ParamName(int Number, const QString &FieldName)
@@ -172,7 +168,7 @@ QString WhereLine(const QStringList &conditions)
     return QStringLiteral("WHERE (") + conditions.join(QStringLiteral(" AND ")) + QLatin1Char(')');
 }
 
-QString FromClause(const QString &tableName) { return QLatin1Char('\'') + tableName + QLatin1Char('\''); }
+QString FromClause(const QString &tableName) { return rtl::QuotedStr(tableName); }
 
 QStringList DistinctValuesStatement(const QString &field, const QString &tableName, const QStringList &conditions)
 {

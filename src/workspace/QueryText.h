@@ -44,7 +44,7 @@ bool HoldsParameter(const QString &text);
 /// "WHERE c1" for one condition, "WHERE (c1 AND c2 ...)" for more, '' for none.
 QString WhereLine(const QStringList &conditions);
 
-/// The table name in single quotes, as the FROM clause names it.
+/// The table name in single quotes, a quote inside doubled, as the FROM clause names it.
 QString FromClause(const QString &tableName);
 
 /// The statement listing the distinct values of `field`, narrowed by the conditions that hold

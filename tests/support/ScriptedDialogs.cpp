@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 
+#include <QFileInfo>
 #include <QPrinter>
 
 #include <gtest/gtest.h>
@@ -126,6 +127,9 @@ bool ScriptedDialogs::fileDialog(ui::TFileDialog &dialog)
         if (dialog.OnTypeChange)
             dialog.OnTypeChange(dialog);
     }
+    // As the real dialog does, an open dialog refuses a name without a file unless told not to.
+    EXPECT_TRUE(dialog.Kind == ui::TFileDialogKind::Save || !dialog.FileMustExist || QFileInfo::exists(step.text))
+        << "the open dialog accepts only an existing file, not " << step.text.toStdString();
     dialog.FileName = step.text;
     return true;
 }

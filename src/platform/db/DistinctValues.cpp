@@ -7,6 +7,8 @@
 #include "platform/db/TableStore.h"
 #include "platform/db/ValueConvert.h"
 
+#include "platform/rtl/SysUtils.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -87,9 +89,8 @@ private:
 
 std::vector<int> qualifyingSlots(SqlEngine &engine, const QString &table, const QString &where)
 {
-    QString quoted = table;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    const SqlResult result = engine.select(QStringLiteral("SELECT _rowid_ FROM '%1' WHERE %2").arg(quoted, where), {}, false);
+    const SqlResult result
+        = engine.select(QStringLiteral("SELECT _rowid_ FROM %1 WHERE %2").arg(rtl::QuotedStr(table), where), {}, false);
     std::vector<int> records;
     records.reserve(result.rows.size());
     for (const Record &row : result.rows)

@@ -42,6 +42,10 @@ struct TFileDialog
     int FilterIndex = 1;
     /// Called when the user picks another filter entry (FilterIndex already updated).
     std::function<void(TFileDialog &)> OnTypeChange;
+    /// An open dialog accepts only the name of an existing file unless this is cleared; then a
+    /// typed new name is chosen too (for a caller that offers to create the file). A save
+    /// dialog accepts any name.
+    bool FileMustExist = true;
 
     /// Shows the dialog through the seam; true when the user chose a file (FileName set).
     bool Execute();

@@ -132,7 +132,8 @@ bool QtDialogProvider::fileDialog(TFileDialog &dialog)
     // Callers ask their own overwrite question where they have one.
     box.setOption(QFileDialog::DontConfirmOverwrite, true);
     box.setAcceptMode(dialog.Kind == TFileDialogKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    box.setFileMode(dialog.Kind == TFileDialogKind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const bool anyName = dialog.Kind == TFileDialogKind::Save || !dialog.FileMustExist;
+    box.setFileMode(anyName ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = QtNameFilters(dialog.Filter);
     if (!filters.isEmpty()) {
         box.setNameFilters(filters);
