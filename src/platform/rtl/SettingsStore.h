@@ -28,8 +28,9 @@ public:
     /// The store's file; empty while the store is not open.
     QString fileName() const;
 
-    /// Stores value under name; false (nothing written) while the store is not open. Throws
-    /// rtl::Exception when the file cannot be written.
+    /// Stores value under name; false (nothing written) while the store is not open. The file
+    /// is replaced whole; when it cannot be written, it stays as it was and EInOutError names
+    /// the file and the reason.
     bool write(const QString &name, const QString &value);
     /// value := the text under name (empty when absent, answer true); false with an empty value
     /// while the store is not open or when the stored value is no single text.
