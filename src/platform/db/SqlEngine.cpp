@@ -528,10 +528,12 @@ struct SqlEngine::Statement
     sqlite3 *db = nullptr;
     sqlite3_stmt *stmt = nullptr;
     QStringList tables;
+    SqlAuthorizer *authorizer = nullptr;
 
     ~Statement()
     {
         sqlite3_finalize(stmt);
+        const SqlAuthorizer::Scope internal(*authorizer, SqlAuthorizer::Access::Internal);
         for (const QString &table : tables)
             sqlite3_exec(db, QStringLiteral("DROP TABLE temp.%1").arg(quoteName(table)).toUtf8().constData(), nullptr, nullptr, nullptr);
     }
@@ -543,6 +545,7 @@ SqlEngine::SqlEngine(QString folder, QString defaultExtension)
     if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         throw EDatabaseError(QStringLiteral("The SQL engine cannot start"));
     sqlite3_create_module_v2(m_db, kModuleName, &kModule, this, nullptr);
+    m_authorizer = std::make_unique<SqlAuthorizer>(m_db);
 }
 
 SqlEngine::~SqlEngine() { sqlite3_close_v2(m_db); }
@@ -557,6 +560,8 @@ std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql)
 {
     auto statement = std::make_unique<Statement>();
     statement->db = m_db;
+    statement->authorizer = m_authorizer.get();
+    m_authorizer->beginStatement();
     const QByteArray text = sql.toUtf8();
     for (int attempt = 0; attempt <= kMaxTablesPerStatement; ++attempt) {
         const char *tail = nullptr;
@@ -566,9 +571,12 @@ std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql)
             const QString rest = QString::fromUtf8(tail).trimmed();
             if (!rest.isEmpty() && rest != QLatin1String(";"))
                 throw EDatabaseError(QStringLiteral("Only one statement can be run at a time"));
+            if (m_authorizer->access() == SqlAuthorizer::Access::Read && !sqlite3_stmt_readonly(statement->stmt))
+                throw EDatabaseError(QStringLiteral("A query that reads rows may not change anything"));
+            m_authorizer->statementCompiled();
             return statement;
         }
-        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+        const QString message = m_authorizer->error();
         if (!message.startsWith(kNoSuchTable))
             throw EDatabaseError(message);
         const QString name = message.mid(kNoSuchTable.size());
@@ -583,6 +591,7 @@ std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql)
         const QString create = QStringLiteral("CREATE VIRTUAL TABLE temp.%1 USING %2(%3)")
                                    .arg(quoteName(name), QLatin1String(kModuleName)).arg(token);
         char *error = nullptr;
+        const SqlAuthorizer::Scope internal(*m_authorizer, SqlAuthorizer::Access::Internal);
         const int rc = sqlite3_exec(m_db, create.toUtf8().constData(), nullptr, nullptr, &error);
         delete pendingStores().take(token);
         if (rc != SQLITE_OK) {
@@ -644,6 +653,7 @@ void SqlEngine::check(const QString &sql)
     const auto tokens = TokenizeSql(sql);
     if (IsDdlStatement(tokens))
         return;
+    const SqlAuthorizer::Scope command(*m_authorizer, SqlAuthorizer::Access::Command);
     prepare(sql);
 }
 
@@ -654,13 +664,14 @@ int SqlEngine::execute(const QString &sql, const SqlParams &params)
         ExecuteDdl(m_folder, m_defaultExtension, sql);
         return 0;
     }
+    const SqlAuthorizer::Scope command(*m_authorizer, SqlAuthorizer::Access::Command);
     auto statement = prepare(sql);
     bind(*statement, params);
     int rc;
     while ((rc = sqlite3_step(statement->stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+        throw EDatabaseError(m_authorizer->error());
     return sqlite3_changes(m_db);
 }
 
@@ -723,6 +734,7 @@ SqlResult SqlEngine::select(const QString &sql, const SqlParams &params, bool li
     const auto tokens = TokenizeSql(sql);
     if (IsDdlStatement(tokens) || !returnsRows(sql))
         throw EDatabaseError(QStringLiteral("The statement returns no rows; run it as a command"));
+    const SqlAuthorizer::Scope read(*m_authorizer, SqlAuthorizer::Access::Read);
     if (auto records = selectRecords(sql, tokens, params))
         return std::move(*records);
     const int slotPosition = live ? liveInsertPosition(tokens) : -1;

@@ -6,6 +6,7 @@
 #include "platform/db/DatabaseError.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 
@@ -159,6 +160,57 @@ TEST_F(Sql, SelectRunAsCommandShowsNothing)
     auto q = folder.query("SELECT * FROM 'data.dbf'");
     q->ExecSQL();
     EXPECT_FALSE(q->Active());
+}
+
+TEST_F(Sql, EngineStatementsBeyondTheTablesAreRefusedByName)
+{
+    const QString other = folder.path(QStringLiteral("other.db"));
+    folder.writeBytes(QStringLiteral("empty.db"), QByteArray());
+    const QString empty = folder.path(QStringLiteral("empty.db"));
+    const std::pair<QString, const char *> cases[] = {
+        {QStringLiteral("ATTACH DATABASE '%1' AS e").arg(other), "ATTACH"},
+        {QStringLiteral("ATTACH '%1' AS e").arg(empty), "ATTACH"},
+        {QStringLiteral("VACUUM INTO '%1'").arg(other), "VACUUM"},
+        {QStringLiteral("DETACH DATABASE temp"), "DETACH"},
+        {QStringLiteral("CREATE VIEW v AS SELECT 1"), "CREATE VIEW"},
+        {QStringLiteral("CREATE TEMP VIEW 'data.dbf' AS SELECT 1 AS ID"), "CREATE VIEW"},
+        {QStringLiteral("CREATE TEMP TABLE 'data.dbf' (ID)"), "CREATE TEMP TABLE"},
+        {QStringLiteral("PRAGMA user_version = 3"), "PRAGMA"},
+    };
+    for (const auto &[sql, statement] : cases) {
+        try {
+            folder.exec(sql);
+            ADD_FAILURE() << "ran: " << sql.toStdString();
+        } catch (const EDatabaseError &error) {
+            EXPECT_TRUE(error.Message().startsWith(QLatin1String(statement) + QStringLiteral(" is not allowed")))
+                << sql.toStdString() << " said: " << error.what();
+        }
+    }
+    EXPECT_FALSE(QFile::exists(other));
+    EXPECT_EQ(QFileInfo(empty).size(), 0);
+    EXPECT_EQ(column("SELECT COUNT(*) FROM 'data.dbf'"), QStringLiteral("4")) << "the table is no one else's";
+}
+
+TEST_F(Sql, QueryThatReadsRowsChangesNothing)
+{
+    const QByteArray before = folder.bytes("data.dbf");
+    const std::pair<const char *, const char *> cases[] = {
+        {"WITH c AS (SELECT 1) DELETE FROM 'data.dbf'", "DELETE"},
+        {"WITH c AS (SELECT 1) UPDATE 'data.dbf' SET COLOR = 'x'", "UPDATE"},
+        {"WITH c AS (SELECT 9) INSERT INTO 'data.dbf' (ID) SELECT * FROM c", "INSERT"},
+    };
+    for (const auto &[sql, statement] : cases) {
+        auto q = folder.query(QString::fromLatin1(sql));
+        try {
+            q->Open();
+            ADD_FAILURE() << "read: " << sql;
+        } catch (const EDatabaseError &error) {
+            EXPECT_EQ(error.Message(), QLatin1String(statement) + QStringLiteral(" is not allowed in a query that reads rows"));
+        }
+    }
+    EXPECT_EQ(folder.bytes("data.dbf"), before);
+    folder.exec("WITH c AS (SELECT 4) DELETE FROM 'data.dbf' WHERE ID IN (SELECT * FROM c)");
+    EXPECT_EQ(column("SELECT ID FROM 'data.dbf'"), QStringLiteral("1,2,3")) << "run as a command it may";
 }
 
 TEST_F(Sql, CommandOpenedAsQueryIsRefused)
