@@ -491,6 +491,35 @@ int liveInsertPosition(const std::vector<SqlToken> &tokens)
 
 QString cutAt(const QString &text, int position) { return text.left(position); }
 
+// SQLite looks each named parameter up among all the earlier ones, which takes quadratic time
+// for tens of thousands of them; the statement hands it every ":NAME" as a "?" instead, and the
+// names, in order, are bound by position. Other marks SQLite takes for parameters have no value.
+QString withPositionalParameters(const QString &sql, QStringList &names)
+{
+    const auto tokens = TokenizeSql(sql);
+    QString text;
+    text.reserve(sql.size());
+    int copied = 0;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const SqlToken &token = tokens[i];
+        if (token.kind == SqlToken::Symbol
+            && (token.text == QLatin1String("?") || token.text == QLatin1String("@") || token.text == QLatin1String("$")
+                || token.text == QLatin1String("#"))) {
+            const bool named = tokens[i + 1].begin == token.end && tokens[i + 1].kind != SqlToken::End;
+            throw EDatabaseError(QStringLiteral("No value for parameter '%1'")
+                                     .arg(token.text + (named ? sql.mid(token.end, tokens[i + 1].end - token.end) : QString())));
+        }
+        if (token.kind != SqlToken::Parameter)
+            continue;
+        text += QStringView(sql).mid(copied, token.begin - copied);
+        text += QLatin1Char('?');
+        copied = token.end;
+        names << token.text;
+    }
+    text += QStringView(sql).mid(copied);
+    return text;
+}
+
 // The fields a SELECT of one table lists by plain name (or "*"); nothing for any other select
 // list, or when ORDER BY counts result columns.
 std::optional<QStringList> plainFieldList(const std::vector<SqlToken> &tokens, int fromPosition)
@@ -528,6 +557,7 @@ struct SqlEngine::Statement
     sqlite3 *db = nullptr;
     sqlite3_stmt *stmt = nullptr;
     QStringList tables;
+    QStringList parameters; ///< the name of each "?", in order
     SqlAuthorizer *authorizer = nullptr;
 
     ~Statement()
@@ -562,7 +592,7 @@ std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql)
     statement->db = m_db;
     statement->authorizer = m_authorizer.get();
     m_authorizer->beginStatement();
-    const QByteArray text = sql.toUtf8();
+    const QByteArray text = withPositionalParameters(sql, statement->parameters).toUtf8();
     for (int attempt = 0; attempt <= kMaxTablesPerStatement; ++attempt) {
         const char *tail = nullptr;
         if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &statement->stmt, &tail) == SQLITE_OK) {
@@ -607,16 +637,21 @@ std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql)
 void SqlEngine::bind(Statement &statement, const SqlParams &params)
 {
     sqlite3_stmt *stmt = statement.stmt;
-    const int count = sqlite3_bind_parameter_count(stmt);
-    for (int index = 1; index <= count; ++index) {
-        const char *rawName = sqlite3_bind_parameter_name(stmt, index);
-        const QString name = rawName ? QString::fromUtf8(rawName + 1) : QString();
-        auto found = std::find_if(params.begin(), params.end(), [&](const auto &param) {
-            return param.first.compare(name, Qt::CaseInsensitive) == 0;
-        });
-        if (name.isEmpty() || found == params.end())
+    if (sqlite3_bind_parameter_count(stmt) != statement.parameters.size())
+        throw EDatabaseError(QStringLiteral("The parameters of the statement cannot be told apart"));
+    QHash<QString, const QVariant *> values;
+    values.reserve(qsizetype(params.size()));
+    for (const auto &[name, value] : params) {
+        const QString key = ParameterKey(name);
+        if (!values.contains(key))
+            values.insert(key, &value);
+    }
+    for (int index = 1; index <= statement.parameters.size(); ++index) {
+        const QString &name = statement.parameters[index - 1];
+        const QVariant *found = values.value(ParameterKey(name));
+        if (!found)
             throw EDatabaseError(QStringLiteral("No value for parameter '%1'").arg(name));
-        const QVariant &value = found->second;
+        const QVariant &value = *found;
         int rc = SQLITE_OK;
         switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
         case QMetaType::UnknownType: rc = sqlite3_bind_null(stmt, index); break;

@@ -116,6 +116,42 @@ TEST_F(Sql, ParameterWithoutValueIsRefused)
     EXPECT_FALSE(q->Active());
 }
 
+TEST_F(Sql, HundredThousandParametersAreNamedBoundAndRun)
+{
+    constexpr int kCount = 100000;
+    QStringList names;
+    for (int i = 0; i < kCount; ++i)
+        names << QStringLiteral(":P%1").arg(i);
+    // The same parameter twice, in another letter case: one parameter.
+    auto q = folder.query(QStringLiteral("SELECT ID FROM 'data.dbf' WHERE ID IN (%1) OR ID = :p7").arg(names.join(QLatin1Char(','))));
+    ASSERT_EQ(q->Params().Count(), kCount);
+    try {
+        q->Open();
+        ADD_FAILURE() << "opened without values";
+    } catch (const EDatabaseError &error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("No value for parameter 'P0'"));
+    }
+    for (int i = 0; i < kCount; ++i)
+        q->Params()[i].SetAsFloat(i == 1 ? 2 : 100 + i);
+    q->ParamByName(QStringLiteral("P99999")).SetAsFloat(4);
+    q->ParamByName(QStringLiteral("P7")).SetAsFloat(3);
+    EXPECT_EQ(q->Params()[7].AsFloat(), 3);
+    q->Open();
+    QStringList ids;
+    for (q->First(); !q->Eof(); q->Next())
+        ids << q->Fields()[0].AsString();
+    EXPECT_EQ(ids, (QStringList{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
+}
+
+TEST_F(Sql, OtherParameterMarksHaveNoValue)
+{
+    for (const char *sql : {"SELECT ID FROM 'data.dbf' WHERE ID = ?", "SELECT ID FROM 'data.dbf' WHERE ID = ?2",
+                            "SELECT ID FROM 'data.dbf' WHERE ID = @ID", "SELECT ID FROM 'data.dbf' WHERE ID = $ID"}) {
+        auto q = folder.query(QString::fromLatin1(sql));
+        EXPECT_THROW(q->Open(), EDatabaseError) << sql;
+    }
+}
+
 TEST_F(Sql, ColonInsideQuotesIsNoParameter)
 {
     auto q = folder.query("SELECT ID FROM 'data.dbf' WHERE COLOR <> '10:30'");
