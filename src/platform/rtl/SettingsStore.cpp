@@ -6,11 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -39,46 +39,49 @@ int growthError(const QString &fileName)
     return error;
 }
 
-bool sameSettings(const QSettings &expected, const QSettings &found)
+QVariantMap valuesOf(const QSettings &settings)
 {
-    QStringList keys = expected.allKeys();
-    QStringList foundKeys = found.allKeys();
-    keys.sort();
-    foundKeys.sort();
-    return keys == foundKeys && std::all_of(keys.cbegin(), keys.cend(), [&](const QString &key) {
-               return expected.value(key) == found.value(key);
-           });
+    QVariantMap values;
+    for (const QString &key : settings.allKeys())
+        values.insert(key, settings.value(key));
+    return values;
 }
 
-// The settings a file holds, parsed from the disk: QSettings answers from its cache for a file
-// it has just written, so the file is read under a second name.
-bool holdsSettings(const QString &fileName, const QSettings &expected)
+// The settings a file holds, as the disk has them now. QSettings answers from its cache for a
+// file of the same name it has read or written before when the file's size and time look
+// unchanged, so the file is read under a second name of its own.
+QVariantMap readSettingsFile(const QString &fileName)
 {
-    const QString readName = fileName + QStringLiteral(".read");
-    if (::link(QFile::encodeName(fileName).constData(), QFile::encodeName(readName).constData()) != 0)
-        return false;
-    const bool same = sameSettings(expected, QSettings(readName, QSettings::IniFormat));
-    QFile::remove(readName);
-    return same;
+    if (!QFileInfo::exists(fileName))
+        return {};
+    const QString alias = fileName + QStringLiteral(".read%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    if (::link(QFile::encodeName(fileName).constData(), QFile::encodeName(alias).constData()) != 0)
+        return valuesOf(QSettings(fileName, QSettings::IniFormat)); // a folder that takes no new names
+    const QVariantMap values = valuesOf(QSettings(alias, QSettings::IniFormat));
+    QFile::remove(alias);
+    return values;
 }
 
-// The bytes of the settings file holding what `current` holds and `value` under `name`. The
-// INI text comes from QSettings, which writes it to a staging file beside the store; since that
-// write does not report every short write, the staging file is read back and compared.
-QByteArray settingsFileWith(const QSettings &current, const QString &name, const QString &value)
+// The bytes of a settings file holding `values`. QSettings writes the INI text to a staging file
+// beside the store; since that write does not report every short write, the staging file is
+// read back and compared.
+QByteArray settingsFileBytes(const QString &fileName, const QVariantMap &values)
 {
-    QTemporaryFile staging(current.fileName() + QStringLiteral(".XXXXXX"));
+    QTemporaryFile staging(fileName + QStringLiteral(".XXXXXX"));
     if (!staging.open())
         throw EInOutError(QStringLiteral("Cannot create the file %1: %2")
                               .arg(QDir::toNativeSeparators(staging.fileTemplate()), staging.errorString()));
     staging.close();
-    QSettings staged(staging.fileName(), QSettings::IniFormat);
-    for (const QString &key : current.allKeys())
-        staged.setValue(key, current.value(key));
-    staged.setValue(name, value);
-    staged.sync();
-    if (staged.status() != QSettings::NoError || !holdsSettings(staging.fileName(), staged))
-        throw EInOutError(FileErrorMessage("write", current.fileName(), growthError(staging.fileName())));
+    {
+        QSettings staged(staging.fileName(), QSettings::IniFormat);
+        for (auto value = values.cbegin(); value != values.cend(); ++value)
+            staged.setValue(value.key(), value.value());
+        staged.sync();
+        if (staged.status() != QSettings::NoError)
+            throw EInOutError(FileErrorMessage("write", fileName, growthError(staging.fileName())));
+    }
+    if (readSettingsFile(staging.fileName()) != values)
+        throw EInOutError(FileErrorMessage("write", fileName, growthError(staging.fileName())));
     QFile file(staging.fileName());
     if (!file.open(QIODevice::ReadOnly))
         throw EInOutError(QStringLiteral("Cannot read the file %1: %2")
@@ -88,10 +91,6 @@ QByteArray settingsFileWith(const QSettings &current, const QString &name, const
 
 } // namespace
 
-SettingsStore::SettingsStore() = default;
-
-SettingsStore::~SettingsStore() = default;
-
 QString SettingsStore::defaultFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/quibo");
@@ -99,32 +98,33 @@ QString SettingsStore::defaultFolder()
 
 void SettingsStore::open(const QString &folder, const QString &name)
 {
-    m_settings = std::make_unique<QSettings>(folder + QLatin1Char('/') + name, QSettings::IniFormat);
+    m_fileName = QFileInfo(folder + QLatin1Char('/') + name).absoluteFilePath();
+    m_values = readSettingsFile(m_fileName);
 }
-
-QString SettingsStore::fileName() const { return m_settings ? m_settings->fileName() : QString(); }
 
 bool SettingsStore::write(const QString &name, const QString &value)
 {
-    if (!m_settings)
+    if (!isOpen())
         return false;
-    const QString fileName = m_settings->fileName();
+    // What another program stored meanwhile stays; only `name` changes.
+    QVariantMap values = readSettingsFile(m_fileName);
+    values.insert(name, value);
     try {
-        makeFolderOf(fileName);
-        WriteWholeFile(fileName, settingsFileWith(*m_settings, name, value));
+        makeFolderOf(m_fileName);
+        WriteWholeFile(m_fileName, settingsFileBytes(m_fileName, values));
     } catch (const EInOutError &error) {
         throw EInOutError(QStringLiteral("The setting %1 could not be written. %2").arg(name, error.Message()));
     }
-    m_settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
+    m_values = std::move(values);
     return true;
 }
 
 bool SettingsStore::read(const QString &name, QString &value) const
 {
     value.clear();
-    if (!m_settings)
+    if (!isOpen())
         return false;
-    const QVariant stored = m_settings->value(name);
+    const QVariant stored = m_values.value(name);
     if (!stored.isValid())
         return true;
     if (stored.typeId() != QMetaType::QString)
