@@ -3,6 +3,7 @@
 #include "CQuibo.h"
 #include "Quibo_TLB.h"
 
+#include "platform/rtl/WholeFile.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QCoreApplication>
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace automation {
@@ -32,9 +32,11 @@ QString WriteFile(const QString &fileName, const QByteArray &contents)
 {
     if (!QDir().mkpath(QFileInfo(fileName).absolutePath()))
         return QStringLiteral("Cannot create the folder of %1").arg(fileName);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
-        return QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
+    try {
+        rtl::WriteWholeFile(fileName, contents);
+    } catch (const rtl::EInOutError &error) {
+        return error.Message();
+    }
     return QString();
 }
 

@@ -1,8 +1,7 @@
 #include "ImportGrid.h"
 
 #include "platform/rtl/SysUtils.h"
-
-#include <QSaveFile>
+#include "platform/rtl/WholeFile.h"
 
 #include <algorithm>
 
@@ -239,27 +238,10 @@ QVariant TImportGrid::headerData(int section, Qt::Orientation orientation, int r
 
 void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, bool withNumbers)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw rtl::EInOutError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
-    const auto fail = [&file, &fileName] {
-        const QString reason = file.error() == QFileDevice::NoError ? QStringLiteral("The disk may be full.") : file.errorString();
-        file.cancelWriting();
-        throw rtl::EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason));
-    };
-    // A write that stops short (a full disk, a file size limit) is not always reported as an
-    // error, so every piece is counted and the file's size is checked before it replaces the
-    // earlier one.
+    rtl::WholeFileWriter file(fileName);
     constexpr qsizetype kChunkSize = 1 << 20;
-    qint64 written = 0;
     QByteArray chunk;
     chunk.reserve(kChunkSize + 4096);
-    const auto writeChunk = [&] {
-        if (file.write(chunk) != chunk.size())
-            fail();
-        written += chunk.size();
-        chunk.clear();
-    };
     const int firstColumn = withNumbers ? 0 : 1;
     QString line;
     for (int row = withNames ? 0 : 1; row < grid.RowCount(); ++row) {
@@ -271,12 +253,11 @@ void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, b
         }
         chunk += line.toUtf8();
         chunk += "\r\n";
-        if (chunk.size() >= kChunkSize)
-            writeChunk();
+        if (chunk.size() >= kChunkSize) {
+            file.write(chunk);
+            chunk.clear();
+        }
     }
-    writeChunk();
-    if (!file.flush() || file.size() != written)
-        fail();
-    if (!file.commit())
-        throw rtl::EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
+    file.write(chunk);
+    file.commit();
 }

@@ -5,12 +5,12 @@
 #include "TextLines.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/WholeFile.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -146,17 +146,15 @@ void TFormHistory::appendLine(const QString &line)
 
 bool TFormHistory::writeFile(QString &error) const
 {
-    QSaveFile file(FFileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    for (const QString &line : Lines()) {
-        file.write(line.toUtf8());
-        file.write("\r\n", 2);
-    }
-    if (!file.commit()) {
-        error = file.errorString();
+    try {
+        rtl::WholeFileWriter file(FFileName);
+        for (const QString &line : Lines()) {
+            file.write(line.toUtf8());
+            file.write("\r\n");
+        }
+        file.commit();
+    } catch (const rtl::EInOutError &failure) {
+        error = failure.Message();
         return false;
     }
     return true;

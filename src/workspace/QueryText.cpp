@@ -3,8 +3,8 @@
 #include "TextLines.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/WholeFile.h"
 
-#include <QSaveFile>
 
 namespace {
 
@@ -272,12 +272,10 @@ QString JoinFolder(const QString &folder, const QString &base)
 
 void SaveQueryFile(const QString &fileName, const QStringList &lines)
 {
-    QSaveFile file(fileName);
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toUtf8() + '\n';
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw rtl::Exception(QStringLiteral("Cannot write file %1: %2").arg(fileName, file.errorString()));
+    rtl::WriteWholeFile(fileName, bytes);
 }
 
 QStringList LoadQueryFile(const QString &fileName) { return ReadTextLines(fileName); }

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include "FileSizeLimit.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 
@@ -221,6 +222,21 @@ TEST_F(History, UnwritableFileIsReportedAndKeepsTheLinesUntilASaveSucceeds)
     EXPECT_TRUE(FormHistory->SaveAndFree());
     EXPECT_EQ(FormHistory, nullptr);
     EXPECT_EQ(readBytes(fileName), QByteArray(" ---------- \r\nOpen: a.csv\r\n"));
+}
+
+TEST_F(History, FileSizeLimitIsReportedAndTheOldFileKept)
+{
+    runAndQuit({{QStringLiteral("Open"), QStringLiteral("a.csv")}});
+    const QByteArray saved = readBytes(fileName);
+    FormHistory->LoadHistory(fileName);
+    for (int i = 0; i < 100; ++i)
+        FormHistory->AddItem(QStringLiteral("Statistics"), QStringLiteral("3 classes: 1-40, 41-80, 81-%1").arg(i));
+    dialogs.expectMessage(QStringLiteral("The history could not be saved to the file"));
+    WithFileSizeLimit(1024, [&] { EXPECT_FALSE(FormHistory->SaveAndFree()); });
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_TRUE(dialogs.shown().back().text.endsWith(QStringLiteral("history.txt: File too large"))) << dialogs.shown().back().text.toStdString();
+    EXPECT_EQ(readBytes(fileName), saved);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("history.txt")});
 }
 
 TEST_F(History, UnreadableFileIsReportedAndNeverOverwritten)

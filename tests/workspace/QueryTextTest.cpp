@@ -2,6 +2,9 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include "FileSizeLimit.h"
+
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -220,6 +223,25 @@ TEST(QueryFiles, LinesOfOlderToolsLoadInCodePage1250)
     file.close();
     EXPECT_EQ(LoadQueryFile(name), (QStringList{QStringLiteral("SELECT * FROM 'váhy.dbf'"), QStringLiteral("WHERE (JMÉNO='Šťří')"),
                                                 QStringLiteral("AND (MĚSTO='Plzeň')")}));
+}
+
+TEST(QueryFiles, SaveStoppedByAFileSizeLimitSaysWhyAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("q_0.sql"));
+    const QStringList old{QStringLiteral("SELECT * FROM 'data.dbf'")};
+    SaveQueryFile(name, old);
+    const QStringList longer{QStringLiteral("SELECT * FROM 'data.dbf'"), QStringLiteral("WHERE ") + QString(2000, QLatin1Char('A'))};
+    WithFileSizeLimit(1024, [&] {
+        try {
+            SaveQueryFile(name, longer);
+            ADD_FAILURE() << "a cut-off file was reported as saved";
+        } catch (const rtl::Exception &error) {
+            EXPECT_TRUE(error.Message().endsWith(QStringLiteral("q_0.sql: File too large"))) << error.what();
+        }
+    });
+    EXPECT_EQ(LoadQueryFile(name), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("q_0.sql")});
 }
 
 } // namespace

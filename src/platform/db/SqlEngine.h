@@ -3,6 +3,7 @@
 // statement names is mapped into it as a virtual table over the file for the statement's
 // duration. Structure statements go to the layer's own DDL.
 
+#include "platform/db/SqlAuthorizer.h"
 #include "platform/db/TableStore.h"
 
 #include <QString>
@@ -79,6 +80,7 @@ private:
     QString m_folder;
     QString m_defaultExtension;
     sqlite3 *m_db = nullptr;
+    std::unique_ptr<SqlAuthorizer> m_authorizer;
 };
 
 } // namespace db
