@@ -129,6 +129,64 @@ TEST_F(AutomationWindowTest, QuittingWhileClientHoldsObjectAsksAndNoKeepsRunning
     EXPECT_TRUE(QFile::exists(historyFile()));
 }
 
+// A member whose routine fails shows the user its box on the server's screen and gives the
+// client an error reply with the same text; a condition that selects no record is no failure.
+TEST_F(AutomationWindowTest, FailedOpenOrReadIsAnErrorReplyBesideTheUsersBox)
+{
+    const QString good = table();
+    exec(QStringLiteral("INSERT INTO 'm.dbf' VALUES (3, 50, 10, 100)")); // 10 - 50 has no logarithm
+    exec(QStringLiteral("CREATE TABLE 'nostart.dbf' (ID INTEGER, Rf1 DECIMAL(8,3))"));
+    exec(QStringLiteral("INSERT INTO 'nostart.dbf' VALUES (1, 10)"));
+    exec(QStringLiteral("CREATE TABLE 'gone.dbf' (ID INTEGER, START DECIMAL(6,2), Rf1 DECIMAL(8,3))"));
+    const QString gone = dir.filePath(QStringLiteral("gone.dbf"));
+
+    const auto expectFailure = [this](const QString &member, const QVariantList &arguments, const QString &cause) {
+        const size_t before = dialogs.shown().size();
+        const QDBusMessage reply = call(member, arguments);
+        ASSERT_GT(dialogs.shown().size(), before) << "no box for the user";
+        const ScriptedDialogs::Shown &box = dialogs.shown().back();
+        EXPECT_EQ(box.type, ui::TMsgDlgType::mtError);
+        EXPECT_TRUE(box.text.contains(cause, Qt::CaseInsensitive)) << box.text.toStdString();
+        EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
+        EXPECT_EQ(reply.errorName(), QLatin1String(Quibo_TLB::ErrorUnexpected));
+        EXPECT_EQ(reply.errorMessage(), box.text) << reply.errorMessage().toStdString();
+        EXPECT_EQ(call(QStringLiteral("SeriesCount")).arguments(), QVariantList{0});
+    };
+    const auto open = [this](const QString &path) {
+        ASSERT_EQ(call(QStringLiteral("OpenDatabase"), {path}).type(), QDBusMessage::ReplyMessage);
+    };
+    const auto read = [](bool log, const QString &where) { return QVariantList{log, where}; };
+    const QString openData = QStringLiteral("OpenData");
+
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(false, QStringLiteral("ID = 1")), QStringLiteral("No data table is open"));
+    open(good);
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(false, QStringLiteral("NOSUCH = 1")), QStringLiteral("NOSUCH"));
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(false, QStringLiteral("ID >")), QStringLiteral("failed"));
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(true, QStringLiteral("ID = 3")), QStringLiteral("logarithm"));
+    open(dir.filePath(QStringLiteral("nostart.dbf")));
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(false, QStringLiteral("ID = 1")), QStringLiteral("Start"));
+    open(gone);
+    ASSERT_TRUE(QFile::remove(gone));
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(false, QStringLiteral("ID = 1")), QStringLiteral("gone.dbf"));
+
+    dialogs.expectMessage(QStringLiteral("Create new?"), ui::mrYes);
+    dialogs.expectInput(QString());
+    dialogs.expectInput(QStringLiteral("three"));
+    dialogs.expectMessage(QString());
+    expectFailure(QStringLiteral("OpenDatabase"), {gone}, QStringLiteral("'three' is not a valid integer"));
+    EXPECT_FALSE(QFile::exists(gone));
+
+    open(good);
+    dialogs.expectMessage(QStringLiteral("No active data"));
+    EXPECT_EQ(call(openData, read(false, QStringLiteral("ID = 99"))).type(), QDBusMessage::ReplyMessage);
+}
+
 // A client's first call may come before the window's first activation, which sets the minimal
 // STD: what the client set is what the box shows and what the statistics use.
 TEST_F(AutomationWindowTest, MinimalStdSetBeforeFirstActivationStays)
