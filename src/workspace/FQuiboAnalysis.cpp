@@ -41,7 +41,7 @@ void TFormQuibo::BtnCloseClick(QObject *Sender)
     if (byUser
         && ui::MessageDlg(QStringLiteral("End of the data file processing?"), ui::TMsgDlgType::mtConfirmation,
                           ui::TMsgDlgButtons::mbYesNo)
-               == ui::mrNo)
+               != ui::mrYes)
         return;
     FAnalysis.ClearAnalysis();
     m_limitLines.clear(); // the lines go with the chart's series below

@@ -339,6 +339,26 @@ class InstancesTest(unittest.TestCase):
         self.assertTrue(process_ended(pid))
         self.assertFalse(os.path.exists(HISTORY))
 
+    def test_client_killed_during_create_question_creates_no_table(self):
+        # The call that asks "Create new?" on the server's screen is sent without waiting; once a
+        # later call is answered, the server is inside it, showing the question.
+        missing = os.path.join(DATA, "asked.dbf")
+        script = ("import sys, time, dbus; sys.path.insert(0, %r); import clients_test as t; c = t.Client(); "
+                  "m = dbus.lowlevel.MethodCallMessage(c.owner, t.PATH, t.ICQUIBO, 'OpenDatabase'); "
+                  "m.append(%r, signature='s'); c.bus.send_message(m); c.q.SeriesCount(); "
+                  "print(c.pid, flush=True); time.sleep(600)"
+                  % (os.path.dirname(os.path.abspath(__file__)), missing))
+        child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
+        try:
+            pid = int(child.stdout.readline())
+            child.send_signal(signal.SIGKILL)
+            child.wait()
+        finally:
+            child.kill()
+            child.stdout.close()
+        self.assertTrue(process_ended(pid))
+        self.assertFalse(os.path.exists(missing))
+
 
 def gdbus_call(member, *arguments):
     command = ["gdbus", "call", "--session", "--dest", SERVICE, "--object-path", PATH,

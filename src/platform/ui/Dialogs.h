@@ -103,6 +103,8 @@ class DialogProvider
 {
 public:
     virtual ~DialogProvider() = default;
+    /// Answers the button pressed; a box closed without one (Esc, the close box, the program
+    /// ending) answers mrNo when it asks Yes or No, mrCancel otherwise.
     virtual TModalResult messageBox(const MessageRequest &request) = 0;
     /// A plain message with an OK button.
     virtual void showMessage(const QString &title, const QString &text) = 0;
