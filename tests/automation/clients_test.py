@@ -159,6 +159,13 @@ def run_registration(switch, data_home):
     return subprocess.run([QUIBO, switch], env=env, capture_output=True, text=True, timeout=60)
 
 
+def reload_bus_config():
+    """Makes the bus read the activation files again: a file rewritten within the second it was
+    last read keeps its time stamp, by which the bus notices a change."""
+    bus = dbus.SessionBus()
+    bus.call_blocking("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReloadConfig", "", ())
+
+
 def setUpModule():
     # The activation file the bus starts instances by; no instance is running yet.
     done = run_registration("-regserver", os.environ["XDG_DATA_HOME"])
@@ -195,6 +202,40 @@ class RegistrationTest(unittest.TestCase):
         done = run_registration("-regserver", blocker)
         self.assertNotEqual(done.returncode, 0)
         self.assertIn(blocker, done.stderr)
+
+    def test_program_in_a_folder_with_quotes_and_backslashes_is_started_by_activation(self):
+        folder = os.path.join(ROOT, "it's \"odd\" \\s $HOME #1")
+        os.makedirs(folder)
+        program = os.path.join(folder, "quibo")
+        shutil.copy2(QUIBO, program)
+        try:
+            done = subprocess.run([program, "-regserver"], capture_output=True, text=True, timeout=60)
+            self.assertEqual((done.returncode, done.stderr), (0, ""))
+            reload_bus_config()
+            client = Client()
+            try:
+                self.assertEqual(os.readlink("/proc/%d/exe" % client.pid), program)
+                self.assertEqual(client.q.SeriesCount(), 0)
+            finally:
+                client.release()
+                client.close()
+            self.assertTrue(process_ended(client.pid))
+        finally:
+            self.assertEqual(run_registration("-regserver", os.environ["XDG_DATA_HOME"]).returncode, 0)
+            reload_bus_config()
+
+    def test_program_whose_path_the_bus_cannot_name_is_not_registered(self):
+        # A folder name that is no UTF-8 cannot stand in an activation file, which must be UTF-8.
+        folder = os.path.join(os.fsencode(ROOT), b"caf\xe9")
+        os.makedirs(folder)
+        program = os.path.join(folder, b"quibo")
+        shutil.copy2(QUIBO, program)
+        data_home = tempfile.mkdtemp(dir=ROOT)
+        done = subprocess.run([program, b"-regserver"], env=dict(os.environ, XDG_DATA_HOME=data_home),
+                              capture_output=True, timeout=60)
+        self.assertNotEqual(done.returncode, 0)
+        self.assertIn(b"activation file", done.stderr)
+        self.assertFalse(os.path.exists(os.path.join(data_home, "dbus-1", "services", SERVICE + ".service")))
 
     def test_activation_by_name_starts_the_registered_program(self):
         client = Client()
