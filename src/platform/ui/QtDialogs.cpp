@@ -223,7 +223,7 @@ bool QtDialogProvider::selectDirectory(QString &folder)
     return true;
 }
 
-void QtDialogProvider::openUrl(const QUrl &url) { QDesktopServices::openUrl(url); }
+bool QtDialogProvider::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }
 
 bool QtDialogProvider::printerSetupDialog(TPrinterSetupDialog &dialog)
 {
