@@ -141,8 +141,9 @@ public:
     void SetLogTransformation(bool Checked);
 
     /// Turns the marked limits into classes, judges each class by its critical values and
-    /// fills the report, the limit marks and the class letters of the values.
-    void ComputeStatistics();
+    /// fills the report, the limit marks and the class letters of the values. Answers false when
+    /// it judged nothing and said why in a warning (too many classes, a bad probability).
+    bool ComputeStatistics();
     /// Where the class statistics take their critical values; none set means the program's tables.
     void SetCriticalValueSource(CriticalValueSource *source) { FCriticalValues = source; }
 

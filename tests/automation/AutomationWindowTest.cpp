@@ -187,6 +187,22 @@ TEST_F(AutomationWindowTest, FailedOpenOrReadIsAnErrorReplyBesideTheUsersBox)
     EXPECT_EQ(call(openData, read(false, QStringLiteral("ID = 99"))).type(), QDBusMessage::ReplyMessage);
 }
 
+// Stored limits read back but not judged (the probability box holds no probability) are no
+// count of classes: the user gets the warning, the client -1.
+TEST_F(AutomationWindowTest, ClassesReadButNotJudgedAnswerMinusOne)
+{
+    ASSERT_EQ(call(QStringLiteral("OpenDatabase"), {table()}).type(), QDBusMessage::ReplyMessage);
+    exec(QStringLiteral("CREATE TABLE 'out.dbf' (K INTEGER, RES MEMO)"));
+    exec(QStringLiteral("INSERT INTO 'out.dbf' VALUES (7, 'class_A=(n 2; std 1; avg 1)')"));
+    const QVariantList output{QStringLiteral("out.dbf"), QStringLiteral("K"), QStringLiteral("RES"), 3,
+                              QStringLiteral("7")};
+    ASSERT_EQ(call(QStringLiteral("SetOutput"), output).type(), QDBusMessage::ReplyMessage);
+    ASSERT_EQ(call(QStringLiteral("OpenData"), {false, QStringLiteral("1 = 1")}).type(), QDBusMessage::ReplyMessage);
+    f().EditProbab->setText(QStringLiteral("150")); // typed by the user on the server's screen
+    dialogs.expectMessage(QStringLiteral("The probability must lie above 0 and below 100 %, not 150"));
+    EXPECT_EQ(call(QStringLiteral("ReadClasses"), {0}).arguments(), QVariantList{-1});
+}
+
 // A client's first call may come before the window's first activation, which sets the minimal
 // STD: what the client set is what the box shows and what the statistics use.
 TEST_F(AutomationWindowTest, MinimalStdSetBeforeFirstActivationStays)

@@ -365,18 +365,7 @@ class InstancesTest(unittest.TestCase):
         self.assertTrue(process_ended(first.pid) and process_ended(second.pid))
 
     def test_killed_client_ends_its_instance_without_history(self):
-        script = ("import sys, time; sys.path.insert(0, %r); import clients_test as t; c = t.Client(); "
-                  "c.q.OpenDatabase(%r); c.q.OpenData(False, '1 = 1'); print(c.pid, flush=True); time.sleep(600)"
-                  % (os.path.dirname(os.path.abspath(__file__)), self.eight))
-        child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
-        try:
-            pid = int(child.stdout.readline())
-            self.assertFalse(process_ended(pid, 0))
-            child.send_signal(signal.SIGKILL)
-            child.wait()
-        finally:
-            child.kill()
-            child.stdout.close()
+        pid = kill_client_after("c.q.OpenDatabase(%r); c.q.OpenData(False, '1 = 1')" % self.eight)
         self.assertTrue(process_ended(pid))
         self.assertFalse(os.path.exists(HISTORY))
 
@@ -384,21 +373,28 @@ class InstancesTest(unittest.TestCase):
         # The call that asks "Create new?" on the server's screen is sent without waiting; once a
         # later call is answered, the server is inside it, showing the question.
         missing = os.path.join(DATA, "asked.dbf")
-        script = ("import sys, time, dbus; sys.path.insert(0, %r); import clients_test as t; c = t.Client(); "
-                  "m = dbus.lowlevel.MethodCallMessage(c.owner, t.PATH, t.ICQUIBO, 'OpenDatabase'); "
-                  "m.append(%r, signature='s'); c.bus.send_message(m); c.q.SeriesCount(); "
-                  "print(c.pid, flush=True); time.sleep(600)"
-                  % (os.path.dirname(os.path.abspath(__file__)), missing))
-        child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
-        try:
-            pid = int(child.stdout.readline())
-            child.send_signal(signal.SIGKILL)
-            child.wait()
-        finally:
-            child.kill()
-            child.stdout.close()
+        pid = kill_client_after("m = dbus.lowlevel.MethodCallMessage(c.owner, t.PATH, t.ICQUIBO, 'OpenDatabase'); "
+                                "m.append(%r, signature='s'); c.bus.send_message(m); c.q.SeriesCount()" % missing)
         self.assertTrue(process_ended(pid))
         self.assertFalse(os.path.exists(missing))
+
+
+def kill_client_after(statements):
+    """Runs a client in a process of its own (`c`, with this module as `t`) through `statements`,
+    then kills it; answers the pid of the instance that served it, still running until then."""
+    script = ("import sys, time, dbus; sys.path.insert(0, %r); import clients_test as t; c = t.Client(); %s; "
+              "print(c.pid, flush=True); time.sleep(600)" % (os.path.dirname(os.path.abspath(__file__)), statements))
+    child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
+    try:
+        pid = int(child.stdout.readline())
+        if process_ended(pid, 0):
+            raise AssertionError("the instance ended before its client was killed")
+        child.send_signal(signal.SIGKILL)
+        child.wait()
+    finally:
+        child.kill()
+        child.stdout.close()
+    return pid
 
 
 def gdbus_call(member, *arguments):
