@@ -274,7 +274,7 @@ void TFormQuibo::UpdateControls()
 void TFormQuibo::BtnCancelClick(QObject *Sender)
 {
     if (ui::MessageDlg(QStringLiteral("Quit of Quibo?"), ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
-        == ui::mrNo)
+        != ui::mrYes)
         return;
     if (!ui::CloseQuery())
         return;

@@ -62,7 +62,10 @@ void ScriptedDialogs::expectDirectory(const QString &folder)
     m_steps.push_back({QStringLiteral("directory"), folder, 0, !folder.isEmpty(), 0, {}, {}});
 }
 
-void ScriptedDialogs::expectUrl() { m_steps.push_back({QStringLiteral("url"), QString(), 0, true, 0, {}, {}}); }
+void ScriptedDialogs::expectUrl(bool opened)
+{
+    m_steps.push_back({QStringLiteral("url"), QString(), 0, opened, 0, {}, {}});
+}
 
 QStringList ScriptedDialogs::messages() const
 {
@@ -172,11 +175,11 @@ int ScriptedDialogs::showModal(QDialog &form)
     return step.script ? step.script(form) : ui::mrCancel;
 }
 
-void ScriptedDialogs::openUrl(const QUrl &url)
+bool ScriptedDialogs::openUrl(const QUrl &url)
 {
     m_urls << url;
     m_shown.push_back({QStringLiteral("url"), QString(), url.toString()});
-    take(QStringLiteral("url"), url.toString());
+    return take(QStringLiteral("url"), url.toString()).accept;
 }
 
 void ScriptedDialogs::expectPrinter(const QString &pdfFileName)

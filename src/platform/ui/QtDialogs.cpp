@@ -87,12 +87,15 @@ TModalResult QtDialogProvider::messageBox(const MessageRequest &request)
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    const int answer = execAbove(box);
-    if (answer == QMessageBox::Yes)
-        return mrYes;
-    if (answer == QMessageBox::No)
-        return mrNo;
-    return mrOk;
+    execAbove(box);
+    // Only the button pressed counts: the box's result alone cannot tell Yes from a box that the
+    // ending program closed without any answer.
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Yes: return mrYes;
+    case QMessageBox::No: return mrNo;
+    case QMessageBox::Ok: return mrOk;
+    default: return request.buttons == TMsgDlgButtons::mbYesNo ? mrNo : mrCancel;
+    }
 }
 
 void QtDialogProvider::showMessage(const QString &title, const QString &text)
@@ -221,7 +224,7 @@ bool QtDialogProvider::selectDirectory(QString &folder)
     return true;
 }
 
-void QtDialogProvider::openUrl(const QUrl &url) { QDesktopServices::openUrl(url); }
+bool QtDialogProvider::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }
 
 bool QtDialogProvider::printerSetupDialog(TPrinterSetupDialog &dialog)
 {

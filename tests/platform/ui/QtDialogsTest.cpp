@@ -238,6 +238,41 @@ TEST_F(QtProvider, EnterAnswersTheDefaultOfYesNoQuestion)
     EXPECT_EQ(answer, ui::mrNo);
 }
 
+// A question closed without Yes or No guards its change as No: by Esc, by the close box, and
+// when the program ends under it (a client leaving ends the instance that serves it).
+TEST_F(QtProvider, QuestionClosedWithoutAButtonAnswersNo)
+{
+    const auto ask = [] {
+        return ui::MessageDlg(QStringLiteral("File x.dbf does not exists. Create new?"), ui::TMsgDlgType::mtConfirmation,
+                              ui::TMsgDlgButtons::mbYesNo);
+    };
+    ui::TModalResult answer = ui::mrNone;
+    withModalSteps([&] { answer = ask(); }, {[](QWidget &box) {
+                       QTest::keyClick(&box, Qt::Key_Escape);
+                       return true;
+                   }});
+    EXPECT_EQ(answer, ui::mrNo) << "Esc";
+    answer = ui::mrNone;
+    withModalSteps([&] { answer = ask(); }, {[](QWidget &box) { return box.close(); }});
+    EXPECT_EQ(answer, ui::mrNo) << "the close box";
+
+    // The program's loop runs here so that its end clears again for the tests after this one.
+    answer = ui::mrNone;
+    QString input = QStringLiteral("typed before");
+    bool inputAccepted = true;
+    QTimer::singleShot(0, [&] {
+        withModalSteps([&] { answer = ask(); }, {[](QWidget &) {
+                           QCoreApplication::exit(0);
+                           return true;
+                       }});
+        inputAccepted = ui::InputQuery(QStringLiteral("Create new DBF table"), QStringLiteral("Number of Rf values"), input);
+    });
+    QCoreApplication::exec();
+    EXPECT_EQ(answer, ui::mrNo) << "the program ending";
+    EXPECT_FALSE(inputAccepted) << "a box opened while the program ends is cancelled";
+    EXPECT_EQ(input, QStringLiteral("typed before"));
+}
+
 // Just after another dialog has closed the window system leaves no window active for a moment;
 // a box shown then still belongs to the window running modally. Without that owner it could open
 // behind a window that stays on top, where the user cannot reach it.
