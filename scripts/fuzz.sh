@@ -5,7 +5,8 @@
 #   scripts/fuzz.sh list                       the targets' names
 #   scripts/fuzz.sh smoke [seconds]            every target for a short time (default 25 s),
 #                                              several at once; fails when one finds a fault
-#   scripts/fuzz.sh run <name> <seconds> [jobs]  one target for a given time
+#   scripts/fuzz.sh run <name> <seconds> [jobs]  one target for a given time (several runs may
+#                                              be started side by side)
 # A run starts from the target's seeds and the corpus kept in build-fuzz/corpus/<name>; a
 # fault leaves its input in build-fuzz/artifacts/. Each run is limited to 2 GB of memory and
 # 10 s per input, so a small file that takes the machine or hangs counts as a fault.
@@ -19,9 +20,14 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
 
 build() {
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
-    -DQUIBO_SANITIZE=ON -DQUIBO_FUZZ=ON -DQUIBO_BUILD_TESTS=ON -DQUIBO_BUILD_BENCH=OFF >/dev/null
-  cmake --build "$dir" --target quibo_fuzzers --parallel "$(nproc)"
+  # Runs started side by side build one after the other; the later ones find nothing to do.
+  mkdir -p "$dir"
+  (
+    flock 9
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+      -DQUIBO_SANITIZE=ON -DQUIBO_FUZZ=ON -DQUIBO_BUILD_TESTS=ON -DQUIBO_BUILD_BENCH=OFF >/dev/null
+    cmake --build "$dir" --target quibo_fuzzers --parallel "$(nproc)"
+  ) 9>"$dir/.build-lock"
 }
 
 binary() {
@@ -87,5 +93,5 @@ case ${1:-} in
   smoke) build && smoke "${2:-25}" ;;
   run) [ $# -ge 3 ] || { echo "usage: scripts/fuzz.sh run <name> <seconds> [jobs]" >&2; exit 2; }
        build && run "$2" "$3" "${4:-1}" ;;
-  *) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+  *) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac
