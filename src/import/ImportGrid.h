@@ -2,9 +2,9 @@
 // The cells of the import and edit grid: text only, row 0 the column names, column 0 the item
 // numbers (or row names). Kept row by row, each row only up to its last filled cell, so that the
 // grid costs what its filled cells hold: a file's long line or a far column of one row does not
-// make every other row as long. As a table model it shows the cells below row 0 and right of column 0, with row 0
-// and column 0 as the header texts, so that views keep the names and numbers in sight. The
-// readers and the store work on it without any window.
+// make every other row as long. As a table model it shows the cells below row 0 and right of
+// column 0, with row 0 and column 0 as the header texts, so that views keep the names and
+// numbers in sight. The readers and the store work on it without any window.
 
 #include <QAbstractTableModel>
 #include <QString>
