@@ -45,8 +45,9 @@ void KeepTalnexColumns(TImportGrid &grid)
 {
     grid.BeginUpdate();
     grid.DeleteRow(1);
-    while (grid.ColCount() > 5)
-        grid.DeleteColumn(grid.ColCount() - 1);
+    // The columns past the fifth go at once: deleting them one by one from the end is the same.
+    if (grid.ColCount() > 5)
+        grid.SetColCount(5);
     grid.DeleteColumn(3);
     grid.EndUpdate();
 }
@@ -204,6 +205,6 @@ void OrderTalnexRows(TImportGrid &grid, bool startInFirstColumn)
     grid.SetCells(1, 0, QStringLiteral("START"));
     for (int column = 2; column <= longest; ++column)
         grid.SetCells(column, 0, QStringLiteral("Rf") + QString::number(column - 1));
-    while (grid.ColCount() > longest + 1 && grid.ColCount() > 1)
-        grid.DeleteColumn(grid.ColCount() - 1);
+    if (grid.ColCount() > longest + 1)
+        grid.SetColCount(longest + 1);
 }
