@@ -72,7 +72,10 @@ QStringList QtNameFilters(const QString &filter)
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+        // A description that already ends with its patterns ("Mask file (*.msk)") shows them once.
+        const QString description = parts[i].trimmed();
+        const bool showsPatterns = description.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')'));
+        filters << (showsPatterns ? description : QStringLiteral("%1 (%2)").arg(parts[i], patterns));
     }
     return filters;
 }
