@@ -552,6 +552,12 @@ int TChartSeries::ValueIndexOfDataIndex(int dataIndex) const
     return m_order.empty() ? dataIndex : m_order[size_t(dataIndex)];
 }
 
+void TChartSeries::redrawLater()
+{
+    if (m_chart)
+        m_chart->seriesChanged();
+}
+
 void TChartSeries::restyle()
 {
     if (!m_graph)
@@ -589,6 +595,8 @@ void TChartSeries::syncData()
 {
     if (m_dataStale)
         pushData();
+    if (m_graph)
+        prepareGraph(*m_graph);
 }
 
 // Gives the graph the points in x order (QCustomPlot keeps its data so), remembering where each
@@ -734,14 +742,21 @@ void TArrowSeries::AddArrow(double startX, double startY, double endX, double en
     m_endX.push_back(endX);
     m_endY.push_back(endY);
     AddXY(startX, startY);
-    restyle();
+    arrowsChanged();
 }
 
 void TArrowSeries::SetEndPoint(int index, double x, double y)
 {
     m_endX.at(size_t(index)) = x;
     m_endY.at(size_t(index)) = y;
-    restyle();
+    arrowsChanged();
+}
+
+// The arrows go to the graph once, before the next drawing: adding them one by one stays linear.
+void TArrowSeries::arrowsChanged()
+{
+    m_arrowsStale = true;
+    redrawLater();
 }
 
 void TArrowSeries::SetArrowWidth(int pixels)
@@ -764,12 +779,20 @@ void TArrowSeries::applyStyle(SeriesGraph &graph) const
     QPen pen(SeriesColor(), std::max(Pointer().Pen.Width, 1));
     pen.setStyle(QtPenStyle(Pointer().Pen.Style));
     graph.setPen(pen);
+    m_arrowsStale = true;
+}
+
+void TArrowSeries::prepareGraph(SeriesGraph &graph)
+{
+    if (!m_arrowsStale)
+        return;
     QVector<QLineF> arrows;
     const int n = std::min(Count(), int(m_endX.size()));
     arrows.reserve(n);
     for (int i = 0; i < n; ++i)
         arrows.append(QLineF(XValue(i), YValue(i), m_endX[size_t(i)], m_endY[size_t(i)]));
     graph.setArrows(std::move(arrows), QSizeF(m_arrowWidth, m_arrowHeight));
+    m_arrowsStale = false;
 }
 
 namespace {

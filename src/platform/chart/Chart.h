@@ -233,7 +233,11 @@ protected:
     /// The pixels a drawn point reaches beyond its position, which the axes leave free around the
     /// data so that points at the extremes show whole.
     virtual int pointReach() const { return 0; }
+    /// Brings what the graph draws besides the points up to date, before the chart draws.
+    virtual void prepareGraph(SeriesGraph &) {}
     void restyle();
+    /// The chart draws again soon, without restyling the series.
+    void redrawLater();
 
 private:
     friend class TChart;
@@ -345,10 +349,14 @@ public:
 protected:
     void applyStyle(SeriesGraph &graph) const override;
     int pointReach() const override { return 0; }
+    void prepareGraph(SeriesGraph &graph) override;
 
 private:
+    void arrowsChanged();
+
     std::vector<double> m_endX;
     std::vector<double> m_endY;
+    mutable bool m_arrowsStale = true; // the graph's arrows wait for the next drawing
     int m_arrowWidth = 4;
     int m_arrowHeight = 4;
 };

@@ -133,6 +133,37 @@ TEST(ChartSeriesList, SeriesDrawnByAFreedSeriesGraphShowsOnlyItself)
     EXPECT_GT(pixelsNear(image, 2, 2, Qt::blue), 0) << "the points themselves";
 }
 
+// Arrows reach the drawing once per drawing, however many were added or moved since.
+TEST(ChartSeriesList, ArrowsAddedOrMovedAfterADrawingAreDrawnAnew)
+{
+    TChart chart;
+    chart.resize(400, 300);
+    // Reddish pixels (the lines are antialiased) within 3 pixels of a point.
+    const auto redNear = [&chart](const QImage &image, double x, double y) {
+        const int px = int(chart.plot()->xAxis->coordToPixel(x)), py = int(chart.plot()->yAxis->coordToPixel(y));
+        int count = 0;
+        for (int dy = -3; dy <= 3; ++dy) {
+            for (int dx = -3; dx <= 3; ++dx) {
+                const QColor c = image.pixelColor(px + dx, py + dy);
+                count += c.red() > 200 && c.green() < 160 && c.green() == c.blue();
+            }
+        }
+        return count;
+    };
+    auto *arrows = new TArrowSeries(&chart);
+    arrows->SetSeriesColor(Qt::red);
+    arrows->AddArrow(0, 0, 10, 10);
+    chart.AddSeries(arrows);
+    QImage image = chart.ToImage();
+    ASSERT_GT(redNear(image, 5, 5), 0);
+    arrows->AddArrow(0, 4, 10, 4);
+    arrows->SetEndPoint(0, 10, 5);
+    image = chart.ToImage();
+    EXPECT_EQ(redNear(image, 5, 5), 0) << "the first arrow moved";
+    EXPECT_GT(redNear(image, 6, 3), 0);
+    EXPECT_GT(redNear(image, 5, 4), 0) << "the arrow added later";
+}
+
 TEST(ChartSeriesList, SeriesOutlivingItsChartForgetsIt)
 {
     QObject owner;
