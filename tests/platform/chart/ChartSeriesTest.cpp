@@ -148,7 +148,7 @@ TEST(ChartSeriesList, SeriesOfOneLookKeepTheirOwnColourAndOrder)
     };
     QObject owner;
     std::vector<TPointSeries *> items;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         TPointSeries *item = pointSeries(&owner, QStringLiteral("Data%1").arg(i));
         item->SetSeriesColor(Qt::black);
         TSeriesPointer square;
@@ -161,7 +161,7 @@ TEST(ChartSeriesList, SeriesOfOneLookKeepTheirOwnColourAndOrder)
     }
     auto *line = new TLineSeries(&owner);
     line->SetSeriesColor(Qt::green);
-    line->SetPoints({0, 3}, {1, 1});
+    line->SetPoints({0, 4}, {1, 1});
     chart.AddSeries(line);
     QImage image = chart.ToImage();
     ASSERT_EQ(pixelAt(image, 2, 3), QColor(Qt::black));
@@ -174,16 +174,18 @@ TEST(ChartSeriesList, SeriesOfOneLookKeepTheirOwnColourAndOrder)
     EXPECT_EQ(pixelAt(image, 0, 3), QColor(Qt::black));
     EXPECT_NE(pixelAt(image, 2, 3), QColor(Qt::black)) << "an inactive item is not drawn";
     EXPECT_EQ(pixelAt(image, 3, 3), QColor(Qt::black));
-    for (const double x : {0.0, 1.0, 3.0})
+    for (const double x : {0.0, 1.0, 3.0, 4.0})
         EXPECT_EQ(pixelAt(image, x, 1), QColor(Qt::green)) << "the line stays over item " << x;
 
-    delete items[3];
-    items[0]->AddXY(0, 2);
+    items[3]->AddXY(3, 2);
+    delete items[4];
     image = chart.ToImage();
-    EXPECT_NE(pixelAt(image, 3, 3), QColor(Qt::black)) << "a freed item is not drawn";
-    EXPECT_EQ(pixelAt(image, 0, 2), QColor(Qt::black));
+    EXPECT_EQ(pixelAt(image, 3, 2), QColor(Qt::black));
+    EXPECT_EQ(pixelAt(image, 3, 3), QColor(Qt::black));
+    EXPECT_NE(pixelAt(image, 4, 3), QColor(Qt::black)) << "a freed item is not drawn";
     EXPECT_EQ(pixelAt(image, 1, 3), QColor(Qt::red));
-    EXPECT_EQ(pixelAt(image, 0, 1), QColor(Qt::green));
+    for (const double x : {0.0, 3.0})
+        EXPECT_EQ(pixelAt(image, x, 1), QColor(Qt::green)) << "the line stays over item " << x;
 }
 
 // Arrows reach the drawing once per drawing, however many were added or moved since.
