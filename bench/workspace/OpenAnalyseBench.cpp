@@ -4,6 +4,7 @@
 
 #include "workspace/FQuibo.h"
 #include "workspace/OrderedDifferences.h"
+#include "workspace/TextData.h"
 
 #include "BenchData.h"
 #include "ScriptedDialogs.h"
@@ -30,13 +31,14 @@ double residentPeakMegabytes()
     return double(usage.ru_maxrss) / 1024.0;
 }
 
-// Argument: lines of 100 values.
+// Arguments: lines of 100 values; 1 with the LOG-transformation (the default), 0 without.
 void BM_OpenAndAnalyse(benchmark::State &state)
 {
     const auto lines = int(state.range(0));
     QTemporaryDir dir;
     const QString path = writeSampleFile(dir, lines);
     TFormQuibo form;
+    form.SetLogTransformation(state.range(1) != 0);
     for (auto _ : state) {
         ScriptedDialogs dialogs;
         dialogs.expectFile(path);
@@ -52,8 +54,32 @@ void BM_OpenAndAnalyse(benchmark::State &state)
     }
     state.counters["peak_resident_MB"] = residentPeakMegabytes();
 }
-// A million values, then ten million (run that one alone for its peak resident size).
-BENCHMARK(BM_OpenAndAnalyse)->Arg(kLines)->Arg(10 * kLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+// A million values with and without LOG, then ten million (run that one alone for its peak
+// resident size).
+BENCHMARK(BM_OpenAndAnalyse)
+    ->ArgNames({"lines", "log"})
+    ->Args({kLines, 1})
+    ->Args({kLines, 0})
+    ->Args({10 * kLines, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// The reading alone, with (1) and without (0) the LOG-transformation, as the open command reads.
+void BM_ReadTextData(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    QFile file(writeSampleFile(dir));
+    if (!file.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("no file");
+        return;
+    }
+    const QByteArray text = file.readAll();
+    for (auto _ : state) {
+        const TextDataFile data = ReadTextData(text, state.range(0) != 0);
+        benchmark::DoNotOptimize(data.items.data());
+    }
+}
+BENCHMARK(BM_ReadTextData)->ArgName("log")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_OrderValuesAndDifferences(benchmark::State &state)
 {

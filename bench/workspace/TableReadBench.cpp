@@ -91,6 +91,7 @@ void BM_ReadTableIntoItems(benchmark::State &state)
     if (const char *keep = std::getenv("QUIBO_BENCH_TABLE")) // for the dbfread comparison
         QFile::copy(path, QString::fromLocal8Bit(keep));
     TFormQuibo form;
+    form.SetLogTransformation(state.range(0) != 0);
     form.OpenDatabaseTable(path);
     QObject openCommand; // the read after an open: the builder starts empty and the user confirms
     for (auto _ : state) {
@@ -111,11 +112,14 @@ void BM_ReadTableIntoItems(benchmark::State &state)
     state.counters["values"] = double(size_t(kRecords) * kRf);
     state.counters["peak_resident_MB"] = residentPeakMegabytes();
 }
-BENCHMARK(BM_ReadTableIntoItems)->Unit(benchmark::kMillisecond)->Iterations(3);
+// With the LOG-transformation (the default) and without.
+BENCHMARK(BM_ReadTableIntoItems)->ArgName("log")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The record rules alone: the query over every record and the items made from it.
 void BM_TableRecordsIntoItems(benchmark::State &state)
 {
+    TableReadOptions options;
+    options.LogTransform = state.range(0) != 0;
     const QString path = tablePath();
     db::TDatabase database;
     database.SetDatabaseName(QStringLiteral("benchread"));
@@ -126,10 +130,10 @@ void BM_TableRecordsIntoItems(benchmark::State &state)
         query.SetDatabaseName(database.DatabaseName());
         query.SQL().Add(QStringLiteral("SELECT * FROM 'big.dbf'"));
         query.Open();
-        const TableData data = ReadTableData(query, {});
+        const TableData data = ReadTableData(query, options);
         benchmark::DoNotOptimize(data.items.data());
     }
 }
-BENCHMARK(BM_TableRecordsIntoItems)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_TableRecordsIntoItems)->ArgName("log")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

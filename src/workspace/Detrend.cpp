@@ -3,6 +3,7 @@
 #include "statistics/Ustatistics.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/VectorState.h"
 
 #include <QFileInfo>
 
@@ -61,6 +62,7 @@ void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items
 
 std::vector<double> Predictors(const std::vector<TDataItem> &items, TPredictor predictor)
 {
+    rtl::ClearUpperVectorState();
     std::vector<double> xs(items.size());
     for (int i = 0; i < int(items.size()); ++i) {
         if (items[size_t(i)].Count > 0)
@@ -72,6 +74,7 @@ std::vector<double> Predictors(const std::vector<TDataItem> &items, TPredictor p
 void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items, int classIndex,
                     const std::vector<double> &xs)
 {
+    rtl::ClearUpperVectorState();
     for (size_t i = 0; i < items.size(); ++i) {
         if (items[i].Used)
             AddItemPoints(statistics, items[i], classIndex, xs[i]);
@@ -81,6 +84,7 @@ void AddClassPoints(TStatistics &statistics, const std::vector<TDataItem> &items
 void SubtractCurve(std::vector<TDataItem> &items, const std::vector<double> &xs,
                    const std::function<double(double)> &curve)
 {
+    rtl::ClearUpperVectorState();
     for (size_t i = 0; i < items.size(); ++i) {
         TDataItem &item = items[i];
         if (item.Count == 0)

@@ -3,6 +3,7 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/Field.h"
 #include "platform/db/ValueConvert.h"
+#include "platform/rtl/VectorState.h"
 
 #include <cmath>
 #include <optional>
@@ -204,6 +205,7 @@ TableData ReadTableData(db::TDataSet &dataSet, const TableReadOptions &options)
     TableData data;
     int record = 0;
     for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
+        rtl::ClearUpperVectorState(); // the dataset's own work may leave it dirty
         TDataItem &item = data.items.emplace_back();
         if (!reader.read(++record, item))
             data.truncatedItems << item.Id;

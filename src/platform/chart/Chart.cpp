@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <typeinfo>
 #include <utility>
 
 namespace chart {
@@ -299,7 +300,7 @@ void TChart::FreeAllSeries()
     std::vector<SeriesGraph *> graphs;
     graphs.reserve(all.size());
     for (TChartSeries *series : all) {
-        if (series->m_graph)
+        if (series->m_graph && (graphs.empty() || graphs.back() != series->m_graph))
             graphs.push_back(series->m_graph);
         series->m_graph = nullptr;
         series->m_chart = nullptr;
@@ -336,6 +337,72 @@ void TChart::keepSpareGraphs(const std::vector<SeriesGraph *> &graphs)
         }
     }
     m_spareGraphs.insert(m_spareGraphs.end(), outsideLayers.begin(), outsideLayers.end());
+}
+
+bool TChart::shareLastGraph(TChartSeries *series)
+{
+    if (m_series.empty())
+        return false;
+    const TChartSeries *last = m_series.back();
+    SeriesGraph *graph = last->m_graph;
+    if (!graph || last->m_dataStale || !series->drawsLike(*last) || !series->continuesPointsOf(*graph))
+        return false;
+    const std::vector<double> &x = series->m_x, &y = series->m_y;
+    const qsizetype first = graph->points().size();
+    graph->points().append(qsizetype(x.size()), [&](qsizetype i) { return QCPGraphData(x[size_t(i)], y[size_t(i)]); });
+    graph->addMember(series, first);
+    series->m_graph = graph;
+    return true;
+}
+
+// The series' graph keeps the series before it; the series gets a graph of its own and the series
+// after it another one, both placed where the shared graph was in the drawing order.
+void TChart::separate(TChartSeries *series)
+{
+    SeriesGraph *graph = series->m_graph;
+    const std::vector<SeriesGraph::Member> &members = graph->members();
+    const auto found = std::find_if(members.begin(), members.end(),
+                                    [series](const SeriesGraph::Member &member) { return member.series == series; });
+    const size_t index = size_t(found - members.begin());
+    std::vector<SeriesGraph::Member> after(found + 1, members.end());
+    QVector<QCPGraphData> pointsAfter;
+    if (!after.empty()) {
+        const qsizetype shift = after.front().first;
+        pointsAfter = graph->points().takeFrom(shift);
+        for (SeriesGraph::Member &member : after)
+            member.first -= shift;
+    }
+    graph->keepMembers(index == 0 ? 1 : index);
+    if (index > 0) {
+        series->m_graph = takeSpareGraph(series);
+        series->pushData();
+        series->styleGraph();
+    }
+    if (!after.empty()) {
+        SeriesGraph *rest = takeSpareGraph(after.front().series);
+        rest->setMembers(after, std::move(pointsAfter));
+        for (const SeriesGraph::Member &member : after)
+            member.series->m_graph = rest;
+        after.front().series->styleGraph();
+    }
+    restack(size_t(IndexOfSeries(series)));
+}
+
+// Moves the graphs of the series from firstSeries on, then the spare graphs, to the top of their
+// layers in drawing order.
+void TChart::restack(size_t firstSeries)
+{
+    const SeriesGraph *previous = nullptr;
+    for (size_t i = firstSeries; i < m_series.size(); ++i) {
+        SeriesGraph *graph = m_series[i]->m_graph;
+        if (graph && graph != previous && graph->layer())
+            graph->setLayer(graph->layer());
+        previous = graph;
+    }
+    for (auto spare = m_spareGraphs.rbegin(); spare != m_spareGraphs.rend(); ++spare) {
+        if ((*spare)->layer())
+            (*spare)->setLayer((*spare)->layer());
+    }
 }
 
 SeriesGraph *TChart::takeSpareGraph(TChartSeries *series)
@@ -469,11 +536,11 @@ void TChart::CopyToClipboardMetafile()
 void TChart::pointClicked(QCPAbstractPlottable *plottable, int dataIndex, QMouseEvent *event)
 {
     const auto *graph = dynamic_cast<SeriesGraph *>(plottable);
-    if (!graph || !graph->series())
+    if (!graph || graph->isSpare())
         return;
-    TChartSeries *series = graph->series();
+    const auto [series, pointIndex] = graph->memberAt(dataIndex);
     const QPoint position = m_plot->mapTo(this, event->pos());
-    emit ClickSeries(series, series->ValueIndexOfDataIndex(dataIndex), event->button(), event->modifiers(), position.x(),
+    emit ClickSeries(series, series->ValueIndexOfDataIndex(pointIndex), event->button(), event->modifiers(), position.x(),
                      position.y());
 }
 
@@ -518,6 +585,7 @@ void TChartSeries::SetParentChart(TChart *chart)
 
 void TChartSeries::AddXY(double x, double y)
 {
+    leaveSharedGraph();
     const bool inOrder = m_order.empty() && !m_dataStale && (m_x.empty() || !xLess(x, m_x.back()));
     m_x.push_back(x);
     m_y.push_back(y);
@@ -553,19 +621,63 @@ int TChartSeries::ValueIndexOfDataIndex(int dataIndex) const
     return m_order.empty() ? dataIndex : m_order[size_t(dataIndex)];
 }
 
+void TChartSeries::redrawLater()
+{
+    if (m_chart)
+        m_chart->seriesChanged();
+}
+
+bool TChartSeries::drawsLike(const TChartSeries &) const { return false; }
+
 void TChartSeries::restyle()
 {
     if (!m_graph)
         return;
+    if (m_graph->isShared()) {
+        const SeriesGraph::Member &other = m_graph->members()[m_graph->members().front().series == this ? 1 : 0];
+        if (drawsLike(*other.series)) { // the title or the legend changed, not the drawing
+            m_chart->seriesChanged();
+            return;
+        }
+        m_chart->separate(this);
+    }
+    styleGraph();
+}
+
+void TChartSeries::styleGraph()
+{
     m_graph->setName(m_title);
     m_graph->setVisible(m_active);
     applyStyle(*m_graph);
     m_chart->seriesChanged();
 }
 
+// Whether the series' points, once appended, keep the graph's points in key order.
+bool TChartSeries::continuesPointsOf(SeriesGraph &graph) const
+{
+    if (m_x.empty())
+        return true;
+    // Sorted with NaN last and none at the end: no NaN at all.
+    if (std::isnan(m_x.back()) || !std::is_sorted(m_x.begin(), m_x.end(), xLess))
+        return false;
+    GraphPoints &points = graph.points();
+    return points.isEmpty() || !(m_x.front() < (points.constEnd() - 1)->key);
+}
+
+void TChartSeries::leaveSharedGraph()
+{
+    if (m_graph && m_graph->isShared())
+        m_chart->separate(this);
+}
+
 void TChartSeries::attach(TChart *chart)
 {
     m_chart = chart;
+    if (chart->shareLastGraph(this)) {
+        chart->m_series.push_back(this);
+        chart->seriesChanged();
+        return;
+    }
     m_graph = chart->takeSpareGraph(this);
     chart->m_series.push_back(this);
     pushData();
@@ -576,6 +688,7 @@ void TChartSeries::detach()
 {
     if (!m_chart)
         return;
+    leaveSharedGraph();
     auto &list = m_chart->m_series;
     const auto found = std::find(list.rbegin(), list.rend(), this);
     if (found != list.rend())
@@ -590,12 +703,15 @@ void TChartSeries::syncData()
 {
     if (m_dataStale)
         pushData();
+    if (m_graph)
+        prepareGraph(*m_graph);
 }
 
 // Gives the graph the points in x order (QCustomPlot keeps its data so), remembering where each
 // point came from when the order differs; points of equal x keep the order they were added in.
 void TChartSeries::pushData()
 {
+    leaveSharedGraph();
     m_dataStale = false;
     m_order.clear();
     if (!m_graph)
@@ -673,6 +789,16 @@ void TPointSeries::applyStyle(SeriesGraph &graph) const
     graph.setScatterStyle(QCPScatterStyle(shape, color, color, std::max(m_pointer.HorizSize, m_pointer.VertSize)));
 }
 
+bool TPointSeries::drawsLike(const TChartSeries &other) const
+{
+    // Only plain point series: a derived class may draw more than its pointer.
+    if (typeid(*this) != typeid(TPointSeries) || typeid(other) != typeid(TPointSeries))
+        return false;
+    const TSeriesPointer &a = m_pointer, &b = static_cast<const TPointSeries &>(other).m_pointer;
+    return Active() && other.Active() && SeriesColor() == other.SeriesColor() && a.Visible == b.Visible
+        && a.Style == b.Style && a.HorizSize == b.HorizSize && a.VertSize == b.VertSize && a.Pen == b.Pen;
+}
+
 int TPointSeries::pointReach() const
 {
     return m_pointer.Visible ? (std::max(m_pointer.HorizSize, m_pointer.VertSize) + 1) / 2 + 1 : 0;
@@ -735,14 +861,21 @@ void TArrowSeries::AddArrow(double startX, double startY, double endX, double en
     m_endX.push_back(endX);
     m_endY.push_back(endY);
     AddXY(startX, startY);
-    restyle();
+    arrowsChanged();
 }
 
 void TArrowSeries::SetEndPoint(int index, double x, double y)
 {
     m_endX.at(size_t(index)) = x;
     m_endY.at(size_t(index)) = y;
-    restyle();
+    arrowsChanged();
+}
+
+// The arrows go to the graph once, before the next drawing: adding them one by one stays linear.
+void TArrowSeries::arrowsChanged()
+{
+    m_arrowsStale = true;
+    redrawLater();
 }
 
 void TArrowSeries::SetArrowWidth(int pixels)
@@ -765,12 +898,20 @@ void TArrowSeries::applyStyle(SeriesGraph &graph) const
     QPen pen(SeriesColor(), std::max(Pointer().Pen.Width, 1));
     pen.setStyle(QtPenStyle(Pointer().Pen.Style));
     graph.setPen(pen);
+    m_arrowsStale = true;
+}
+
+void TArrowSeries::prepareGraph(SeriesGraph &graph)
+{
+    if (!m_arrowsStale)
+        return;
     QVector<QLineF> arrows;
     const int n = std::min(Count(), int(m_endX.size()));
     arrows.reserve(n);
     for (int i = 0; i < n; ++i)
         arrows.append(QLineF(XValue(i), YValue(i), m_endX[size_t(i)], m_endY[size_t(i)]));
     graph.setArrows(std::move(arrows), QSizeF(m_arrowWidth, m_arrowHeight));
+    m_arrowsStale = false;
 }
 
 namespace {

@@ -160,6 +160,9 @@ private:
     void writeFile(const QString &fileName, const QByteArray &bytes);
     SeriesGraph *takeSpareGraph(TChartSeries *series);
     void keepSpareGraphs(const std::vector<SeriesGraph *> &graphs);
+    bool shareLastGraph(TChartSeries *series);
+    void separate(TChartSeries *series);
+    void restack(size_t firstSeries);
 
     ChartPlot *m_plot;
     QCPLayoutGrid *m_body; // the axis rectangle and, right of it, the legend
@@ -184,7 +187,10 @@ private:
     bool m_legendStale = true;
     QObject *m_seriesOwner;
     // Hidden graphs of freed series, kept for new series since the plot unregisters and registers
-    // a graph in time linear in its graphs; the lowest in drawing order last.
+    // a graph in time linear in its graphs; the lowest in drawing order last. For the same reason
+    // (and a graph's size) a series that looks like the one before it and follows it in x is
+    // drawn by that one's graph: a graph draws a run of series, the last series' graph is the
+    // topmost in use, and graphs lie in the drawing order of their series.
     std::vector<SeriesGraph *> m_spareGraphs;
 };
 
@@ -221,10 +227,11 @@ public:
     double YValue(int index) const { return m_y.at(size_t(index)); }
 
     /// The drawing object while the series is in a chart, else nullptr. Its data are ordered by x
-    /// and brought up to date when the chart draws.
+    /// and brought up to date when the chart draws; they may hold the points of neighbouring
+    /// series that look alike before and after the series' own.
     QCPGraph *graph() const;
 
-    /// The index (in the order added) of the point at dataIndex of the drawing object's data.
+    /// The index (in the order added) of the series' point that comes dataIndex-th in x order.
     int ValueIndexOfDataIndex(int dataIndex) const;
 
 protected:
@@ -233,7 +240,13 @@ protected:
     /// The pixels a drawn point reaches beyond its position, which the axes leave free around the
     /// data so that points at the extremes show whole.
     virtual int pointReach() const { return 0; }
+    /// True when this series and `other` are drawn alike, so that one graph may draw both.
+    virtual bool drawsLike(const TChartSeries &other) const;
+    /// Brings what the graph draws besides the points up to date, before the chart draws.
+    virtual void prepareGraph(SeriesGraph &) {}
     void restyle();
+    /// The chart draws again soon, without restyling the series.
+    void redrawLater();
 
 private:
     friend class TChart;
@@ -241,6 +254,9 @@ private:
     void detach();
     void pushData();
     void syncData();
+    void styleGraph();
+    bool continuesPointsOf(SeriesGraph &graph) const;
+    void leaveSharedGraph();
 
     TChart *m_chart = nullptr;
     SeriesGraph *m_graph = nullptr;
@@ -289,6 +305,7 @@ public:
 protected:
     void applyStyle(SeriesGraph &graph) const override;
     int pointReach() const override;
+    bool drawsLike(const TChartSeries &other) const override;
 
 private:
     TSeriesPointer m_pointer;
@@ -345,10 +362,14 @@ public:
 protected:
     void applyStyle(SeriesGraph &graph) const override;
     int pointReach() const override { return 0; }
+    void prepareGraph(SeriesGraph &graph) override;
 
 private:
+    void arrowsChanged();
+
     std::vector<double> m_endX;
     std::vector<double> m_endY;
+    mutable bool m_arrowsStale = true; // the graph's arrows wait for the next drawing
     int m_arrowWidth = 4;
     int m_arrowHeight = 4;
 };

@@ -1,13 +1,38 @@
 #include "SeriesGraph.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace chart {
 
 SeriesGraph::SeriesGraph(QCPAxis *keyAxis, QCPAxis *valueAxis, TChartSeries *series)
-    : QCPGraph(keyAxis, valueAxis), m_series(series), m_points(new GraphPoints)
+    : QCPGraph(keyAxis, valueAxis), m_members{{series, 0}}, m_points(new GraphPoints)
 {
     setData(QSharedPointer<QCPGraphDataContainer>(m_points));
+}
+
+void SeriesGraph::keepMembers(size_t count)
+{
+    if (count >= m_members.size())
+        return;
+    m_points->takeFrom(m_members[count].first);
+    m_members.resize(count);
+}
+
+void SeriesGraph::setMembers(std::vector<Member> members, QVector<QCPGraphData> points)
+{
+    m_members = std::move(members);
+    m_points->assign(std::move(points));
+}
+
+std::pair<TChartSeries *, int> SeriesGraph::memberAt(int dataIndex) const
+{
+    if (m_members.empty())
+        return {nullptr, -1};
+    const auto after = std::upper_bound(m_members.begin(), m_members.end(), qsizetype(dataIndex),
+                                        [](qsizetype index, const Member &member) { return index < member.first; });
+    const Member &member = after == m_members.begin() ? m_members.front() : *std::prev(after);
+    return {member.series, int(dataIndex - member.first)};
 }
 
 void SeriesGraph::setSpare()
@@ -15,7 +40,7 @@ void SeriesGraph::setSpare()
     setVisible(false);
     data()->clear();
     setSelection(QCPDataSelection());
-    m_series = nullptr;
+    m_members.clear();
 }
 
 void SeriesGraph::reuseFor(TChartSeries *series)
@@ -43,7 +68,7 @@ void SeriesGraph::reuseFor(TChartSeries *series)
     m_arrowHead = QSizeF();
     m_shape = false;
     m_shapeText.clear();
-    m_series = series;
+    m_members = {{series, 0}};
     setVisible(true);
 }
 

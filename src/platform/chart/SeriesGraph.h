@@ -1,9 +1,13 @@
 #pragma once
-// The QCustomPlot graph behind one chart series: knows its series, draws rectangle pointers as one
-// batch of exact-size rectangles or each point as a bar standing on zero, and lends its legend
-// icon to the chart's own legend.
+// The QCustomPlot graph behind chart series: knows its series (one, or a run of series that look
+// alike and follow each other in x, whose points it holds one run after the other), draws
+// rectangle pointers as one batch of exact-size rectangles or each point as a bar standing on
+// zero, and lends its legend icon to the chart's own legend.
 
 #include <qcustomplot.h>
+
+#include <utility>
+#include <vector>
 
 namespace chart {
 
@@ -24,6 +28,34 @@ public:
         for (qsizetype i = 0; i < count; ++i)
             out[i] = point(i);
     }
+
+    /// Appends point(0) ... point(count - 1), which must come in key order after the last point.
+    template <typename MakePoint>
+    void append(qsizetype count, MakePoint point)
+    {
+        const qsizetype start = mData.size();
+        mData.resize(start + count);
+        QCPGraphData *out = mData.data() + start;
+        for (qsizetype i = 0; i < count; ++i)
+            out[i] = point(i);
+    }
+
+    /// Removes the points from the one at index `from` on and answers them.
+    QVector<QCPGraphData> takeFrom(qsizetype from)
+    {
+        const qsizetype at = mPreallocSize + from;
+        QVector<QCPGraphData> taken(mData.cbegin() + at, mData.cend());
+        mData.resize(at);
+        return taken;
+    }
+
+    /// Replaces the points by `points`, which must come in key order.
+    void assign(QVector<QCPGraphData> points)
+    {
+        mPreallocSize = 0;
+        mPreallocIteration = 0;
+        mData = std::move(points);
+    }
 };
 
 class SeriesGraph : public QCPGraph
@@ -32,11 +64,31 @@ class SeriesGraph : public QCPGraph
 public:
     SeriesGraph(QCPAxis *keyAxis, QCPAxis *valueAxis, TChartSeries *series);
 
-    TChartSeries *series() const { return m_series; }
+    /// A series the graph draws, and the index of its first point in the graph's points.
+    struct Member
+    {
+        TChartSeries *series = nullptr;
+        qsizetype first = 0;
+    };
+
+    /// The first series the graph draws; nullptr for a spare graph.
+    TChartSeries *series() const { return m_members.empty() ? nullptr : m_members.front().series; }
+    /// The series the graph draws, in the order of their points.
+    const std::vector<Member> &members() const { return m_members; }
+    /// True while the graph draws more than one series.
+    bool isShared() const { return m_members.size() > 1; }
+    /// Draws `series` too, whose points have been appended to the graph's points from index first.
+    void addMember(TChartSeries *series, qsizetype first) { m_members.push_back({series, first}); }
+    /// Keeps the first `count` series and the points before the next one's first.
+    void keepMembers(size_t count);
+    /// Draws `members` with `points`, in place of the series it drew.
+    void setMembers(std::vector<Member> members, QVector<QCPGraphData> points);
+    /// The series drawn by the point at dataIndex, and that point's index among the series' points.
+    std::pair<TChartSeries *, int> memberAt(int dataIndex) const;
     /// The graph's points (its data container).
     GraphPoints &points() { return *m_points; }
     /// True while the graph waits, hidden, for a series to reuse it.
-    bool isSpare() const { return m_series == nullptr; }
+    bool isSpare() const { return m_members.empty(); }
 
     /// Hides the graph without points and belonging to no series, to be reused.
     void setSpare();
@@ -89,7 +141,7 @@ private:
     void drawArrows(QCPPainter *painter) const;
     void drawShape(QCPPainter *painter) const;
 
-    TChartSeries *m_series;
+    std::vector<Member> m_members;
     GraphPoints *m_points; // shared with the base class as its data container
     QSizeF m_rectanglePointer;
     double m_barWidthFraction = 0;

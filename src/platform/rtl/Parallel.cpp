@@ -1,5 +1,7 @@
 #include "Parallel.h"
 
+#include "VectorState.h"
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -29,6 +31,7 @@ struct Job
     {
         t_inTask = true;
         for (size_t i = next++; i < count; i = next++) {
+            ClearUpperVectorState(); // whatever Qt code the thread ran before, the task starts at full speed
             try {
                 (*task)(i);
             } catch (...) {

@@ -110,6 +110,28 @@ TEST_F(ChartMouse, ClickReportsTheIndexInTheOrderOfAdding)
     EXPECT_EQ(m_clicks[0].valueIndex, 2);
 }
 
+// The items of the cases view: one series per item, alike, one after the other in x.
+TEST_F(ChartMouse, ClickOnOneOfManyItemsReportsThatItemsSeries)
+{
+    std::vector<TPointSeries *> items;
+    for (int i = 0; i < 3; ++i)
+        items.push_back(points({double(i), double(i), double(i)}, {10.0 * i, 10.0 * i + 5, 10.0 * i + 2}));
+    click(pixelOf(1, 15));
+    click(pixelOf(2, 20));
+    items[0]->SetSeriesColor(Qt::red); // the items no longer all look alike
+    click(pixelOf(2, 22));
+    click(pixelOf(0, 5));
+    ASSERT_EQ(m_clicks.size(), 4u);
+    EXPECT_EQ(m_clicks[0].series, items[1]);
+    EXPECT_EQ(m_clicks[0].valueIndex, 1);
+    EXPECT_EQ(m_clicks[1].series, items[2]);
+    EXPECT_EQ(m_clicks[1].valueIndex, 0);
+    EXPECT_EQ(m_clicks[2].series, items[2]);
+    EXPECT_EQ(m_clicks[2].valueIndex, 2);
+    EXPECT_EQ(m_clicks[3].series, items[0]);
+    EXPECT_EQ(m_clicks[3].valueIndex, 1);
+}
+
 TEST_F(ChartMouse, ClickAwayFromEveryPointReportsNothing)
 {
     points({0, 10}, {0, 10});

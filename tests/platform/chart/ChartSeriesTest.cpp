@@ -7,6 +7,8 @@
 
 #include <QPointer>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 using namespace chart;
@@ -131,6 +133,90 @@ TEST(ChartSeriesList, SeriesDrawnByAFreedSeriesGraphShowsOnlyItself)
     EXPECT_EQ(pixelsNear(image, 5, 5, Qt::blue), 0) << "an arrow between the points";
     EXPECT_EQ(pixelsNear(image, 2, 5, Qt::blue), 0) << "a rectangle between the points";
     EXPECT_GT(pixelsNear(image, 2, 2, Qt::blue), 0) << "the points themselves";
+}
+
+// Series that look alike and follow each other in x, as the items of the cases view, may share
+// their drawing: each still shows in its own colour, leaves alone, and stays in the drawing order
+// (a line added after them is drawn over them).
+TEST(ChartSeriesList, SeriesOfOneLookKeepTheirOwnColourAndOrder)
+{
+    TChart chart;
+    chart.resize(400, 300);
+    const auto pixelAt = [&chart](const QImage &image, double x, double y) {
+        return image.pixelColor(int(std::round(chart.plot()->xAxis->coordToPixel(x))),
+                                int(std::round(chart.plot()->yAxis->coordToPixel(y))));
+    };
+    QObject owner;
+    std::vector<TPointSeries *> items;
+    for (int i = 0; i < 5; ++i) {
+        TPointSeries *item = pointSeries(&owner, QStringLiteral("Data%1").arg(i));
+        item->SetSeriesColor(Qt::black);
+        TSeriesPointer square;
+        square.HorizSize = 9;
+        square.VertSize = 9;
+        item->SetPointer(square);
+        item->SetPoints({double(i), double(i)}, {1, 3});
+        chart.AddSeries(item);
+        items.push_back(item);
+    }
+    auto *line = new TLineSeries(&owner);
+    line->SetSeriesColor(Qt::green);
+    line->SetPoints({0, 4}, {1, 1});
+    chart.AddSeries(line);
+    QImage image = chart.ToImage();
+    ASSERT_EQ(pixelAt(image, 2, 3), QColor(Qt::black));
+    ASSERT_EQ(pixelAt(image, 2, 1), QColor(Qt::green));
+
+    items[1]->SetSeriesColor(Qt::red);
+    items[2]->SetActive(false);
+    image = chart.ToImage();
+    EXPECT_EQ(pixelAt(image, 1, 3), QColor(Qt::red));
+    EXPECT_EQ(pixelAt(image, 0, 3), QColor(Qt::black));
+    EXPECT_NE(pixelAt(image, 2, 3), QColor(Qt::black)) << "an inactive item is not drawn";
+    EXPECT_EQ(pixelAt(image, 3, 3), QColor(Qt::black));
+    for (const double x : {0.0, 1.0, 3.0, 4.0})
+        EXPECT_EQ(pixelAt(image, x, 1), QColor(Qt::green)) << "the line stays over item " << x;
+
+    items[3]->AddXY(3, 2);
+    delete items[4];
+    image = chart.ToImage();
+    EXPECT_EQ(pixelAt(image, 3, 2), QColor(Qt::black));
+    EXPECT_EQ(pixelAt(image, 3, 3), QColor(Qt::black));
+    EXPECT_NE(pixelAt(image, 4, 3), QColor(Qt::black)) << "a freed item is not drawn";
+    EXPECT_EQ(pixelAt(image, 1, 3), QColor(Qt::red));
+    for (const double x : {0.0, 3.0})
+        EXPECT_EQ(pixelAt(image, x, 1), QColor(Qt::green)) << "the line stays over item " << x;
+}
+
+// Arrows reach the drawing once per drawing, however many were added or moved since.
+TEST(ChartSeriesList, ArrowsAddedOrMovedAfterADrawingAreDrawnAnew)
+{
+    TChart chart;
+    chart.resize(400, 300);
+    // Reddish pixels (the lines are antialiased) within 3 pixels of a point.
+    const auto redNear = [&chart](const QImage &image, double x, double y) {
+        const int px = int(chart.plot()->xAxis->coordToPixel(x)), py = int(chart.plot()->yAxis->coordToPixel(y));
+        int count = 0;
+        for (int dy = -3; dy <= 3; ++dy) {
+            for (int dx = -3; dx <= 3; ++dx) {
+                const QColor c = image.pixelColor(px + dx, py + dy);
+                count += c.red() > 200 && c.green() < 160 && c.green() == c.blue();
+            }
+        }
+        return count;
+    };
+    auto *arrows = new TArrowSeries(&chart);
+    arrows->SetSeriesColor(Qt::red);
+    arrows->AddArrow(0, 0, 10, 10);
+    chart.AddSeries(arrows);
+    QImage image = chart.ToImage();
+    ASSERT_GT(redNear(image, 5, 5), 0);
+    arrows->AddArrow(0, 4, 10, 4);
+    arrows->SetEndPoint(0, 10, 5);
+    image = chart.ToImage();
+    EXPECT_EQ(redNear(image, 5, 5), 0) << "the first arrow moved";
+    EXPECT_GT(redNear(image, 6, 3), 0);
+    EXPECT_GT(redNear(image, 5, 4), 0) << "the arrow added later";
 }
 
 TEST(ChartSeriesList, SeriesOutlivingItsChartForgetsIt)
