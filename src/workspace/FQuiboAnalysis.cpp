@@ -125,7 +125,7 @@ void TFormQuibo::RemoveLimitLine(int row)
     const auto found = m_limitLines.find(row);
     if (found == m_limitLines.end())
         return;
-    delete found->second;
+    delete found->second.data(); // none when the chart properties deleted the line
     m_limitLines.erase(found);
 }
 
