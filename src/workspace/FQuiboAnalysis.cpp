@@ -220,7 +220,7 @@ void TFormQuibo::ComputeStatistics()
     }
     CriticalValueSource &source = CriticalValues();
     if (FormReport)
-        FormReport->show();
+        FormReport->ShowBeside(*this);
     try {
         FAnalysis.JudgeClasses(source, FProbability, FMinStd);
     } catch (...) {

@@ -9,6 +9,7 @@
 #include "platform/ui/Help.h"
 #include "platform/ui/StringGrid.h"
 
+#include <QScreen>
 #include <QScrollBar>
 
 TFormReport *FormReport = nullptr;
@@ -59,6 +60,23 @@ TFormReport::TFormReport(QWidget *parent) : QWidget(parent), ui(std::make_unique
 TFormReport::~TFormReport() = default;
 
 ui::TStringGrid &TFormReport::Grid() const { return *ui->Grid; }
+
+void TFormReport::ShowBeside(const QWidget &owner)
+{
+    if (m_placedAt && pos() != *m_placedAt)
+        m_movedByUser = true;
+    if (!m_movedByUser) {
+        // The window system has not framed this window yet: its frame is taken to be the owner's.
+        const QRect ownerFrame = owner.frameGeometry(), ownerClient = owner.geometry();
+        const QMargins frame(ownerClient.left() - ownerFrame.left(), ownerClient.top() - ownerFrame.top(),
+                             ownerFrame.right() - ownerClient.right(), ownerFrame.bottom() - ownerClient.bottom());
+        const QScreen *screen = owner.screen();
+        if (screen)
+            move(ui::PlaceBeside(size().grownBy(frame), ownerFrame, screen->availableGeometry()));
+        m_placedAt = pos();
+    }
+    show();
+}
 
 void TFormReport::FormCreate()
 {
