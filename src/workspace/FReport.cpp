@@ -66,13 +66,9 @@ void TFormReport::ShowBeside(const QWidget &owner)
     if (m_placedAt && pos() != *m_placedAt)
         m_movedByUser = true;
     if (!m_movedByUser) {
-        // The window system has not framed this window yet: its frame is taken to be the owner's.
-        const QRect ownerFrame = owner.frameGeometry(), ownerClient = owner.geometry();
-        const QMargins frame(ownerClient.left() - ownerFrame.left(), ownerClient.top() - ownerFrame.top(),
-                             ownerFrame.right() - ownerClient.right(), ownerFrame.bottom() - ownerClient.bottom());
-        const QScreen *screen = owner.screen();
-        if (screen)
-            move(ui::PlaceBeside(size().grownBy(frame), ownerFrame, screen->availableGeometry()));
+        // The window system may not have framed this window yet: its frame is taken to be the owner's.
+        if (const QScreen *screen = owner.screen())
+            move(ui::PlaceBeside(size().grownBy(ui::FrameMargins(owner)), owner.frameGeometry(), screen->availableGeometry()));
         m_placedAt = pos();
     }
     show();

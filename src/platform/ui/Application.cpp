@@ -50,6 +50,13 @@ void CenterOnScreen(QWidget &window)
         window.move(screen->availableGeometry().center() - window.rect().center());
 }
 
+QMargins FrameMargins(const QWidget &window)
+{
+    const QRect frame = window.frameGeometry(), client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
 QPoint PlaceBeside(QSize size, const QRect &keepClear, const QRect &screen)
 {
     const auto within = [&screen](int at, int length, bool horizontal) {
