@@ -1,9 +1,9 @@
 #include "Chart.h"
 
 #include "ChartFrame.h"
-#include "Color.h"
 #include "ChartLegend.h"
 #include "ChartPlot.h"
+#include "Color.h"
 #include "SeriesGraph.h"
 #include "StretchedPaintDevice.h"
 

@@ -44,7 +44,8 @@ struct TChartFont
     static TChartFont FromQFont(const QFont &font, const QColor &color)
     {
         // A font sized in pixels counts 96 pixels to the inch.
-        const int size = font.pointSize() > 0 ? font.pointSize() : int(std::max<int64_t>(1, (font.pixelSize() * int64_t(72) + 48) / 96));
+        const int size = font.pointSize() > 0 ? font.pointSize()
+                                              : int(std::max<int64_t>(1, (font.pixelSize() * int64_t(72) + 48) / 96));
         // The family that draws, not an alias such as "Sans Serif", so that font dialogs offer its styles.
         return {QFontInfo(font).family(), size, font.bold(), font.italic(), font.underline(), font.strikeOut(), color};
     }
