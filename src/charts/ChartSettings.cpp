@@ -48,7 +48,7 @@ void applyAxis(chart::TChartAxis &axis, const TAxisSettingsRec &rec)
 TFontRec FontToRec(const chart::TChartFont &font)
 {
     return {font.Name,      font.Size,      font.Bold, font.Italic,
-            font.Underline, font.StrikeOut, chart::TColorFromColor(font.Color)};
+            font.Underline, font.StrikeOut, chart::ValueOfColor(font.Color, font.ColorValue, QPalette::WindowText)};
 }
 
 void RecToFont(chart::TChartFont &font, const TFontRec &rec)
@@ -59,7 +59,8 @@ void RecToFont(chart::TChartFont &font, const TFontRec &rec)
     font.Italic = rec.Italic;
     font.Underline = rec.Underline;
     font.StrikeOut = rec.StrikeOut;
-    font.Color = chart::ColorFromSystemTColor(rec.Color);
+    font.Color = chart::ColorOfValue(rec.Color, QPalette::WindowText);
+    font.ColorValue = rec.Color;
 }
 
 TChartSettingsRec StoreSettings(const chart::TChart &chart)
@@ -77,7 +78,7 @@ TChartSettingsRec StoreSettings(const chart::TChart &chart)
     rec.LegendFont = FontToRec(chart.LegendFont());
     const bool bevel = chart.BevelInner() != chart::TPanelBevel::bvNone || chart.BevelOuter() != chart::TPanelBevel::bvNone;
     rec.BevelWidth = bevel ? chart.BevelWidth() : 0;
-    rec.Color = chart::TColorFromColor(chart.Color());
+    rec.Color = chart.ColorValue();
     return rec;
 }
 
@@ -104,5 +105,5 @@ void ApplySettings(chart::TChart &chart, const TChartSettingsRec &rec)
         chart.SetBevelOuter(chart::TPanelBevel::bvRaised);
         chart.SetBevelWidth(rec.BevelWidth);
     }
-    chart.SetColor(chart::ColorFromSystemTColor(rec.Color));
+    chart.SetColorValue(rec.Color);
 }

@@ -1,5 +1,6 @@
 #include "ChartSettingsFile.h"
 
+#include "platform/chart/Chart.h"
 #include "platform/db/CodePage.h"
 #include "platform/rtl/WholeFile.h"
 
@@ -20,7 +21,7 @@ namespace axis {
 constexpr int Automatic = 0, Minimum = 8, Maximum = 16, Increment = 24, Format = 32, LabelsFont = 288, Title = 556,
               TitleFont = 812, Grid = 1080;
 }
-namespace chart {
+namespace record {
 constexpr int TitleText = 0, TitleVisible = 256, TitleFont = 260, LeftAxis = 528, BottomAxis = 1616, Border = 2704,
               Legend = 2705, ColorWidth = 2708, LegendFont = 2712, Bevel = 2980, Color = 2984;
 }
@@ -93,10 +94,20 @@ public:
     }
 };
 
+// Numbers a chart cannot draw are refused, as the chart's own setters refuse them.
+void checkWithin(int32_t value, int32_t lowest, int32_t highest, const QString &field)
+{
+    if (value < lowest || value > highest)
+        throw EChartSettingsError(QStringLiteral("The %1 is %2; a chart takes %3 to %4.")
+                                      .arg(field)
+                                      .arg(value)
+                                      .arg(lowest)
+                                      .arg(highest));
+}
+
 void checkFont(const TFontRec &f, const QString &which)
 {
-    if (f.Size < 1)
-        throw EChartSettingsError(QStringLiteral("The %1 font has the size %2.").arg(which).arg(f.Size));
+    checkWithin(f.Size, 1, chart::TChartFont::MaxSize, which + QStringLiteral(" font size"));
 }
 
 void checkAxis(const TAxisSettingsRec &a, const QString &which)
@@ -107,6 +118,9 @@ void checkAxis(const TAxisSettingsRec &a, const QString &which)
         return; // a range that is not applied needs no check
     if (!std::isfinite(a.Minimum) || !std::isfinite(a.Maximum) || !std::isfinite(a.Increment))
         throw EChartSettingsError(QStringLiteral("The %1 axis has a range that is no number.").arg(which));
+    if (!chart::TChartAxis::DrawableBound(a.Minimum) || !chart::TChartAxis::DrawableBound(a.Maximum))
+        throw EChartSettingsError(QStringLiteral("The %1 axis has a bound beyond %2.")
+                                      .arg(which, rtl::FloatToStr(chart::TChartAxis::MaxBound)));
     if (a.Minimum > a.Maximum)
         throw EChartSettingsError(QStringLiteral("The %1 axis has its minimum above its maximum.").arg(which));
     if (a.Increment < 0)
@@ -118,17 +132,17 @@ void checkAxis(const TAxisSettingsRec &a, const QString &which)
 QByteArray EncodeChartSettings(const TChartSettingsRec &rec)
 {
     Writer w;
-    w.string255(chart::TitleText, rec.TitleText, "title");
-    w.boolean(chart::TitleVisible, rec.TitleVisible);
-    w.fontRec(chart::TitleFont, rec.TitleFont, "font name");
-    w.axisRec(chart::LeftAxis, rec.LeftAxis);
-    w.axisRec(chart::BottomAxis, rec.BottomAxis);
-    w.boolean(chart::Border, rec.BorderVisible);
-    w.boolean(chart::Legend, rec.LegendVisible);
-    w.int32(chart::ColorWidth, rec.LegendColorWidth);
-    w.fontRec(chart::LegendFont, rec.LegendFont, "font name");
-    w.int32(chart::Bevel, rec.BevelWidth);
-    w.int32(chart::Color, rec.Color);
+    w.string255(record::TitleText, rec.TitleText, "title");
+    w.boolean(record::TitleVisible, rec.TitleVisible);
+    w.fontRec(record::TitleFont, rec.TitleFont, "font name");
+    w.axisRec(record::LeftAxis, rec.LeftAxis);
+    w.axisRec(record::BottomAxis, rec.BottomAxis);
+    w.boolean(record::Border, rec.BorderVisible);
+    w.boolean(record::Legend, rec.LegendVisible);
+    w.int32(record::ColorWidth, rec.LegendColorWidth);
+    w.fontRec(record::LegendFont, rec.LegendFont, "font name");
+    w.int32(record::Bevel, rec.BevelWidth);
+    w.int32(record::Color, rec.Color);
     return w.bytes;
 }
 
@@ -139,26 +153,24 @@ TChartSettingsRec DecodeChartSettings(const QByteArray &bytes)
             QStringLiteral("It has %1 bytes; a chart settings record has %2.").arg(bytes.size()).arg(kChartSettingsSize));
     const Reader r(bytes);
     TChartSettingsRec rec;
-    rec.TitleText = r.string255(chart::TitleText);
-    rec.TitleVisible = r.boolean(chart::TitleVisible);
-    rec.TitleFont = r.fontRec(chart::TitleFont);
-    rec.LeftAxis = r.axisRec(chart::LeftAxis);
-    rec.BottomAxis = r.axisRec(chart::BottomAxis);
-    rec.BorderVisible = r.boolean(chart::Border);
-    rec.LegendVisible = r.boolean(chart::Legend);
-    rec.LegendColorWidth = r.int32(chart::ColorWidth);
-    rec.LegendFont = r.fontRec(chart::LegendFont);
-    rec.BevelWidth = r.int32(chart::Bevel);
-    rec.Color = r.int32(chart::Color);
+    rec.TitleText = r.string255(record::TitleText);
+    rec.TitleVisible = r.boolean(record::TitleVisible);
+    rec.TitleFont = r.fontRec(record::TitleFont);
+    rec.LeftAxis = r.axisRec(record::LeftAxis);
+    rec.BottomAxis = r.axisRec(record::BottomAxis);
+    rec.BorderVisible = r.boolean(record::Border);
+    rec.LegendVisible = r.boolean(record::Legend);
+    rec.LegendColorWidth = r.int32(record::ColorWidth);
+    rec.LegendFont = r.fontRec(record::LegendFont);
+    rec.BevelWidth = r.int32(record::Bevel);
+    rec.Color = r.int32(record::Color);
 
     checkFont(rec.TitleFont, QStringLiteral("title"));
     checkFont(rec.LegendFont, QStringLiteral("legend"));
     checkAxis(rec.LeftAxis, QStringLiteral("left"));
     checkAxis(rec.BottomAxis, QStringLiteral("bottom"));
-    if (rec.LegendColorWidth < 0)
-        throw EChartSettingsError(QStringLiteral("The legend has a negative colour width."));
-    if (rec.BevelWidth < 0)
-        throw EChartSettingsError(QStringLiteral("The bevel has a negative width."));
+    checkWithin(rec.LegendColorWidth, 0, chart::TChart::MaxLegendColorWidth, QStringLiteral("legend colour width"));
+    checkWithin(rec.BevelWidth, 0, chart::TChart::MaxBevelWidth, QStringLiteral("bevel width"));
     return rec;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Chart settings files (".gsf"): one record of 2992 bytes, little-endian, at fixed offsets, with
 // texts in code page 1250. This unit only turns records into bytes and back and reads and writes
-// the files; it knows no chart.
+// the files; of the chart it knows only the values a chart can draw.
 
 #include "platform/rtl/SysUtils.h"
 
@@ -65,8 +65,9 @@ public:
 /// The record's bytes; texts are cut to 255 characters, padding and unused text bytes are 0.
 /// \throws EChartSettingsError when a text holds a character code page 1250 has no byte for.
 QByteArray EncodeChartSettings(const TChartSettingsRec &rec);
-/// The record in bytes, checked: exactly 2992 bytes, font sizes of 1 or more, no negative
-/// widths or increments, finite ranges with the minimum not above the maximum on a fixed axis.
+/// The record in bytes, checked: exactly 2992 bytes, font sizes, widths and bounds a chart can
+/// draw, no negative increments, finite ranges with the minimum not above the maximum on a fixed
+/// axis.
 /// \throws EChartSettingsError with the reason.
 TChartSettingsRec DecodeChartSettings(const QByteArray &bytes);
 

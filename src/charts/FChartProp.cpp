@@ -7,6 +7,7 @@
 
 #include "platform/chart/Chart.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
 
@@ -744,10 +745,13 @@ void ShowChartProperties(chart::TChart *chart)
     if (!FormChartProp) {
         FormChartProp = new TFormChartProp;
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, FormChartProp, &QObject::deleteLater);
-        // At the right edge of the screen, where it hides the least of the charts.
+        // At the right edge of the screen, where it hides the least of the charts; its frame, not
+        // known before it is shown, is taken to be that of the chart's window.
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();
-            FormChartProp->move(std::max(area.left(), area.right() - FormChartProp->width()), area.top());
+            const QMargins frame = chart ? ui::FrameMargins(*chart->window()) : QMargins();
+            const QSize framed = FormChartProp->size().grownBy(frame);
+            FormChartProp->move(std::max(area.left(), area.right() + 1 - framed.width()), area.top());
         }
     }
     FormChartProp->SetChart(chart);

@@ -95,6 +95,7 @@ protected:
     void HideFieldList();
     void RenameByInput(int Col);
     void SetCaptionFromFileName();
+    void bringToFront();
 
     std::unique_ptr<Ui::TFormImport> ui;
     TImportGrid m_grid;

@@ -21,6 +21,7 @@ void TFormImport::ImportTalnex(const QString &TargetTable, QString &HistoryText)
                        ui::TMsgDlgButtons::mbYesNo)
         != ui::mrYes) {
         HistoryText.clear();
+        bringToFront();
         return;
     }
     KeepTalnexColumns(m_grid);
@@ -34,6 +35,15 @@ void TFormImport::ImportTalnex(const QString &TargetTable, QString &HistoryText)
                             != ui::mrNo;
     OrderTalnexRows(m_grid, startGiven);
     HistoryText = exportFile + QLatin1Char('(') + FFileName + QLatin1Char(')');
+    bringToFront();
+}
+
+// Each box of the import gives the activation back to the main window it was opened over; the
+// window the import leaves for checking and storing must stand in front of it.
+void TFormImport::bringToFront()
+{
+    raise();
+    activateWindow();
 }
 
 void TFormImport::ReadContingencyTable(const QString &FileName)

@@ -9,6 +9,7 @@
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -270,8 +271,8 @@ private:
     std::unique_ptr<db::TQuery> FOutputQuery;
     QString FOutputTable;
     QString FOutputMemoField;
-    // The line series of each limit row; the chart owns them.
-    std::map<int, chart::TLineSeries *> m_limitLines;
+    // The line series of each limit row; the chart properties dialog may free them.
+    std::map<int, QPointer<chart::TLineSeries>> m_limitLines;
 };
 
 /// The address of the on-line help.

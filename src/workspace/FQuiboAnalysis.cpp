@@ -125,7 +125,7 @@ void TFormQuibo::RemoveLimitLine(int row)
     const auto found = m_limitLines.find(row);
     if (found == m_limitLines.end())
         return;
-    delete found->second;
+    delete found->second.data(); // none when the chart properties deleted the line
     m_limitLines.erase(found);
 }
 
@@ -220,7 +220,7 @@ bool TFormQuibo::ComputeStatistics()
     }
     CriticalValueSource &source = CriticalValues();
     if (FormReport)
-        FormReport->show();
+        FormReport->ShowBeside(*this);
     try {
         FAnalysis.JudgeClasses(source, FProbability, FMinStd);
     } catch (...) {

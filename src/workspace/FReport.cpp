@@ -9,6 +9,7 @@
 #include "platform/ui/Help.h"
 #include "platform/ui/StringGrid.h"
 
+#include <QScreen>
 #include <QScrollBar>
 
 TFormReport *FormReport = nullptr;
@@ -59,6 +60,19 @@ TFormReport::TFormReport(QWidget *parent) : QWidget(parent), ui(std::make_unique
 TFormReport::~TFormReport() = default;
 
 ui::TStringGrid &TFormReport::Grid() const { return *ui->Grid; }
+
+void TFormReport::ShowBeside(const QWidget &owner)
+{
+    if (m_placedAt && pos() != *m_placedAt)
+        m_movedByUser = true;
+    if (!m_movedByUser) {
+        // The window system may not have framed this window yet: its frame is taken to be the owner's.
+        if (const QScreen *screen = owner.screen())
+            move(ui::PlaceBeside(size().grownBy(ui::FrameMargins(owner)), owner.frameGeometry(), screen->availableGeometry()));
+        m_placedAt = pos();
+    }
+    show();
+}
 
 void TFormReport::FormCreate()
 {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 struct TJudgement;
 
@@ -33,10 +34,16 @@ public:
     /// Fills one row per class: letter and positions of every class, the numbers of the judged ones.
     void ShowJudgement(const TJudgement &judgement);
 
+    /// Shows the window beside owner, where it covers none of owner when the screen has room;
+    /// once the user has moved it, it stays where the user put it.
+    void ShowBeside(const QWidget &owner);
+
     ui::TStringGrid &Grid() const;
 
 private:
     std::unique_ptr<Ui::FormReport> ui;
+    std::optional<QPoint> m_placedAt; // where ShowBeside last put the window
+    bool m_movedByUser = false;
 };
 
 /// The report window of the run.

@@ -8,6 +8,7 @@
 #include "platform/db/DistinctValues.h"
 #include "platform/db/Field.h"
 #include "platform/db/ValueConvert.h"
+#include "platform/ui/CurrentItemByUser.h"
 #include "platform/ui/DataSource.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
@@ -81,6 +82,8 @@ TFormSetQuery::TFormSetQuery(QWidget *parent)
     ui->DBGrid->SetDataSource(m_dataSource.get());
     ui->DBNavigator->SetDataSource(m_dataSource.get());
     ui->ListVals->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (QListWidget *list : {ui->ListFields, ui->ListVals, ui->ListConds})
+        ui::LeaveCurrentItemToTheUser(*list);
 
     // A click lists the values again (conditions may have changed since); moving by keys does too.
     connect(ui->ListFields, &QListWidget::itemClicked, this, &TFormSetQuery::ListFieldsClick);

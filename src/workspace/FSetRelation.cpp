@@ -2,6 +2,7 @@
 
 #include "ui_FSetRelation.h"
 
+#include "platform/ui/CurrentItemByUser.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QApplication>
@@ -11,6 +12,8 @@ TFormSetRelation *FormSetRelation = nullptr;
 TFormSetRelation::TFormSetRelation(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TFormSetRelation>())
 {
     ui->setupUi(this);
+    ui::LeaveCurrentItemToTheUser(*ui->ListBox1);
+    ui::LeaveCurrentItemToTheUser(*ui->ListBox2);
     FormCreate();
     connect(ui->ListBox1, &QListWidget::currentRowChanged, this, &TFormSetRelation::ListBox1Click);
     connect(ui->ListBox2, &QListWidget::currentRowChanged, this, &TFormSetRelation::ListBox1Click);

@@ -148,7 +148,18 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"negativeIncrement", [](RecordBytes &r) { r.float64(RecordBytes::BottomAxis + RecordBytes::Increment, -1); }},
         RefusedCase{"rangeNotANumber", [](RecordBytes &r) { r.float64(RecordBytes::LeftAxis + RecordBytes::Maximum, std::nan("")); }},
         RefusedCase{"negativeColorWidth", [](RecordBytes &r) { r.int32(RecordBytes::ColorWidth, -2); }},
-        RefusedCase{"negativeBevel", [](RecordBytes &r) { r.int32(RecordBytes::Bevel, -3); }}),
+        RefusedCase{"negativeBevel", [](RecordBytes &r) { r.int32(RecordBytes::Bevel, -3); }},
+        // Numbers no chart can draw, which would overflow where they are used.
+        RefusedCase{"hugeBevel", [](RecordBytes &r) { r.int32(RecordBytes::Bevel, 2147483647); }},
+        RefusedCase{"colorWidthTwoToThe30", [](RecordBytes &r) { r.int32(RecordBytes::ColorWidth, 1 << 30); }},
+        RefusedCase{"hugeColorWidth", [](RecordBytes &r) { r.int32(RecordBytes::ColorWidth, 2147483647); }},
+        RefusedCase{"hugeTitleFontSize",
+                    [](RecordBytes &r) { r.int32(RecordBytes::TitleFont + RecordBytes::FontSize, 2147483647); }},
+        RefusedCase{"hugeAxisTitleFontSize",
+                    [](RecordBytes &r) { r.int32(RecordBytes::LeftAxis + RecordBytes::AxisTitleFont + RecordBytes::FontSize, 100000); }},
+        RefusedCase{"boundBeyondTheDrawing", [](RecordBytes &r) { r.float64(RecordBytes::BottomAxis + RecordBytes::Maximum, 1e251); }},
+        RefusedCase{"lowBoundBeyondTheDrawing",
+                    [](RecordBytes &r) { r.float64(RecordBytes::LeftAxis + RecordBytes::Minimum, -1e300); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ChartSettingsRecord, RangeOfAnAutomaticAxisIsNotChecked)
@@ -187,6 +198,52 @@ TEST_F(ChartSettingsFiles, ShortFileIsRefusedNamingTheFile)
     } catch (const EChartSettingsError &error) {
         EXPECT_TRUE(error.Message().contains(QStringLiteral("short.gsf"))) << error.what();
     }
+}
+
+TEST_F(ChartSettingsFiles, NumberNoChartCanDrawIsRefusedNamingTheFileAndTheField)
+{
+    RecordBytes r = distinctRecord();
+    r.int32(RecordBytes::Bevel, 2147483647);
+    const QString path = write(QStringLiteral("bevel.gsf"), r.bytes);
+    try {
+        ReadChartSettingsFile(path);
+        FAIL() << "a bevel of 2147483647 pixels was read";
+    } catch (const EChartSettingsError &error) {
+        EXPECT_TRUE(error.Message().contains(QStringLiteral("bevel.gsf"))) << error.what();
+        EXPECT_TRUE(error.Message().contains(QStringLiteral("bevel width"))) << error.what();
+        EXPECT_TRUE(error.Message().contains(QStringLiteral("2147483647"))) << error.what();
+    }
+}
+
+// System colours (high byte 0xFF) and the default colour 0x20000000 of the desktop the files
+// come from, in every colour field: drawn in this desktop's palette, written back unchanged.
+TEST_F(ChartSettingsFiles, SystemColoursAreDrawnFromThePaletteAndSavedBackByteForByte)
+{
+    RecordBytes r = distinctRecord();
+    r.int32(RecordBytes::Color, int32_t(0xFF00000F)) // the button face
+        .int32(RecordBytes::TitleFont + RecordBytes::FontColor, int32_t(0xFF000008)) // window text
+        .int32(RecordBytes::LegendFont + RecordBytes::FontColor, 0x20000000)
+        .int32(RecordBytes::LeftAxis + RecordBytes::LabelsFont + RecordBytes::FontColor, int32_t(0xFF00000D))
+        .int32(RecordBytes::BottomAxis + RecordBytes::AxisTitleFont + RecordBytes::FontColor, 0x02123456);
+    const QString path = write(QStringLiteral("system.gsf"), r.bytes);
+    chart::TChart chart;
+    chart.resize(400, 300);
+    ApplySettings(chart, ReadChartSettingsFile(path));
+    const QPalette palette = QGuiApplication::palette();
+    EXPECT_EQ(chart.Color(), palette.color(QPalette::Button));
+    EXPECT_EQ(chart.TitleFont().Color, palette.color(QPalette::Text));
+    EXPECT_EQ(chart.LeftAxis().LabelsFont().Color, palette.color(QPalette::Highlight));
+    EXPECT_EQ(chart.BottomAxis().TitleFont().Color, QColor(0x56, 0x34, 0x12));
+
+    const QString saved = dir.filePath(QStringLiteral("saved.gsf"));
+    WriteChartSettingsFile(saved, StoreSettings(chart));
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toHex().toStdString(), r.bytes.toHex().toStdString());
+
+    // A colour chosen afterwards is the chosen one, whatever the file said.
+    chart.SetColor(QColor(0x10, 0x20, 0x30));
+    EXPECT_EQ(StoreSettings(chart).Color, 0x302010);
 }
 
 TEST_F(ChartSettingsFiles, SavedFileHasExactlyOneRecordAndReplacesAnOldOne)

@@ -1,6 +1,9 @@
 #include "MainWindowFixture.h"
 
+#include "charts/FChartProp.h"
+
 #include <QFocusEvent>
+#include <QListWidget>
 
 namespace {
 
@@ -125,6 +128,36 @@ TEST_F(MainWindowTest, DoubleClickSetsAndRemovesLimitLine)
     EXPECT_TRUE(grid().Cells(0, 0).isEmpty());
     EXPECT_EQ(grid().Objects(0, 0), nullptr);
     EXPECT_EQ(seriesNamed(QStringLiteral("Limit_2_3")), nullptr);
+}
+
+TEST_F(MainWindowTest, LimitLineDeletedInTheChartPropertiesIsGoneForTheLimitToo)
+{
+    openText("a;1;2;4;8\n");
+    grid().SetRow(0); // gap 2/3
+    form->DistGridDblClick();
+    f().Graphproperties1->trigger();
+    ASSERT_NE(FormChartProp, nullptr);
+    FormChartProp->FormActivate();
+    auto *list = FormChartProp->findChild<QListWidget *>(QStringLiteral("ListSeries"));
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("0 Line: Limit 2/3"));
+    // The right click on the row that opens the series menu, then its Delete.
+    list->setCurrentRow(0);
+    emit list->customContextMenuRequested(list->visualItemRect(list->item(0)).center());
+    ASSERT_NE(FormChartProp->AttachedPopup(), nullptr);
+    FormChartProp->PopupSeries()->findChild<QAction *>(QStringLiteral("Delete1"))->trigger();
+    FormChartProp->PopupSeries()->hide();
+    EXPECT_EQ(chart().SeriesCount(), 0);
+    EXPECT_EQ(grid().Cells(0, 0), QStringLiteral("+")) << "the user's limit stays";
+    EXPECT_EQ(grid().Objects(0, 0), nullptr) << "the row must not keep the freed line";
+
+    form->DistGridDblClick(); // removes the limit whose line is gone
+    EXPECT_TRUE(grid().Cells(0, 0).isEmpty());
+    EXPECT_EQ(chart().SeriesCount(), 0);
+    form->DistGridDblClick();
+    EXPECT_EQ(grid().Cells(0, 0), QStringLiteral("+"));
+    EXPECT_NE(seriesNamed(QStringLiteral("Limit_2_3")), nullptr);
+    delete FormChartProp;
 }
 
 TEST_F(MainWindowTest, LimitWithoutViewHasOnePointUntilAViewIsChosen)

@@ -19,6 +19,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -429,6 +430,68 @@ TEST(RelationDialog, SameFieldTwiceAndCancel)
     EXPECT_FALSE(SetRelation(fields, term));
     EXPECT_EQ(term, QString());
     EXPECT_EQ(FormSetRelation, nullptr);
+}
+
+// Tab walks through the lists without choosing anything; the arrow keys and the mouse choose.
+TEST(RelationDialog, TabChoosesNoFieldAndOkWaitsForTheUsersChoice)
+{
+    ScriptedDialogs dialogs;
+    rtl::TStringList fields(QStringList{"START", "ID"});
+    QString term = QStringLiteral("old");
+    dialogs.expectModal([](QDialog &dialog) {
+        auto &relation = dynamic_cast<TFormSetRelation &>(dialog);
+        auto &w = relation.form();
+        dialog.show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        EXPECT_EQ(QApplication::focusWidget(), w.ListBox1) << "the window opens with the focus in the first list";
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), w.ListBox2);
+        EXPECT_EQ(w.ListBox1->currentRow(), -1);
+        EXPECT_EQ(w.ListBox2->currentRow(), -1);
+        EXPECT_FALSE(w.BtnOk->isEnabled());
+        QTest::keyClick(w.ListBox2, Qt::Key_Down);
+        EXPECT_EQ(w.ListBox2->currentRow(), 0);
+        EXPECT_FALSE(w.BtnOk->isEnabled());
+        QTest::keyClick(w.ListBox2, Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_EQ(w.ListBox1->currentRow(), -1);
+        QTest::keyClick(w.ListBox1, Qt::Key_Down);
+        QTest::keyClick(w.ListBox1, Qt::Key_Down);
+        EXPECT_TRUE(w.BtnOk->isEnabled());
+        w.BtnOk->click();
+        return relation.result();
+    });
+    EXPECT_TRUE(SetRelation(fields, term));
+    EXPECT_EQ(term, QStringLiteral("(ID=START)"));
+}
+
+TEST_F(QueryBuilderTest, TabThroughTheListsListsNoValuesAndAddsNoCondition)
+{
+    QString fields;
+    runShown(fields, [&](TFormSetQuery &form, Ui::TFormSetQuery &w) {
+        form.show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        w.ListFields->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w.ListFields, Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), w.ListVals);
+        EXPECT_EQ(w.ListFields->currentRow(), -1);
+        EXPECT_EQ(w.ListVals->count(), 0) << "no field was chosen whose values could be listed";
+
+        QTest::keyClick(w.ListVals, Qt::Key_Tab, Qt::ShiftModifier);
+        QTest::keyClick(w.ListFields, Qt::Key_Down);
+        EXPECT_EQ(w.ListFields->currentItem()->text(), QStringLiteral("ID"));
+        EXPECT_EQ(w.ListVals->count(), 5);
+        QTest::keyClick(w.ListFields, Qt::Key_Tab);
+        EXPECT_EQ(w.ListVals->currentRow(), -1);
+        dialogs.expectMessage(QStringLiteral("Nebyla vybrána hodnota pro dotaz."));
+        w.BtnConds->click();
+        EXPECT_EQ(w.ListConds->count(), 0);
+        w.ListConds->addItem(QStringLiteral("(ID=1)"));
+        w.ListConds->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(w.ListConds->currentRow(), -1);
+        form.M_Delete1Click();
+        EXPECT_EQ(w.ListConds->count(), 1) << "Delete acts on a condition the user chose";
+        return int(ui::mrCancel);
+    });
 }
 
 TEST_F(QueryBuilderTest, QueryFilesAreNumberedSavedAndLoaded)

@@ -90,6 +90,28 @@ TEST_F(ReportWindowTest, ClosingEmptiesAndClosesTheReport)
     EXPECT_EQ(cell(0, 0), QStringLiteral("Class"));
 }
 
+TEST_F(ReportWindowTest, ReportOpensClearOfTheMainWindowAndStaysWhereTheUserMovedIt)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    form->setGeometry(screen.left(), screen.top(), 300, 350);
+    ASSERT_EQ(form->frameGeometry().height(), 350) << "a main window this small leaves room below it";
+    openText("a;1;2;3\n");
+    form->ComputeStatistics();
+    ASSERT_TRUE(report->isVisible());
+    EXPECT_FALSE(report->frameGeometry().intersects(form->frameGeometry()));
+    EXPECT_TRUE(screen.contains(report->frameGeometry()));
+
+    const QPoint chosen = screen.topLeft() + QPoint(30, 40);
+    report->move(chosen);
+    form->ComputeStatistics();
+    EXPECT_EQ(report->pos(), chosen);
+    dialogs.expectMessage(QStringLiteral("End of the data file processing?"), ui::mrYes);
+    form->BtnCloseClick(f().BtnClose);
+    openText("a;1;2;3\n");
+    form->ComputeStatistics();
+    EXPECT_EQ(report->pos(), chosen) << "the user's place holds for the rest of the run";
+}
+
 // Every text of a column fits its width.
 void expectTextsFit(const ui::TStringGrid &grid)
 {

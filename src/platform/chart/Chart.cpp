@@ -3,6 +3,7 @@
 #include "ChartFrame.h"
 #include "ChartLegend.h"
 #include "ChartPlot.h"
+#include "Color.h"
 #include "SeriesGraph.h"
 #include "StretchedPaintDevice.h"
 
@@ -167,8 +168,8 @@ void TChart::updateTitle()
 
 void TChart::SetLegendColorWidth(int width)
 {
-    if (width < 0)
-        throw EChartError(QStringLiteral("The legend's colour width must be 0 or more."));
+    if (width < 0 || width > MaxLegendColorWidth)
+        throw EChartError(QStringLiteral("The legend's colour width must be 0 to %1.").arg(MaxLegendColorWidth));
     m_legendColorWidth = width;
     m_legend->setIconWidth(2 * width);
     seriesChanged();
@@ -210,8 +211,8 @@ int TChart::BevelWidth() const { return m_frame->bevelWidth; }
 
 void TChart::SetBevelWidth(int width)
 {
-    if (width < 1)
-        throw EChartError(QStringLiteral("The bevel width must be 1 or more."));
+    if (width < 1 || width > MaxBevelWidth)
+        throw EChartError(QStringLiteral("The bevel width must be 1 to %1.").arg(MaxBevelWidth));
     m_frame->bevelWidth = width;
     updateFrame();
 }
@@ -227,8 +228,17 @@ void TChart::updateFrame()
 void TChart::SetColor(const QColor &color)
 {
     m_color = color;
+    m_colorValue.reset();
     m_plot->setBackground(color);
     seriesChanged();
+}
+
+int32_t TChart::ColorValue() const { return ValueOfColor(m_color, m_colorValue, QPalette::Button); }
+
+void TChart::SetColorValue(int32_t value)
+{
+    SetColor(ColorOfValue(value, QPalette::Button));
+    m_colorValue = value;
 }
 
 const std::vector<TChartSeries *> &TChart::legendSeries()

@@ -15,7 +15,9 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -71,7 +73,9 @@ public:
     void SetLegendVisible(bool visible);
     /// The width of the colour mark before each legend entry, in units of two pixels.
     int LegendColorWidth() const { return m_legendColorWidth; }
-    /// \throws EChartError when negative.
+    /// The widest colour mark: 2000 pixels, wider than the legend can be on any screen.
+    static constexpr int MaxLegendColorWidth = 1000;
+    /// \throws EChartError when negative or above MaxLegendColorWidth.
     void SetLegendColorWidth(int width);
     TChartFont LegendFont() const { return m_legendFont; }
     void SetLegendFont(const TChartFont &font);
@@ -85,11 +89,19 @@ public:
     TPanelBevel BevelOuter() const;
     void SetBevelOuter(TPanelBevel bevel);
     int BevelWidth() const;
-    /// \throws EChartError when below 1.
+    /// The widest bevel: two of them leave no room for a chart on any screen.
+    static constexpr int MaxBevelWidth = 1000;
+    /// \throws EChartError when below 1 or above MaxBevelWidth.
     void SetBevelWidth(int width);
     /// The chart's background.
     QColor Color() const { return m_color; }
     void SetColor(const QColor &color);
+    /// The background as a run-time colour value: a system or default colour it was set from
+    /// with SetColorValue while the background still is that colour (see ValueOfColor).
+    int32_t ColorValue() const;
+    /// Sets the background to the colour a run-time colour value has on this desktop; the
+    /// default colour is the palette's button face.
+    void SetColorValue(int32_t value);
 
     int SeriesCount() const { return int(m_series.size()); }
     TChartSeries *Series(int index) const;
@@ -182,6 +194,7 @@ private:
     TChartFont m_titleFont;
     TAlignment m_titleAlignment = TAlignment::taCenter;
     QColor m_color = Qt::white;
+    std::optional<int32_t> m_colorValue; // the run-time colour value m_color was made from
     std::vector<TChartSeries *> m_series;
     std::vector<TChartSeries *> m_legendSeries; // the series the legend lists, when not stale
     bool m_legendStale = true;

@@ -32,8 +32,29 @@ protected:
 };
 
 namespace {
+
 constexpr const char *kDefaultFormat = "#,##0.###";
+
+void checkDrawable(double value, const char *bound)
+{
+    if (!TChartAxis::DrawableBound(value))
+        throw EAxisError(QStringLiteral("Axis %1 Value must be >= %2 and <= %3")
+                             .arg(QLatin1String(bound), rtl::FloatToStr(-TChartAxis::MaxBound),
+                                  rtl::FloatToStr(TChartAxis::MaxBound)));
 }
+
+// The range drawn for a fixed one: a range too narrow for the drawing (one value) is widened
+// about its middle, by one or by a hundredth of the value's size, whichever is more.
+QCPRange drawnRange(double minimum, double maximum)
+{
+    if (QCPRange::validRange(minimum, maximum))
+        return QCPRange(minimum, maximum);
+    const double middle = minimum / 2 + maximum / 2;
+    const double half = std::max(1.0, std::abs(middle) / 100);
+    return QCPRange(middle - half, middle + half);
+}
+
+} // namespace
 
 TChartAxis::TChartAxis(TChart &chart, QCPAxis *axis)
     : m_chart(chart), m_axis(axis), m_ticker(new MaskTicker), m_format(QLatin1String(kDefaultFormat))
@@ -78,6 +99,7 @@ double TChartAxis::Maximum() const
 
 void TChartAxis::SetMinimum(double value)
 {
+    checkDrawable(value, "Minimum");
     if (value > Maximum())
         throw EAxisError(QStringLiteral("Axis Minimum Value must be <= Maximum"));
     m_maximum = Maximum();
@@ -87,6 +109,7 @@ void TChartAxis::SetMinimum(double value)
 
 void TChartAxis::SetMaximum(double value)
 {
+    checkDrawable(value, "Maximum");
     if (value < Minimum())
         throw EAxisError(QStringLiteral("Axis Maximum Value must be >= Minimum"));
     m_minimum = Minimum();
@@ -143,7 +166,7 @@ void TChartAxis::SetGridVisible(bool visible)
 void TChartAxis::applyFixedRange() const
 {
     if (!m_automatic)
-        m_axis->setRange(m_minimum, m_maximum);
+        m_axis->setRange(drawnRange(m_minimum, m_maximum));
 }
 
 } // namespace chart

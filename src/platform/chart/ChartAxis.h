@@ -30,12 +30,19 @@ public:
     bool Automatic() const { return m_automatic; }
     void SetAutomatic(bool automatic);
 
-    /// The range as it stands: the data's while automatic, else the one set.
+    /// The range as it stands: the data's while automatic, else the one set. A range of one
+    /// value is drawn around it.
     double Minimum() const;
     double Maximum() const;
-    /// \throws EAxisError "Axis Minimum Value must be <= Maximum" when value > Maximum().
+    /// The largest bound the axis draws (beyond it the width of the range is more than a drawing
+    /// can take), and whether a bound lies within it.
+    static constexpr double MaxBound = 1e249;
+    static bool DrawableBound(double value) { return value >= -MaxBound && value <= MaxBound; }
+    /// \throws EAxisError "Axis Minimum Value must be <= Maximum" when value > Maximum(), and
+    /// when the value is not DrawableBound.
     void SetMinimum(double value);
-    /// \throws EAxisError "Axis Maximum Value must be >= Minimum" when value < Minimum().
+    /// \throws EAxisError "Axis Maximum Value must be >= Minimum" when value < Minimum(), and
+    /// when the value is not DrawableBound.
     void SetMaximum(double value);
     /// The step between labels; 0 lets the axis choose. \throws EAxisError when negative.
     double Increment() const { return m_increment; }

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace ui {
@@ -47,6 +48,35 @@ void CenterOnScreen(QWidget &window)
 {
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         window.move(screen->availableGeometry().center() - window.rect().center());
+}
+
+QMargins FrameMargins(const QWidget &window)
+{
+    const QRect frame = window.frameGeometry(), client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+QPoint PlaceBeside(QSize size, const QRect &keepClear, const QRect &screen)
+{
+    const auto within = [&screen](int at, int length, bool horizontal) {
+        const int first = horizontal ? screen.left() : screen.top();
+        const int last = (horizontal ? screen.right() : screen.bottom()) - length + 1;
+        return std::max(first, std::min(at, last));
+    };
+    const int alignedX = within(keepClear.left(), size.width(), true);
+    const int alignedY = within(keepClear.top(), size.height(), false);
+    const QPoint sides[] = {
+        {keepClear.right() + 1, alignedY},
+        {alignedX, keepClear.bottom() + 1},
+        {keepClear.left() - size.width(), alignedY},
+        {alignedX, keepClear.top() - size.height()},
+    };
+    for (const QPoint &side : sides) {
+        if (screen.contains(QRect(side, size)))
+            return side;
+    }
+    return {alignedX, within(keepClear.bottom() + 1, size.height(), false)};
 }
 
 int TWaitCursor::TimesShown() { return g_waitCursorsShown; }

@@ -40,6 +40,16 @@ bool CloseQuery();
 /// Places a window in the middle of the primary screen's free area (before it is shown).
 void CenterOnScreen(QWidget &window);
 
+/// The widths of the window system's frame around a shown window (title bar, borders); none
+/// while the window system has not framed it.
+QMargins FrameMargins(const QWidget &window);
+
+/// The top-left corner for a window whose frame has `size`, placed so that it covers none of
+/// `keepClear`: right of it, below it, left of it or above it, the first of these that lies
+/// whole within `screen`. When none does, it goes below, moved up into the screen: it covers
+/// keepClear's lower part and leaves its top free, where windows have their menus and buttons.
+QPoint PlaceBeside(QSize size, const QRect &keepClear, const QRect &screen);
+
 /// Shows the hourglass cursor for as long as it lives.
 class TWaitCursor
 {

@@ -30,6 +30,7 @@ public:
     /// The texts of `column` made by `text` when they are shown or read (see
     /// StringGridModel::setColumnText): a column of a million rows formats only what is seen.
     void SetColumnText(int column, std::function<QString(int row)> text);
+    /// The object a cell holds (not owned); nullptr for none or once the object was freed.
     QObject *Objects(int column, int row) const;
     void SetObjects(int column, int row, QObject *object);
 

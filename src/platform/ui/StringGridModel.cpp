@@ -47,7 +47,7 @@ void StringGridModel::setRows(int rows)
     }
     for (auto &column : m_objects) {
         if (!column.empty())
-            column.resize(size_t(rows), nullptr);
+            column.resize(size_t(rows));
     }
     endResetModel();
 }
@@ -135,7 +135,7 @@ void StringGridModel::setObject(int column, int row, QObject *object)
     if (objects.empty()) {
         if (!object)
             return;
-        objects.resize(size_t(m_rows), nullptr);
+        objects.resize(size_t(m_rows));
     }
     objects[size_t(row)] = object;
 }

@@ -4,6 +4,7 @@
 // instead make its texts when they are asked for, from a function of the row.
 
 #include <QAbstractTableModel>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -61,7 +62,8 @@ private:
         std::unordered_map<int, QString> writtenOverMade;     // row -> text written into a made column
     };
     std::vector<Column> m_cells;                   // [column]
-    std::vector<std::vector<QObject *>> m_objects; // [column][row], a column empty until used
+    // [column][row], a column empty until used; an object freed elsewhere reads as none
+    std::vector<std::vector<QPointer<QObject>>> m_objects;
 };
 
 } // namespace ui

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 class ChartProperties : public ::testing::Test
@@ -41,6 +43,38 @@ TEST_F(ChartProperties, FixedRangeHoldsOverTheDataAndAfterUndoingAZoom)
     draw();
     EXPECT_EQ(chart.plot()->xAxis->range(), QCPRange(2, 4));
     EXPECT_GE(chart.plot()->yAxis->range().upper, 1000); // the other axis still follows the data
+}
+
+TEST_F(ChartProperties, FixedRangeOfOneValueIsDrawnAroundItAndBoundsBeyondTheDrawingAreRefused)
+{
+    chart.LeftAxis().SetAutomatic(false);
+    chart.LeftAxis().SetMaximum(5);
+    chart.LeftAxis().SetMinimum(5);
+    draw();
+    const QCPRange drawn = chart.plot()->yAxis->range();
+    EXPECT_LT(drawn.lower, 5);
+    EXPECT_GT(drawn.upper, 5);
+    EXPECT_DOUBLE_EQ(drawn.center(), 5);
+    EXPECT_GT(drawn.upper, drawn.lower + 1e-6) << "the axis must show a span, not a point";
+
+    chart.LeftAxis().SetMinimum(-1e249);
+    chart.LeftAxis().SetMaximum(-1e249);
+    draw();
+    EXPECT_LT(chart.plot()->yAxis->range().lower, -1e249);
+    EXPECT_GT(chart.plot()->yAxis->range().upper, -1e249);
+
+    chart.BottomAxis().SetAutomatic(false);
+    chart.BottomAxis().SetMaximum(1e249);
+    chart.BottomAxis().SetMinimum(-1e249);
+    draw();
+    EXPECT_EQ(chart.plot()->xAxis->range(), QCPRange(-1e249, 1e249));
+    for (const double beyond : {1e251, -1e251, 2e249}) {
+        EXPECT_THROW(chart.BottomAxis().SetMaximum(beyond), chart::EAxisError) << beyond;
+        EXPECT_THROW(chart.BottomAxis().SetMinimum(-beyond), chart::EAxisError) << beyond;
+    }
+    draw();
+    EXPECT_EQ(chart.BottomAxis().Maximum(), 1e249);
+    EXPECT_EQ(chart.plot()->xAxis->range(), QCPRange(-1e249, 1e249));
 }
 
 TEST_F(ChartProperties, LabelsFollowTheMaskAndTheIncrement)
@@ -93,12 +127,23 @@ TEST_F(ChartProperties, HiddenTitleLeavesItsRowFree)
     EXPECT_EQ(chart.Title(), QStringList{QStringLiteral("Title")});
 }
 
-TEST_F(ChartProperties, NegativeWidthsAreRefused)
+TEST_F(ChartProperties, WidthsNoChartCanDrawAreRefused)
 {
     EXPECT_THROW(chart.SetLegendColorWidth(-1), chart::EChartError);
     EXPECT_THROW(chart.SetBevelWidth(0), chart::EChartError);
+    // The legend's colour mark is twice the width in pixels; the frame takes two bevels.
+    for (const int huge : {1 << 30, std::numeric_limits<int>::max()}) {
+        EXPECT_THROW(chart.SetLegendColorWidth(huge), chart::EChartError) << huge;
+        EXPECT_THROW(chart.SetBevelWidth(huge), chart::EChartError) << huge;
+    }
     EXPECT_EQ(chart.LegendColorWidth(), 12);
     EXPECT_EQ(chart.BevelWidth(), 1);
+    chart.SetLegendColorWidth(1000);
+    chart.SetBevelWidth(1000);
+    chart.SetBevelOuter(chart::TPanelBevel::bvRaised);
+    chart.SetBevelInner(chart::TPanelBevel::bvLowered);
+    chart.SetBorderVisible(true);
+    draw();
 }
 
 } // namespace
