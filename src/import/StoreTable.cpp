@@ -54,6 +54,8 @@ EStoreError::EStoreError(int row, int stored, const QString &reason)
 int StoreGridRows(const TImportGrid &grid, db::TDataSet &table, const std::vector<TFieldRecord> &fields)
 {
     int stored = 0;
+    // Other programs keep off the table until the store is done.
+    const auto lock = table.LockTable();
     for (int row = 1; row < grid.RowCount(); ++row) {
         try {
             table.Append();

@@ -98,6 +98,20 @@ TWriteOutcome WriteFieldValues(db::TDataSet &data, const QString &fieldName, con
 {
     TWriteOutcome outcome;
     db::TField &field = *data.FieldByName(fieldName);
+    // Other programs keep off the table meanwhile, and the writes reach it whole or not at all.
+    std::unique_ptr<db::TableLock> lock;
+    try {
+        lock = data.LockTable();
+        std::vector<int> recNos;
+        recNos.reserve(writes.size());
+        for (const TRecordWrite &write : writes)
+            recNos.push_back(write.RecNo);
+        data.BeginChanges(recNos);
+    } catch (const rtl::Exception &error) {
+        outcome.Failed = true;
+        outcome.Error = error.Message();
+        return outcome;
+    }
     std::vector<QVariant> earlier;
     earlier.reserve(writes.size());
     size_t failed = writes.size();
@@ -116,8 +130,22 @@ TWriteOutcome WriteFieldValues(db::TDataSet &data, const QString &fieldName, con
             break;
         }
     }
-    if (!outcome.Failed)
+    if (!outcome.Failed) {
+        try {
+            data.CommitChanges();
+            return outcome;
+        } catch (const rtl::Exception &error) {
+            outcome.Failed = true;
+            outcome.Error = error.Message();
+            failed = writes.size() - 1;
+        }
+    }
+    try {
+        data.RollbackChanges();
         return outcome;
+    } catch (const rtl::Exception &) {
+        // Record by record below.
+    }
     // Undo, newest first; the failing record may hold part of its new value.
     for (size_t i = std::min(failed + 1, earlier.size()); i-- > 0;) {
         if (!restore(data, field, writes[i].RecNo, earlier[i]))
