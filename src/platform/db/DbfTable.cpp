@@ -642,6 +642,8 @@ void DbfTable::update(int slot, const Record &values, const std::vector<bool> &c
         if (inWindow(slot))
             std::memcpy(windowRecord(slot), record.constData(), size_t(m_recordLength));
     });
+    if (AfterRecordWrite)
+        AfterRecordWrite();
 }
 
 void DbfTable::writeHeaderCount(uint32_t count)
@@ -667,6 +669,8 @@ int DbfTable::append(const Record &values)
         writeHeaderCount(uint32_t(slot) + 1);
         m_count = uint32_t(slot) + 1;
     });
+    if (AfterRecordWrite)
+        AfterRecordWrite();
     return slot;
 }
 
@@ -678,6 +682,8 @@ void DbfTable::remove(int slot)
     atomically([&] { write("*", 1, recordOffset(slot)); });
     if (inWindow(slot))
         windowRecord(slot)[0] = '*';
+    if (AfterRecordWrite)
+        AfterRecordWrite();
 }
 
 FieldDef DbfTable::checkedField(FieldDef field)

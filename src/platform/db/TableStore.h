@@ -72,6 +72,10 @@ public:
     virtual void rollbackChanges() {}
 };
 
+/// Called, when set, after each record write of a dBASE table (an update, an append, a delete):
+/// lets tests stop a process at a chosen record of a change.
+extern void (*AfterRecordWrite)();
+
 /// Keeps a list of slots right after a record was added at `slot` to a store that held
 /// `countBefore` slots: formats that fill gaps (Paradox) move the later records up by one.
 void ShiftSlotsAfterAppend(std::vector<int> &recordSlots, int slot, int countBefore);
