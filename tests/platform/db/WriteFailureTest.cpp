@@ -156,6 +156,7 @@ TEST(WriteFailure, StructureStatementsThatRunOutOfSpaceKeepEveryFileAndSayWhy)
     manyFields += QLatin1Char(')');
     {
         const FileSizeLimit limit(2048);
+        expectFileTooLarge(folder, "UPDATE t SET NAME = 'changed'", "t.dbf");
         expectFileTooLarge(folder, "ALTER TABLE 't.dbf' ADD X CHAR(5)", "t.dbf");
         expectFileTooLarge(folder, manyFields, "wide.dbf");
     }
