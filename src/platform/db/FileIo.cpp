@@ -111,6 +111,32 @@ bool writeAll(int fd, const char *bytes, size_t length, off_t offset) noexcept
     return true;
 }
 
+// Writes back the `length` original bytes at `offset` where the file no longer holds them: a
+// write that failed (past a file size limit) left the rest as it was, and may fail again.
+bool putBack(int fd, const char *bytes, size_t length, off_t offset) noexcept
+{
+    constexpr size_t kChunk = 64 * 1024;
+    std::vector<char> current(std::min(length, kChunk));
+    for (size_t done = 0; done < length; done += kChunk) {
+        const size_t part = std::min(kChunk, length - done);
+        const ssize_t n = ::pread(fd, current.data(), part, offset + off_t(done));
+        const bool same = n == ssize_t(part) && std::memcmp(current.data(), bytes + done, part) == 0;
+        if (!same && !writeAll(fd, bytes + done, part, offset + off_t(done)))
+            return false;
+    }
+    return true;
+}
+
+// Gives the file its earlier length. A file that has it already is left alone: under a file
+// size limit smaller than the file, even a truncation to the same length fails.
+bool cutTo(int fd, off_t size) noexcept
+{
+    struct stat info;
+    if (::fstat(fd, &info) != 0)
+        return false;
+    return info.st_size == size || ::ftruncate(fd, size) == 0;
+}
+
 void syncFile(int fd, const QString &what)
 {
     if (::fdatasync(fd) != 0 && errno != EINVAL)
@@ -295,10 +321,10 @@ bool WriteJournal::restore() noexcept
     bool restored = true;
     // Latest first, so that where ranges overlap the bytes saved first (the originals) win.
     for (auto saved = m_saved.rbegin(); saved != m_saved.rend(); ++saved)
-        restored = writeAll(saved->fd, saved->bytes.constData(), size_t(saved->bytes.size()), saved->offset) && restored;
+        restored = putBack(saved->fd, saved->bytes.constData(), size_t(saved->bytes.size()), saved->offset) && restored;
     for (const File &changed : m_files)
         if (changed.size >= 0)
-            restored = ::ftruncate(changed.fd, changed.size) == 0 && restored;
+            restored = cutTo(changed.fd, changed.size) && restored;
     if (restored) {
         for (const File &changed : m_files)
             if (changed.size >= 0)
@@ -373,10 +399,10 @@ void rollBackJournal(const QString &journalPath)
         }
     }
     for (auto range = ranges.rbegin(); range != ranges.rend(); ++range)
-        writeAt(targets[range->file].fd.get(), data + range->at, size_t(range->length), range->offset,
-                targets[range->file].name);
+        if (!putBack(targets[range->file].fd.get(), data + range->at, size_t(range->length), range->offset))
+            throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(targets[range->file].name, what, systemError()));
     for (auto &[index, target] : targets) {
-        if (::ftruncate(target.fd.get(), target.size) != 0)
+        if (!cutTo(target.fd.get(), target.size))
             throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(target.name, what, systemError()));
         syncFile(target.fd.get(), target.name);
     }

@@ -435,9 +435,13 @@ int syncTransaction(sqlite3_vtab *base)
             for (const Record &record : table->inserts)
                 store.append(record);
             store.commitChanges();
-        } catch (...) {
+        } catch (const std::exception &error) {
             table->clearPending();
-            store.rollbackChanges();
+            try {
+                store.rollbackChanges();
+            } catch (const std::exception &rollback) {
+                throw EDatabaseError(QStringLiteral("%1\n%2").arg(QString::fromUtf8(error.what()), QString::fromUtf8(rollback.what())));
+            }
             throw;
         }
         table->clearPending();
