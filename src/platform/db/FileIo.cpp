@@ -340,68 +340,103 @@ QString journalPathFor(const QString &tablePath) { return tablePath + QStringLit
 
 bool isJournalOfThisProcess(const QString &journalPath) { return journalsOfThisProcess().contains(journalPath); }
 
-void rollBackJournal(const QString &journalPath)
+namespace {
+
+struct JournalTarget
 {
-    const QString what = QStringLiteral("the journal file %1").arg(QFileInfo(journalPath).fileName());
-    QFile journal(journalPath);
-    if (!journal.open(QIODevice::ReadOnly))
-        throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(what, journal.errorString()));
-    const QByteArray bytes = journal.readAll();
-    journal.close();
-    struct Target
-    {
-        FileHandle fd;
-        off_t size = 0;
-        QString name;
-    };
-    std::map<int, Target> targets;
-    struct Range
-    {
-        int file;
-        off_t offset;
-        qsizetype at;
-        qsizetype length;
-    };
-    std::vector<Range> ranges;
+    FileHandle fd;
+    off_t size = 0;
+    QString name;
+};
+
+struct JournalRange
+{
+    int file;
+    off_t offset;
+    qsizetype at; ///< where the bytes are in the journal
+    qsizetype length;
+};
+
+struct ParsedJournal
+{
+    std::map<int, JournalTarget> targets;
+    std::vector<JournalRange> ranges;
+};
+
+[[noreturn]] void damagedJournal(const QString &what) { throw EDatabaseError(QStringLiteral("%1 is damaged").arg(what)); }
+
+// A file a journal names: only the table the journal lies beside or a file of the same base
+// name (its memo). Its earlier length is at most its length now or that of the journal (which
+// holds a whole file that a change made shorter).
+JournalTarget openJournalTarget(const QString &journalPath, const QString &name, off_t original, qsizetype journalSize,
+                                const QString &what)
+{
+    const QString table = journalPath.chopped(QStringLiteral("-journal").size());
+    if (name.contains(QLatin1Char('/'))
+        || QFileInfo(name).completeBaseName().compare(QFileInfo(table).completeBaseName(), Qt::CaseInsensitive) != 0)
+        damagedJournal(what);
+    const int fd = ::open(QFile::encodeName(folderOf(journalPath) + QLatin1Char('/') + name).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(name, what, systemError()));
+    FileHandle handle(fd);
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || original < 0 || original > std::max(info.st_size, off_t(journalSize)))
+        damagedJournal(what);
+    return {std::move(handle), original, name};
+}
+
+// The entries of a journal up to the first incomplete one.
+ParsedJournal parseJournal(const QByteArray &bytes, const QString &journalPath, const QString &what)
+{
+    ParsedJournal journal;
     const char *data = bytes.constData();
     const qsizetype size = bytes.size();
     qsizetype at = sizeof kJournalMagic;
     if (size < at || std::memcmp(data, kJournalMagic, sizeof kJournalMagic) != 0)
-        at = size; // nothing was overwritten before the journal's first line was complete
+        return journal; // nothing was overwritten before the journal's first line was complete
     while (at < size) {
         if (data[at] == kFileEntry && size - at >= 12) {
-            const int index = int(uint8_t(data[at + 1]));
-            const off_t original = off_t(readLe(data + at + 2, 8));
             const qsizetype nameLength = qsizetype(readLe(data + at + 10, 2));
             if (size - at - 12 < nameLength)
                 break;
             const QString name = QFile::decodeName(QByteArray(data + at + 12, nameLength));
-            const QString path = folderOf(journalPath) + QLatin1Char('/') + name;
-            if (name.isEmpty() || name.contains(QLatin1Char('/')))
-                throw EDatabaseError(QStringLiteral("%1 is damaged").arg(what));
-            const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
-            if (fd < 0)
-                throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(name, what, systemError()));
-            targets[index] = {FileHandle(fd), original, name};
+            journal.targets[int(uint8_t(data[at + 1]))] = openJournalTarget(journalPath, name, off_t(readLe(data + at + 2, 8)), size, what);
             at += 12 + nameLength;
         } else if (data[at] == kRangeEntry && size - at >= 14) {
-            const int index = int(uint8_t(data[at + 1]));
+            const int file = int(uint8_t(data[at + 1]));
             const off_t offset = off_t(readLe(data + at + 2, 8));
             const qsizetype length = qsizetype(readLe(data + at + 10, 4));
             if (size - at - 14 < length)
                 break;
-            if (!targets.count(index))
-                throw EDatabaseError(QStringLiteral("%1 is damaged").arg(what));
-            ranges.push_back({index, offset, at + 14, length});
+            const auto target = journal.targets.find(file);
+            if (target == journal.targets.end() || offset < 0 || offset + off_t(length) > target->second.size)
+                damagedJournal(what);
+            journal.ranges.push_back({file, offset, at + 14, length});
             at += 14 + length;
         } else {
             break;
         }
     }
-    for (auto range = ranges.rbegin(); range != ranges.rend(); ++range)
-        if (!putBack(targets[range->file].fd.get(), data + range->at, size_t(range->length), range->offset))
-            throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(targets[range->file].name, what, systemError()));
-    for (auto &[index, target] : targets) {
+    return journal;
+}
+
+} // namespace
+
+void rollBackJournal(const QString &journalPath)
+{
+    const QString what = QStringLiteral("the journal file %1").arg(QFileInfo(journalPath).fileName());
+    QFile file(journalPath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(what, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    ParsedJournal journal = parseJournal(bytes, journalPath, what);
+    for (auto range = journal.ranges.rbegin(); range != journal.ranges.rend(); ++range) {
+        const JournalTarget &target = journal.targets[range->file];
+        if (!putBack(target.fd.get(), bytes.constData() + range->at, size_t(range->length), range->offset))
+            throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(target.name, what, systemError()));
+    }
+    for (auto &[index, target] : journal.targets) {
         if (!cutTo(target.fd.get(), target.size))
             throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(target.name, what, systemError()));
         syncFile(target.fd.get(), target.name);
