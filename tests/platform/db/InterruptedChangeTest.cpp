@@ -46,6 +46,18 @@ bool killedAfterWrites(int writes, const std::function<void()> &body)
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
+int pauseWrites[2];
+int resumeWrites[2];
+
+void pauseAtTheChosenWrite()
+{
+    if (--writesLeft != 0)
+        return;
+    char signal = 'p';
+    (void)!::write(pauseWrites[1], &signal, 1);
+    (void)!::read(resumeWrites[0], &signal, 1);
+}
+
 QString numbers(int count)
 {
     return QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) ").arg(count);
@@ -166,4 +178,43 @@ TEST(SecondProgram, HoldingTheTableMakesAChangeWaitAMomentThenFailNamingIt)
     folder.exec("UPDATE t SET ID = ID + 100");
     read->Open();
     EXPECT_EQ(read->FieldByName("S")->AsInteger(), 1055);
+}
+
+TEST(SecondProgram, ChangeUnderWayIsNotTakenBackByAnother)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE t (ID INTEGER, NAME CHAR(12))");
+    folder.exec("INSERT INTO t (ID, NAME) " + numbers(1000) + "SELECT i, 'row ' || i FROM n");
+    ASSERT_EQ(::pipe(pauseWrites), 0);
+    ASSERT_EQ(::pipe(resumeWrites), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        writesLeft = 500;
+        AfterRecordWrite = pauseAtTheChosenWrite;
+        try {
+            folder.exec("UPDATE t SET NAME = 'changed'");
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    char signal = 0;
+    ASSERT_EQ(::read(pauseWrites[0], &signal, 1), 1);
+
+    // Half way through the other program's statement: its journal is no leftover to put back.
+    auto table = folder.table("t");
+    table->Open();
+    table->Close();
+    EXPECT_TRUE(QFile::exists(folder.path("t.dbf-journal")));
+    EXPECT_THROW(folder.query("SELECT COUNT(*) FROM t")->Open(), EDatabaseError);
+
+    (void)!::write(resumeWrites[1], &signal, 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    auto changed = folder.query("SELECT COUNT(*) AS N FROM t WHERE NAME = 'changed'");
+    changed->Open();
+    EXPECT_EQ(changed->FieldByName("N")->AsInteger(), 1000);
+    EXPECT_FALSE(QFile::exists(folder.path("t.dbf-journal")));
 }
