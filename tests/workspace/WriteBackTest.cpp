@@ -8,6 +8,7 @@
 
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
+#include "platform/db/TableStore.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QFile>
@@ -15,7 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -155,6 +159,59 @@ TEST_F(WriteBackTable, FileSizeLimitPartWayUndoesEveryRecord)
     query.Close();
     EXPECT_TRUE(outcome.Failed);
     EXPECT_TRUE(outcome.Kept.isEmpty()) << outcome.Kept.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(tableBytes(), before);
+}
+
+// A write-back killed part-way, and one that another program's lock keeps from the table.
+TEST_F(WriteBackTable, KilledPartWayOrHeldByAnotherProgramLeavesEveryRecord)
+{
+    makeTable(300);
+    const QByteArray before = tableBytes();
+    openLive();
+    const std::vector<TRecordWrite> writes = lettersForAll(QStringLiteral("ABC"));
+    const pid_t writer = fork();
+    if (writer == 0) {
+        static int left = 100;
+        db::AfterRecordWrite = [] {
+            if (--left == 0)
+                raise(SIGKILL);
+        };
+        WriteFieldValues(query, QStringLiteral("CLAS"), writes);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_NE(tableBytes(), before); // half written, as the kill left it
+    query.Close();
+    query.Open();
+    EXPECT_EQ(tableBytes(), before);
+
+    int held[2];
+    int release[2];
+    ASSERT_EQ(pipe(held), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t reader = fork();
+    if (reader == 0) {
+        close(release[1]);
+        const int fd = open(dir.filePath(QStringLiteral("t.dbf")).toLocal8Bit().constData(), O_RDONLY);
+        const char locked = fd >= 0 && flock(fd, LOCK_SH) == 0 ? 'y' : 'n';
+        (void)!write(held[1], &locked, 1);
+        char done;
+        (void)!read(release[0], &done, 1);
+        _exit(0);
+    }
+    char locked = 0;
+    ASSERT_EQ(read(held[0], &locked, 1), 1);
+    ASSERT_EQ(locked, 'y');
+    close(release[0]);
+    const TWriteOutcome outcome = WriteFieldValues(query, QStringLiteral("CLAS"), writes);
+    close(release[1]);
+    waitpid(reader, &status, 0);
+    EXPECT_TRUE(outcome.Failed);
+    EXPECT_TRUE(outcome.Error.contains(QStringLiteral("t.dbf"))) << outcome.Error.toStdString();
+    EXPECT_TRUE(outcome.Kept.isEmpty());
+    query.Close();
     EXPECT_EQ(tableBytes(), before);
 }
 
