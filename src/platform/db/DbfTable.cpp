@@ -558,11 +558,13 @@ void DbfTable::writeMemos(char *record, const QByteArray &original, const MemoTe
 void DbfTable::startJournal(bool kept)
 {
     m_journal = kept ? std::make_unique<io::WriteJournal>(io::journalPathFor(m_path)) : std::make_unique<io::WriteJournal>();
-    m_journal->track(m_fd.get(), QFileInfo(m_path).fileName());
-    if (m_memo) {
-        m_journal->track(m_memo->descriptor(), QFileInfo(m_memoPath).fileName());
-        m_memo->setJournal(m_journal.get());
+    if (kept) {
+        m_journal->track(m_fd.get(), QFileInfo(m_path).fileName());
+        if (m_memo)
+            m_journal->track(m_memo->descriptor(), QFileInfo(m_memoPath).fileName());
     }
+    if (m_memo)
+        m_memo->setJournal(m_journal.get());
 }
 
 void DbfTable::beginChanges() { startJournal(true); }
