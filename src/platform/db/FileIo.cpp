@@ -470,6 +470,12 @@ void checkModeAllowsWriting(const QString &path, const QString &what)
 
 void renameFile(const QString &from, const QString &to, const QString &what)
 {
+    {
+        const FileHandle written(::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC));
+        if (!written.valid())
+            throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
+        syncFile(written.get(), what);
+    }
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
         throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
     syncFolder(to);

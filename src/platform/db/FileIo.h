@@ -111,7 +111,7 @@ void rollBackJournal(const QString &journalPath);
 /// checked, which then replaces `path` (with `replace`) or takes its name only when no file
 /// has it. The new file gets the mode of the file it replaces, else 0666 less the umask.
 void saveWholeFile(const QString &path, const QByteArray &contents, bool replace, const QString &what);
-/// Moves the file at `from` to `to`, replacing `to`; throws naming `what`.
+/// Moves the file at `from`, once it is on the disk, to `to`, replacing `to`; throws naming `what`.
 void renameFile(const QString &from, const QString &to, const QString &what);
 /// The mode new files get: 0666 less the process's umask.
 mode_t usualFileMode();

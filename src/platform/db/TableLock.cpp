@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -58,6 +59,34 @@ bool lockFile(int fd, int operation, bool wait)
     }
 }
 
+bool sameFile(int fd, const QString &path)
+{
+    struct stat opened;
+    struct stat named;
+    return ::fstat(fd, &opened) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0
+           && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// The table file opened and locked; -1 when another program keeps it. A file that was
+// replaced while this process waited for it (a structure statement renames a new file into
+// place) is opened again, so that the lock is on the file the name now stands for.
+int lockedFile(const QString &path, TableLock::Mode mode, bool wait)
+{
+    for (;;) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            throw EDatabaseError(QStringLiteral("Cannot open table %1: %2")
+                                     .arg(QFileInfo(path).fileName(), QString::fromLocal8Bit(std::strerror(errno))));
+        if (!lockFile(fd, mode == TableLock::Exclusive ? LOCK_EX : LOCK_SH, wait)) {
+            ::close(fd);
+            return -1;
+        }
+        if (sameFile(fd, path))
+            return fd;
+        ::close(fd);
+    }
+}
+
 QString lockedText(const QString &path)
 {
     return QStringLiteral("Table %1 is in use by another program; try again when it has finished")
@@ -78,14 +107,9 @@ TableLock::TableLock(const QString &path, Mode mode, bool wait, bool &locked) : 
     auto &locks = heldLocks();
     Held held = locks.value(m_key);
     if (held.fd < 0) {
-        held.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        held.fd = lockedFile(path, mode, wait);
         if (held.fd < 0)
-            throw EDatabaseError(QStringLiteral("Cannot open table %1: %2")
-                                     .arg(QFileInfo(path).fileName(), QString::fromLocal8Bit(std::strerror(errno))));
-        if (!lockFile(held.fd, mode == Exclusive ? LOCK_EX : LOCK_SH, wait)) {
-            ::close(held.fd);
             return;
-        }
     } else if (mode == Exclusive && held.exclusive == 0 && !lockFile(held.fd, LOCK_EX, wait)) {
         // A refused conversion gives up the shared lock this process held: take it again.
         lockFile(held.fd, LOCK_SH, true);
