@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quibo with its tests and runs them headless: once in a
-# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer; then every
+# reader's fuzz target runs for a short time (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -15,3 +16,5 @@ ctest --test-dir build --output-on-failure --parallel "$jobs" --timeout 600
 
 scripts/build.sh build-asan -DQUIBO_SANITIZE=ON -DQUIBO_BUILD_TESTS=ON -DQUIBO_BUILD_BENCH=OFF
 ctest --test-dir build-asan --output-on-failure --parallel "$jobs" --timeout 1200
+
+scripts/fuzz.sh smoke 25

@@ -8,7 +8,7 @@
 #include "import/FTextData.h"
 #include "import/ImportGrid.h"
 #include "import/TextImport.h"
-#include "import/TextLines.h"
+#include "workspace/TextLines.h"
 #include "ui_FOpenText.h"
 
 #include "ScriptedDialogs.h"

@@ -2,7 +2,9 @@
 
 #include "CQuibo.h"
 #include "Quibo_TLB.h"
+#include "ServiceExec.h"
 
+#include "platform/rtl/WholeFile.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QCoreApplication>
@@ -11,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace automation {
@@ -20,21 +21,18 @@ namespace {
 
 QString DataFolder() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
 
-// A single-quoted word of the activation file's Exec line, which the bus splits as a shell would.
-QString ShellQuoted(const QString &word)
-{
-    QString quoted = word;
-    quoted.replace(QLatin1Char('\''), QLatin1String("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
+const QLatin1String kExecKey("Exec=");
+const QLatin1String kAutomationSwitch("-automation");
 
 QString WriteFile(const QString &fileName, const QByteArray &contents)
 {
     if (!QDir().mkpath(QFileInfo(fileName).absolutePath()))
         return QStringLiteral("Cannot create the folder of %1").arg(fileName);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
-        return QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
+    try {
+        rtl::WriteWholeFile(fileName, contents);
+    } catch (const rtl::EInOutError &error) {
+        return error.Message();
+    }
     return QString();
 }
 
@@ -43,6 +41,30 @@ QString RemoveFile(const QString &fileName)
     QFile file(fileName);
     if (file.exists() && !file.remove())
         return QStringLiteral("Cannot remove %1: %2").arg(fileName, file.errorString());
+    return QString();
+}
+
+// Reads the activation file back as the bus will: its Exec line must start `executable`, a
+// file of that name, with the automation switch.
+QString CheckServiceFile(const QString &fileName, const QString &executable)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Cannot read back %1: %2").arg(fileName, file.errorString());
+    const QByteArray contents = file.readAll();
+    const QString text = QString::fromUtf8(contents);
+    const bool utf8 = text.toUtf8() == contents;
+    std::optional<QStringList> arguments;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        if (line.startsWith(kExecKey))
+            arguments = ServiceExecArguments(line.mid(kExecKey.size()));
+    }
+    if (!utf8 || arguments != QStringList{executable, kAutomationSwitch})
+        return QStringLiteral("The bus could not start %1 from the activation file %2").arg(executable, fileName);
+    if (!QFileInfo(executable).isExecutable())
+        return QStringLiteral("The path of the program %1 cannot be written into the activation file %2 as the file "
+                              "system names it; move the program to a folder whose name is valid UTF-8")
+            .arg(executable, fileName);
     return QString();
 }
 
@@ -82,8 +104,8 @@ QString InterfaceFileName()
 
 QString ServiceFileText(const QString &executable)
 {
-    return QStringLiteral("[D-BUS Service]\nName=%1\nExec=%2 -automation\n")
-        .arg(QLatin1String(Quibo_TLB::ServiceName), ShellQuoted(executable));
+    return QStringLiteral("[D-BUS Service]\nName=%1\n%2%3 %4\n")
+        .arg(QLatin1String(Quibo_TLB::ServiceName), kExecKey, ServiceExecWord(executable), kAutomationSwitch);
 }
 
 QString RegisterServer(const QString &executable)
@@ -94,6 +116,11 @@ QString RegisterServer(const QString &executable)
     QString failure = WriteFile(InterfaceFileName(), typeLibrary.toUtf8());
     if (failure.isEmpty())
         failure = WriteFile(ServiceFileName(), ServiceFileText(executable).toUtf8());
+    if (!failure.isEmpty())
+        return failure;
+    failure = CheckServiceFile(ServiceFileName(), executable);
+    if (!failure.isEmpty())
+        RemoveFile(ServiceFileName()); // a file the bus cannot use would only hide the failure
     return failure;
 }
 

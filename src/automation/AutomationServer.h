@@ -30,7 +30,8 @@ QString ServiceFileName();
 QString InterfaceFileName();
 /// The activation file's text: the service starts `executable` with "-automation".
 QString ServiceFileText(const QString &executable);
-/// Writes the activation file and the interface document; answers what failed, or ''.
+/// Writes the activation file and the interface document, then reads the activation file back
+/// as the bus will and removes it unless it starts `executable`; answers what failed, or ''.
 QString RegisterServer(const QString &executable);
 /// Removes both files; answers what failed, or ''.
 QString UnregisterServer();

@@ -30,6 +30,13 @@ int32_t ClassArgument(const QVariant &value)
     return int8_t(wide);
 }
 
+// A routine of the window that failed has shown the user its box; the client gets the same text.
+void ThrowFailure(const QString &failure)
+{
+    if (!failure.isEmpty())
+        throw rtl::Exception(failure);
+}
+
 using Arguments = QVariantList;
 
 struct Member
@@ -44,13 +51,13 @@ const Member kMembers[] = {
     {"OpenDatabase", "s",
      [](const Arguments &a) {
          MainWindow().PrepareAutomation();
-         MainWindow().OpenDatabaseTable(a[0].toString());
+         ThrowFailure(MainWindow().OpenDatabaseTable(a[0].toString()));
          return QVariantList{};
      }},
     {"OpenData", "bs",
      [](const Arguments &a) {
          MainWindow().SetLogTransformation(a[0].toBool());
-         MainWindow().QueryWhere(a[1].toString());
+         ThrowFailure(MainWindow().QueryWhere(a[1].toString()));
          return QVariantList{};
      }},
     {"SetOutput", "sssis",

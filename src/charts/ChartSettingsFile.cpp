@@ -1,10 +1,10 @@
 #include "ChartSettingsFile.h"
 
 #include "platform/db/CodePage.h"
+#include "platform/rtl/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cmath>
@@ -165,10 +165,11 @@ TChartSettingsRec DecodeChartSettings(const QByteArray &bytes)
 void WriteChartSettingsFile(const QString &fileName, const TChartSettingsRec &rec)
 {
     const QByteArray bytes = EncodeChartSettings(rec);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EChartSettingsError(
-            QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    try {
+        rtl::WriteWholeFile(fileName, bytes);
+    } catch (const rtl::EInOutError &error) {
+        throw EChartSettingsError(error.Message());
+    }
 }
 
 TChartSettingsRec ReadChartSettingsFile(const QString &fileName)

@@ -211,7 +211,7 @@ void TFormImport::BtnColDelClick()
     if (col < 1)
         return;
     const QString question = QStringLiteral("Remove column (") + QString::number(col) + QStringLiteral(") ") + m_grid.Cells(col, 0);
-    if (ui::MessageDlg(question, ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo) != ui::mrNo)
+    if (ui::MessageDlg(question, ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo) == ui::mrYes)
         DeleteColumn(col);
 }
 
@@ -278,7 +278,7 @@ void TFormImport::BtnRowDelClick()
     if (row < 1)
         return;
     const QString question = QStringLiteral("Remove row (") + QString::number(row) + QStringLiteral(") ") + m_grid.Cells(0, row);
-    if (ui::MessageDlg(question, ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo) != ui::mrNo)
+    if (ui::MessageDlg(question, ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo) == ui::mrYes)
         DeleteRow(row);
 }
 
@@ -333,7 +333,7 @@ void TFormImport::BtnCancelClick()
     };
     if (ask(QStringLiteral("Close edit data window?")) != ui::mrYes)
         return;
-    if (!FSaved && ask(QStringLiteral("Data was not saved - continue?")) == ui::mrNo)
+    if (!FSaved && ask(QStringLiteral("Data was not saved - continue?")) != ui::mrYes)
         return;
     close();
 }

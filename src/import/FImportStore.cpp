@@ -30,7 +30,7 @@ void TFormImport::PrepareStoreTable(const QString &TableName)
 void TFormImport::BtnStoreInDBFClick()
 {
     if (ui::MessageDlg(QStringLiteral("Store data into DBF table?"), ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
-        == ui::mrNo)
+        != ui::mrYes)
         return;
     QStringList columns;
     for (int column = 0; column < m_grid.ColCount(); ++column)

@@ -19,7 +19,7 @@ void TFormImport::ImportTalnex(const QString &TargetTable, QString &HistoryText)
     const QString exportFile = FFileName;
     if (ui::MessageDlg(QStringLiteral("Continue in preparation of data from Talnex?"), ui::TMsgDlgType::mtConfirmation,
                        ui::TMsgDlgButtons::mbYesNo)
-        == ui::mrNo) {
+        != ui::mrYes) {
         HistoryText.clear();
         return;
     }

@@ -6,10 +6,10 @@
 #include "ImportGrid.h"
 #include "SqlTemplates.h"
 #include "TextImport.h"
-#include "TextLines.h"
 
 #include "workspace/FInfo.h"
 #include "workspace/FSetQuery.h"
+#include "workspace/TextLines.h"
 
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"

@@ -2,8 +2,9 @@
 
 #include "ui_FTextData.h"
 
-#include "TextLines.h"
 #include "TextMask.h"
+
+#include "workspace/TextLines.h"
 
 #include "charts/FMemoDlg.h"
 

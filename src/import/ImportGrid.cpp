@@ -1,8 +1,7 @@
 #include "ImportGrid.h"
 
 #include "platform/rtl/SysUtils.h"
-
-#include <QSaveFile>
+#include "platform/rtl/WholeFile.h"
 
 #include <algorithm>
 
@@ -13,84 +12,120 @@ TImportGrid::TImportGrid(QObject *parent) : QAbstractTableModel(parent)
 
 bool TImportGrid::InRange(int column, int row) const
 {
-    return column >= 0 && column < ColCount() && row >= 0 && row < m_rowCount;
+    return column >= 0 && column < m_colCount && row >= 0 && row < RowCount();
+}
+
+void TImportGrid::TrimRow(Row &cells)
+{
+    while (!cells.empty() && cells.back().isEmpty())
+        cells.pop_back();
 }
 
 void TImportGrid::SetColCount(int columns)
 {
     columns = std::max(columns, 1);
-    if (columns == ColCount())
+    if (columns == m_colCount)
         return;
-    m_columns.resize(size_t(columns), std::vector<QString>(size_t(m_rowCount)));
+    if (columns < m_colCount) {
+        for (Row &cells : m_rows) {
+            if (cells.size() > size_t(columns)) {
+                cells.resize(size_t(columns));
+                TrimRow(cells);
+            }
+        }
+    }
+    m_colCount = columns;
     StructureChanged();
 }
 
 void TImportGrid::SetRowCount(int rows)
 {
     rows = std::max(rows, 1);
-    if (rows == m_rowCount)
+    if (rows == RowCount())
         return;
-    m_rowCount = rows;
-    for (auto &column : m_columns)
-        column.resize(size_t(rows));
+    m_rows.resize(size_t(rows));
     StructureChanged();
 }
 
 QString TImportGrid::Cells(int column, int row) const
 {
-    return InRange(column, row) ? m_columns[size_t(column)][size_t(row)] : QString();
+    if (!InRange(column, row))
+        return {};
+    const Row &cells = m_rows[size_t(row)];
+    return size_t(column) < cells.size() ? cells[size_t(column)] : QString();
 }
 
 void TImportGrid::SetCells(int column, int row, const QString &text)
 {
     if (!InRange(column, row))
         return;
-    m_columns[size_t(column)][size_t(row)] = text;
+    Store(column, row, text);
     CellChanged(column, row);
+}
+
+void TImportGrid::Store(int column, int row, const QString &text)
+{
+    Row &cells = m_rows[size_t(row)];
+    if (size_t(column) < cells.size()) {
+        cells[size_t(column)] = text;
+        if (text.isEmpty())
+            TrimRow(cells);
+    } else if (!text.isEmpty()) {
+        // Rows are filled left to right: room grows by doubling, but never past the last column.
+        if (size_t(column) >= cells.capacity())
+            cells.reserve(std::min(std::max(2 * cells.capacity(), size_t(column) + 1), size_t(m_colCount)));
+        cells.resize(size_t(column) + 1);
+        cells.back() = text;
+    }
 }
 
 void TImportGrid::DeleteColumn(int column)
 {
-    if (column < 1 || column >= ColCount() || ColCount() < 2)
+    if (column < 1 || column >= m_colCount || m_colCount < 2)
         return;
-    m_columns.erase(m_columns.begin() + column);
+    for (Row &cells : m_rows) {
+        if (size_t(column) < cells.size()) {
+            cells.erase(cells.begin() + column);
+            TrimRow(cells);
+        }
+    }
+    --m_colCount;
     StructureChanged();
 }
 
 void TImportGrid::DeleteRow(int row)
 {
-    if (row < 1 || row >= m_rowCount || m_rowCount < 2)
+    if (row < 1 || row >= RowCount() || RowCount() < 2)
         return;
-    for (auto &cells : m_columns)
-        cells.erase(cells.begin() + row);
-    --m_rowCount;
+    m_rows.erase(m_rows.begin() + row);
     StructureChanged();
 }
 
 void TImportGrid::InsertColumn(int column)
 {
-    if (column < 1 || column > ColCount())
+    if (column < 1 || column > m_colCount)
         return;
-    m_columns.insert(m_columns.begin() + column, std::vector<QString>(size_t(m_rowCount)));
+    for (Row &cells : m_rows) {
+        if (size_t(column) < cells.size())
+            cells.insert(cells.begin() + column, QString());
+    }
+    ++m_colCount;
     StructureChanged();
 }
 
 void TImportGrid::AppendRow()
 {
-    ++m_rowCount;
-    for (auto &cells : m_columns)
-        cells.emplace_back();
-    m_columns[0].back() = QString::number(m_rowCount - 1);
+    m_rows.push_back({QString::number(RowCount())});
     StructureChanged();
 }
 
 void TImportGrid::Clear()
 {
     BeginUpdate();
-    m_columns.assign(2, std::vector<QString>(2));
-    m_rowCount = 2;
-    m_columns[0][1] = QStringLiteral("1");
-    m_columns[1][0] = QStringLiteral("Var1");
+    m_rows.assign(2, Row());
+    m_colCount = 2;
+    m_rows[0] = {QString(), QStringLiteral("Var1")};
+    m_rows[1] = {QStringLiteral("1")};
     StructureChanged();
     EndUpdate();
 }
@@ -112,30 +147,43 @@ void MoveElement(std::vector<Element> &elements, int from, int to)
 
 void TImportGrid::MoveColumn(int from, int to)
 {
-    if (from < 1 || to < 1 || from >= ColCount() || to >= ColCount() || from == to)
+    if (from < 1 || to < 1 || from >= m_colCount || to >= m_colCount || from == to)
         return;
-    MoveElement(m_columns, from, to);
+    const size_t reach = size_t(std::max(from, to)) + 1;
+    for (Row &cells : m_rows) {
+        if (cells.size() <= size_t(std::min(from, to)))
+            continue; // every cell that moves is empty
+        if (cells.size() < reach)
+            cells.resize(reach);
+        MoveElement(cells, from, to);
+        TrimRow(cells);
+    }
     StructureChanged();
 }
 
 void TImportGrid::MoveRow(int from, int to)
 {
-    if (from < 1 || to < 1 || from >= m_rowCount || to >= m_rowCount || from == to)
+    if (from < 1 || to < 1 || from >= RowCount() || to >= RowCount() || from == to)
         return;
-    for (auto &cells : m_columns)
-        MoveElement(cells, from, to);
+    MoveElement(m_rows, from, to);
     StructureChanged();
 }
 
 bool TImportGrid::ShiftCell(int row, int column, int direction)
 {
-    const int target = column + direction;
-    if (!InRange(column, row) || target < 1 || target >= ColCount())
+    if (!InRange(column, row) || (direction != -1 && direction != 1))
         return false;
-    if (!Cells(target, row).isEmpty() && !ShiftCell(row, target, direction))
+    // The run of filled cells from the target on ends at the first empty cell, which takes the
+    // run's last value; refused when the run reaches column 0 or passes the last column.
+    int empty = column + direction;
+    while (empty >= 1 && empty < m_colCount && !Cells(empty, row).isEmpty())
+        empty += direction;
+    if (empty < 1 || empty >= m_colCount)
         return false;
-    SetCells(target, row, Cells(column, row));
-    SetCells(column, row, QString());
+    for (int target = empty; target != column; target -= direction)
+        Store(target, row, Cells(target - direction, row));
+    Store(column, row, QString());
+    CellsChanged(row, std::min(column, empty), std::max(column, empty));
     return true;
 }
 
@@ -143,7 +191,7 @@ bool TImportGrid::MoveToEmptyCell(int row, int column, int direction)
 {
     if (!InRange(column, row))
         return false;
-    for (int target = column + direction; target >= 1 && target < ColCount(); target += direction) {
+    for (int target = column + direction; target >= 1 && target < m_colCount; target += direction) {
         if (Cells(target, row).isEmpty()) {
             SetCells(target, row, Cells(column, row));
             SetCells(column, row, QString());
@@ -187,6 +235,16 @@ void TImportGrid::CellChanged(int column, int row)
     }
 }
 
+void TImportGrid::CellsChanged(int row, int firstColumn, int lastColumn)
+{
+    if (firstColumn == 0 || row == 0 || m_updateDepth > 0) {
+        for (int column = firstColumn; column <= lastColumn; ++column)
+            CellChanged(column, row);
+        return;
+    }
+    emit dataChanged(index(row - 1, firstColumn - 1), index(row - 1, lastColumn - 1));
+}
+
 void TImportGrid::StructureChanged()
 {
     // Views take the new shape whole: one reset is linear, where moving rows one by one is not.
@@ -200,7 +258,7 @@ void TImportGrid::StructureChanged()
 
 int TImportGrid::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rowCount - 1;
+    return parent.isValid() ? 0 : RowCount() - 1;
 }
 
 int TImportGrid::columnCount(const QModelIndex &parent) const
@@ -239,27 +297,10 @@ QVariant TImportGrid::headerData(int section, Qt::Orientation orientation, int r
 
 void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, bool withNumbers)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw rtl::EInOutError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
-    const auto fail = [&file, &fileName] {
-        const QString reason = file.error() == QFileDevice::NoError ? QStringLiteral("The disk may be full.") : file.errorString();
-        file.cancelWriting();
-        throw rtl::EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason));
-    };
-    // A write that stops short (a full disk, a file size limit) is not always reported as an
-    // error, so every piece is counted and the file's size is checked before it replaces the
-    // earlier one.
+    rtl::WholeFileWriter file(fileName);
     constexpr qsizetype kChunkSize = 1 << 20;
-    qint64 written = 0;
     QByteArray chunk;
     chunk.reserve(kChunkSize + 4096);
-    const auto writeChunk = [&] {
-        if (file.write(chunk) != chunk.size())
-            fail();
-        written += chunk.size();
-        chunk.clear();
-    };
     const int firstColumn = withNumbers ? 0 : 1;
     QString line;
     for (int row = withNames ? 0 : 1; row < grid.RowCount(); ++row) {
@@ -271,12 +312,11 @@ void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, b
         }
         chunk += line.toUtf8();
         chunk += "\r\n";
-        if (chunk.size() >= kChunkSize)
-            writeChunk();
+        if (chunk.size() >= kChunkSize) {
+            file.write(chunk);
+            chunk.clear();
+        }
     }
-    writeChunk();
-    if (!file.flush() || file.size() != written)
-        fail();
-    if (!file.commit())
-        throw rtl::EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
+    file.write(chunk);
+    file.commit();
 }

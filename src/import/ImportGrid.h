@@ -1,9 +1,10 @@
 #pragma once
 // The cells of the import and edit grid: text only, row 0 the column names, column 0 the item
-// numbers (or row names). Kept column by column, one string per cell, so that a million cells
-// cost little. As a table model it shows the cells below row 0 and right of column 0, with row 0
-// and column 0 as the header texts, so that views keep the names and numbers in sight. The
-// readers and the store work on it without any window.
+// numbers (or row names). Kept row by row, each row only up to its last filled cell, so that the
+// grid costs what its filled cells hold: a file's long line or a far column of one row does not
+// make every other row as long. As a table model it shows the cells below row 0 and right of
+// column 0, with row 0 and column 0 as the header texts, so that views keep the names and
+// numbers in sight. The readers and the store work on it without any window.
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -16,8 +17,8 @@ class TImportGrid : public QAbstractTableModel
 public:
     explicit TImportGrid(QObject *parent = nullptr);
 
-    int ColCount() const { return int(m_columns.size()); }
-    int RowCount() const { return m_rowCount; }
+    int ColCount() const { return m_colCount; }
+    int RowCount() const { return int(m_rows.size()); }
     /// Growing adds empty cells; shrinking drops the cells beyond. Counts below 1 count as 1.
     void SetColCount(int columns);
     void SetRowCount(int rows);
@@ -45,7 +46,7 @@ public:
 
     /// Moves the value of (column, row) one place in `direction` (-1 or +1), pushing a run of
     /// filled cells before it as a block. Refused (false, nothing changed) when the run would
-    /// reach column 0 or pass the last column.
+    /// reach column 0 or pass the last column. Takes no more stack for a long run.
     bool ShiftCell(int row, int column, int direction);
     /// Moves the value of (column, row) to the nearest empty cell of the row in `direction`
     /// (columns 1 .. ColCount-1); false and nothing changed when there is none.
@@ -69,12 +70,20 @@ signals:
     void CornerChanged();
 
 private:
+    using Row = std::vector<QString>;
+
     bool InRange(int column, int row) const;
+    /// Drops the empty cells at the row's end.
+    static void TrimRow(Row &cells);
+    /// Writes a cell in range without telling the views.
+    void Store(int column, int row, const QString &text);
     void CellChanged(int column, int row);
+    /// Cells firstColumn .. lastColumn of `row` have new texts.
+    void CellsChanged(int row, int firstColumn, int lastColumn);
     void StructureChanged();
 
-    std::vector<std::vector<QString>> m_columns; // [column][row]
-    int m_rowCount = 0;
+    std::vector<Row> m_rows; // [row][column], each without empty cells at its end
+    int m_colCount = 0;
     int m_updateDepth = 0;
     bool m_resetPending = false;
 };

@@ -18,6 +18,14 @@ namespace {
 
 constexpr int kRowHeight = 20;
 constexpr int kColumnWidth = 72;
+// Columns are widened to their texts up to this width; the user may widen them further.
+constexpr int kWidestFittedColumn = 320;
+// The rows and columns whose texts a new shape measures: enough for a screen and then some,
+// few enough that a grid of a million rows or many columns takes its shape at once.
+constexpr int kMeasuredRows = 100;
+constexpr int kMeasuredColumns = 100;
+// Room around a cell's text: the grid line, the item's margins and the open editor's frame.
+constexpr int kCellTextPadding = 16;
 
 // Every keystroke reaches the cell at once, so that a button that takes no focus (the shift
 // buttons) sees the text as typed. Enter keeps the editor open, and Esc is left to the window,
@@ -81,12 +89,14 @@ void TImportGridView::SetGrid(TImportGrid *grid)
     connect(grid, &QAbstractItemModel::modelAboutToBeReset, this, &TImportGridView::RememberCurrent);
     connect(grid, &QAbstractItemModel::modelReset, this, &TImportGridView::RestoreCurrent);
     connect(grid, &QAbstractItemModel::modelReset, this, &TImportGridView::FitCornerText);
+    connect(grid, &QAbstractItemModel::modelReset, this, &TImportGridView::FitColumnsToTexts);
     connect(grid, &TImportGrid::CornerChanged, this, [this] {
         FitCornerText();
         if (auto *corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly))
             corner->update();
     });
     FitCornerText();
+    FitColumnsToTexts();
     RestoreCurrent();
 }
 
@@ -199,6 +209,23 @@ void TImportGridView::FitCornerText()
     const QString text = m_grid ? m_grid->Cells(0, 0) : QString();
     const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
     verticalHeader()->setMinimumWidth(verticalHeader()->fontMetrics().horizontalAdvance(text) + margin);
+}
+
+void TImportGridView::FitColumnsToTexts()
+{
+    // A number such as 1,70000000000000 is shown whole where the column can grow for it.
+    if (!m_grid)
+        return;
+    const QFontMetrics cellMetrics = fontMetrics();
+    const QFontMetrics nameMetrics = horizontalHeader()->fontMetrics();
+    const int columns = std::min(m_grid->ColCount() - 1, kMeasuredColumns);
+    const int rows = std::min(m_grid->RowCount() - 1, kMeasuredRows);
+    for (int column = 1; column <= columns; ++column) {
+        int widest = nameMetrics.horizontalAdvance(m_grid->Cells(column, 0));
+        for (int row = 1; row <= rows; ++row)
+            widest = std::max(widest, cellMetrics.horizontalAdvance(m_grid->Cells(column, row)));
+        setColumnWidth(column - 1, std::clamp(widest + kCellTextPadding, kColumnWidth, kWidestFittedColumn));
+    }
 }
 
 void TImportGridView::PaintCorner(QWidget *corner)

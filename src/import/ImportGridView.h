@@ -46,6 +46,8 @@ private:
     void OpenEditor();
     void SectionMoved(Qt::Orientation orientation, int from, int to);
     void FitCornerText();
+    /// Widens the columns to the texts of their names and first rows, within bounds.
+    void FitColumnsToTexts();
     void PaintCorner(QWidget *corner);
 
     QPointer<TImportGrid> m_grid; // the window may free the grid before its child widgets

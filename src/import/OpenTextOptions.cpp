@@ -1,6 +1,6 @@
 #include "OpenTextOptions.h"
 
-#include "TextLines.h"
+#include "workspace/TextLines.h"
 
 #include "platform/rtl/SysUtils.h"
 

@@ -1,11 +1,11 @@
 #include "SqlTemplates.h"
 
+#include "platform/rtl/SysUtils.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace {
-
-QString quoted(const QString &tableName) { return QLatin1Char('\'') + tableName + QLatin1Char('\''); }
 
 QString withSeparator(const QString &folder)
 {
@@ -16,7 +16,7 @@ QString withSeparator(const QString &folder)
 
 QStringList SqlTemplateLines(TSqlTemplate kind, const QString &tableName)
 {
-    const QString table = quoted(tableName);
+    const QString table = rtl::QuotedStr(tableName);
     switch (kind) {
     case TSqlTemplate::CreateTable:
         return {QStringLiteral("CREATE TABLE 'new_table.dbf'"), QStringLiteral("("), QStringLiteral(")")};

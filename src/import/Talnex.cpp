@@ -1,7 +1,9 @@
 #include "Talnex.h"
 
 #include "ImportGrid.h"
-#include "TextLines.h"
+#include "TextImport.h"
+
+#include "workspace/TextLines.h"
 
 #include "platform/rtl/Parallel.h"
 #include "platform/rtl/SysUtils.h"
@@ -44,8 +46,9 @@ void KeepTalnexColumns(TImportGrid &grid)
 {
     grid.BeginUpdate();
     grid.DeleteRow(1);
-    while (grid.ColCount() > 5)
-        grid.DeleteColumn(grid.ColCount() - 1);
+    // The columns past the fifth go at once: deleting them one by one from the end is the same.
+    if (grid.ColCount() > 5)
+        grid.SetColCount(5);
     grid.DeleteColumn(3);
     grid.EndUpdate();
 }
@@ -60,26 +63,65 @@ void AddCellValue(TImportGrid &grid, int column, int row, const QString &value)
     grid.SetCells(column, row, current.isEmpty() ? value : current + QLatin1Char('/') + value);
 }
 
+qint64 ContingencyCellBudget(qint64 fileBytes)
+{
+    return std::min(kMinContingencyCells + kContingencyCellsPerByte * fileBytes, kMaxContingencyCells);
+}
+
+namespace {
+
+/// A line that gives a cell: its row and column numbers and its value's bytes.
+struct ContingencyCell
+{
+    int row;
+    int column;
+    QByteArrayView value;
+};
+
+} // namespace
+
 int ReadContingencyTable(TImportGrid &grid, const QString &fileName)
 {
     const QByteArray bytes = ReadFileBytes(fileName);
-    grid.BeginUpdate();
+    // Every line is looked at before the grid grows, so that a line asking for more than the
+    // file could ever fill is refused before anything is allocated for it.
+    const qint64 budget = ContingencyCellBudget(bytes.size());
+    std::vector<ContingencyCell> cells;
+    qint64 rows = grid.RowCount();
+    qint64 columns = grid.ColCount();
     int errors = 0;
+    int lineNumber = 0;
     ForEachLine(bytes, [&](QByteArrayView lineBytes) {
+        ++lineNumber;
         const std::string_view line(lineBytes.data(), size_t(lineBytes.size()));
         const size_t first = line.find(';');
         const size_t second = first == std::string_view::npos ? first : line.find(';', first + 1);
         int row = 0;
         int column = 0;
         if (second == std::string_view::npos || !ParseInt(line.substr(0, first), row)
-            || !ParseInt(line.substr(first + 1, second - first - 1), column) || row < 1 || column < 1
-            || qint64(std::max(row + 1, grid.RowCount())) * std::max(column + 1, grid.ColCount()) > kMaxContingencyCells) {
+            || !ParseInt(line.substr(first + 1, second - first - 1), column) || row < 1 || column < 1) {
             ++errors;
             return;
         }
-        const std::string_view value = line.substr(second + 1);
-        AddCellValue(grid, column, row, DecodeTextLine(QByteArrayView(value.data(), qsizetype(value.size()))));
+        rows = std::max(rows, qint64(row) + 1);
+        columns = std::max(columns, qint64(column) + 1);
+        if (rows * columns > budget)
+            throw ETextImportError(QStringLiteral("Line %1 of the file %2 asks for a grid of %3 rows and %4 columns (row %5, "
+                                                  "column %6), far more than the %7 bytes of the file can fill.")
+                                       .arg(lineNumber)
+                                       .arg(QDir::toNativeSeparators(fileName))
+                                       .arg(rows)
+                                       .arg(columns)
+                                       .arg(row)
+                                       .arg(column)
+                                       .arg(bytes.size()));
+        cells.push_back({row, column, lineBytes.sliced(qsizetype(second) + 1)});
     });
+    grid.BeginUpdate();
+    grid.SetRowCount(int(rows));
+    grid.SetColCount(int(columns));
+    for (const ContingencyCell &cell : cells)
+        AddCellValue(grid, cell.column, cell.row, DecodeTextLine(cell.value));
     for (int row = 1; row < grid.RowCount(); ++row)
         grid.SetCells(0, row, QString::number(row));
     for (int column = 1; column < grid.ColCount(); ++column)
@@ -164,6 +206,6 @@ void OrderTalnexRows(TImportGrid &grid, bool startInFirstColumn)
     grid.SetCells(1, 0, QStringLiteral("START"));
     for (int column = 2; column <= longest; ++column)
         grid.SetCells(column, 0, QStringLiteral("Rf") + QString::number(column - 1));
-    while (grid.ColCount() > longest + 1 && grid.ColCount() > 1)
-        grid.DeleteColumn(grid.ColCount() - 1);
+    if (grid.ColCount() > longest + 1)
+        grid.SetColCount(longest + 1);
 }

@@ -20,13 +20,19 @@ void AddCellValue(TImportGrid &grid, int column, int row, const QString &value);
 
 /// Reads the lines "row;column;value" of `fileName` (the value may hold further ";") into the
 /// grid through AddCellValue, then numbers the rows in column 0 and names the columns "Var" + c.
-/// Answers the number of lines that gave no cell: no row or column number of 1 or more, or a
-/// cell past what the grid can hold (see kMaxContingencyCells). Throws rtl::EInOutError when the
-/// file cannot be read.
+/// Answers the number of lines that gave no cell: no row or column number of 1 or more.
+/// Throws rtl::EInOutError when the file cannot be read, and ETextImportError naming the line
+/// and the grid's size, before the grid changes, when a line asks for a grid of more cells
+/// than ContingencyCellBudget allows for the file.
 int ReadContingencyTable(TImportGrid &grid, const QString &fileName);
 
-/// The most cells ReadContingencyTable lets the grid grow to: a stray item number of a billion
+/// The most cells a contingency file of `fileBytes` bytes may make the grid hold. A line of a
+/// few bytes fills one cell, so a file cannot fill a grid much larger than its size; a little
+/// room is left for items and positions that never occur. A stray item number of a billion
 /// would otherwise ask for more memory than any machine has.
+qint64 ContingencyCellBudget(qint64 fileBytes);
+inline constexpr qint64 kMinContingencyCells = 1'000'000;
+inline constexpr qint64 kContingencyCellsPerByte = 2;
 inline constexpr qint64 kMaxContingencyCells = 100'000'000;
 
 /// Replaces the values of each row by the same values in ascending order, from column 1 on (with

@@ -1,12 +1,14 @@
 #include "TextImport.h"
 
 #include "ImportGrid.h"
-#include "TextLines.h"
+
+#include "workspace/TextLines.h"
 
 #include "platform/db/DataSet.h"
 #include "platform/db/Field.h"
 
 #include <QDir>
+#include <QHash>
 
 namespace {
 
@@ -93,38 +95,79 @@ void ReadDelimitedText(TImportGrid &grid, QByteArrayView data, QChar delimiter, 
 
 std::vector<TMaskField> CutMask(QStringView mask)
 {
+    // The next "x", "[" and "]" at or after the start of the rest are kept from field to field,
+    // so that each character is looked at once however many fields the mask has.
+    constexpr qsizetype kNotLooked = -2;
+    qsizetype start = 0;
+    qsizetype nextSingle = kNotLooked, nextOpen = kNotLooked, nextClose = kNotLooked;
+    const auto next = [&](qsizetype &cached, QChar c) {
+        if (cached != -1 && cached < start)
+            cached = mask.indexOf(c, start);
+        return cached;
+    };
     std::vector<TMaskField> fields;
-    int offset = 0;
-    while (!mask.isEmpty()) {
-        const int px = int(mask.indexOf(QLatin1Char('x'))) + 1;
-        int pl = int(mask.indexOf(QLatin1Char('['))) + 1;
-        int pr = int(mask.indexOf(QLatin1Char(']'))) + 1;
-        if (px > 0 && (pl == 0 || px < pl))
-            pl = pr = px;
-        if (pl == 0 || pl > pr)
+    while (start < mask.size()) {
+        const qsizetype single = next(nextSingle, u'x');
+        const qsizetype open = next(nextOpen, u'[');
+        const qsizetype close = next(nextClose, u']');
+        qsizetype first = open;
+        qsizetype last = close;
+        if (single >= 0 && (open < 0 || single < open))
+            first = last = single;
+        else if (open < 0 || close < open)
             break;
-        fields.push_back({pl + offset, pr + offset});
-        offset += pr;
-        mask = mask.sliced(pr);
+        fields.push_back({int(first) + 1, int(last) + 1});
+        start = last + 1;
     }
     return fields;
 }
+
+namespace {
+
+// The names the descriptors give grid columns: the value of the first line named "Var" + c,
+// letter case ignored, by column c. Looked up once, so that a mask of many fields costs no
+// search through the whole list per column.
+QHash<int, QString> descriptorColumnNames(const rtl::TStringList *descriptors)
+{
+    QHash<int, QString> names;
+    if (!descriptors)
+        return names;
+    const QString prefix = QStringLiteral("var");
+    for (int i = 0; i < descriptors->Count(); ++i) {
+        const QString name = descriptors->Names(i).toCaseFolded();
+        if (!name.startsWith(prefix))
+            continue;
+        bool isNumber = false;
+        const int column = name.sliced(prefix.size()).toInt(&isNumber);
+        // Only the number as "Var" + c spells it: no sign, blank or leading zero.
+        if (isNumber && column >= 1 && name == prefix + QString::number(column) && !names.contains(column))
+            names.insert(column, descriptors->ValueFromIndex(i));
+    }
+    return names;
+}
+
+} // namespace
 
 void ReadFixedColumnLines(TImportGrid &grid, const QStringList &lines, const std::vector<TMaskField> &fields,
                           bool rowNames, const rtl::TStringList *descriptors)
 {
     const int shift = rowNames ? -1 : 0;
     GridUpdate update(grid);
-    grid.SetColCount(int(fields.size()) + 1 + shift);
+    // Every row is written afresh. A mask of no field (or of the row names alone) still leaves
+    // one data column, so that the grid can be worked on.
+    grid.SetRowCount(1);
+    grid.SetColCount(std::max(int(fields.size()) + 1 + shift, 2));
     grid.SetRowCount(int(lines.size()) + 1);
     for (int i = 1; i <= lines.size(); ++i) {
         const QString &line = lines[i - 1];
         grid.SetCells(0, i, QString::number(i));
-        for (size_t k = 0; k < fields.size(); ++k)
+        // Fields run left to right: those starting past the line's end leave their cells empty.
+        for (size_t k = 0; k < fields.size() && fields[k].first <= line.size(); ++k)
             grid.SetCells(int(k) + 1 + shift, i, TrimControls(fieldText(line, fields[k])).toString());
     }
+    const QHash<int, QString> names = descriptorColumnNames(descriptors);
     for (int column = 1; column < grid.ColCount(); ++column) {
-        const QString name = descriptors ? descriptors->Values(QStringLiteral("Var") + QString::number(column)) : QString();
+        const QString name = names.value(column);
         grid.SetCells(column, 0, name.isEmpty() ? QStringLiteral("Var ") + QString::number(column) : name);
     }
 }

@@ -1,6 +1,6 @@
 #include "TextMask.h"
 
-#include "TextLines.h"
+#include "workspace/TextLines.h"
 
 namespace {
 

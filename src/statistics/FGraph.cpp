@@ -73,7 +73,7 @@ void TFormGraph::BtnSaveClick()
         return;
     if (QFile::exists(SaveDlg.FileName)
         && ui::MessageDlg(QStringLiteral("Existing file will be overwrited"), ui::TMsgDlgType::mtConfirmation,
-                          ui::TMsgDlgButtons::mbYesNo) == ui::mrNo)
+                          ui::TMsgDlgButtons::mbYesNo) != ui::mrYes)
         return;
     ui->Chart1->SaveToBitmapFile(SaveDlg.FileName);
 }

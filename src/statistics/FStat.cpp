@@ -10,12 +10,12 @@
 #include "platform/chart/Color.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/WholeFile.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Help.h"
 
 #include <QDir>
 #include <QMouseEvent>
-#include <QSaveFile>
 #include <QSignalBlocker>
 
 #include <optional>
@@ -493,13 +493,10 @@ void TFormStat::WriteTextTable(const QStringList &lines)
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     const QString fileName = folder + ui->CB_Distrib->currentText() + QStringLiteral(".txt");
-    QSaveFile file(fileName);
     QByteArray text;
     for (const QString &line : lines)
         text += line.toLatin1() + "\r\n";
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        throw rtl::Exception(QStringLiteral("The table cannot be written to the file %1: %2")
-                                 .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    rtl::WriteWholeFile(fileName, text);
     ui::MessageDlg(QStringLiteral("Results have been saved into ") + QDir::toNativeSeparators(fileName),
                    ui::TMsgDlgType::mtInformation, ui::TMsgDlgButtons::mbOK);
 }

@@ -2,14 +2,15 @@
 
 #include "ui_FHistory.h"
 
+#include "TextLines.h"
+
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/WholeFile.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
-#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -18,15 +19,6 @@ TFormHistory *FormHistory = nullptr;
 namespace {
 
 constexpr int kHelpContext = 190;
-
-// The file may come from older runs or other programs: a line that is no valid UTF-8 is taken
-// byte for byte rather than spoiled with replacement characters.
-QString decodeLine(QByteArrayView bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
 
 QStringList readLines(const QString &fileName)
 {
@@ -44,7 +36,7 @@ QStringList readLines(const QString &fileName)
         QByteArrayView line(data.constData() + start, end - start);
         if (line.endsWith('\r'))
             line.chop(1);
-        lines << decodeLine(line);
+        lines << DecodeTextLine(line); // older runs wrote the system's code page
         start = end + 1;
     }
     return lines;
@@ -154,17 +146,15 @@ void TFormHistory::appendLine(const QString &line)
 
 bool TFormHistory::writeFile(QString &error) const
 {
-    QSaveFile file(FFileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    for (const QString &line : Lines()) {
-        file.write(line.toUtf8());
-        file.write("\r\n", 2);
-    }
-    if (!file.commit()) {
-        error = file.errorString();
+    try {
+        rtl::WholeFileWriter file(FFileName);
+        for (const QString &line : Lines()) {
+            file.write(line.toUtf8());
+            file.write("\r\n");
+        }
+        file.commit();
+    } catch (const rtl::EInOutError &failure) {
+        error = failure.Message();
         return false;
     }
     return true;

@@ -169,7 +169,9 @@ void TFormInfo::LblAddressClick()
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("Subject"), ui->LblTitle->text() + QStringLiteral(": User request"));
     mail.setQuery(query);
-    ui::OpenUrl(mail);
+    if (!ui::OpenUrl(mail))
+        ui::MessageDlg(QStringLiteral("No program to write e-mail was found. The address is ") + ui->LblAddress->text(),
+                       ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
 }
 
 QString TFormInfo::SettingsFileName() const { return FRegistry.fileName(); }

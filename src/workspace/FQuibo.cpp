@@ -32,6 +32,7 @@ TFormQuibo::TFormQuibo(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
     ui->DistGrid->SetColSizing(true);
     ui->DistGrid->SetRowCount(2);
     OpenDlg.Filter = kTextDataFilter;
+    OpenDlg.FileMustExist = false; // a table named that does not exist yet is offered to be created
     SaveDlg.DefaultExt = QStringLiteral("bmp");
     SaveDlg.Filter = kChartImageFilter;
     SaveDlg.OnTypeChange = [this](ui::TFileDialog &) { SaveDlgTypeChange(); };
@@ -273,7 +274,7 @@ void TFormQuibo::UpdateControls()
 void TFormQuibo::BtnCancelClick(QObject *Sender)
 {
     if (ui::MessageDlg(QStringLiteral("Quit of Quibo?"), ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
-        == ui::mrNo)
+        != ui::mrYes)
         return;
     if (!ui::CloseQuery())
         return;

@@ -79,14 +79,20 @@ public:
 
     // Data tables.
     /// Opens the table Name (full path) in the database "DBFtables" pointed at its folder; reads
-    /// it at once when Name is the file being opened, otherwise only remembers it.
-    void OpenDatabaseTable(const QString &Name);
-    /// Asks whether and how to create the missing table Name; true when it was created.
+    /// it at once when Name is the file being opened, otherwise only remembers it. Answers the
+    /// text of the error box it showed when the table could not be created or read, else ''
+    /// (also when the user declined to create it). Throws db::EDatabaseError when the folder
+    /// cannot be opened.
+    QString OpenDatabaseTable(const QString &Name);
+    /// Asks whether and how to create the missing table Name; true when it was created, false
+    /// when the user declined. Throws rtl::Exception when the table could not be made.
     bool CreateDatabaseTable(const QString &Name);
     /// Clears the view, the report, the items and the query before a read.
     void ResetForQuery();
     /// Reads the open table by a WHERE condition (without the word WHERE), the builder unseen.
-    void QueryWhere(const QString &Where);
+    /// Answers the text of the error box it showed when the read failed, else '' (also when the
+    /// condition selected no record).
+    QString QueryWhere(const QString &Where);
 
     // Results list and output table.
     /// Writes the class entries of the results list from the judged classes.
@@ -135,8 +141,9 @@ public:
     void SetLogTransformation(bool Checked);
 
     /// Turns the marked limits into classes, judges each class by its critical values and
-    /// fills the report, the limit marks and the class letters of the values.
-    void ComputeStatistics();
+    /// fills the report, the limit marks and the class letters of the values. Answers false when
+    /// it judged nothing and said why in a warning (too many classes, a bad probability).
+    bool ComputeStatistics();
     /// Where the class statistics take their critical values; none set means the program's tables.
     void SetCriticalValueSource(CriticalValueSource *source) { FCriticalValues = source; }
 
@@ -209,7 +216,11 @@ private:
     bool OpenTextFile();
     void WarnTruncatedLines(const QList<int> &lines);
     void ReadQueryRecords();
+    /// The read of BtnQueryClick; answers the text of the error box it showed when it failed.
+    QString ReadByQuery(QObject *Sender);
     void AbandonQuery(const QString &message, ui::TMsgDlgType type);
+    /// Abandons the read with an error box; answers its text.
+    QString FailQuery(const QString &message);
     void WarnTruncatedRecords(const QStringList &ids);
     void AbandonReading(const QString &warning);
     void FillDistGrid();
@@ -229,6 +240,8 @@ private:
     bool ReadOutputMemo(rtl::TStringList &memo);
     void SelectCasesView();
     void WriteResultsMemo(int clasWritten);
+    // The error box after CLAS could not be written; the results were not written either.
+    void ReportClassificationNotWritten(const QString &reason);
 
     std::unique_ptr<Ui::FormQuibo> ui;
     QMenu *PopupFunctions = nullptr;

@@ -41,7 +41,7 @@ void TFormQuibo::BtnCloseClick(QObject *Sender)
     if (byUser
         && ui::MessageDlg(QStringLiteral("End of the data file processing?"), ui::TMsgDlgType::mtConfirmation,
                           ui::TMsgDlgButtons::mbYesNo)
-               == ui::mrNo)
+               != ui::mrYes)
         return;
     FAnalysis.ClearAnalysis();
     m_limitLines.clear(); // the lines go with the chart's series below
@@ -199,24 +199,24 @@ CriticalValueSource &TFormQuibo::CriticalValues() const
     return *source;
 }
 
-void TFormQuibo::ComputeStatistics()
+bool TFormQuibo::ComputeStatistics()
 {
     if (!FAnalysis.IsAnalysed())
-        return;
+        return true;
     const size_t limitCount = FAnalysis.LimitRows().size();
     if (int(limitCount) + 1 > MaxClasses) {
         ui::MessageDlg(QStringLiteral("%1 limits give more than %2 classes; remove limits until at most %2 classes remain.")
                            .arg(limitCount)
                            .arg(MaxClasses),
                        ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
-        return;
+        return false;
     }
     double percent = 0;
     const QString probability = ui->EditProbab->text();
     if (!probability.isEmpty() && !(rtl::TryStrToFloat(probability, percent) && IsProbabilityPercent(percent))) {
         ui::MessageDlg(QStringLiteral("The probability must lie above 0 and below 100 %, not ") + probability,
                        ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
-        return;
+        return false;
     }
     CriticalValueSource &source = CriticalValues();
     if (FormReport)
@@ -240,6 +240,7 @@ void TFormQuibo::ComputeStatistics()
         RB_CasesClick();
     }
     AddHistoryItem(QStringLiteral("Statistics"), FAnalysis.Judgement().HistoryText);
+    return true;
 }
 
 void TFormQuibo::ShowLimitMarks()

@@ -51,7 +51,13 @@ void TFormQuibo::History1Click()
 
 void TFormQuibo::Help1Click() { ui::ShowHelpContext(10); }
 
-void TFormQuibo::I_HelponlineClick() { ui::OpenUrl(QUrl(QString::fromLatin1(OnlineHelpUrl))); }
+void TFormQuibo::I_HelponlineClick()
+{
+    const QUrl page(QString::fromLatin1(OnlineHelpUrl));
+    if (!ui::OpenUrl(page))
+        warn(QStringLiteral("The page %1 could not be opened: no program to show web pages was found.")
+                 .arg(page.toString()));
+}
 
 void TFormQuibo::AboutQuibo1Click()
 {

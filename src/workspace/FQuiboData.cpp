@@ -12,6 +12,8 @@
 
 #include "platform/db/DatabaseError.h"
 
+#include <QScopeGuard>
+
 // ---- Opening data ----
 
 void TFormQuibo::BtnOpenClick()
@@ -97,7 +99,7 @@ void TFormQuibo::AbandonReading(const QString &warning)
 
 // ---- Data tables ----
 
-void TFormQuibo::OpenDatabaseTable(const QString &Name)
+QString TFormQuibo::OpenDatabaseTable(const QString &Name)
 {
     if (Query.Active())
         Query.Close();
@@ -112,31 +114,46 @@ void TFormQuibo::OpenDatabaseTable(const QString &Name)
         UpdateControls();
         throw;
     }
-    if (!QFileInfo::exists(Name) && !CreateDatabaseTable(Name)) {
-        FFileName.clear();
-        UpdateControls();
-        return;
+    if (!QFileInfo::exists(Name)) {
+        QString failure;
+        bool created = false;
+        try {
+            created = CreateDatabaseTable(Name);
+        } catch (const rtl::Exception &error) {
+            failure = QStringLiteral("The table %1 was not created: %2").arg(Name, error.Message());
+        }
+        if (!created) {
+            // The window goes back to no open file.
+            FFileName.clear();
+            UpdateControls();
+            if (!failure.isEmpty())
+                ui::MessageDlg(failure, ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+            return failure;
+        }
     }
     AddHistoryItem(QStringLiteral("Open"), QStringLiteral("DBF:") + Name);
+    QString failure;
     if (Name == FFileName)
-        BtnQueryClick(ui->BtnOpen);
+        failure = ReadByQuery(ui->BtnOpen);
     else
         FFileName = Name;
     FOutputQuery.reset();
     FOutputTable.clear();
     FOutputMemoField.clear();
     UpdateControls();
+    return failure;
 }
 
 bool TFormQuibo::CreateDatabaseTable(const QString &Name)
 {
     if (ui::MessageDlg(QStringLiteral("File ") + Name + QStringLiteral(" does not exists. Create new?"),
                        ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
-        == ui::mrNo)
+        != ui::mrYes)
         return false;
     if (Query.Active())
         Query.Close();
     Query.SQL().Clear();
+    const auto clearStatement = qScopeGuard([this] { Query.SQL().Clear(); });
     const QString caption = QStringLiteral("Create new DBF table");
     NewTableSpec spec;
     spec.FileName = QFileInfo(Name).fileName();
@@ -146,25 +163,16 @@ bool TFormQuibo::CreateDatabaseTable(const QString &Name)
             break;
         spec.OptionalFields << field;
     }
-    try {
-        spec.RfCount = rtl::StrToInt(ui::InputBox(caption, QStringLiteral("Number of Rf values"), QStringLiteral("3")));
-        spec.RfFormat = ui::InputBox(caption, QStringLiteral("Format of Rf fields"), QStringLiteral("DECIMAL(6,3)"));
-        spec.WithFactor = ui::MessageDlg(QStringLiteral("Include FACTOR variable field?"), ui::TMsgDlgType::mtConfirmation,
-                                         ui::TMsgDlgButtons::mbYesNo)
-                          == ui::mrYes;
-        spec.WithClass = ui::MessageDlg(QStringLiteral("Include Classification variable field?"),
-                                        ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
-                         == ui::mrYes;
-        Query.SQL().Lines() = CreateTableStatement(spec);
-        Query.ExecSQL();
-    } catch (const rtl::Exception &error) {
-        // Nothing was created; the window goes back to no open file.
-        Query.SQL().Clear();
-        ui::MessageDlg(QStringLiteral("The table %1 was not created: %2").arg(Name, error.Message()),
-                       ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
-        return false;
-    }
-    Query.SQL().Clear();
+    spec.RfCount = rtl::StrToInt(ui::InputBox(caption, QStringLiteral("Number of Rf values"), QStringLiteral("3")));
+    spec.RfFormat = ui::InputBox(caption, QStringLiteral("Format of Rf fields"), QStringLiteral("DECIMAL(6,3)"));
+    spec.WithFactor = ui::MessageDlg(QStringLiteral("Include FACTOR variable field?"), ui::TMsgDlgType::mtConfirmation,
+                                     ui::TMsgDlgButtons::mbYesNo)
+                      == ui::mrYes;
+    spec.WithClass = ui::MessageDlg(QStringLiteral("Include Classification variable field?"),
+                                    ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
+                     == ui::mrYes;
+    Query.SQL().Lines() = CreateTableStatement(spec);
+    Query.ExecSQL();
     return true;
 }
 
@@ -181,7 +189,9 @@ void TFormQuibo::ResetForQuery()
     FIdFieldName = QStringLiteral("ID");
 }
 
-void TFormQuibo::BtnQueryClick(QObject *Sender)
+void TFormQuibo::BtnQueryClick(QObject *Sender) { ReadByQuery(Sender); }
+
+QString TFormQuibo::ReadByQuery(QObject *Sender)
 {
     ResetForQuery();
     const bool reread = Sender == ui->BtnQuery;
@@ -190,26 +200,21 @@ void TFormQuibo::BtnQueryClick(QObject *Sender)
         n = ExecuteQueryBuilder(Database1.DatabaseName(), QFileInfo(FFileName).fileName(),
                                 reread ? FSqlLines.get() : nullptr, FIdFieldName, reread && FAutomationQuery);
     } catch (const rtl::Exception &error) {
-        AbandonQuery(QStringLiteral("The query on %1 failed: %2").arg(FFileName, error.Message()), ui::TMsgDlgType::mtError);
-        return;
+        return FailQuery(QStringLiteral("The query on %1 failed: %2").arg(FFileName, error.Message()));
     }
     if (n < 1) {
         AbandonQuery(QStringLiteral("No active data"), ui::TMsgDlgType::mtWarning);
-        return;
+        return QString();
     }
     GetQuerySQL(FormSetQuery, FSqlLines);
     try {
         ReadQueryRecords();
     } catch (const ETableDataError &error) {
-        AbandonQuery(error.Message(), ui::TMsgDlgType::mtError);
-        return;
+        return FailQuery(error.Message());
     } catch (const rtl::Exception &error) {
-        AbandonQuery(QStringLiteral("The table %1 cannot be read: %2").arg(FFileName, error.Message()),
-                     ui::TMsgDlgType::mtError);
-        return;
+        return FailQuery(QStringLiteral("The table %1 cannot be read: %2").arg(FFileName, error.Message()));
     } catch (const std::bad_alloc &) {
-        AbandonQuery(QStringLiteral("Not enough memory to read ") + FFileName, ui::TMsgDlgType::mtError);
-        return;
+        return FailQuery(QStringLiteral("Not enough memory to read ") + FFileName);
     }
     Analyse();
     setWindowTitle(QStringLiteral("Quibo [query of ") + FFileName + QLatin1Char(']'));
@@ -218,6 +223,7 @@ void TFormQuibo::BtnQueryClick(QObject *Sender)
     for (const QString &line : FSqlLines->Lines())
         detail += line + QLatin1Char(' ');
     AddHistoryItem(QStringLiteral("SQL"), detail);
+    return QString();
 }
 
 void TFormQuibo::ReadQueryRecords()
@@ -258,6 +264,12 @@ void TFormQuibo::AbandonQuery(const QString &message, ui::TMsgDlgType type)
     ui::MessageDlg(message, type, ui::TMsgDlgButtons::mbOK);
 }
 
+QString TFormQuibo::FailQuery(const QString &message)
+{
+    AbandonQuery(message, ui::TMsgDlgType::mtError);
+    return message;
+}
+
 void TFormQuibo::WarnTruncatedRecords(const QStringList &ids)
 {
     constexpr int kNamed = 10;
@@ -270,24 +282,29 @@ void TFormQuibo::WarnTruncatedRecords(const QStringList &ids)
                    ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
 }
 
-void TFormQuibo::QueryWhere(const QString &Where)
+QString TFormQuibo::QueryWhere(const QString &Where)
 {
+    if (!IsDatabaseFile()) {
+        const QString failure = QStringLiteral("No data table is open to read by the condition ") + Where;
+        ui::MessageDlg(failure, ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+        return failure;
+    }
     if (!FSqlLines)
         FSqlLines = std::make_unique<rtl::TStringList>();
     FSqlLines->Lines() = SelectIdsWhere(QFileInfo(FFileName).fileName(), Where);
     FAutomationQuery = true;
-    try {
-        BtnQueryClick(ui->BtnQuery);
-    } catch (...) {
-        FAutomationQuery = false;
-        throw;
-    }
-    FAutomationQuery = false;
+    const QString failure = [this] {
+        const auto unseen = qScopeGuard([this] { FAutomationQuery = false; });
+        return ReadByQuery(ui->BtnQuery);
+    }();
+    if (!failure.isEmpty())
+        return failure;
     if (FAnalysis.IsAnalysed()) {
         ui->RB_Cases->setChecked(true);
         RB_CasesClick();
     }
     setWindowTitle(QStringLiteral("Quibo [query of ") + FFileName + QStringLiteral(" on ") + Where + QLatin1Char(']'));
+    return QString();
 }
 
 void TFormQuibo::Closedatabase1Click()

@@ -184,7 +184,8 @@ int32_t TFormQuibo::ReadClassLimits()
             return -1;
         }
     }
-    ComputeStatistics();
+    if (!ComputeStatistics())
+        return -1; // the classes read were not judged: no count of them would be true
     const int32_t classCount = FAnalysis.ClassCount();
     const QStringList differences = ClassDifferenceLines(stored, FAnalysis.Classes(), cum, orderedCount);
     if (!differences.isEmpty())

@@ -126,20 +126,21 @@ std::optional<int> TFormQuibo::AskFactorClass()
 
 void TFormQuibo::SaveClassification1Click()
 {
-    QStringList skipped;
     int written = 0;
     {
         LiveQuery live(Query);
         if (Query.FindField(QStringLiteral("CLAS"))) {
-            // Every ID is converted and located before the first record changes.
-            const std::vector<TRecordWrite> writes
-                = LocateRecords(Query, QStringLiteral("ID"), ClassificationWrites(FAnalysis), skipped);
+            // Each item goes into the record it was read from, found by its place in the result:
+            // identifiers need not be unique, nor be the field ID.
+            const QString changed = RecordsChangedSinceRead(Query, FIdFieldName, FAnalysis, FFileName);
+            if (!changed.isEmpty()) {
+                ReportClassificationNotWritten(QStringLiteral("CLAS was not written: ") + changed);
+                return;
+            }
+            const std::vector<TRecordWrite> writes = ClassificationWrites(FAnalysis);
             const TWriteOutcome outcome = WriteFieldValues(Query, QStringLiteral("CLAS"), writes);
             if (outcome.Failed) {
-                QString text = WriteFailureText(QStringLiteral("CLAS"), outcome);
-                if (FOutputQuery)
-                    text += QStringLiteral("\r\nThe results were not written into ") + FOutputTable + QLatin1Char('.');
-                ui::MessageDlg(text, ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+                ReportClassificationNotWritten(WriteFailureText(QStringLiteral("CLAS"), outcome));
                 return;
             }
             written = int(writes.size());
@@ -147,8 +148,14 @@ void TFormQuibo::SaveClassification1Click()
     }
     if (FOutputQuery)
         WriteResultsMemo(written);
-    if (!skipped.isEmpty())
-        warn(SkippedItemsText(QStringLiteral("CLAS"), skipped));
+}
+
+void TFormQuibo::ReportClassificationNotWritten(const QString &reason)
+{
+    QString text = reason;
+    if (FOutputQuery)
+        text += QStringLiteral("\r\nThe results were not written into ") + FOutputTable + QLatin1Char('.');
+    ui::MessageDlg(text, ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
 }
 
 void TFormQuibo::WriteResultsMemo(int clasWritten)

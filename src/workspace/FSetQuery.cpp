@@ -180,6 +180,10 @@ void TFormSetQuery::ListFieldsClick()
     values.reserve(qsizetype(distinct.values.size()));
     for (const QVariant &value : distinct.values)
         values << db::ValueToText(value);
+    m_engineValueTexts.clear();
+    if (db::IsDateTimeType(distinct.type))
+        for (const QVariant &value : distinct.values)
+            m_engineValueTexts << db::DateTimeToSqlText(value);
     ui->ListVals->clear();
     ui->ListVals->addItems(values);
     (numericType(distinct.type) ? ui->RB_Number : ui->RB_Character)->setChecked(true);
@@ -213,6 +217,13 @@ void TFormSetQuery::addCondition(const TConditionText &condition)
     ui->ListConds->addItem(condition.condition);
 }
 
+// A picked date or time is written as the engine compares it, as a picked number is written
+// with a point: the locale's text would never match.
+QString TFormSetQuery::conditionValue(int row) const
+{
+    return row < m_engineValueTexts.size() ? m_engineValueTexts[row] : ui->ListVals->item(row)->text();
+}
+
 void TFormSetQuery::BtnCondsClick()
 {
     const auto op = TQueryOperator(ui->CBoper->currentIndex());
@@ -221,9 +232,9 @@ void TFormSetQuery::BtnCondsClick()
         // In list order, whatever the order in which they were picked.
         for (int i = 0; i < ui->ListVals->count(); ++i)
             if (ui->ListVals->item(i)->isSelected())
-                values << ui->ListVals->item(i)->text();
-    } else if (const QListWidgetItem *item = ui->ListVals->currentItem()) {
-        values << item->text();
+                values << conditionValue(i);
+    } else if (ui->ListVals->currentItem()) {
+        values << conditionValue(ui->ListVals->currentRow());
     }
     addCondition(ValueCondition(currentField(), op, values, ui->RB_Character->isChecked()));
 }

@@ -72,6 +72,7 @@ private:
     QString GetFromClause() const;
     QString currentField() const;
     QStringList conditions() const;
+    QString conditionValue(int row) const;
     void addCondition(const TConditionText &condition);
     void showPopupConds(const QPoint &position);
     void showPopupQuery(const QPoint &position);
@@ -82,6 +83,9 @@ private:
     db::TTable m_table;
     db::TQuery m_query;
     QString m_tableName;
+    /// The listed values as the engine holds them, where that is not the text shown (dates and
+    /// times); empty for other fields.
+    QStringList m_engineValueTexts;
 };
 
 /// Runs the builder on table `TableName` of database `DatabaseName` (a full path when the

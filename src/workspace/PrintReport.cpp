@@ -1,6 +1,7 @@
 #include "PrintReport.h"
 
 #include "Analysis.h"
+#include "QueryText.h"
 
 #include <QFileInfo>
 #include <QFont>
@@ -304,25 +305,21 @@ QString printerName(const QPrinter &printer, const TOutputFile &file)
 
 QString QueryCondition(const QStringList &sqlLines)
 {
-    QString condition;
-    bool found = false;
-    for (const QString &line : sqlLines) {
-        if (!found) {
-            const qsizetype where = line.toUpper().indexOf(QLatin1String("WHERE"));
-            if (where < 0)
-                continue;
-            found = true;
-            qsizetype start = where + 5;
-            while (start < line.size() && line[start].isSpace())
-                ++start;
-            condition = line.mid(start);
-        } else if (line.isEmpty()) {
+    const TWherePosition where = FindWhere(sqlLines);
+    if (where.line < 0)
+        return QString();
+    const QString &whereLine = sqlLines[where.line];
+    qsizetype start = where.column + 5; // past the word
+    while (start < whereLine.size() && whereLine[start].isSpace())
+        ++start;
+    QString condition = whereLine.mid(start);
+    for (const QString &line : sqlLines.mid(where.line + 1)) {
+        if (line.isEmpty())
             continue;
-        } else if (condition.isEmpty() || condition.back().isSpace() || line.front().isSpace()) {
+        if (condition.isEmpty() || condition.back().isSpace() || line.front().isSpace())
             condition += line;
-        } else {
+        else
             condition += QLatin1Char(' ') + line;
-        }
     }
     return condition;
 }

@@ -42,9 +42,10 @@ struct TReportContent
     QString Copyright;
 };
 
-/// The condition of a query's lines: the text after the first "WHERE" (in any case, also inside
-/// a longer word) without the blanks that follow it, then every later line, a blank put between
-/// two texts unless one of them already has it there. Empty when no line holds "WHERE".
+/// The condition of a query's lines: the text after the WHERE that the query builder splits at
+/// (FindWhere: a whole word outside quotes) without the blanks that follow it, then every later
+/// line, a blank put between two texts unless one of them already has it there. Empty when
+/// there is no WHERE.
 QString QueryCondition(const QStringList &sqlLines);
 
 /// Prints the report on `printer` as one job. \throws EPrintError when the job cannot start or

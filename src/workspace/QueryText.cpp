@@ -1,10 +1,10 @@
 #include "QueryText.h"
 
-#include "platform/rtl/StringList.h"
-#include "platform/rtl/SysUtils.h"
+#include "TextLines.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/WholeFile.h"
+
 
 namespace {
 
@@ -96,11 +96,7 @@ const QStringList &QueryOperatorTexts()
 
 QString QuoteValue(bool Quoted, const QString &Value)
 {
-    if (!Quoted)
-        return Value;
-    QString escaped = Value;
-    escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
+    return Quoted ? rtl::QuotedStr(Value) : Value;
 }
 
 QString ParamName(int Number, const QString &FieldName)
@@ -172,7 +168,7 @@ QString WhereLine(const QStringList &conditions)
     return QStringLiteral("WHERE (") + conditions.join(QStringLiteral(" AND ")) + QLatin1Char(')');
 }
 
-QString FromClause(const QString &tableName) { return QLatin1Char('\'') + tableName + QLatin1Char('\''); }
+QString FromClause(const QString &tableName) { return rtl::QuotedStr(tableName); }
 
 QStringList DistinctValuesStatement(const QString &field, const QString &tableName, const QStringList &conditions)
 {
@@ -211,37 +207,37 @@ QString AddToSelectList(const QString &selectList, const QString &field)
     return selectList + QLatin1Char(',') + field;
 }
 
+TWherePosition FindWhere(const QStringList &lines)
+{
+    QuoteScanner scanner;
+    for (int line = 0; line < lines.size(); ++line) {
+        const int column = findWhere(lines[line], scanner);
+        if (column >= 0)
+            return {line, column};
+    }
+    return {};
+}
+
 TAppliedStatement ApplyStatementLines(const QStringList &memoLines)
 {
     TAppliedStatement applied;
-    QuoteScanner scanner;
-    bool whereReached = false;
+    const TWherePosition where = FindWhere(memoLines);
+    QuoteScanner scanner; // from the WHERE on, which stands outside quotes
     auto append = [&](const QString &line) {
+        applied.memoLines << line;
         if (!line.isEmpty())
             applied.statementLines << line;
     };
-    for (const QString &memoLine : memoLines) {
-        QString line = memoLine;
-        if (!whereReached) {
-            QuoteScanner lineScanner = scanner;
-            const int where = findWhere(line, lineScanner);
-            if (where < 0) {
-                scanner = lineScanner;
-                applied.memoLines << line;
-                append(line);
-                continue;
-            }
-            whereReached = true;
-            if (where > 0) {
-                const QString before = line.left(where);
-                for (int i = 0; i < before.size(); ++i)
-                    scanner.step(before, i);
-                applied.memoLines << before;
-                append(before);
-                line = line.mid(where);
-            }
+    for (int i = 0; i < memoLines.size(); ++i) {
+        QString line = memoLines[i];
+        if (where.line < 0 || i < where.line) {
+            append(line);
+            continue;
         }
-        applied.memoLines << line;
+        if (i == where.line && where.column > 0) {
+            append(line.left(where.column));
+            line = line.mid(where.column);
+        }
         if (holdsColon(line, scanner))
             applied.hasParameters = true;
         append(line);
@@ -276,20 +272,10 @@ QString JoinFolder(const QString &folder, const QString &base)
 
 void SaveQueryFile(const QString &fileName, const QStringList &lines)
 {
-    QSaveFile file(fileName);
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toUtf8() + '\n';
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw rtl::Exception(QStringLiteral("Cannot write file %1: %2").arg(fileName, file.errorString()));
+    rtl::WriteWholeFile(fileName, bytes);
 }
 
-QStringList LoadQueryFile(const QString &fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw rtl::Exception(QStringLiteral("Cannot open file %1: %2").arg(fileName, file.errorString()));
-    rtl::TStringList lines;
-    lines.SetText(QString::fromUtf8(file.readAll()));
-    return lines.Lines();
-}
+QStringList LoadQueryFile(const QString &fileName) { return ReadTextLines(fileName); }

@@ -44,7 +44,7 @@ bool HoldsParameter(const QString &text);
 /// "WHERE c1" for one condition, "WHERE (c1 AND c2 ...)" for more, '' for none.
 QString WhereLine(const QStringList &conditions);
 
-/// The table name in single quotes, as the FROM clause names it.
+/// The table name in single quotes, a quote inside doubled, as the FROM clause names it.
 QString FromClause(const QString &tableName);
 
 /// The statement listing the distinct values of `field`, narrowed by the conditions that hold
@@ -64,6 +64,17 @@ QStringList StatementTemplate(const QString &selectList, const QString &tableNam
 /// The select list with `field` added: the field alone when the list is empty or "*".
 QString AddToSelectList(const QString &selectList, const QString &field);
 
+/// Where the WHERE clause of a statement's lines begins; line -1 when there is none.
+struct TWherePosition
+{
+    int line = -1;
+    int column = -1;
+};
+
+/// The first WHERE of the lines that is a whole word outside quoted literals and names (a quote
+/// left open at a line's end goes on in the next line), as the engine reads the statement.
+TWherePosition FindWhere(const QStringList &lines);
+
 /// The memo's lines made ready for the query.
 struct TAppliedStatement
 {
@@ -72,9 +83,9 @@ struct TAppliedStatement
     bool hasParameters = false; ///< a ":" outside quotes from the WHERE line on
 };
 
-/// Walks the memo's lines: the first WHERE (a whole word outside quotes) starts the WHERE
-/// part, splitting its line when it does not begin it; empty lines are dropped; a ":" counts
-/// as a parameter only from the WHERE line on and outside quotes.
+/// Walks the memo's lines: the WHERE FindWhere finds starts the WHERE part, splitting its line
+/// when it does not begin it; empty lines are dropped; a ":" counts as a parameter only from
+/// the WHERE on and outside quotes.
 TAppliedStatement ApplyStatementLines(const QStringList &memoLines);
 
 /// The first free name "<base>_<n>.sql", n = 0, 1, 2 ...; `exists` tells whether a file is there.
@@ -89,6 +100,6 @@ QString JoinFolder(const QString &folder, const QString &base);
 /// Writes the statement's lines to a query file (UTF-8, each line ended by a line feed),
 /// through a temporary file renamed into place. Throws rtl::Exception when it cannot.
 void SaveQueryFile(const QString &fileName, const QStringList &lines);
-/// The lines of a query file (CR LF, LF or CR end a line). Throws rtl::Exception when it cannot
-/// be read.
+/// The lines of a query file as ReadTextLines reads them: UTF-8, or code page 1250 for a line
+/// of an older tool. Throws rtl::EInOutError when it cannot be read.
 QStringList LoadQueryFile(const QString &fileName);

@@ -20,11 +20,6 @@ bool excludes(const QString &flag)
     return !flag.isEmpty() && QStringLiteral("-0FNfn").contains(flag.front());
 }
 
-QString asText(const QVariant &value)
-{
-    return value.typeId() == QMetaType::QString ? value.toString() : db::ValueToText(value);
-}
-
 bool isEmptyText(const QVariant &value)
 {
     if (value.isNull())
@@ -69,7 +64,7 @@ public:
             fail(m_options.IdFieldName, QStringLiteral("the result has no such field"));
         if (!m_fields.start)
             fail(kStart, QStringLiteral("the result has no such field"));
-        item.Id = fieldAs<QString>(*m_fields.id, [](const QVariant &v) { return asText(v); });
+        item.Id = fieldAs<QString>(*m_fields.id, FieldText);
         const double start = fieldAs<double>(*m_fields.start, db::ValueToFloat);
         double factor = m_fields.factor ? fieldAs<double>(*m_fields.factor, db::ValueToFloat) : 1.0;
         if (factor == 0)
@@ -103,7 +98,7 @@ private:
         if (isEmptyText(raw))
             return std::nullopt;
         if (!m_fields.inc.empty()) {
-            const QString flag = fieldAs<QString>(*m_fields.inc[j], [](const QVariant &v) { return asText(v); });
+            const QString flag = fieldAs<QString>(*m_fields.inc[j], FieldText);
             if (excludes(flag))
                 return std::nullopt;
         }
@@ -180,6 +175,11 @@ qsizetype findFromWord(const QString &line, QChar &quote)
 
 } // namespace
 
+QString FieldText(const QVariant &value)
+{
+    return value.typeId() == QMetaType::QString ? value.toString() : db::ValueToText(value);
+}
+
 TableLayout DescribeTable(const db::TFields &fields)
 {
     TableLayout layout;
@@ -213,12 +213,12 @@ TableData ReadTableData(db::TDataSet &dataSet, const TableReadOptions &options)
 
 QStringList SelectIdsWhere(const QString &tableFile, const QString &where)
 {
-    return {QStringLiteral("SELECT ID FROM '") + tableFile + QLatin1Char('\''), QStringLiteral("WHERE ") + where};
+    return {QStringLiteral("SELECT ID FROM ") + rtl::QuotedStr(tableFile), QStringLiteral("WHERE ") + where};
 }
 
 QString OutputRecordStatement(const QString &tableName, const QString &keyField)
 {
-    return QStringLiteral("SELECT * FROM '%1' WHERE %2= :%2").arg(tableName, keyField);
+    return QStringLiteral("SELECT * FROM %1 WHERE %2= :%2").arg(rtl::QuotedStr(tableName), keyField);
 }
 
 QStringList SelectAllColumns(const QStringList &lines)
@@ -237,7 +237,7 @@ QStringList SelectAllColumns(const QStringList &lines)
 
 QStringList CreateTableStatement(const NewTableSpec &spec)
 {
-    QStringList lines{QStringLiteral("CREATE TABLE \"%1\"").arg(spec.FileName), QStringLiteral("("),
+    QStringList lines{QStringLiteral("CREATE TABLE ") + rtl::QuotedStr(spec.FileName), QStringLiteral("("),
                       QStringLiteral(" ID DECIMAL(4,0),")};
     for (QString field : spec.OptionalFields) {
         if (field.isEmpty())

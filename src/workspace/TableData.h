@@ -61,6 +61,9 @@ private:
     QString m_field;
 };
 
+/// A field's value as the text a read takes it for: the identifier of an item, a flag.
+QString FieldText(const QVariant &value);
+
 /// Reads every record of the open dataset from its first into one item each (the item of a
 /// record without an accepted value is not used). Throws ETableDataError for a missing
 /// identifier or Start field, a value that is no number, or a logarithm of a value that is not

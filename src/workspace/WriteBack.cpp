@@ -1,5 +1,7 @@
 #include "WriteBack.h"
 
+#include "TableData.h"
+
 #include "platform/db/DataSet.h"
 #include "platform/db/DatabaseError.h"
 
@@ -54,6 +56,19 @@ bool restore(db::TDataSet &data, db::TField &field, int recNo, const QVariant &e
     }
 }
 
+// Other programs keep off the table until the answer goes, and the writes reach it whole or
+// not at all, even when the program is killed on the way.
+std::unique_ptr<db::TableLock> beginWrites(db::TDataSet &data, const std::vector<TRecordWrite> &writes)
+{
+    auto lock = data.LockTable();
+    std::vector<int> recNos;
+    recNos.reserve(writes.size());
+    for (const TRecordWrite &write : writes)
+        recNos.push_back(write.RecNo);
+    data.BeginChanges(recNos);
+    return lock;
+}
+
 } // namespace
 
 QString SortedClassLetters(const TAnalysis &analysis, int item)
@@ -66,18 +81,38 @@ QString SortedClassLetters(const TAnalysis &analysis, int item)
     return letters;
 }
 
-std::vector<std::pair<QVariant, TRecordWrite>> ClassificationWrites(const TAnalysis &analysis)
+std::vector<TRecordWrite> ClassificationWrites(const TAnalysis &analysis)
 {
-    std::vector<std::pair<QVariant, TRecordWrite>> keyed;
-    keyed.reserve(size_t(analysis.ItemCount()));
-    for (int i = 0; i < analysis.ItemCount(); ++i) {
-        const QString &id = analysis.Items()[size_t(i)].Id;
-        TRecordWrite write;
-        write.Value = SortedClassLetters(analysis, i);
-        write.Label = id;
-        keyed.emplace_back(QVariant(rtl::StrToInt(id)), std::move(write));
+    std::vector<TRecordWrite> writes;
+    writes.reserve(size_t(analysis.ItemCount()));
+    for (int i = 0; i < analysis.ItemCount(); ++i)
+        writes.push_back({i + 1, SortedClassLetters(analysis, i), analysis.Items()[size_t(i)].Id});
+    return writes;
+}
+
+QString RecordsChangedSinceRead(db::TDataSet &data, const QString &idField, const TAnalysis &analysis,
+                                const QString &source)
+{
+    const QString again = QStringLiteral(" Read the table again.");
+    const db::TField *id = data.FindField(idField);
+    if (!id)
+        return QStringLiteral("the query on %1 has no field %2 any more.").arg(source, idField) + again;
+    if (data.RecordCount() != analysis.ItemCount())
+        return QStringLiteral("the query on %1 now selects %2 records, but %3 were read into the data items.")
+                   .arg(source)
+                   .arg(data.RecordCount())
+                   .arg(analysis.ItemCount())
+               + again;
+    for (int row = 0; row < analysis.ItemCount(); ++row) {
+        const QString held = FieldText(data.RowValue(row, id->FieldNo() - 1));
+        const QString &read = analysis.Items()[size_t(row)].Id;
+        if (held != read)
+            return QStringLiteral("record %1 of the query on %2 holds the %3 %4, but the data item read from it has the %3 %5.")
+                       .arg(row + 1)
+                       .arg(source, idField, held, read)
+                   + again;
     }
-    return keyed;
+    return {};
 }
 
 std::vector<TRecordWrite> EveryRecordWrites(db::TDataSet &data, const QVariant &value)
@@ -98,15 +133,9 @@ TWriteOutcome WriteFieldValues(db::TDataSet &data, const QString &fieldName, con
 {
     TWriteOutcome outcome;
     db::TField &field = *data.FieldByName(fieldName);
-    // Other programs keep off the table meanwhile, and the writes reach it whole or not at all.
     std::unique_ptr<db::TableLock> lock;
     try {
-        lock = data.LockTable();
-        std::vector<int> recNos;
-        recNos.reserve(writes.size());
-        for (const TRecordWrite &write : writes)
-            recNos.push_back(write.RecNo);
-        data.BeginChanges(recNos);
+        lock = beginWrites(data, writes);
     } catch (const rtl::Exception &error) {
         outcome.Failed = true;
         outcome.Error = error.Message();
@@ -154,22 +183,6 @@ TWriteOutcome WriteFieldValues(db::TDataSet &data, const QString &fieldName, con
     return outcome;
 }
 
-std::vector<TRecordWrite> LocateRecords(db::TDataSet &data, const QString &keyField,
-                                        const std::vector<std::pair<QVariant, TRecordWrite>> &keyed, QStringList &missing)
-{
-    std::vector<TRecordWrite> located;
-    located.reserve(keyed.size());
-    for (const auto &[key, write] : keyed) {
-        if (!data.Locate(keyField, key)) {
-            missing << write.Label;
-            continue;
-        }
-        located.push_back(write);
-        located.back().RecNo = data.RecNo();
-    }
-    return located;
-}
-
 QString WriteFailureText(const QString &what, const TWriteOutcome &outcome)
 {
     const QString reason = QStringLiteral("%1 could not be written: %2").arg(what, outcome.Error);
@@ -181,12 +194,4 @@ QString WriteFailureText(const QString &what, const TWriteOutcome &outcome)
                  .arg(what)
                  .arg(outcome.Kept.size())
                  .arg(namedFew(outcome.Kept));
-}
-
-QString SkippedItemsText(const QString &what, const QStringList &ids)
-{
-    return QStringLiteral("%1 was not written for %2 data item(s) whose ID is in no record: %3")
-        .arg(what)
-        .arg(ids.size())
-        .arg(namedFew(ids));
 }

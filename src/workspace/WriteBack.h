@@ -43,22 +43,21 @@ struct TWriteOutcome
 /// values, newest first, and each is read back to see whether it was. `data` must be open and live.
 TWriteOutcome WriteFieldValues(db::TDataSet &data, const QString &fieldName, const std::vector<TRecordWrite> &writes);
 
-/// Per data item: its ID as an integer (the key of its record) and its sorted class letters,
-/// labelled by the ID. Throws rtl::EConvertError for an ID that is no integer.
-std::vector<std::pair<QVariant, TRecordWrite>> ClassificationWrites(const TAnalysis &analysis);
+/// Per data item, its sorted class letters for the record it was read from: item i came from
+/// record i + 1 of the read. Labelled by the items' IDs.
+std::vector<TRecordWrite> ClassificationWrites(const TAnalysis &analysis);
+
+/// Whether `data` (the read's statement, open again) still holds the records the items were
+/// read from: as many records as items, record i + 1 holding in field `idField` the identifier
+/// item i was read with. Answers '' when it does, else why not, in words that follow
+/// "CLAS was not written: "; `source` names the table in them.
+QString RecordsChangedSinceRead(db::TDataSet &data, const QString &idField, const TAnalysis &analysis,
+                                const QString &source);
 
 /// `value` for every record of `data` (open), labelled by the record's "ID" field where there
 /// is one, else by its number.
 std::vector<TRecordWrite> EveryRecordWrites(db::TDataSet &data, const QVariant &value);
 
-/// The records of `data` (open) whose field `keyField` equals each key, in order; keys that no
-/// record holds are left out and their labels gathered in `missing`.
-std::vector<TRecordWrite> LocateRecords(db::TDataSet &data, const QString &keyField,
-                                        const std::vector<std::pair<QVariant, TRecordWrite>> &keyed, QStringList &missing);
-
 /// The sentence after a failed write of `what` (such as "CLAS"): the reason, then either that no
 /// record was changed or which records keep the new value.
 QString WriteFailureText(const QString &what, const TWriteOutcome &outcome);
-
-/// "<what> was not written for n data item(s) whose ID is in no record: <first few IDs>".
-QString SkippedItemsText(const QString &what, const QStringList &ids);

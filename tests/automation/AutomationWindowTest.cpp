@@ -129,6 +129,80 @@ TEST_F(AutomationWindowTest, QuittingWhileClientHoldsObjectAsksAndNoKeepsRunning
     EXPECT_TRUE(QFile::exists(historyFile()));
 }
 
+// A member whose routine fails shows the user its box on the server's screen and gives the
+// client an error reply with the same text; a condition that selects no record is no failure.
+TEST_F(AutomationWindowTest, FailedOpenOrReadIsAnErrorReplyBesideTheUsersBox)
+{
+    const QString good = table();
+    exec(QStringLiteral("INSERT INTO 'm.dbf' VALUES (3, 50, 10, 100)")); // 10 - 50 has no logarithm
+    exec(QStringLiteral("CREATE TABLE 'nostart.dbf' (ID INTEGER, Rf1 DECIMAL(8,3))"));
+    exec(QStringLiteral("INSERT INTO 'nostart.dbf' VALUES (1, 10)"));
+    exec(QStringLiteral("CREATE TABLE 'gone.dbf' (ID INTEGER, START DECIMAL(6,2), Rf1 DECIMAL(8,3))"));
+    const QString gone = dir.filePath(QStringLiteral("gone.dbf"));
+
+    const auto expectFailure = [this](const QString &member, const QVariantList &arguments, const QString &cause) {
+        const size_t before = dialogs.shown().size();
+        const QDBusMessage reply = call(member, arguments);
+        ASSERT_GT(dialogs.shown().size(), before) << "no box for the user";
+        const ScriptedDialogs::Shown &box = dialogs.shown().back();
+        EXPECT_EQ(box.type, ui::TMsgDlgType::mtError);
+        EXPECT_TRUE(box.text.contains(cause, Qt::CaseInsensitive)) << box.text.toStdString();
+        EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
+        EXPECT_EQ(reply.errorName(), QLatin1String(Quibo_TLB::ErrorUnexpected));
+        EXPECT_EQ(reply.errorMessage(), box.text) << reply.errorMessage().toStdString();
+        EXPECT_EQ(call(QStringLiteral("SeriesCount")).arguments(), QVariantList{0});
+    };
+    const auto open = [this](const QString &path) {
+        ASSERT_EQ(call(QStringLiteral("OpenDatabase"), {path}).type(), QDBusMessage::ReplyMessage);
+    };
+    const auto read = [](bool log, const QString &where) { return QVariantList{log, where}; };
+    const QString openData = QStringLiteral("OpenData");
+
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(false, QStringLiteral("ID = 1")), QStringLiteral("No data table is open"));
+    open(good);
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(false, QStringLiteral("NOSUCH = 1")), QStringLiteral("NOSUCH"));
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(false, QStringLiteral("ID >")), QStringLiteral("failed"));
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(true, QStringLiteral("ID = 3")), QStringLiteral("logarithm"));
+    open(dir.filePath(QStringLiteral("nostart.dbf")));
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(false, QStringLiteral("ID = 1")), QStringLiteral("Start"));
+    open(gone);
+    ASSERT_TRUE(QFile::remove(gone));
+    dialogs.expectMessage(QString());
+    expectFailure(openData, read(false, QStringLiteral("ID = 1")), QStringLiteral("gone.dbf"));
+
+    dialogs.expectMessage(QStringLiteral("Create new?"), ui::mrYes);
+    dialogs.expectInput(QString());
+    dialogs.expectInput(QStringLiteral("three"));
+    dialogs.expectMessage(QString());
+    expectFailure(QStringLiteral("OpenDatabase"), {gone}, QStringLiteral("'three' is not a valid integer"));
+    EXPECT_FALSE(QFile::exists(gone));
+
+    open(good);
+    dialogs.expectMessage(QStringLiteral("No active data"));
+    EXPECT_EQ(call(openData, read(false, QStringLiteral("ID = 99"))).type(), QDBusMessage::ReplyMessage);
+}
+
+// Stored limits read back but not judged (the probability box holds no probability) are no
+// count of classes: the user gets the warning, the client -1.
+TEST_F(AutomationWindowTest, ClassesReadButNotJudgedAnswerMinusOne)
+{
+    ASSERT_EQ(call(QStringLiteral("OpenDatabase"), {table()}).type(), QDBusMessage::ReplyMessage);
+    exec(QStringLiteral("CREATE TABLE 'out.dbf' (K INTEGER, RES MEMO)"));
+    exec(QStringLiteral("INSERT INTO 'out.dbf' VALUES (7, 'class_A=(n 2; std 1; avg 1)')"));
+    const QVariantList output{QStringLiteral("out.dbf"), QStringLiteral("K"), QStringLiteral("RES"), 3,
+                              QStringLiteral("7")};
+    ASSERT_EQ(call(QStringLiteral("SetOutput"), output).type(), QDBusMessage::ReplyMessage);
+    ASSERT_EQ(call(QStringLiteral("OpenData"), {false, QStringLiteral("1 = 1")}).type(), QDBusMessage::ReplyMessage);
+    f().EditProbab->setText(QStringLiteral("150")); // typed by the user on the server's screen
+    dialogs.expectMessage(QStringLiteral("The probability must lie above 0 and below 100 %, not 150"));
+    EXPECT_EQ(call(QStringLiteral("ReadClasses"), {0}).arguments(), QVariantList{-1});
+}
+
 // A client's first call may come before the window's first activation, which sets the minimal
 // STD: what the client set is what the box shows and what the statistics use.
 TEST_F(AutomationWindowTest, MinimalStdSetBeforeFirstActivationStays)

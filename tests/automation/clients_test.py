@@ -159,6 +159,13 @@ def run_registration(switch, data_home):
     return subprocess.run([QUIBO, switch], env=env, capture_output=True, text=True, timeout=60)
 
 
+def reload_bus_config():
+    """Makes the bus read the activation files again: a file rewritten within the second it was
+    last read keeps its time stamp, by which the bus notices a change."""
+    bus = dbus.SessionBus()
+    bus.call_blocking("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReloadConfig", "", ())
+
+
 def setUpModule():
     # The activation file the bus starts instances by; no instance is running yet.
     done = run_registration("-regserver", os.environ["XDG_DATA_HOME"])
@@ -195,6 +202,40 @@ class RegistrationTest(unittest.TestCase):
         done = run_registration("-regserver", blocker)
         self.assertNotEqual(done.returncode, 0)
         self.assertIn(blocker, done.stderr)
+
+    def test_program_in_a_folder_with_quotes_and_backslashes_is_started_by_activation(self):
+        folder = os.path.join(ROOT, "it's \"odd\" \\s $HOME #1")
+        os.makedirs(folder)
+        program = os.path.join(folder, "quibo")
+        shutil.copy2(QUIBO, program)
+        try:
+            done = subprocess.run([program, "-regserver"], capture_output=True, text=True, timeout=60)
+            self.assertEqual((done.returncode, done.stderr), (0, ""))
+            reload_bus_config()
+            client = Client()
+            try:
+                self.assertEqual(os.readlink("/proc/%d/exe" % client.pid), program)
+                self.assertEqual(client.q.SeriesCount(), 0)
+            finally:
+                client.release()
+                client.close()
+            self.assertTrue(process_ended(client.pid))
+        finally:
+            self.assertEqual(run_registration("-regserver", os.environ["XDG_DATA_HOME"]).returncode, 0)
+            reload_bus_config()
+
+    def test_program_whose_path_the_bus_cannot_name_is_not_registered(self):
+        # A folder name that is no UTF-8 cannot stand in an activation file, which must be UTF-8.
+        folder = os.path.join(os.fsencode(ROOT), b"caf\xe9")
+        os.makedirs(folder)
+        program = os.path.join(folder, b"quibo")
+        shutil.copy2(QUIBO, program)
+        data_home = tempfile.mkdtemp(dir=ROOT)
+        done = subprocess.run([program, b"-regserver"], env=dict(os.environ, XDG_DATA_HOME=data_home),
+                              capture_output=True, timeout=60)
+        self.assertNotEqual(done.returncode, 0)
+        self.assertIn(b"activation file", done.stderr)
+        self.assertFalse(os.path.exists(os.path.join(data_home, "dbus-1", "services", SERVICE + ".service")))
 
     def test_activation_by_name_starts_the_registered_program(self):
         client = Client()
@@ -324,20 +365,36 @@ class InstancesTest(unittest.TestCase):
         self.assertTrue(process_ended(first.pid) and process_ended(second.pid))
 
     def test_killed_client_ends_its_instance_without_history(self):
-        script = ("import sys, time; sys.path.insert(0, %r); import clients_test as t; c = t.Client(); "
-                  "c.q.OpenDatabase(%r); c.q.OpenData(False, '1 = 1'); print(c.pid, flush=True); time.sleep(600)"
-                  % (os.path.dirname(os.path.abspath(__file__)), self.eight))
-        child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
-        try:
-            pid = int(child.stdout.readline())
-            self.assertFalse(process_ended(pid, 0))
-            child.send_signal(signal.SIGKILL)
-            child.wait()
-        finally:
-            child.kill()
-            child.stdout.close()
+        pid = kill_client_after("c.q.OpenDatabase(%r); c.q.OpenData(False, '1 = 1')" % self.eight)
         self.assertTrue(process_ended(pid))
         self.assertFalse(os.path.exists(HISTORY))
+
+    def test_client_killed_during_create_question_creates_no_table(self):
+        # The call that asks "Create new?" on the server's screen is sent without waiting; once a
+        # later call is answered, the server is inside it, showing the question.
+        missing = os.path.join(DATA, "asked.dbf")
+        pid = kill_client_after("m = dbus.lowlevel.MethodCallMessage(c.owner, t.PATH, t.ICQUIBO, 'OpenDatabase'); "
+                                "m.append(%r, signature='s'); c.bus.send_message(m); c.q.SeriesCount()" % missing)
+        self.assertTrue(process_ended(pid))
+        self.assertFalse(os.path.exists(missing))
+
+
+def kill_client_after(statements):
+    """Runs a client in a process of its own (`c`, with this module as `t`) through `statements`,
+    then kills it; answers the pid of the instance that served it, still running until then."""
+    script = ("import sys, time, dbus; sys.path.insert(0, %r); import clients_test as t; c = t.Client(); %s; "
+              "print(c.pid, flush=True); time.sleep(600)" % (os.path.dirname(os.path.abspath(__file__)), statements))
+    child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
+    try:
+        pid = int(child.stdout.readline())
+        if process_ended(pid, 0):
+            raise AssertionError("the instance ended before its client was killed")
+        child.send_signal(signal.SIGKILL)
+        child.wait()
+    finally:
+        child.kill()
+        child.stdout.close()
+    return pid
 
 
 def gdbus_call(member, *arguments):

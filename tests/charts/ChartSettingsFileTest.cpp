@@ -3,10 +3,13 @@
 
 #include "RecordBytes.h"
 
+#include "FileSizeLimit.h"
+
 #include "charts/ChartSettings.h"
 #include "charts/ChartSettingsFile.h"
 #include "platform/chart/Chart.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPalette>
@@ -192,6 +195,21 @@ TEST_F(ChartSettingsFiles, SavedFileHasExactlyOneRecordAndReplacesAnOldOne)
     WriteChartSettingsFile(path, distinctSettings());
     EXPECT_EQ(QFileInfo(path).size(), 2992);
     EXPECT_EQ(ReadChartSettingsFile(path), distinctSettings());
+}
+
+TEST_F(ChartSettingsFiles, SaveStoppedByAFileSizeLimitSaysWhyAndKeepsTheOldFile)
+{
+    const QString path = write(QStringLiteral("old.gsf"), distinctRecord().bytes);
+    WithFileSizeLimit(1024, [&] {
+        try {
+            WriteChartSettingsFile(path, TChartSettingsRec{});
+            ADD_FAILURE() << "a cut-off file was reported as saved";
+        } catch (const EChartSettingsError &error) {
+            EXPECT_TRUE(error.Message().endsWith(QStringLiteral("old.gsf: File too large"))) << error.what();
+        }
+    });
+    EXPECT_EQ(ReadChartSettingsFile(path), distinctSettings());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.gsf")});
 }
 
 // ---- the record and the chart

@@ -5,6 +5,7 @@
 #include "TableWindowFixture.h"
 
 #include "ImportTestHelpers.h"
+#include "LocaleGuard.h"
 
 #include "import/FImport.h"
 #include "import/FOpenText.h"
@@ -48,15 +49,21 @@ protected:
         });
     }
 
-    /// The records of a table as Debian's dbfread reads them.
-    QJsonArray readByDbfread(const QString &path)
+    /// Runs the table oracle (Debian's dbfread and dbf) on `path`; answers what it printed.
+    QByteArray runOracle(const char *command, const QString &path)
     {
         QProcess python;
         python.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral(QUIBO_SOURCE_DIR "/tests/platform/db/python/dbf_oracle.py"), QStringLiteral("read"), path});
+                     {QStringLiteral(QUIBO_SOURCE_DIR "/tests/platform/db/python/dbf_oracle.py"), QLatin1String(command), path});
         EXPECT_TRUE(python.waitForFinished(60000));
         EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-        return QJsonDocument::fromJson(python.readAllStandardOutput()).object().value("dbfread").toArray();
+        return python.readAllStandardOutput();
+    }
+
+    /// The records of a table as Debian's dbfread reads them.
+    QJsonArray readByDbfread(const QString &path)
+    {
+        return QJsonDocument::fromJson(runOracle("read", path)).object().value("dbfread").toArray();
     }
 };
 
@@ -132,4 +139,50 @@ TEST_F(ImportEndToEndTest, TalnexExportStoredIntoATableReadBackAndClassified)
     ASSERT_EQ(form->Classes().size(), 2u);
     EXPECT_EQ(form->Classes()[0].Average, (10.1875 + 10.25 + 10.25 + 10.75 + 11.375 + 11.5) / 6);
     EXPECT_EQ(form->Classes()[1].Average, (29.375 + 30.0 + 30.4375 + 30.875) / 4);
+}
+
+// A Czech user reads a table into the grid and stores the rows back, adding one typed with a
+// two-digit year: no date may move to another century on the way.
+TEST_F(ImportEndToEndTest, DatesKeepTheirCenturyFromATableThroughTheGridBackIntoIt)
+{
+    LocaleGuard czech(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    const QString table = dir.filePath(QStringLiteral("people.dbf"));
+    runOracle("write", table); // Debian's dbf: BORN 2001-02-03 in the first of three records
+    form->OpenDatabaseTable(table);
+    TFormImport window;
+    window.PrepareStoreTable(table);
+    dialogs.expectModal([table](QDialog &dialog) {
+        auto &openText = dynamic_cast<TFormOpenText &>(dialog);
+        openText.form().CB_database->setChecked(true);
+        openText.form().EditFileName->setText(table);
+        openText.form().BtnOK->click();
+        return openText.result();
+    });
+    dialogs.expectModal([](QDialog &dialog) {
+        dynamic_cast<TFormSetQuery &>(dialog).BtnSQLClick();
+        return int(ui::mrOk);
+    });
+    window.BtnReadClick();
+    TImportGrid &grid = window.Grid();
+    ASSERT_EQ(grid.RowCount(), 4);
+    ASSERT_EQ(grid.Cells(3, 0), QStringLiteral("BORN"));
+    EXPECT_EQ(grid.Cells(3, 1).toStdString(), "03.02.2001");
+    grid.SetRowCount(5);
+    grid.SetCells(3, 4, QStringLiteral("01.02.24"));
+
+    dialogs.expectMessage(QStringLiteral("Store data into DBF table?"), ui::mrYes);
+    dialogs.expectModal([](QDialog &) { return int(ui::mrOk); }); // NAME, AMOUNT and BORN by name
+    dialogs.expectMessage(QStringLiteral("Data were stored into DBF table successfully."));
+    window.BtnStoreInDBFClick();
+
+    const QJsonArray records = readByDbfread(table);
+    ASSERT_EQ(records.size(), 7);
+    const char *born[] = {"2001-02-03", nullptr, nullptr, "2001-02-03", nullptr, nullptr, "2024-02-01"};
+    for (int i = 0; i < 7; ++i) {
+        const QJsonValue value = records[i].toObject().value("BORN");
+        if (born[i])
+            EXPECT_EQ(value.toString().toStdString(), born[i]) << "record " << i + 1;
+        else
+            EXPECT_TRUE(value.isNull()) << "record " << i + 1;
+    }
 }

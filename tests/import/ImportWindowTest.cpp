@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -246,6 +247,26 @@ TEST_F(ImportWindowTest, ShiftButtonsStandBesideTheCellAndMoveItsValue)
     f().CB_ShiftBtn->click();
     EXPECT_TRUE(f().BtnLeft->isHidden());
     EXPECT_TRUE(f().BtnRight->isHidden());
+}
+
+TEST_F(ImportWindowTest, ReadNumbersAreShownWholeWhereTheirColumnCanGrow)
+{
+    const QString number = QStringLiteral("1,70000000000000");
+    const QString name = QStringLiteral("Height of the plant at the second count");
+    Fill({{"Item", "a", "b", name, "d"}, {"1", "2", number, "3", QString(400, u'x')}});
+    ShowAndFocusGrid();
+    TImportGridView &view = *form.DataGrid();
+    const auto shownWhole = [&](int column, const QString &text) {
+        // The cell's width left to its text once the open editor's frame and margins are off.
+        QStyleOptionFrame frame;
+        frame.initFrom(&view);
+        const int textRoom = view.columnWidth(column - 1) - 2 * view.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame) - 4;
+        return textRoom >= view.fontMetrics().horizontalAdvance(text);
+    };
+    EXPECT_TRUE(shownWhole(2, number)) << view.columnWidth(1);
+    EXPECT_TRUE(shownWhole(3, name)) << "a long name widens its column too";
+    EXPECT_EQ(view.columnWidth(0), view.horizontalHeader()->defaultSectionSize()) << "short texts keep the usual width";
+    EXPECT_LT(view.columnWidth(3), view.viewport()->width() / 2) << "a very long text does not take the whole grid";
 }
 
 TEST_F(ImportWindowTest, TypedTextReachesTheCellAtOnceAndLeavesTheDataSaved)

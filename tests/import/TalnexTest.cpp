@@ -5,6 +5,7 @@
 
 #include "import/ImportGrid.h"
 #include "import/Talnex.h"
+#include "import/TextImport.h"
 
 #include "platform/rtl/SysUtils.h"
 
@@ -111,15 +112,60 @@ TEST(TalnexContingency, LinesBecomeCellsAndLinesWithoutRowAndColumnAreCounted)
     EXPECT_EQ(Row(grid, 4), QStringList({"4", "-3", "a;b", ""}));
 }
 
-TEST(TalnexContingency, AnItemNumberPastAnyMemoryIsALineInError)
+// A few bytes naming a far row or column ask for a grid the file could never fill: refused,
+// naming the line and the size, before the grid grows.
+TEST(TalnexContingency, AGridFarLargerThanTheFileCanFillIsRefused)
 {
+    struct Case
+    {
+        const char *name;
+        QByteArray bytes;
+        const char *told; // in the message
+    };
+    const std::vector<Case> refused = {
+        {"one far item", "49999999;1;7", "Line 1 of the file"},
+        {"item and position", "9999;9999;1\r\n", "a grid of 10000 rows and 10000 columns"},
+        {"past any memory", "1;1;a\r\n2;1;b\r\n2000000000;1;5\r\n", "Line 3 of the file"},
+        {"far position", "2;1;3\r\n1;2147483647;5\r\n", "2147483648 columns"},
+    };
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("im.csv"));
-    WriteFile(fileName, "2000000000;1;5\r\n1;2000000000;5\r\n2;1;3\r\n");
+    for (const Case &c : refused) {
+        WriteFile(fileName, c.bytes);
+        TImportGrid grid;
+        try {
+            ReadContingencyTable(grid, fileName);
+            ADD_FAILURE() << c.name << ": read";
+        } catch (const ETextImportError &error) {
+            EXPECT_TRUE(error.Message().contains(QString::fromLatin1(c.told))) << c.name << ": " << error.what();
+        }
+        EXPECT_EQ(grid.RowCount(), 2) << c.name;
+        EXPECT_EQ(grid.ColCount(), 2) << c.name;
+    }
+
+    // Items that never occur within what a file may leave empty.
+    WriteFile(fileName, "1000;2;5\r\n");
     TImportGrid grid;
-    EXPECT_EQ(ReadContingencyTable(grid, fileName), 2);
-    EXPECT_EQ(grid.RowCount(), 3);
-    EXPECT_EQ(grid.Cells(1, 2), "3");
+    EXPECT_EQ(ReadContingencyTable(grid, fileName), 0);
+    EXPECT_EQ(grid.RowCount(), 1001);
+    EXPECT_EQ(grid.Cells(2, 1000), "5");
+    EXPECT_EQ(grid.Cells(0, 999), "999");
+}
+
+// A Talnex export of 43 bytes whose one kept line names item 49,999,999.
+TEST(TalnexImport, AnExportNamingAFarItemIsRefusedAtTheTemporaryFile)
+{
+    const QByteArray exportText = "Item\tPos\tArea\tValue\n0\t0\t0\t0\n49999999\t1\t0\t7\n";
+    ASSERT_EQ(exportText.size(), 43);
+    QTemporaryDir dir;
+    TImportGrid grid;
+    ReadDelimitedText(grid, exportText, u'\t', true, QStringLiteral("export.txt"));
+    KeepTalnexColumns(grid);
+    const QString temporary = dir.filePath(QStringLiteral("im.csv"));
+    SaveCSV(grid, temporary, false, false);
+    grid.Clear();
+    EXPECT_THROW(ReadContingencyTable(grid, temporary), ETextImportError);
+    EXPECT_EQ(grid.RowCount(), 2);
 }
 
 TEST(TalnexContingency, AMissingFileIsAFileError)

@@ -5,8 +5,10 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include "FileSizeLimit.h"
 #include "ImportTestHelpers.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -103,6 +105,23 @@ TEST(MaskFile, ReadAndWrittenWholeWithOtherLinesKept)
     EXPECT_EQ(read.Values(QStringLiteral("MASK")), QStringLiteral("[..]x")) << "names match without regard to case";
     EXPECT_EQ(read.Values(QStringLiteral("var1")), QStringLiteral("Délka"));
     EXPECT_EQ(read.Count(), 3);
+}
+
+TEST(MaskFile, SaveStoppedByAFileSizeLimitSaysWhyAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString fileName = WriteBytes(dir, QStringLiteral("df.msk"), "Mask=x[.]\r\n");
+    const rtl::TStringList lines({QStringLiteral("Mask=") + QString(2000, QLatin1Char('.'))});
+    WithFileSizeLimit(1024, [&] {
+        try {
+            WriteMaskFile(fileName, lines);
+            ADD_FAILURE() << "a cut-off file was reported as saved";
+        } catch (const rtl::EInOutError &error) {
+            EXPECT_TRUE(error.Message().endsWith(QStringLiteral("df.msk: File too large"))) << error.what();
+        }
+    });
+    EXPECT_EQ(ReadMaskFile(fileName).Lines(), QStringList{QStringLiteral("Mask=x[.]")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("df.msk")});
 }
 
 TEST(MaskFile, OlderFileInCodePage1250AndMissingFile)

@@ -3,8 +3,9 @@
 
 #include "import/ImportGrid.h"
 #include "import/TextImport.h"
-#include "import/TextLines.h"
+#include "workspace/TextLines.h"
 
+#include "HeapUse.h"
 #include "ImportTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -195,12 +196,68 @@ TEST(FixedColumns, LinesCutByFieldsWithShortLinesAndTrimming)
 TEST(FixedColumns, RowNamesFromTheFirstFieldAndColumnNamesFromDescriptors)
 {
     TImportGrid grid;
-    rtl::TStringList descriptors({QStringLiteral("Mask=[..]x[..]"), QStringLiteral("VAR1=Height"), QStringLiteral("Var2=")});
+    rtl::TStringList descriptors({QStringLiteral("Mask=[..]x[..]"), QStringLiteral("Var02=Not this"), QStringLiteral("VAR1=Height"),
+                                  QStringLiteral("var1=Not this either"), QStringLiteral("Var2=")});
     ReadFixedColumnLines(grid, {"P1   9 44", "P2   8 55"}, CutMask(QStringLiteral("[.]..x.[.]")), true, &descriptors);
     ASSERT_EQ(grid.ColCount(), 3);
     EXPECT_EQ(Row(grid, 0), QStringList({"", "Height", "Var 2"})) << "an empty descriptor gives the default name";
     EXPECT_EQ(Row(grid, 1), QStringList({"P1", "9", "44"}));
     EXPECT_EQ(Row(grid, 2), QStringList({"P2", "8", "55"}));
+}
+
+TEST(FixedColumns, AMaskOfNoDataFieldStillLeavesOneDataColumn)
+{
+    struct Case
+    {
+        const char *mask;
+        bool rowNames;
+        QStringList firstRow;
+    };
+    for (const Case &c : {Case{"....", false, {"1", ""}}, Case{"[..]", true, {"ab", ""}}}) {
+        TImportGrid grid;
+        ReadFixedColumnLines(grid, {"ab  1", "cd  2"}, CutMask(QString::fromLatin1(c.mask)), c.rowNames, nullptr);
+        ASSERT_EQ(grid.ColCount(), 2) << c.mask;
+        EXPECT_EQ(Row(grid, 0), QStringList({"", "Var 1"})) << c.mask;
+        EXPECT_EQ(Row(grid, 1), c.firstRow) << c.mask;
+        grid.InsertColumn(1);
+        EXPECT_EQ(grid.ColCount(), 3) << "a column can be added beside it";
+    }
+}
+
+// Files of a few hundred kilobytes that spread over a grid of a hundred million cells and more:
+// what the grid holds grows with the cells they fill, not with the grid's size.
+TEST(GridCost, FollowsTheFilledCellsOfALongLineOrAWideMask)
+{
+    if (!HeapUseMeasurable())
+        GTEST_SKIP() << "the sanitizer's heap is not measured";
+    constexpr size_t kMostBytes = 64u << 20;
+    {
+        // One line of 2,001 values among 50,000 lines of one value: 112 KB.
+        QByteArray csv = "1" + QByteArray(";7").repeated(2000) + "\n";
+        csv += QByteArray("5\n").repeated(50000);
+        const size_t before = HeapBytesInUse();
+        TImportGrid grid;
+        ReadDelimitedText(grid, csv, u';', false, QStringLiteral("long.csv"));
+        EXPECT_LT(HeapBytesInUse() - before, kMostBytes);
+        EXPECT_EQ(grid.RowCount(), 50002);
+        EXPECT_EQ(grid.ColCount(), 2002);
+        EXPECT_EQ(grid.Cells(2001, 1), "7");
+        EXPECT_EQ(grid.Cells(2001, 2), "");
+        EXPECT_EQ(grid.Cells(1, 50001), "5");
+    }
+    {
+        // A mask of 200,000 one-column fields over 2,000 lines of 20 characters.
+        const QStringList lines(2000, QStringLiteral("abcdefghij0123456789"));
+        const std::vector<TMaskField> fields = CutMask(QString(200000, u'x'));
+        const size_t before = HeapBytesInUse();
+        TImportGrid grid;
+        ReadFixedColumnLines(grid, lines, fields, false, nullptr);
+        EXPECT_LT(HeapBytesInUse() - before, kMostBytes);
+        EXPECT_EQ(grid.ColCount(), 200001);
+        EXPECT_EQ(grid.Cells(20, 2000), "9");
+        EXPECT_EQ(grid.Cells(21, 2000), "");
+        EXPECT_EQ(grid.Cells(200000, 0), "Var 200000");
+    }
 }
 
 TEST(TableRecords, FieldNamesRecordNumbersAndValuesAsText)

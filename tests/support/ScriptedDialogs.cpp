@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 
+#include <QFileInfo>
 #include <QPrinter>
 
 #include <gtest/gtest.h>
@@ -61,7 +62,10 @@ void ScriptedDialogs::expectDirectory(const QString &folder)
     m_steps.push_back({QStringLiteral("directory"), folder, 0, !folder.isEmpty(), 0, {}, {}});
 }
 
-void ScriptedDialogs::expectUrl() { m_steps.push_back({QStringLiteral("url"), QString(), 0, true, 0, {}, {}}); }
+void ScriptedDialogs::expectUrl(bool opened)
+{
+    m_steps.push_back({QStringLiteral("url"), QString(), 0, opened, 0, {}, {}});
+}
 
 QStringList ScriptedDialogs::messages() const
 {
@@ -126,6 +130,9 @@ bool ScriptedDialogs::fileDialog(ui::TFileDialog &dialog)
         if (dialog.OnTypeChange)
             dialog.OnTypeChange(dialog);
     }
+    // As the real dialog does, an open dialog refuses a name without a file unless told not to.
+    EXPECT_TRUE(dialog.Kind == ui::TFileDialogKind::Save || !dialog.FileMustExist || QFileInfo::exists(step.text))
+        << "the open dialog accepts only an existing file, not " << step.text.toStdString();
     dialog.FileName = step.text;
     return true;
 }
@@ -168,11 +175,11 @@ int ScriptedDialogs::showModal(QDialog &form)
     return step.script ? step.script(form) : ui::mrCancel;
 }
 
-void ScriptedDialogs::openUrl(const QUrl &url)
+bool ScriptedDialogs::openUrl(const QUrl &url)
 {
     m_urls << url;
     m_shown.push_back({QStringLiteral("url"), QString(), url.toString()});
-    take(QStringLiteral("url"), url.toString());
+    return take(QStringLiteral("url"), url.toString()).accept;
 }
 
 void ScriptedDialogs::expectPrinter(const QString &pdfFileName)

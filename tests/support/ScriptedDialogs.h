@@ -44,7 +44,8 @@ public:
     void expectFont(const QFont &font, const QColor &color, bool accept = true);
     /// The next modal form is handed to `script`, which sets its fields and answers the result.
     void expectModal(std::function<int(QDialog &)> script);
-    void expectUrl();
+    /// The next URL is taken as opened, or as failing to open when `opened` is false.
+    void expectUrl(bool opened = true);
     /// The next printer set-up dialog chooses printing into the PDF file `pdfFileName`, or is
     /// cancelled when it is empty.
     void expectPrinter(const QString &pdfFileName);
@@ -68,7 +69,7 @@ public:
     const ui::TFontDialog *lastFontDialog() const { return m_lastFont ? &*m_lastFont : nullptr; }
     int showModal(QDialog &form) override;
     bool selectDirectory(QString &folder) override;
-    void openUrl(const QUrl &url) override;
+    bool openUrl(const QUrl &url) override;
     bool printerSetupDialog(ui::TPrinterSetupDialog &dialog) override;
 
 private:

@@ -41,7 +41,7 @@ protected:
 
 TEST_F(DataTablesTest, MissingTableCreatedAsAnswered)
 {
-    const QString path = dir.filePath(QStringLiteral("new.dbf"));
+    const QString path = dir.filePath(QStringLiteral("it's \"new\".dbf")); // quotes of both kinds
     dialogs.expectFile(path);
     dialogs.expectMessage(QStringLiteral(" does not exists. Create new?"), ui::mrYes);
     dialogs.expectInput(QStringLiteral("NAME CHAR(10)"));

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include "FileSizeLimit.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 
@@ -133,13 +134,14 @@ TEST_F(History, QuitFreesTheWindow)
 TEST_F(History, LinesLoadUnchangedWhateverTheirLengthOrEncoding)
 {
     const QByteArray longLine(2 * 1024 * 1024, 'x');
-    const QByteArray bytes = "first\r\ncaf\xE9 in Latin-1\r\n\xC5\xBEluv UTF-8\n\r\n" + longLine + "\r\nlast";
+    // Older runs wrote the system's code page, 1250 (its letters beyond ASCII differ from Latin-1).
+    const QByteArray bytes = "first\r\ncaf\xE9 \x9Akola \x8Ao\x9Dka in code page 1250\r\n\xC5\xBEluv UTF-8\n\r\n" + longLine + "\r\nlast";
     writeBytes(fileName, bytes);
     FormHistory->LoadHistory(fileName);
     const QStringList lines = FormHistory->Lines();
     ASSERT_EQ(lines.size(), 6);
     EXPECT_EQ(lines[0], QStringLiteral("first"));
-    EXPECT_EQ(lines[1], QStringLiteral("caf\u00E9 in Latin-1"));
+    EXPECT_EQ(lines[1], QStringLiteral("café škola Šoťka in code page 1250"));
     EXPECT_EQ(lines[2], QStringLiteral("\u017Eluv UTF-8"));
     EXPECT_EQ(lines[3], QString());
     EXPECT_EQ(lines[4].size(), longLine.size());
@@ -220,6 +222,21 @@ TEST_F(History, UnwritableFileIsReportedAndKeepsTheLinesUntilASaveSucceeds)
     EXPECT_TRUE(FormHistory->SaveAndFree());
     EXPECT_EQ(FormHistory, nullptr);
     EXPECT_EQ(readBytes(fileName), QByteArray(" ---------- \r\nOpen: a.csv\r\n"));
+}
+
+TEST_F(History, FileSizeLimitIsReportedAndTheOldFileKept)
+{
+    runAndQuit({{QStringLiteral("Open"), QStringLiteral("a.csv")}});
+    const QByteArray saved = readBytes(fileName);
+    FormHistory->LoadHistory(fileName);
+    for (int i = 0; i < 100; ++i)
+        FormHistory->AddItem(QStringLiteral("Statistics"), QStringLiteral("3 classes: 1-40, 41-80, 81-%1").arg(i));
+    dialogs.expectMessage(QStringLiteral("The history could not be saved to the file"));
+    WithFileSizeLimit(1024, [&] { EXPECT_FALSE(FormHistory->SaveAndFree()); });
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_TRUE(dialogs.shown().back().text.endsWith(QStringLiteral("history.txt: File too large"))) << dialogs.shown().back().text.toStdString();
+    EXPECT_EQ(readBytes(fileName), saved);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("history.txt")});
 }
 
 TEST_F(History, UnreadableFileIsReportedAndNeverOverwritten)

@@ -257,6 +257,12 @@ TEST(QueryCondition, JoinsTheTextAfterWhereWithTheLinesAfterIt)
          "(A=1) ORDER BY A"},
         // No blank after the word: the condition keeps its first character.
         {{QStringLiteral("WHERE(A=1)")}, "(A=1)"},
+        // The WHERE the builder splits at: a whole word outside quotes, not part of a file name,
+        // field name or value.
+        {{QStringLiteral("SELECT * FROM 'nowhere.dbf' WHERE (VAHA>=1.6)")}, "(VAHA>=1.6)"},
+        {{QStringLiteral("SELECT * FROM 'somewhere.dbf'"), QStringLiteral("WHERE (VAHA>=1.6)")}, "(VAHA>=1.6)"},
+        {{QStringLiteral("SELECT ELSEWHERE, 'where' AS W FROM 't.dbf'"), QStringLiteral("where (A=1)")}, "(A=1)"},
+        {{QStringLiteral("SELECT * FROM 'a"), QStringLiteral("where.dbf'")}, ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(QueryCondition(c.lines).toStdString(), c.condition) << c.lines.join(QLatin1Char('|')).toStdString();

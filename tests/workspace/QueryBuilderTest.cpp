@@ -254,6 +254,38 @@ TEST_F(QueryBuilderTest, ValueWithQuoteFindsItsRecord)
     EXPECT_EQ(FormSetQuery->Query().FieldByName(QStringLiteral("ID"))->AsInteger(), 1);
 }
 
+// Mended: a picked date was written as the list shows it (31.01.24), which the engine never
+// matched.
+TEST_F(QueryBuilderTest, PickedDatesFindTheirRecordsInACzechLocale)
+{
+    rtl::SetFormatLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    exec(QStringLiteral("CREATE TABLE 'days.dbf' (ID DECIMAL(4,0), D DATE)"));
+    for (const char *row : {"1, '2024-01-31'", "2, '1999-12-31'", "3, '2024-01-31'", "4, NULL", "5, '2024-02-01'"})
+        exec(QStringLiteral("INSERT INTO 'days.dbf' VALUES (%1)").arg(QLatin1String(row)));
+    QStringList listed;
+    dialogs.expectModal([&](QDialog &dialog) {
+        auto &form = dynamic_cast<TFormSetQuery &>(dialog);
+        Ui::TFormSetQuery &w = form.form();
+        chooseField(w, QStringLiteral("D"));
+        form.ListFieldsClick();
+        listed = items(*w.ListVals);
+        w.CBoper->setCurrentIndex(int(TQueryOperator::In));
+        selectValues(w, {QStringLiteral("31.12.1999"), QStringLiteral("31.01.2024")});
+        form.BtnCondsClick();
+        w.CBoper->setCurrentIndex(int(TQueryOperator::Less));
+        w.ListVals->setCurrentRow(int(listed.indexOf(QStringLiteral("01.02.2024"))));
+        form.BtnCondsClick();
+        form.BtnSQLClick();
+        return int(ui::mrOk);
+    });
+    QString fields = QStringLiteral("ID");
+    EXPECT_EQ(ExecuteQueryBuilder(kAlias, QStringLiteral("days.dbf"), nullptr, fields, false), 3);
+    EXPECT_EQ(listed, (QStringList{"", "31.12.1999", "31.01.2024", "01.02.2024"}));
+    std::unique_ptr<rtl::TStringList> lines;
+    GetQuerySQL(FormSetQuery, lines);
+    EXPECT_EQ(lines->Lines().value(1), QStringLiteral("WHERE ((D IN ('1999-12-31','2024-01-31')) AND (D<'2024-02-01'))"));
+}
+
 TEST_F(QueryBuilderTest, MissingChoicesAreWarnedInCzech)
 {
     QString fields;

@@ -2,6 +2,10 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include "FileSizeLimit.h"
+
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -204,6 +208,40 @@ TEST(QueryFiles, SavedLinesLoadBackWithCzechText)
     EXPECT_EQ(LoadQueryFile(name), lines);
     EXPECT_THROW(LoadQueryFile(dir.filePath(QStringLiteral("none.sql"))), rtl::Exception);
     EXPECT_THROW(SaveQueryFile(dir.filePath(QStringLiteral("no/such/folder.sql")), lines), rtl::Exception);
+}
+
+// Older tools wrote query files in code page 1250; a file may also mix such lines with UTF-8 ones.
+TEST(QueryFiles, LinesOfOlderToolsLoadInCodePage1250)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("old_0.sql"));
+    const QByteArray bytes = "SELECT * FROM 'v\xe1hy.dbf'\r\nWHERE (JM\xc9NO='\x8a\x9d\xf8\xed')\r\n"
+                             "AND (M\xc4\x9aSTO='Plze\xc5\x88')\r\n";
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    EXPECT_EQ(LoadQueryFile(name), (QStringList{QStringLiteral("SELECT * FROM 'váhy.dbf'"), QStringLiteral("WHERE (JMÉNO='Šťří')"),
+                                                QStringLiteral("AND (MĚSTO='Plzeň')")}));
+}
+
+TEST(QueryFiles, SaveStoppedByAFileSizeLimitSaysWhyAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("q_0.sql"));
+    const QStringList old{QStringLiteral("SELECT * FROM 'data.dbf'")};
+    SaveQueryFile(name, old);
+    const QStringList longer{QStringLiteral("SELECT * FROM 'data.dbf'"), QStringLiteral("WHERE ") + QString(2000, QLatin1Char('A'))};
+    WithFileSizeLimit(1024, [&] {
+        try {
+            SaveQueryFile(name, longer);
+            ADD_FAILURE() << "a cut-off file was reported as saved";
+        } catch (const rtl::Exception &error) {
+            EXPECT_TRUE(error.Message().endsWith(QStringLiteral("q_0.sql: File too large"))) << error.what();
+        }
+    });
+    EXPECT_EQ(LoadQueryFile(name), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("q_0.sql")});
 }
 
 } // namespace

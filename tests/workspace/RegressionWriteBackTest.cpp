@@ -5,8 +5,17 @@
 #include "FileSizeLimit.h"
 #include "TableWindowFixture.h"
 
-#include <QFileInfo>
+#include "workspace/FSetQuery.h"
 
+#include "ui_FSetQuery.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <array>
 #include <cmath>
 #include <sys/stat.h>
 
@@ -342,21 +351,152 @@ TEST_F(RegressionWriteBackTest, FactorFieldMissing)
     EXPECT_FALSE(form->query().RequestLive());
 }
 
-TEST_F(RegressionWriteBackTest, ClassificationLettersSortedAndMissingRecordsReported)
+TEST_F(RegressionWriteBackTest, ClassificationLettersSortedAndRefusedOnceTheRecordsChanged)
 {
     const QString path = dataTable({"1, 30, 1, 31", "2, 2, 3, 0", "3, 32, 33, 34", "4, 4, 5, 6"});
     read(path);
     form->Analysis().Items()[3].Used = false; // never classified: class A for each value
     form->Analyse();
     classify({2}); // A: 1 2 3, B: 30 .. 34
-    // Item 2's record goes before the write: its ID is then in no record.
-    exec(QStringLiteral("DELETE FROM 'm.dbf' WHERE ID = 2"));
-    dialogs.expectMessage(QStringLiteral("CLAS was not written for 1 data item(s) whose ID is in no record: 2"));
     form->SaveClassification1Click();
-    EXPECT_EQ(column(QStringLiteral("CLAS")), (QStringList{"ABB", "BBB", "AAA"}));
+    EXPECT_EQ(column(QStringLiteral("CLAS")), (QStringList{"ABB", "AA", "BBB", "AAA"}));
+    EXPECT_FALSE(form->query().Active());
+    EXPECT_FALSE(form->query().RequestLive());
+
+    // Once the records read are not the ones the query selects, no item knows its record any more.
+    outputTable();
+    exec(QStringLiteral("UPDATE 'm.dbf' SET CLAS = '' WHERE ID = 1"));
+    exec(QStringLiteral("DELETE FROM 'm.dbf' WHERE ID = 2"));
+    dialogs.expectMessage(QStringLiteral("CLAS was not written: the query on ") + path
+                          + QStringLiteral(" now selects 3 records, but 4 were read into the data items. Read the "
+                                           "table again.\r\nThe results were not written into out.dbf."));
+    form->SaveClassification1Click();
+    EXPECT_EQ(dialogs.shown().back().type, ui::TMsgDlgType::mtError);
+    EXPECT_EQ(column(QStringLiteral("CLAS")), (QStringList{"", "BBB", "AAA"}));
+    EXPECT_EQ(storedMemo(), QString());
+
+    exec(QStringLiteral("INSERT INTO 'm.dbf' (ID, START, Rf1) VALUES (9, 0, 1)"));
+    dialogs.expectMessage(QStringLiteral("CLAS was not written: record 2 of the query on ") + path
+                          + QStringLiteral(" holds the ID 3, but the data item read from it has the ID 2. Read the "
+                                           "table again."));
+    form->SaveClassification1Click();
+    EXPECT_EQ(column(QStringLiteral("CLAS")), (QStringList{"", "BBB", "AAA", ""}));
     EXPECT_FALSE(form->query().Active());
     EXPECT_FALSE(form->query().RequestLive());
 }
+
+// ---- Each item written into the record it was read from ----
+
+// A table written by Debian's dbf module, read back by its dbfread; the letters expected are
+// worked out by hand.
+struct RecordsCase
+{
+    const char *name;
+    const char *file;
+    /// ID, NR, Rf1 of each record, in the file's order.
+    std::vector<std::array<int, 3>> records;
+    /// The builder's select list; empty: the records are read by the automation's condition.
+    const char *selectList;
+    QStringList clas;
+};
+
+// The values 1, 2 and 100 with a limit after the second: 1 and 2 in class A (average 1.5), 100 in B.
+const RecordsCase kRecordsCases[] = {
+    {"DuplicateIds", "dup.dbf", {{1, 0, 1}, {1, 0, 100}, {2, 0, 2}}, "ID", {"A", "B", "A"}},
+    {"IdentifierNotId", "nr.dbf", {{1, 3, 1}, {2, 2, 2}, {3, 1, 100}}, "NR", {"A", "A", "B"}},
+    {"ApostropheInFileNames", "o'k.dbf", {{1, 0, 100}, {2, 0, 1}, {3, 0, 2}}, "", {"B", "A", "A"}},
+    {"ApostropheReadThroughBuilder", "it's.dbf", {{1, 0, 100}, {2, 0, 1}, {3, 0, 2}}, "ID", {"B", "A", "A"}},
+};
+
+class RecordsWriteBackTest : public RegressionWriteBackTest, public ::testing::WithParamInterface<RecordsCase>
+{
+protected:
+    QString python(const QString &script, const QStringList &arguments)
+    {
+        QProcess process;
+        process.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(QUIBO_SOURCE_DIR) + script} + arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+    QString outsideTable(const QString &name, const QString &fields, const QString &records)
+    {
+        const QString path = dir.filePath(name);
+        python(QStringLiteral("/tests/workspace/python/records_table.py"), {path, fields, records});
+        return path;
+    }
+
+    // Field name -> the field's values, record by record, as dbfread reads them.
+    QMap<QString, QJsonArray> dbfread(const QString &path)
+    {
+        const QJsonObject contents
+            = QJsonDocument::fromJson(python(QStringLiteral("/tests/import/python/dbf_contents.py"), {path}).toUtf8()).object();
+        QMap<QString, QJsonArray> columns;
+        const QJsonArray fields = contents[QStringLiteral("fields")].toArray();
+        for (const QJsonValue &record : contents[QStringLiteral("records")].toArray())
+            for (int i = 0; i < fields.size(); ++i)
+                columns[fields[i].toString()].append(record.toArray()[i]);
+        return columns;
+    }
+
+    void readThroughBuilder(const QString &path, const QString &selectList)
+    {
+        dialogs.expectFile(path);
+        dialogs.expectModal([selectList](QDialog &dialog) {
+            auto &builder = dynamic_cast<TFormSetQuery &>(dialog);
+            builder.form().EditQueryFields->setText(selectList);
+            builder.BtnSQLClick();
+            return int(ui::mrOk);
+        });
+        dialogs.expectMessage(QStringLiteral("To use factor variable?"), ui::mrNo);
+        form->BtnOpenClick();
+    }
+};
+
+TEST_P(RecordsWriteBackTest, ClassificationAndFactorReachTheRecordsRead)
+{
+    const RecordsCase &c = GetParam();
+    QJsonArray records;
+    for (const auto &[id, nr, rf1] : c.records)
+        records.append(QJsonArray{id, nr, 0, rf1, QString(), QJsonValue()}); // START 0, CLAS and FACTOR blank
+    const QString path = outsideTable(QString::fromUtf8(c.file), QStringLiteral("ID N(4,0); NR N(4,0); START N(6,2); "
+                                                                                 "RF1 N(7,2); CLAS C(4); FACTOR N(9,5)"),
+                                      QString::fromUtf8(QJsonDocument(records).toJson(QJsonDocument::Compact)));
+    const bool automation = QString::fromUtf8(c.selectList).isEmpty();
+    if (automation) {
+        form->OpenDatabaseTable(path);
+        dialogs.expectMessage(QStringLiteral("To use factor variable?"), ui::mrNo);
+        form->QueryWhere(QStringLiteral("ID > 0"));
+        const QString out
+            = outsideTable(QStringLiteral("res'ults.dbf"), QStringLiteral("RUN N(4,0); RES M"), QStringLiteral("[[7, \"\"]]"));
+        form->SetOutputTable(QFileInfo(out).fileName(), QStringLiteral("RUN"), QStringLiteral("RES"));
+        form->SetOutputKey(3, QStringLiteral("7"));
+    } else {
+        readThroughBuilder(path, QString::fromUtf8(c.selectList));
+    }
+    ASSERT_EQ(form->ItemCount(), 3);
+    classify({1});
+    form->SaveClassification1Click();
+    dialogs.expectInput(QStringLiteral("A"));
+    dialogs.expectMessage(QStringLiteral("Factor was set to 0.666666666666667"));
+    form->Setfactor1Click();
+    EXPECT_TRUE(dialogs.allUsed());
+
+    const QMap<QString, QJsonArray> columns = dbfread(path);
+    QStringList clas;
+    for (const QJsonValue &letters : columns[QStringLiteral("CLAS")])
+        clas << letters.toString();
+    EXPECT_EQ(clas, c.clas);
+    EXPECT_EQ(columns[QStringLiteral("FACTOR")], (QJsonArray{0.66667, 0.66667, 0.66667}));
+    if (automation) {
+        const QString memo = dbfread(dir.filePath(QStringLiteral("res'ults.dbf")))[QStringLiteral("RES")][0].toString();
+        EXPECT_TRUE(memo.contains(QStringLiteral("class_A=(n 2; std 0.707107; avg 1.5)"))) << memo.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tables, RecordsWriteBackTest, ::testing::ValuesIn(kRecordsCases),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RegressionWriteBackTest, ClassificationIntoReadOnlyTableChangesNothingAndSaysSo)
 {

@@ -273,7 +273,7 @@ TEST(CreateTableStatement, DefaultsWithFactorAndClass)
     NewTableSpec spec;
     spec.FileName = QStringLiteral("new.dbf");
     EXPECT_EQ(CreateTableStatement(spec),
-              (QStringList{"CREATE TABLE \"new.dbf\"", "(", " ID DECIMAL(4,0),", " START DECIMAL(6,3),",
+              (QStringList{"CREATE TABLE 'new.dbf'", "(", " ID DECIMAL(4,0),", " START DECIMAL(6,3),",
                            " Rf1 DECIMAL(6,3),", " Rf2 DECIMAL(6,3),", " Rf3 DECIMAL(6,3),", " INC1 CHAR(1),",
                            " INC2 CHAR(1),", " INC3 CHAR(1),", " FACTOR DECIMAL(9,5),", " CLAS CHAR(4))"}));
 }
@@ -281,14 +281,14 @@ TEST(CreateTableStatement, DefaultsWithFactorAndClass)
 TEST(CreateTableStatement, OptionalFieldsNoRfNoFactorNoClass)
 {
     NewTableSpec spec;
-    spec.FileName = QStringLiteral("t.db");
+    spec.FileName = QStringLiteral("t's.db");
     spec.OptionalFields = QStringList{"NAME CHAR(20)", "DAY DATE,"};
     spec.RfCount = 0;
     spec.RfFormat = QStringLiteral("FLOAT");
     spec.WithFactor = false;
     spec.WithClass = false;
     EXPECT_EQ(CreateTableStatement(spec),
-              (QStringList{"CREATE TABLE \"t.db\"", "(", " ID DECIMAL(4,0),", " NAME CHAR(20),", " DAY DATE,", " START FLOAT)"}));
+              (QStringList{"CREATE TABLE 't''s.db'", "(", " ID DECIMAL(4,0),", " NAME CHAR(20),", " DAY DATE,", " START FLOAT)"}));
 }
 
 } // namespace

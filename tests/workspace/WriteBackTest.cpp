@@ -48,13 +48,6 @@ TEST(SortedClassLetters, AscendingWithRepeats)
     EXPECT_EQ(SortedClassLetters(analysis, 3), QStringLiteral("C\\")) << "letters after Z keep their code order";
 }
 
-TEST(ClassificationWrites, IdThatIsNoIntegerRefusedBeforeAnyWrite)
-{
-    TAnalysis analysis;
-    analysis.SetItems({item("7", {0}), item("x8", {0})});
-    EXPECT_THROW(ClassificationWrites(analysis), rtl::EConvertError);
-}
-
 class WriteBackTable : public ::testing::Test
 {
 protected:
@@ -107,27 +100,6 @@ protected:
     db::TDatabase database;
     db::TQuery query;
 };
-
-TEST_F(WriteBackTable, LocatedRecordsWrittenAndMissingKeysReported)
-{
-    makeTable(4);
-    openLive();
-    QStringList missing;
-    const std::vector<TRecordWrite> writes
-        = LocateRecords(query, QStringLiteral("ID"),
-                        {{QVariant(3), {0, QStringLiteral("AB"), "3"}}, {QVariant(9), {0, QStringLiteral("C"), "9"}},
-                         {QVariant(1), {0, QString(), "1"}}},
-                        missing);
-    EXPECT_EQ(missing, QStringList{"9"});
-    const TWriteOutcome outcome = WriteFieldValues(query, QStringLiteral("CLAS"), writes);
-    EXPECT_FALSE(outcome.Failed) << outcome.Error.toStdString();
-    query.Close();
-    query.Open();
-    QStringList clas;
-    for (query.First(); !query.Eof(); query.Next())
-        clas << query.FieldByName(QStringLiteral("CLAS"))->AsString();
-    EXPECT_EQ(clas, (QStringList{"", "old", "AB", "old"}));
-}
 
 TEST_F(WriteBackTable, ValueTheFieldCannotHoldUndoesEveryRecord)
 {
@@ -256,8 +228,6 @@ TEST(WriteFailureText, NamesRecordsThatKeepTheNewValue)
               QStringLiteral("CLAS could not be written: disk full\r\nThe earlier CLAS could not be put back into 7 "
                              "record(s), which keep the new one (ID 1, 2, 3, 4, 5 and 2 more); every other record "
                              "keeps its earlier CLAS."));
-    EXPECT_EQ(SkippedItemsText(QStringLiteral("CLAS"), {"12", "x"}),
-              QStringLiteral("CLAS was not written for 2 data item(s) whose ID is in no record: 12, x"));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "StretchedPaintDevice.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/WholeFile.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -15,7 +16,6 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -442,10 +442,11 @@ void TChart::Draw(QPainter &painter, const QRectF &target)
 
 void TChart::writeFile(const QString &fileName, const QByteArray &bytes)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EChartError(
-            QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    try {
+        rtl::WriteWholeFile(fileName, bytes);
+    } catch (const rtl::EInOutError &error) {
+        throw EChartError(error.Message());
+    }
 }
 
 void TChart::SaveToBitmapFile(const QString &fileName) { writeFile(fileName, bitmapBytes(ToImage())); }

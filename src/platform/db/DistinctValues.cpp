@@ -5,8 +5,10 @@
 #include "platform/db/SqlEngine.h"
 #include "platform/db/TableFiles.h"
 #include "platform/db/TableStore.h"
+#include "platform/db/ValueConvert.h"
 
-#include <QDateTime>
+#include "platform/rtl/SysUtils.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -34,9 +36,7 @@ int orderClass(const QVariant &value)
 QByteArray orderText(const QVariant &value)
 {
     switch (value.typeId()) {
-    case QMetaType::QDate: return value.toDate().toString(Qt::ISODate).toUtf8();
-    case QMetaType::QTime: return value.toTime().toString(QStringLiteral("HH:mm:ss")).toUtf8();
-    case QMetaType::QDateTime: return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    case QMetaType::QDate: case QMetaType::QTime: case QMetaType::QDateTime: return DateTimeToSqlText(value).toUtf8();
     default: return value.toString().toUtf8(); // UTF-8 bytes order by code point
     }
 }
@@ -89,9 +89,8 @@ private:
 
 std::vector<int> qualifyingSlots(SqlEngine &engine, const QString &table, const QString &where)
 {
-    QString quoted = table;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    const SqlResult result = engine.select(QStringLiteral("SELECT _rowid_ FROM '%1' WHERE %2").arg(quoted, where), {}, false);
+    const SqlResult result
+        = engine.select(QStringLiteral("SELECT _rowid_ FROM %1 WHERE %2").arg(rtl::QuotedStr(table), where), {}, false);
     std::vector<int> records;
     records.reserve(result.rows.size());
     for (const Record &row : result.rows)

@@ -19,6 +19,7 @@ extern "C" {
 #include <QTemporaryFile>
 #include <QTime>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -187,7 +188,8 @@ QVariant toVariant(const pxval_t *value, const FieldDef &field)
 {
     if (!value || value->isnull)
         return {};
-    // Blank values are zero bytes in the file, which pxlib hands out as the smallest number.
+    // Blank values are zero bytes in the file, which pxlib hands out as the smallest number
+    // (Number and Currency: as 0, see clearBlankNumbers).
     const bool blankNumber = heldAsNumber(value->type) && value->type != pxfNumber && value->type != pxfCurrency
                              && value->type != pxfTimestamp && value->type != pxfLogical && value->type != pxfShort
                              && value->value.lval == long(INT32_MIN);
@@ -222,6 +224,31 @@ QVariant toVariant(const pxval_t *value, const FieldDef &field)
     }
     default:
         return QByteArray(value->value.str.val, value->value.str.len);
+    }
+}
+
+bool isBlank(const char *bytes, int length)
+{
+    return std::all_of(bytes, bytes + length, [](char byte) { return byte == 0; });
+}
+
+// pxlib hands out a blank Number or Currency (its bytes all zero) as 0, like a stored 0 (whose
+// sign bit is set on disk): the record's bytes tell the two apart.
+void clearBlankNumbers(pxdoc_t *doc, int slot, const std::vector<FieldDef> &fields, Record &values)
+{
+    std::vector<char> bytes;
+    int offset = 0;
+    for (size_t i = 0; i < fields.size(); offset += fields[i].size, ++i) {
+        const bool number = fields[i].nativeType == pxfNumber || fields[i].nativeType == pxfCurrency;
+        if (!number || values[i].isNull() || values[i].toDouble() != 0)
+            continue;
+        if (bytes.empty()) {
+            bytes.resize(size_t(PX_get_recordsize(doc)));
+            if (bytes.size() < size_t(offset + fields[i].size) || !PX_get_record(doc, slot, bytes.data()))
+                throw EDatabaseError(QStringLiteral("cannot read the bytes of the record"));
+        }
+        if (isBlank(bytes.data() + offset, fields[i].size))
+            values[i] = QVariant();
     }
 }
 
@@ -435,6 +462,7 @@ void ParadoxTable::load(int slot)
     try {
         for (size_t i = 0; i < m_fields.size(); ++i)
             m_values[i] = toVariant(record[int(i)], m_fields[i]);
+        clearBlankNumbers(m_doc->doc, slot, m_fields, m_values);
     } catch (const EDatabaseError &error) {
         throw EDatabaseError(QStringLiteral("%1, record %2: %3").arg(m_doc->what).arg(slot + 1).arg(error.Message()));
     }

@@ -1,9 +1,12 @@
 #include "platform/db/Params.h"
 
 #include "platform/db/DatabaseError.h"
+#include "platform/db/SqlLexer.h"
 #include "platform/db/ValueConvert.h"
 
 #include <QStringList>
+
+#include <unordered_map>
 
 namespace db {
 namespace {
@@ -85,13 +88,7 @@ void TParam::SetText(const QString &text)
     m_value = m_dataType == ftString ? QVariant(text) : TextToValue(text, m_dataType);
 }
 
-TParam *TParams::FindParam(const QString &name)
-{
-    for (const auto &param : m_params)
-        if (param->Name().compare(name, Qt::CaseInsensitive) == 0)
-            return param.get();
-    return nullptr;
-}
+TParam *TParams::FindParam(const QString &name) { return m_byKey.value(ParameterKey(name)); }
 
 TParam &TParams::ParamByName(const QString &name)
 {
@@ -103,14 +100,24 @@ TParam &TParams::ParamByName(const QString &name)
 
 void TParams::rebuild(const QStringList &names)
 {
-    std::vector<std::unique_ptr<TParam>> params;
-    for (const QString &name : names) {
-        auto kept = std::find_if(m_params.begin(), m_params.end(), [&](const auto &param) {
-            return param && param->Name().compare(name, Qt::CaseInsensitive) == 0;
-        });
-        params.push_back(kept != m_params.end() ? std::move(*kept) : std::make_unique<TParam>(name));
+    std::unordered_map<QString, std::unique_ptr<TParam>> previous;
+    previous.reserve(m_params.size());
+    for (auto &param : m_params) {
+        const QString key = ParameterKey(param->Name());
+        previous.emplace(key, std::move(param));
     }
-    m_params = std::move(params);
+    m_params.clear();
+    m_byKey.clear();
+    m_byKey.reserve(names.size());
+    for (const QString &name : names) {
+        const QString key = ParameterKey(name);
+        if (m_byKey.contains(key))
+            continue;
+        const auto kept = previous.find(key);
+        auto param = kept != previous.end() ? std::move(kept->second) : std::make_unique<TParam>(name);
+        m_byKey.insert(key, param.get());
+        m_params.push_back(std::move(param));
+    }
 }
 
 } // namespace db

@@ -4,6 +4,7 @@
 #include "platform/db/FieldType.h"
 
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -72,6 +73,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<TParam>> m_params;
+    QHash<QString, TParam *> m_byKey; ///< by ParameterKey of the name
 };
 
 } // namespace db

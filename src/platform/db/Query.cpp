@@ -121,10 +121,12 @@ QString TQuery::statementText() { return m_sql.Text(); }
 
 TParams &TQuery::Params()
 {
-    const QString text = statementText();
-    if (!m_paramsBuilt || text != m_paramsText) {
-        m_params.rebuild(SqlParameterNames(text));
-        m_paramsText = text;
+    // Lines shared with the copy taken at the last parse compare equal at once; the statement
+    // is parsed again only when it was changed.
+    const QStringList &lines = std::as_const(m_sql).Lines();
+    if (!m_paramsBuilt || lines != m_paramsLines) {
+        m_params.rebuild(SqlParameterNames(statementText()));
+        m_paramsLines = lines;
         m_paramsBuilt = true;
     }
     return m_params;

@@ -48,7 +48,7 @@ private:
 
     rtl::TStringList m_sql;
     TParams m_params;
-    QString m_paramsText;
+    QStringList m_paramsLines; ///< the statement's lines when the parameters were last parsed
     bool m_paramsBuilt = false;
     bool m_requestLive = false;
     bool m_prepared = false;

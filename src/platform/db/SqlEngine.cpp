@@ -191,10 +191,10 @@ QString &lastTableError()
 
 // Why a statement failed: the layer's own text where a virtual table met the error, since
 // SQLite words an error in the commit of a statement its own way ("disk I/O error").
-QString stepError(sqlite3 *db)
+QString stepError(const SqlAuthorizer &authorizer)
 {
     const QString layer = std::exchange(lastTableError(), QString());
-    return layer.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : layer;
+    return layer.isEmpty() ? authorizer.error() : layer;
 }
 
 } // namespace
@@ -516,6 +516,35 @@ int liveInsertPosition(const std::vector<SqlToken> &tokens)
 
 QString cutAt(const QString &text, int position) { return text.left(position); }
 
+// SQLite looks each named parameter up among all the earlier ones, which takes quadratic time
+// for tens of thousands of them; the statement hands it every ":NAME" as a "?" instead, and the
+// names, in order, are bound by position. Other marks SQLite takes for parameters have no value.
+QString withPositionalParameters(const QString &sql, QStringList &names)
+{
+    const auto tokens = TokenizeSql(sql);
+    QString text;
+    text.reserve(sql.size());
+    int copied = 0;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const SqlToken &token = tokens[i];
+        if (token.kind == SqlToken::Symbol
+            && (token.text == QLatin1String("?") || token.text == QLatin1String("@") || token.text == QLatin1String("$")
+                || token.text == QLatin1String("#"))) {
+            const bool named = tokens[i + 1].begin == token.end && tokens[i + 1].kind != SqlToken::End;
+            throw EDatabaseError(QStringLiteral("No value for parameter '%1'")
+                                     .arg(token.text + (named ? sql.mid(token.end, tokens[i + 1].end - token.end) : QString())));
+        }
+        if (token.kind != SqlToken::Parameter)
+            continue;
+        text += QStringView(sql).mid(copied, token.begin - copied);
+        text += QLatin1Char('?');
+        copied = token.end;
+        names << token.text;
+    }
+    text += QStringView(sql).mid(copied);
+    return text;
+}
+
 // The fields a SELECT of one table lists by plain name (or "*"); nothing for any other select
 // list, or when ORDER BY counts result columns.
 std::optional<QStringList> plainFieldList(const std::vector<SqlToken> &tokens, int fromPosition)
@@ -553,11 +582,14 @@ struct SqlEngine::Statement
     sqlite3 *db = nullptr;
     sqlite3_stmt *stmt = nullptr;
     QStringList tables;
+    QStringList parameters; ///< the name of each "?", in order
+    SqlAuthorizer *authorizer = nullptr;
     std::vector<std::unique_ptr<TableLock>> locks; ///< held until the statement is done
 
     ~Statement()
     {
         sqlite3_finalize(stmt);
+        const SqlAuthorizer::Scope internal(*authorizer, SqlAuthorizer::Access::Internal);
         for (const QString &table : tables)
             sqlite3_exec(db, QStringLiteral("DROP TABLE temp.%1").arg(quoteName(table)).toUtf8().constData(), nullptr, nullptr, nullptr);
     }
@@ -569,6 +601,7 @@ SqlEngine::SqlEngine(QString folder, QString defaultExtension)
     if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         throw EDatabaseError(QStringLiteral("The SQL engine cannot start"));
     sqlite3_create_module_v2(m_db, kModuleName, &kModule, this, nullptr);
+    m_authorizer = std::make_unique<SqlAuthorizer>(m_db);
 }
 
 SqlEngine::~SqlEngine() { sqlite3_close_v2(m_db); }
@@ -584,7 +617,9 @@ std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql, std
     lastTableError().clear();
     auto statement = std::make_unique<Statement>();
     statement->db = m_db;
-    const QByteArray text = sql.toUtf8();
+    statement->authorizer = m_authorizer.get();
+    m_authorizer->beginStatement();
+    const QByteArray text = withPositionalParameters(sql, statement->parameters).toUtf8();
     for (int attempt = 0; attempt <= kMaxTablesPerStatement; ++attempt) {
         const char *tail = nullptr;
         if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &statement->stmt, &tail) == SQLITE_OK) {
@@ -593,9 +628,12 @@ std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql, std
             const QString rest = QString::fromUtf8(tail).trimmed();
             if (!rest.isEmpty() && rest != QLatin1String(";"))
                 throw EDatabaseError(QStringLiteral("Only one statement can be run at a time"));
+            if (m_authorizer->access() == SqlAuthorizer::Access::Read && !sqlite3_stmt_readonly(statement->stmt))
+                throw EDatabaseError(QStringLiteral("A query that reads rows may not change anything"));
+            m_authorizer->statementCompiled();
             return statement;
         }
-        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+        const QString message = m_authorizer->error();
         if (!message.startsWith(kNoSuchTable))
             throw EDatabaseError(message);
         const QString name = message.mid(kNoSuchTable.size());
@@ -612,6 +650,7 @@ std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql, std
         const QString create = QStringLiteral("CREATE VIRTUAL TABLE temp.%1 USING %2(%3)")
                                    .arg(quoteName(name), QLatin1String(kModuleName)).arg(token);
         char *error = nullptr;
+        const SqlAuthorizer::Scope internal(*m_authorizer, SqlAuthorizer::Access::Internal);
         const int rc = sqlite3_exec(m_db, create.toUtf8().constData(), nullptr, nullptr, &error);
         delete pendingStores().take(token);
         if (rc != SQLITE_OK) {
@@ -627,16 +666,21 @@ std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql, std
 void SqlEngine::bind(Statement &statement, const SqlParams &params)
 {
     sqlite3_stmt *stmt = statement.stmt;
-    const int count = sqlite3_bind_parameter_count(stmt);
-    for (int index = 1; index <= count; ++index) {
-        const char *rawName = sqlite3_bind_parameter_name(stmt, index);
-        const QString name = rawName ? QString::fromUtf8(rawName + 1) : QString();
-        auto found = std::find_if(params.begin(), params.end(), [&](const auto &param) {
-            return param.first.compare(name, Qt::CaseInsensitive) == 0;
-        });
-        if (name.isEmpty() || found == params.end())
+    if (sqlite3_bind_parameter_count(stmt) != statement.parameters.size())
+        throw EDatabaseError(QStringLiteral("The parameters of the statement cannot be told apart"));
+    QHash<QString, const QVariant *> values;
+    values.reserve(qsizetype(params.size()));
+    for (const auto &[name, value] : params) {
+        const QString key = ParameterKey(name);
+        if (!values.contains(key))
+            values.insert(key, &value);
+    }
+    for (int index = 1; index <= statement.parameters.size(); ++index) {
+        const QString &name = statement.parameters[index - 1];
+        const QVariant *found = values.value(ParameterKey(name));
+        if (!found)
             throw EDatabaseError(QStringLiteral("No value for parameter '%1'").arg(name));
-        const QVariant &value = found->second;
+        const QVariant &value = *found;
         int rc = SQLITE_OK;
         switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
         case QMetaType::UnknownType: rc = sqlite3_bind_null(stmt, index); break;
@@ -673,6 +717,7 @@ void SqlEngine::check(const QString &sql)
     const auto tokens = TokenizeSql(sql);
     if (IsDdlStatement(tokens))
         return;
+    const SqlAuthorizer::Scope command(*m_authorizer, SqlAuthorizer::Access::Command);
     prepare(sql, std::nullopt);
 }
 
@@ -683,13 +728,14 @@ int SqlEngine::execute(const QString &sql, const SqlParams &params)
         ExecuteDdl(m_folder, m_defaultExtension, sql);
         return 0;
     }
+    const SqlAuthorizer::Scope command(*m_authorizer, SqlAuthorizer::Access::Command);
     auto statement = prepare(sql, TableLock::Exclusive);
     bind(*statement, params);
     int rc;
     while ((rc = sqlite3_step(statement->stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(stepError(m_db));
+        throw EDatabaseError(stepError(*m_authorizer));
     return sqlite3_changes(m_db);
 }
 
@@ -741,7 +787,7 @@ std::optional<SqlResult> SqlEngine::selectRecords(const QString &sql, const std:
     while ((rc = sqlite3_step(statement->stmt)) == SQLITE_ROW)
         result.recordSlots.push_back(int(sqlite3_column_int64(statement->stmt, 0)));
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(stepError(m_db));
+        throw EDatabaseError(stepError(*m_authorizer));
     result.liveTable = path;
     result.byRecord = true;
     return result;
@@ -752,6 +798,7 @@ SqlResult SqlEngine::select(const QString &sql, const SqlParams &params, bool li
     const auto tokens = TokenizeSql(sql);
     if (IsDdlStatement(tokens) || !returnsRows(sql))
         throw EDatabaseError(QStringLiteral("The statement returns no rows; run it as a command"));
+    const SqlAuthorizer::Scope read(*m_authorizer, SqlAuthorizer::Access::Read);
     if (auto records = selectRecords(sql, tokens, params))
         return std::move(*records);
     const int slotPosition = live ? liveInsertPosition(tokens) : -1;
@@ -817,7 +864,7 @@ SqlResult SqlEngine::select(const QString &sql, const SqlParams &params, bool li
         result.rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(stepError(m_db));
+        throw EDatabaseError(stepError(*m_authorizer));
 
     for (int i = 0; i < columnCount; ++i) {
         if (!inferType[size_t(i)])

@@ -3,6 +3,7 @@
 // statement names is mapped into it as a virtual table over the file for the statement's
 // duration. Structure statements go to the layer's own DDL.
 
+#include "platform/db/SqlAuthorizer.h"
 #include "platform/db/TableLock.h"
 #include "platform/db/TableStore.h"
 
@@ -81,6 +82,7 @@ private:
     QString m_folder;
     QString m_defaultExtension;
     sqlite3 *m_db = nullptr;
+    std::unique_ptr<SqlAuthorizer> m_authorizer;
 };
 
 } // namespace db

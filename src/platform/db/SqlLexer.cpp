@@ -2,6 +2,7 @@
 
 #include "platform/db/DatabaseError.h"
 
+#include <QSet>
 #include <QStringList>
 
 namespace db {
@@ -110,9 +111,12 @@ std::vector<SqlToken> TokenizeSql(const QString &sql)
 QStringList SqlParameterNames(const QString &sql)
 {
     QStringList names;
+    QSet<QString> seen;
     for (const SqlToken &token : TokenizeSql(sql))
-        if (token.kind == SqlToken::Parameter && !names.contains(token.text, Qt::CaseInsensitive))
+        if (token.kind == SqlToken::Parameter && !seen.contains(ParameterKey(token.text))) {
+            seen.insert(ParameterKey(token.text));
             names << token.text;
+        }
     return names;
 }
 

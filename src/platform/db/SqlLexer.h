@@ -29,4 +29,7 @@ std::vector<SqlToken> TokenizeSql(const QString &sql);
 /// Names of the ":NAME" parameters of `sql`, in order of first appearance, each once.
 QStringList SqlParameterNames(const QString &sql);
 
+/// What a parameter's name is looked up by: names match without regard to letter case.
+inline QString ParameterKey(const QString &name) { return name.toCaseFolded(); }
+
 } // namespace db

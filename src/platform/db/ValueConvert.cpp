@@ -17,17 +17,38 @@ namespace {
     throw rtl::EConvertError(QStringLiteral("'%1' is not a valid %2").arg(text, QLatin1String(kind)));
 }
 
+bool hasTwoDigitYear(const QString &format)
+{
+    return format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy"));
+}
+
+// The locale's short date format with the year in four digits, so that a date shown reads back
+// as the same date whatever its century.
+QString fullYearDateFormat(const QLocale &locale)
+{
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (hasTwoDigitYear(format))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
+// A two-digit year names the year ending in those digits within 50 years of now, as people
+// mean it (1977 to 2076 while it is 2026); Qt reads it as 19xx.
+QDate withSlidingCentury(const QDate &date)
+{
+    const int latest = QDate::currentDate().year() + 50;
+    const int year = latest - (latest - date.year() % 100) % 100;
+    return QDate(year, date.month(), date.day());
+}
+
 QDate parseDate(const QString &text)
 {
     const QLocale locale = rtl::FormatLocale();
-    for (QLocale::FormatType format : {QLocale::ShortFormat, QLocale::LongFormat}) {
-        QDate date = locale.toDate(text, format);
-        if (date.isValid()) {
-            // Two-digit years name the years around now, as people mean them.
-            if (date.year() < 100 && !locale.dateFormat(format).contains(QStringLiteral("yyyy")))
-                date = date.addYears(date.year() + 2000 > QDate::currentDate().year() + 50 ? 1900 : 2000);
-            return date;
-        }
+    for (const QString &format : {fullYearDateFormat(locale), locale.dateFormat(QLocale::ShortFormat),
+                                  locale.dateFormat(QLocale::LongFormat)}) {
+        const QDate date = locale.toDate(text, format);
+        if (date.isValid())
+            return hasTwoDigitYear(format) ? withSlidingCentury(date) : date;
     }
     for (const char *pattern : {"yyyy-MM-dd", "d.M.yyyy", "M/d/yyyy"}) {
         const QDate date = QDate::fromString(text, QLatin1String(pattern));
@@ -110,14 +131,26 @@ QString ValueToText(const QVariant &value)
     switch (value.typeId()) {
     case QMetaType::Double: return rtl::FloatToStr(value.toDouble());
     case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::QDate: return locale.toString(value.toDate(), QLocale::ShortFormat);
+    case QMetaType::QDate: return locale.toString(value.toDate(), fullYearDateFormat(locale));
     case QMetaType::QTime: return locale.toString(value.toTime(), QLocale::LongFormat);
     case QMetaType::QDateTime: {
         const QDateTime stamp = value.toDateTime();
-        return locale.toString(stamp.date(), QLocale::ShortFormat) + QLatin1Char(' ') + locale.toString(stamp.time(), QLocale::LongFormat);
+        return locale.toString(stamp.date(), fullYearDateFormat(locale)) + QLatin1Char(' ') + locale.toString(stamp.time(), QLocale::LongFormat);
     }
     case QMetaType::QByteArray: return QString::fromLatin1(value.toByteArray());
     default: return value.toString();
+    }
+}
+
+bool IsDateTimeType(TFieldType type) { return type == ftDate || type == ftTime || type == ftDateTime; }
+
+QString DateTimeToSqlText(const QVariant &value)
+{
+    switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+    case QMetaType::QDate: return value.toDate().toString(Qt::ISODate);
+    case QMetaType::QTime: return value.toTime().toString(QStringLiteral("HH:mm:ss"));
+    case QMetaType::QDateTime: return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    default: return {};
     }
 }
 

@@ -12,11 +12,19 @@
 namespace db {
 
 /// The value as text: numbers in general format with the locale's decimal separator, dates
-/// and times in the locale's short formats, Booleans as "True"/"False"; null gives ''.
+/// in the locale's short format with a four-digit year, times in its long format, Booleans as
+/// "True"/"False"; null gives ''.
 QString ValueToText(const QVariant &value);
 
-/// Text as a value of `type`; empty text gives null. Throws rtl::EConvertError for text that
-/// is no value of the type.
+/// True for the types the SQL engine holds as ISO text: ftDate, ftTime, ftDateTime.
+bool IsDateTimeType(TFieldType type);
+
+/// A date, time or date-time as the SQL engine holds and compares it: yyyy-MM-dd, HH:mm:ss,
+/// yyyy-MM-dd HH:mm:ss. Any other value, null included, gives ''.
+QString DateTimeToSqlText(const QVariant &value);
+
+/// Text as a value of `type`; empty text gives null. A date with a two-digit year is taken
+/// within 50 years of today. Throws rtl::EConvertError for text that is no value of the type.
 QVariant TextToValue(const QString &text, TFieldType type);
 
 /// Any value as the kind `type` holds (double for floats, qlonglong for integers, QString,

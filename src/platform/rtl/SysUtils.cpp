@@ -300,6 +300,13 @@ int32_t StrToInt(const QString &text)
 
 QString IntToStr(int64_t value) { return QString::number(value); }
 
+QString QuotedStr(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
 namespace {
 
 // What a section of a format mask asks for.

@@ -90,6 +90,10 @@ bool TryStrToInt(const QString &text, int32_t &value);
 
 QString IntToStr(int64_t value);
 
+/// `text` between single quotes, each quote inside doubled (O'Brien gives 'O''Brien'): a text
+/// value, or a table's file name, as SQL statements write it.
+QString QuotedStr(const QString &text);
+
 /// Number text by a format mask: up to three sections separated by ';' (positive, negative,
 /// zero); in a section '0' is a digit always shown, '#' a digit shown when significant, '.' the
 /// locale's decimal separator, ',' asks for the locale's thousands separators, "E+00"/"E-00" an

@@ -82,7 +82,7 @@ int ShowModal(QDialog &form) { return Dialogs().showModal(form); }
 
 bool SelectDirectory(QString &folder) { return Dialogs().selectDirectory(folder); }
 
-void OpenUrl(const QUrl &url) { Dialogs().openUrl(url); }
+bool OpenUrl(const QUrl &url) { return Dialogs().openUrl(url); }
 
 void ShowException(const std::exception &error)
 {

@@ -42,6 +42,10 @@ struct TFileDialog
     int FilterIndex = 1;
     /// Called when the user picks another filter entry (FilterIndex already updated).
     std::function<void(TFileDialog &)> OnTypeChange;
+    /// An open dialog accepts only the name of an existing file unless this is cleared; then a
+    /// typed new name is chosen too (for a caller that offers to create the file). A save
+    /// dialog accepts any name.
+    bool FileMustExist = true;
 
     /// Shows the dialog through the seam; true when the user chose a file (FileName set).
     bool Execute();
@@ -103,6 +107,8 @@ class DialogProvider
 {
 public:
     virtual ~DialogProvider() = default;
+    /// Answers the button pressed; a box closed without one (Esc, the close box, the program
+    /// ending) answers mrNo when it asks Yes or No, mrCancel otherwise.
     virtual TModalResult messageBox(const MessageRequest &request) = 0;
     /// A plain message with an OK button.
     virtual void showMessage(const QString &title, const QString &text) = 0;
@@ -123,7 +129,8 @@ public:
         (void)folder;
         return false;
     }
-    virtual void openUrl(const QUrl &url) = 0;
+    /// Opens `url` in the desktop's program for it; answers false when none could be started.
+    virtual bool openUrl(const QUrl &url) = 0;
     /// Answers false when cancelled; on true `dialog.Printer` is set up as the user chose.
     virtual bool printerSetupDialog(TPrinterSetupDialog &dialog) = 0;
 };
@@ -146,7 +153,8 @@ bool InputQuery(const QString &caption, const QString &prompt, QString &value);
 int ShowModal(QDialog &form);
 /// Lets the user choose a folder; false when cancelled.
 bool SelectDirectory(QString &folder);
-void OpenUrl(const QUrl &url);
+/// Opens `url` in the desktop's program for it; false when none could be started.
+[[nodiscard]] bool OpenUrl(const QUrl &url);
 
 /// Shows a message of a computing unit (rtl::ShowWarning) as an OK box of the matching type.
 void ShowWarningBox(rtl::WarningKind kind, const QString &text);

@@ -99,7 +99,10 @@ void ShowHelpContext(int context)
     const QString page = HelpPage(context);
     if (!QFileInfo(page).isFile())
         throw rtl::Exception(QStringLiteral("The help page %1 does not exist.").arg(QDir::toNativeSeparators(page)));
-    OpenUrl(QUrl::fromLocalFile(page));
+    if (!OpenUrl(QUrl::fromLocalFile(page)))
+        throw rtl::Exception(QStringLiteral("The help page %1 could not be opened: no program to show web pages "
+                                            "was found. Open the file in a web browser.")
+                                 .arg(QDir::toNativeSeparators(page)));
 }
 
 void SetHelpContext(QWidget *widget, int context)

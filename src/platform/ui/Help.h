@@ -25,7 +25,7 @@ void SetHelpFolder(const QString &folder);
 QString HelpPage(int context);
 
 /// Opens the page of `context` through ui::OpenUrl. Throws rtl::Exception naming the page when
-/// it does not exist.
+/// it does not exist or no program could be started to show it.
 void ShowHelpContext(int context);
 
 /// Gives `widget` a help context (0 = none). The first call on a window also makes F1 in that

@@ -72,7 +72,10 @@ QStringList QtNameFilters(const QString &filter)
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+        // A description that already ends with its patterns ("Mask file (*.msk)") shows them once.
+        const QString description = parts[i].trimmed();
+        const bool showsPatterns = description.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')'));
+        filters << (showsPatterns ? description : QStringLiteral("%1 (%2)").arg(parts[i], patterns));
     }
     return filters;
 }
@@ -87,12 +90,15 @@ TModalResult QtDialogProvider::messageBox(const MessageRequest &request)
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    const int answer = execAbove(box);
-    if (answer == QMessageBox::Yes)
-        return mrYes;
-    if (answer == QMessageBox::No)
-        return mrNo;
-    return mrOk;
+    execAbove(box);
+    // Only the button pressed counts: the box's result alone cannot tell Yes from a box that the
+    // ending program closed without any answer.
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Yes: return mrYes;
+    case QMessageBox::No: return mrNo;
+    case QMessageBox::Ok: return mrOk;
+    default: return request.buttons == TMsgDlgButtons::mbYesNo ? mrNo : mrCancel;
+    }
 }
 
 void QtDialogProvider::showMessage(const QString &title, const QString &text)
@@ -132,7 +138,8 @@ bool QtDialogProvider::fileDialog(TFileDialog &dialog)
     // Callers ask their own overwrite question where they have one.
     box.setOption(QFileDialog::DontConfirmOverwrite, true);
     box.setAcceptMode(dialog.Kind == TFileDialogKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    box.setFileMode(dialog.Kind == TFileDialogKind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const bool anyName = dialog.Kind == TFileDialogKind::Save || !dialog.FileMustExist;
+    box.setFileMode(anyName ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = QtNameFilters(dialog.Filter);
     if (!filters.isEmpty()) {
         box.setNameFilters(filters);
@@ -220,7 +227,7 @@ bool QtDialogProvider::selectDirectory(QString &folder)
     return true;
 }
 
-void QtDialogProvider::openUrl(const QUrl &url) { QDesktopServices::openUrl(url); }
+bool QtDialogProvider::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }
 
 bool QtDialogProvider::printerSetupDialog(TPrinterSetupDialog &dialog)
 {

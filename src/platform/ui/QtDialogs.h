@@ -22,7 +22,7 @@ public:
     bool fontDialog(TFontDialog &dialog) override;
     int showModal(QDialog &form) override;
     bool selectDirectory(QString &folder) override;
-    void openUrl(const QUrl &url) override;
+    bool openUrl(const QUrl &url) override;
     bool printerSetupDialog(TPrinterSetupDialog &dialog) override;
 };
 
@@ -47,7 +47,8 @@ private:
     QColor m_color;
 };
 
-/// A run-time filter ("Text|*.csv;*.txt|All|*.*") as Qt name filters ("Text (*.csv *.txt)", ...).
+/// A run-time filter ("Text|*.csv;*.txt|All|*.*") as Qt name filters ("Text (*.csv *.txt)", ...);
+/// a description that ends with its patterns in parentheses is taken as it is.
 QStringList QtNameFilters(const QString &filter);
 
 } // namespace ui

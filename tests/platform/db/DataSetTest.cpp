@@ -2,6 +2,7 @@
 // fields read and written in the program's terms, and the database aliases.
 
 #include "DbTestSupport.h"
+#include "LocaleGuard.h"
 
 #include "platform/db/DatabaseError.h"
 
@@ -479,6 +480,29 @@ TEST(Params, ValuesFromTextByTypeCode)
         param.SetDataType(TFieldType(code));
         EXPECT_ANY_THROW(param.SetText(QString::fromLatin1(text))) << code << " " << text;
     }
+}
+
+// Qt reads a two-digit year as 19xx; people mean the year within 50 years of today. Shown, a
+// date keeps all four digits, so that it reads back as itself.
+TEST(Params, TwoDigitYearsNameTheYearWithinFiftyYearsOfToday)
+{
+    LocaleGuard czech(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    const int latest = QDate::currentDate().year() + 50;
+    auto dateOf = [](const QString &text) {
+        TParam param(QStringLiteral("D"));
+        param.SetDataType(ftDate);
+        param.SetText(text);
+        return param.Value().toDate().toString(Qt::ISODate).toStdString();
+    };
+    auto twoDigits = [](int year) { return QStringLiteral("%1").arg(year % 100, 2, 10, QLatin1Char('0')); };
+    auto iso = [](int year, const char *monthAndDay) { return std::to_string(year) + monthAndDay; };
+    EXPECT_EQ(dateOf(QStringLiteral("01.02.24")), "2024-02-01");
+    EXPECT_EQ(dateOf(QStringLiteral("31.12.") + twoDigits(latest)), iso(latest, "-12-31"));
+    EXPECT_EQ(dateOf(QStringLiteral("01.01.") + twoDigits(latest + 1)), iso(latest - 99, "-01-01"));
+    EXPECT_EQ(dateOf(QStringLiteral("01.02.1924")), "1924-02-01");
+    TParam shown(QStringLiteral("D"));
+    shown.SetAsDate(QDate(1924, 2, 1));
+    EXPECT_EQ(shown.AsString().toStdString(), "01.02.1924");
 }
 
 TEST(CriticalValues, RowsFoundByExactNumberAndLevel)

@@ -108,6 +108,43 @@ int le16(const QByteArray &bytes, int at) { return uint8_t(bytes[at]) | (uint8_t
 
 } // namespace
 
+// On disk a blank Number or Currency is all zero bytes and a stored 0 has its sign bit set;
+// pxlib hands out both as 0.
+TEST(Paradox, BlankNumbersReadAsNullAndStayBlankWhenTheirRecordIsWritten)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE 'p.db' (N CHAR(3), F NUMERIC(8,2), M MONEY)");
+    folder.exec("INSERT INTO 'p.db' (N) VALUES ('a')");
+    folder.exec("INSERT INTO 'p.db' (N, F, M) VALUES ('b', 0, 0)");
+    auto table = folder.table("p.db");
+    table->Open();
+    EXPECT_TRUE(table->FieldByName("F")->IsNull());
+    EXPECT_TRUE(table->FieldByName("M")->IsNull());
+    table->Edit();
+    table->FieldByName("N")->SetAsString("x");
+    table->Post();
+    table->Next();
+    EXPECT_FALSE(table->FieldByName("F")->IsNull());
+    EXPECT_EQ(table->FieldByName("M")->AsFloat(), 0.0);
+    table->Close();
+
+    const QByteArray bytes = folder.bytes("p.db");
+    const int recordSize = le16(bytes, 0);
+    ASSERT_EQ(recordSize, 3 + 8 + 8);
+    const int firstRecord = le16(bytes, 2) + 6; // the first data block follows the header
+    auto hex = [&](int at, int length) { return bytes.mid(at, length).toHex().toStdString(); };
+    EXPECT_EQ(hex(firstRecord, 3), "780000");
+    EXPECT_EQ(hex(firstRecord + 3, 8), "0000000000000000");
+    EXPECT_EQ(hex(firstRecord + 11, 8), "0000000000000000");
+    EXPECT_EQ(hex(firstRecord + recordSize + 3, 8), "8000000000000000");
+    EXPECT_EQ(hex(firstRecord + recordSize + 11, 8), "8000000000000000");
+
+    auto blanks = folder.query("SELECT N FROM 'p.db' WHERE F IS NULL AND M IS NULL");
+    blanks->Open();
+    ASSERT_EQ(blanks->RecordCount(), 1);
+    EXPECT_EQ(blanks->FieldByName("N")->AsString(), QStringLiteral("x"));
+}
+
 // pxlib trusts the block and record counts of the header; one changed byte could make its
 // open loop for ever. Such files are refused before pxlib sees them.
 TEST(Paradox, DamagedHeaderOrBlockListIsRefused)

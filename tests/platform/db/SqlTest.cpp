@@ -6,6 +6,7 @@
 #include "platform/db/DatabaseError.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 
@@ -115,6 +116,42 @@ TEST_F(Sql, ParameterWithoutValueIsRefused)
     EXPECT_FALSE(q->Active());
 }
 
+TEST_F(Sql, HundredThousandParametersAreNamedBoundAndRun)
+{
+    constexpr int kCount = 100000;
+    QStringList names;
+    for (int i = 0; i < kCount; ++i)
+        names << QStringLiteral(":P%1").arg(i);
+    // The same parameter twice, in another letter case: one parameter.
+    auto q = folder.query(QStringLiteral("SELECT ID FROM 'data.dbf' WHERE ID IN (%1) OR ID = :p7").arg(names.join(QLatin1Char(','))));
+    ASSERT_EQ(q->Params().Count(), kCount);
+    try {
+        q->Open();
+        ADD_FAILURE() << "opened without values";
+    } catch (const EDatabaseError &error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("No value for parameter 'P0'"));
+    }
+    for (int i = 0; i < kCount; ++i)
+        q->Params()[i].SetAsFloat(i == 1 ? 2 : 100 + i);
+    q->ParamByName(QStringLiteral("P99999")).SetAsFloat(4);
+    q->ParamByName(QStringLiteral("P7")).SetAsFloat(3);
+    EXPECT_EQ(q->Params()[7].AsFloat(), 3);
+    q->Open();
+    QStringList ids;
+    for (q->First(); !q->Eof(); q->Next())
+        ids << q->Fields()[0].AsString();
+    EXPECT_EQ(ids, (QStringList{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
+}
+
+TEST_F(Sql, OtherParameterMarksHaveNoValue)
+{
+    for (const char *sql : {"SELECT ID FROM 'data.dbf' WHERE ID = ?", "SELECT ID FROM 'data.dbf' WHERE ID = ?2",
+                            "SELECT ID FROM 'data.dbf' WHERE ID = @ID", "SELECT ID FROM 'data.dbf' WHERE ID = $ID"}) {
+        auto q = folder.query(QString::fromLatin1(sql));
+        EXPECT_THROW(q->Open(), EDatabaseError) << sql;
+    }
+}
+
 TEST_F(Sql, ColonInsideQuotesIsNoParameter)
 {
     auto q = folder.query("SELECT ID FROM 'data.dbf' WHERE COLOR <> '10:30'");
@@ -159,6 +196,57 @@ TEST_F(Sql, SelectRunAsCommandShowsNothing)
     auto q = folder.query("SELECT * FROM 'data.dbf'");
     q->ExecSQL();
     EXPECT_FALSE(q->Active());
+}
+
+TEST_F(Sql, EngineStatementsBeyondTheTablesAreRefusedByName)
+{
+    const QString other = folder.path(QStringLiteral("other.db"));
+    folder.writeBytes(QStringLiteral("empty.db"), QByteArray());
+    const QString empty = folder.path(QStringLiteral("empty.db"));
+    const std::pair<QString, const char *> cases[] = {
+        {QStringLiteral("ATTACH DATABASE '%1' AS e").arg(other), "ATTACH"},
+        {QStringLiteral("ATTACH '%1' AS e").arg(empty), "ATTACH"},
+        {QStringLiteral("VACUUM INTO '%1'").arg(other), "VACUUM"},
+        {QStringLiteral("DETACH DATABASE temp"), "DETACH"},
+        {QStringLiteral("CREATE VIEW v AS SELECT 1"), "CREATE VIEW"},
+        {QStringLiteral("CREATE TEMP VIEW 'data.dbf' AS SELECT 1 AS ID"), "CREATE VIEW"},
+        {QStringLiteral("CREATE TEMP TABLE 'data.dbf' (ID)"), "CREATE TEMP TABLE"},
+        {QStringLiteral("PRAGMA user_version = 3"), "PRAGMA"},
+    };
+    for (const auto &[sql, statement] : cases) {
+        try {
+            folder.exec(sql);
+            ADD_FAILURE() << "ran: " << sql.toStdString();
+        } catch (const EDatabaseError &error) {
+            EXPECT_TRUE(error.Message().startsWith(QLatin1String(statement) + QStringLiteral(" is not allowed")))
+                << sql.toStdString() << " said: " << error.what();
+        }
+    }
+    EXPECT_FALSE(QFile::exists(other));
+    EXPECT_EQ(QFileInfo(empty).size(), 0);
+    EXPECT_EQ(column("SELECT COUNT(*) FROM 'data.dbf'"), QStringLiteral("4")) << "the table is no one else's";
+}
+
+TEST_F(Sql, QueryThatReadsRowsChangesNothing)
+{
+    const QByteArray before = folder.bytes("data.dbf");
+    const std::pair<const char *, const char *> cases[] = {
+        {"WITH c AS (SELECT 1) DELETE FROM 'data.dbf'", "DELETE"},
+        {"WITH c AS (SELECT 1) UPDATE 'data.dbf' SET COLOR = 'x'", "UPDATE"},
+        {"WITH c AS (SELECT 9) INSERT INTO 'data.dbf' (ID) SELECT * FROM c", "INSERT"},
+    };
+    for (const auto &[sql, statement] : cases) {
+        auto q = folder.query(QString::fromLatin1(sql));
+        try {
+            q->Open();
+            ADD_FAILURE() << "read: " << sql;
+        } catch (const EDatabaseError &error) {
+            EXPECT_EQ(error.Message(), QLatin1String(statement) + QStringLiteral(" is not allowed in a query that reads rows"));
+        }
+    }
+    EXPECT_EQ(folder.bytes("data.dbf"), before);
+    folder.exec("WITH c AS (SELECT 4) DELETE FROM 'data.dbf' WHERE ID IN (SELECT * FROM c)");
+    EXPECT_EQ(column("SELECT ID FROM 'data.dbf'"), QStringLiteral("1,2,3")) << "run as a command it may";
 }
 
 TEST_F(Sql, CommandOpenedAsQueryIsRefused)

@@ -117,6 +117,9 @@ TEST(QtNameFilters, TranslatesRuntimeFilters)
 {
     EXPECT_EQ(ui::QtNameFilters(QStringLiteral("Text data files (CSV,TXT)|*.csv;*.txt|All files|*.*")),
               (QStringList{QStringLiteral("Text data files (CSV,TXT) (*.csv *.txt)"), QStringLiteral("All files (*.*)")}));
+    EXPECT_EQ(ui::QtNameFilters(QStringLiteral("Mask file (*.msk)|*.msk|Text (*.csv *.txt)|*.csv;*.txt")),
+              (QStringList{QStringLiteral("Mask file (*.msk)"), QStringLiteral("Text (*.csv *.txt)")}))
+        << "patterns already in the description are not shown twice";
     EXPECT_TRUE(ui::QtNameFilters(QString()).isEmpty());
 }
 

@@ -1,14 +1,17 @@
 #include "platform/ui/Help.h"
+#include "platform/ui/QtDialogs.h"
 
 #include "platform/rtl/SysUtils.h"
 
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QShortcut>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -86,4 +89,23 @@ TEST_F(HelpPages, F1OpensThePageOfTheFocusedControlElseOfTheWindow)
     ASSERT_EQ(dialogs.urls().size(), 2);
     EXPECT_TRUE(dialogs.urls()[0].path().endsWith(QStringLiteral("/context-10.html")));
     EXPECT_TRUE(dialogs.urls()[1].path().endsWith(QStringLiteral("/context-60.html")));
+}
+
+// Where no program can show a page (no URL launcher installed) F1 tells the user which file to
+// open. The offscreen platform starts no program, so the Qt provider must answer that nothing
+// was opened there.
+TEST_F(HelpPages, F1WhereNoProgramCanShowThePageNamesItsFile)
+{
+    EXPECT_FALSE(ui::QtDialogProvider().openUrl(QUrl::fromLocalFile(ui::HelpPage(60))));
+
+    QDialog window;
+    ui::SetHelpContext(&window, 60);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    dialogs.expectUrl(false);
+    dialogs.expectMessage(QStringLiteral("context-60.html"));
+    QTest::keyClick(&window, Qt::Key_F1);
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown().back().type, ui::TMsgDlgType::mtError);
+    EXPECT_EQ(dialogs.shown().back().title, ui::ApplicationTitle());
 }

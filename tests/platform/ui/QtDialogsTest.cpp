@@ -21,7 +21,8 @@
 namespace {
 
 // Runs the steps on the modal windows that open while `action` runs, one step per window;
-// answers how many windows opened.
+// answers how many steps ran. A window that opens after the last step is closed, so that an
+// unforeseen one fails the test instead of hanging it.
 size_t withModalSteps(const std::function<void()> &action, std::vector<std::function<bool(QWidget &)>> steps)
 {
     size_t next = 0;
@@ -30,9 +31,13 @@ size_t withModalSteps(const std::function<void()> &action, std::vector<std::func
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || modal == handled || next >= steps.size())
+        if (!modal || modal == handled)
             return;
         handled = modal;
+        if (next >= steps.size()) {
+            modal->close();
+            return;
+        }
         steps[next++](*modal);
     });
     poll.start();
@@ -74,6 +79,21 @@ std::function<bool(QWidget &)> chooseAndType(int entry, const QString &name)
         edit->clear();
         QTest::keyClicks(edit, name);
         QTest::keyClick(edit, Qt::Key_Return);
+        return true;
+    };
+}
+
+// Types `name` into a file dialog; Enter follows once the step is over, so that a box it opens
+// is met by the next step (steps do not run while one runs).
+std::function<bool(QWidget &)> typeThenEnter(const QString &name)
+{
+    return [name](QWidget &fileDialog) {
+        auto *edit = fileDialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        EXPECT_TRUE(edit);
+        if (!edit)
+            return false;
+        QTest::keyClicks(edit, name);
+        QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
         return true;
     };
 }
@@ -142,6 +162,44 @@ TEST_F(QtProvider, SaveDialogAsksNoOverwriteQuestionOfItsOwn)
     EXPECT_EQ(dialog.FileName, existing.fileName());
 }
 
+TEST_F(QtProvider, OpenDialogTakesATypedNewNameOnlyWhereAllowed)
+{
+    QFile existing(folder.filePath(QStringLiteral("old.dbf")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    const QString typed = folder.filePath(QStringLiteral("new.dbf"));
+    ui::TOpenDialog dialog;
+    dialog.InitialDir = folder.path();
+    dialog.Filter = QStringLiteral("DBF tables|*.dbf|All files|*.*");
+    dialog.FileMustExist = false;
+    bool accepted = false;
+    EXPECT_EQ(withModalSteps([&] { accepted = dialog.Execute(); }, {typeThenEnter(QStringLiteral("new.dbf"))}), 1u);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(dialog.FileName, typed);
+
+    // By default the name is refused: the dialog says so and stays open until cancelled.
+    ui::TOpenDialog mustExist;
+    mustExist.InitialDir = folder.path();
+    QString refusal;
+    bool stillOpen = false;
+    withModalSteps([&] { accepted = mustExist.Execute(); },
+                   {typeThenEnter(QStringLiteral("new.dbf")),
+                    [&](QWidget &box) {
+                        if (auto *message = qobject_cast<QMessageBox *>(&box))
+                            refusal = message->text();
+                        box.close();
+                        return true;
+                    },
+                    [&](QWidget &fileDialog) {
+                        stillOpen = qobject_cast<QFileDialog *>(&fileDialog) != nullptr;
+                        fileDialog.close();
+                        return true;
+                    }});
+    EXPECT_TRUE(refusal.contains(QStringLiteral("File not found"))) << refusal.toStdString();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_FALSE(accepted);
+}
+
 TEST_F(QtProvider, PlainMessageShowsNoIcon)
 {
     QMessageBox::Icon icon = QMessageBox::Warning;
@@ -178,6 +236,41 @@ TEST_F(QtProvider, EnterAnswersTheDefaultOfYesNoQuestion)
                                                    ui::TMsgDlgButtons::mbYesNo, 0, ui::mrNo); },
                    {pressEnter});
     EXPECT_EQ(answer, ui::mrNo);
+}
+
+// A question closed without Yes or No guards its change as No: by Esc, by the close box, and
+// when the program ends under it (a client leaving ends the instance that serves it).
+TEST_F(QtProvider, QuestionClosedWithoutAButtonAnswersNo)
+{
+    const auto ask = [] {
+        return ui::MessageDlg(QStringLiteral("File x.dbf does not exists. Create new?"), ui::TMsgDlgType::mtConfirmation,
+                              ui::TMsgDlgButtons::mbYesNo);
+    };
+    ui::TModalResult answer = ui::mrNone;
+    withModalSteps([&] { answer = ask(); }, {[](QWidget &box) {
+                       QTest::keyClick(&box, Qt::Key_Escape);
+                       return true;
+                   }});
+    EXPECT_EQ(answer, ui::mrNo) << "Esc";
+    answer = ui::mrNone;
+    withModalSteps([&] { answer = ask(); }, {[](QWidget &box) { return box.close(); }});
+    EXPECT_EQ(answer, ui::mrNo) << "the close box";
+
+    // The program's loop runs here so that its end clears again for the tests after this one.
+    answer = ui::mrNone;
+    QString input = QStringLiteral("typed before");
+    bool inputAccepted = true;
+    QTimer::singleShot(0, [&] {
+        withModalSteps([&] { answer = ask(); }, {[](QWidget &) {
+                           QCoreApplication::exit(0);
+                           return true;
+                       }});
+        inputAccepted = ui::InputQuery(QStringLiteral("Create new DBF table"), QStringLiteral("Number of Rf values"), input);
+    });
+    QCoreApplication::exec();
+    EXPECT_EQ(answer, ui::mrNo) << "the program ending";
+    EXPECT_FALSE(inputAccepted) << "a box opened while the program ends is cancelled";
+    EXPECT_EQ(input, QStringLiteral("typed before"));
 }
 
 // Just after another dialog has closed the window system leaves no window active for a moment;

@@ -2,10 +2,10 @@
 
 #include "platform/db/CodePage.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -98,15 +98,10 @@ QStringList ReadTextLines(const QString &fileName)
 
 void WriteTextLines(const QString &fileName, const QStringList &lines)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw rtl::EInOutError(QStringLiteral("The file %1 cannot be created. %2").arg(nativeName(fileName), file.errorString()));
     QByteArray text;
     for (const QString &line : lines)
         text += line.toUtf8() + "\r\n";
-    file.write(text);
-    if (!file.commit())
-        throw rtl::EInOutError(QStringLiteral("The file %1 cannot be written. %2").arg(nativeName(fileName), file.errorString()));
+    rtl::WriteWholeFile(fileName, text);
 }
 
 bool IsAsciiText(QByteArrayView bytes)

@@ -1,8 +1,8 @@
 #pragma once
-// Lines of the text files the import tools read and write. Files are UTF-8; a line that is no
-// valid UTF-8 comes from an older tool and is read in code page 1250, the code page of the
-// tables, so that its letters survive. Lines end with CR LF, LF or CR; a final line break starts
-// no further line.
+// Lines of the text files the program reads and writes (import files, query files, the
+// history). Files are UTF-8; a line that is no valid UTF-8 comes from an older tool and is read
+// in code page 1250, the code page of the tables, so that its letters survive. Lines end with
+// CR LF, LF or CR; a final line break starts no further line.
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,0 +1,2 @@
+SELECT * FROM 't.dbf'
+WHERE (ID = :ID_1 AND NAME LIKE 'a%')

@@ -1,0 +1,1 @@
+UPDATE t SET X = 1 WHERE ID IN (1, 2)
