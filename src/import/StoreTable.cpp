@@ -55,7 +55,12 @@ int StoreGridRows(const TImportGrid &grid, db::TDataSet &table, const std::vecto
 {
     int stored = 0;
     // Other programs keep off the table until the store is done.
-    const auto lock = table.LockTable();
+    std::unique_ptr<db::TableLock> lock;
+    try {
+        lock = table.LockTable();
+    } catch (const rtl::Exception &error) {
+        throw EStoreError(1, 0, error.Message());
+    }
     for (int row = 1; row < grid.RowCount(); ++row) {
         try {
             table.Append();

@@ -5,6 +5,7 @@
 #include "workspace/WriteBack.h"
 
 #include "FileSizeLimit.h"
+#include "OtherProcessLock.h"
 
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
@@ -159,27 +160,10 @@ TEST_F(WriteBackTable, KilledPartWayOrHeldByAnotherProgramLeavesEveryRecord)
     query.Open();
     EXPECT_EQ(tableBytes(), before);
 
-    int held[2];
-    int release[2];
-    ASSERT_EQ(pipe(held), 0);
-    ASSERT_EQ(pipe(release), 0);
-    const pid_t reader = fork();
-    if (reader == 0) {
-        close(release[1]);
-        const int fd = open(dir.filePath(QStringLiteral("t.dbf")).toLocal8Bit().constData(), O_RDONLY);
-        const char locked = fd >= 0 && flock(fd, LOCK_SH) == 0 ? 'y' : 'n';
-        (void)!write(held[1], &locked, 1);
-        char done;
-        (void)!read(release[0], &done, 1);
-        _exit(0);
-    }
-    char locked = 0;
-    ASSERT_EQ(read(held[0], &locked, 1), 1);
-    ASSERT_EQ(locked, 'y');
-    close(release[0]);
+    OtherProcessLock reader(dir.filePath(QStringLiteral("t.dbf")), LOCK_SH);
+    ASSERT_TRUE(reader.held());
     const TWriteOutcome outcome = WriteFieldValues(query, QStringLiteral("CLAS"), writes);
-    close(release[1]);
-    waitpid(reader, &status, 0);
+    reader.release();
     EXPECT_TRUE(outcome.Failed);
     EXPECT_TRUE(outcome.Error.contains(QStringLiteral("t.dbf"))) << outcome.Error.toStdString();
     EXPECT_TRUE(outcome.Kept.isEmpty());

@@ -2,6 +2,7 @@
 // statement, and a second process that holds the table while a statement wants it.
 
 #include "DbTestSupport.h"
+#include "OtherProcessLock.h"
 
 #include "platform/db/DatabaseError.h"
 #include "platform/db/TableStore.h"
@@ -137,26 +138,8 @@ TEST(SecondProgram, HoldingTheTableMakesAChangeWaitAMomentThenFailNamingIt)
     const QByteArray table = folder.bytes("t.dbf");
 
     // The other program reads the table: it holds a shared lock until told to go.
-    int ready[2];
-    int release[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(release[1]);
-        const int fd = ::open(folder.path("t.dbf").toLocal8Bit().constData(), O_RDONLY);
-        const bool locked = fd >= 0 && ::flock(fd, LOCK_SH) == 0;
-        const char answer = locked ? 'y' : 'n';
-        (void)!::write(ready[1], &answer, 1);
-        char done;
-        (void)!::read(release[0], &done, 1);
-        ::_exit(0);
-    }
-    ASSERT_GT(child, 0);
-    ::close(release[0]);
-    char answer = 0;
-    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
-    ASSERT_EQ(answer, 'y');
+    OtherProcessLock reader(folder.path("t.dbf"), LOCK_SH);
+    ASSERT_TRUE(reader.held());
 
     const auto start = std::chrono::steady_clock::now();
     try {
@@ -172,9 +155,7 @@ TEST(SecondProgram, HoldingTheTableMakesAChangeWaitAMomentThenFailNamingIt)
     EXPECT_EQ(read->FieldByName("S")->AsInteger(), 55);
     read->Close();
 
-    ::close(release[1]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    reader.release();
     folder.exec("UPDATE t SET ID = ID + 100");
     read->Open();
     EXPECT_EQ(read->FieldByName("S")->AsInteger(), 1055);
