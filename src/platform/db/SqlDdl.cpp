@@ -257,6 +257,7 @@ void alterTable(DdlParser &parser, const QString &folder, const QString &extensi
     const TablePath table = existingTable(folder, extension, parser.tableName());
     checkNotInUse(table);
     const TableLock lock(table.path, TableLock::Exclusive);
+    io::checkModeAllowsWriting(table.path, QStringLiteral("Table %1").arg(QFileInfo(table.path).fileName()));
     std::vector<FieldDef> fields = OpenTableStore(table.path)->fields();
     std::vector<int> sources(fields.size());
     for (size_t i = 0; i < sources.size(); ++i)

@@ -398,12 +398,15 @@ TEST(SqlDdl, FilesThatAreNotTheTablesOwnStay)
     for (const char *name : {"r.dbf", "r.db"}) {
         // Refused from the mode bits, also for root, whom the system would let write.
         ASSERT_EQ(::chmod(folder.path(name).toLocal8Bit().constData(), 0444), 0);
-        try {
-            folder.exec(QStringLiteral("DROP TABLE '%1'").arg(QLatin1String(name)));
-            ADD_FAILURE() << name << " was dropped";
-        } catch (const EDatabaseError &error) {
-            EXPECT_TRUE(error.Message().contains(QLatin1String(name))) << error.Message().toStdString();
+        const QByteArray before = folder.bytes(name);
+        for (const char *statement : {"DROP TABLE '%1'", "ALTER TABLE '%1' ADD B CHAR(2)"}) {
+            try {
+                folder.exec(QString::fromLatin1(statement).arg(QLatin1String(name)));
+                ADD_FAILURE() << statement << " went ahead on " << name;
+            } catch (const EDatabaseError &error) {
+                EXPECT_TRUE(error.Message().contains(QLatin1String(name))) << error.Message().toStdString();
+            }
+            EXPECT_EQ(folder.bytes(name), before) << name;
         }
-        EXPECT_TRUE(QFile::exists(folder.path(name))) << name;
     }
 }
