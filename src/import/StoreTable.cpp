@@ -54,6 +54,13 @@ EStoreError::EStoreError(int row, int stored, const QString &reason)
 int StoreGridRows(const TImportGrid &grid, db::TDataSet &table, const std::vector<TFieldRecord> &fields)
 {
     int stored = 0;
+    // Other programs keep off the table until the store is done.
+    std::unique_ptr<db::TableLock> lock;
+    try {
+        lock = table.LockTable();
+    } catch (const rtl::Exception &error) {
+        throw EStoreError(1, 0, error.Message());
+    }
     for (int row = 1; row < grid.RowCount(); ++row) {
         try {
             table.Append();

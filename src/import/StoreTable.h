@@ -54,5 +54,6 @@ private:
 /// `fields` takes its column's cell, or its standard value where the cell is empty, converted
 /// by the field's type (an empty text leaves the field empty). A record is posted whole or not
 /// at all: at the first error the record being appended is cancelled and EStoreError is thrown.
-/// Answers the number of records stored.
+/// Other programs are kept off the table meanwhile; when one holds it, nothing is stored
+/// (EStoreError for row 1). Answers the number of records stored.
 int StoreGridRows(const TImportGrid &grid, db::TDataSet &table, const std::vector<TFieldRecord> &fields);

@@ -56,6 +56,19 @@ bool restore(db::TDataSet &data, db::TField &field, int recNo, const QVariant &e
     }
 }
 
+// Other programs keep off the table until the answer goes, and the writes reach it whole or
+// not at all, even when the program is killed on the way.
+std::unique_ptr<db::TableLock> beginWrites(db::TDataSet &data, const std::vector<TRecordWrite> &writes)
+{
+    auto lock = data.LockTable();
+    std::vector<int> recNos;
+    recNos.reserve(writes.size());
+    for (const TRecordWrite &write : writes)
+        recNos.push_back(write.RecNo);
+    data.BeginChanges(recNos);
+    return lock;
+}
+
 } // namespace
 
 QString SortedClassLetters(const TAnalysis &analysis, int item)
@@ -120,6 +133,14 @@ TWriteOutcome WriteFieldValues(db::TDataSet &data, const QString &fieldName, con
 {
     TWriteOutcome outcome;
     db::TField &field = *data.FieldByName(fieldName);
+    std::unique_ptr<db::TableLock> lock;
+    try {
+        lock = beginWrites(data, writes);
+    } catch (const rtl::Exception &error) {
+        outcome.Failed = true;
+        outcome.Error = error.Message();
+        return outcome;
+    }
     std::vector<QVariant> earlier;
     earlier.reserve(writes.size());
     size_t failed = writes.size();
@@ -138,8 +159,22 @@ TWriteOutcome WriteFieldValues(db::TDataSet &data, const QString &fieldName, con
             break;
         }
     }
-    if (!outcome.Failed)
+    if (!outcome.Failed) {
+        try {
+            data.CommitChanges();
+            return outcome;
+        } catch (const rtl::Exception &error) {
+            outcome.Failed = true;
+            outcome.Error = error.Message();
+            failed = writes.size() - 1;
+        }
+    }
+    try {
+        data.RollbackChanges();
         return outcome;
+    } catch (const rtl::Exception &) {
+        // Record by record below.
+    }
     // Undo, newest first; the failing record may hold part of its new value.
     for (size_t i = std::min(failed + 1, earlier.size()); i-- > 0;) {
         if (!restore(data, field, writes[i].RecNo, earlier[i]))

@@ -7,6 +7,7 @@
 
 #include "FileSizeLimit.h"
 #include "ImportTestHelpers.h"
+#include "OtherProcessLock.h"
 #include "RecordedWarnings.h"
 
 #include "platform/db/Database.h"
@@ -145,6 +146,32 @@ TEST_F(StoreTest, AFullDiskCancelsTheRecordAndLeavesAValidTable)
     const QStringList kept = records();
     ASSERT_EQ(kept.size(), stored);
     EXPECT_EQ(kept.back(), QStringLiteral("item %1").arg(stored));
+}
+
+TEST_F(StoreTest, AnotherProgramHoldingTheTableStoresNothingAndIsNamed)
+{
+    exec(QStringLiteral("CREATE TABLE 't.dbf' (ID CHAR(8))"));
+    open(QStringLiteral("t.dbf"));
+    const QString path = dir.filePath(QStringLiteral("t.dbf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    TImportGrid grid;
+    FillGrid(grid, {{"", "ID"}, {"1", "a"}, {"2", "b"}});
+    OtherProcessLock other(path, LOCK_EX); // another store under way
+    ASSERT_TRUE(other.held());
+    try {
+        StoreGridRows(grid, table, mapping({{"ID", 1, ""}}));
+        FAIL() << "stored beside another program";
+    } catch (const EStoreError &error) {
+        EXPECT_EQ(error.Stored(), 0);
+        EXPECT_TRUE(error.Message().contains(QStringLiteral("t.dbf"))) << error.Message().toStdString();
+    }
+    other.release();
+    table.Close();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
 }
 
 TEST(ExportParams, FieldsMeetTheirColumnByNameWithoutRegardToCase)

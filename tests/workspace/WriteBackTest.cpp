@@ -5,9 +5,11 @@
 #include "workspace/WriteBack.h"
 
 #include "FileSizeLimit.h"
+#include "OtherProcessLock.h"
 
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
+#include "platform/db/TableStore.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QFile>
@@ -15,7 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -127,6 +132,42 @@ TEST_F(WriteBackTable, FileSizeLimitPartWayUndoesEveryRecord)
     query.Close();
     EXPECT_TRUE(outcome.Failed);
     EXPECT_TRUE(outcome.Kept.isEmpty()) << outcome.Kept.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(tableBytes(), before);
+}
+
+// A write-back killed part-way, and one that another program's lock keeps from the table.
+TEST_F(WriteBackTable, KilledPartWayOrHeldByAnotherProgramLeavesEveryRecord)
+{
+    makeTable(300);
+    const QByteArray before = tableBytes();
+    openLive();
+    const std::vector<TRecordWrite> writes = lettersForAll(QStringLiteral("ABC"));
+    const pid_t writer = fork();
+    if (writer == 0) {
+        static int left = 100;
+        db::AfterRecordWrite = [] {
+            if (--left == 0)
+                raise(SIGKILL);
+        };
+        WriteFieldValues(query, QStringLiteral("CLAS"), writes);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_NE(tableBytes(), before); // half written, as the kill left it
+    query.Close();
+    query.Open();
+    EXPECT_EQ(tableBytes(), before);
+
+    OtherProcessLock reader(dir.filePath(QStringLiteral("t.dbf")), LOCK_SH);
+    ASSERT_TRUE(reader.held());
+    const TWriteOutcome outcome = WriteFieldValues(query, QStringLiteral("CLAS"), writes);
+    reader.release();
+    EXPECT_TRUE(outcome.Failed);
+    EXPECT_TRUE(outcome.Error.contains(QStringLiteral("t.dbf"))) << outcome.Error.toStdString();
+    EXPECT_TRUE(outcome.Kept.isEmpty());
+    query.Close();
     EXPECT_EQ(tableBytes(), before);
 }
 

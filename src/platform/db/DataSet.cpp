@@ -333,6 +333,42 @@ void TDataSet::setFieldValue(int index, const QVariant &value)
     m_changed[size_t(index)] = true;
 }
 
+std::unique_ptr<TableLock> TDataSet::LockTable()
+{
+    checkActive();
+    TableStore *store = m_source->store();
+    return store ? std::make_unique<TableLock>(store->path(), TableLock::Exclusive) : nullptr;
+}
+
+void TDataSet::BeginChanges(const std::vector<int> &recNos)
+{
+    checkActive();
+    TableStore *store = m_source->store();
+    if (!store)
+        return;
+    store->beginChanges();
+    std::vector<int> overwritten;
+    overwritten.reserve(recNos.size());
+    for (const int recNo : recNos)
+        if (recNo >= 1 && recNo <= m_source->rowCount())
+            overwritten.push_back(m_source->slotOf(recNo - 1));
+    store->willOverwrite(std::move(overwritten));
+}
+
+void TDataSet::CommitChanges()
+{
+    checkActive();
+    if (TableStore *store = m_source->store())
+        store->commitChanges();
+}
+
+void TDataSet::RollbackChanges()
+{
+    checkActive();
+    if (TableStore *store = m_source->store())
+        store->rollbackChanges();
+}
+
 QVariant TDataSet::RowValue(int row, int field) const
 {
     checkActive();

@@ -4,6 +4,7 @@
 
 #include "platform/db/Field.h"
 #include "platform/db/LocateIndex.h"
+#include "platform/db/TableLock.h"
 #include "platform/db/TableStore.h"
 
 #include "platform/rtl/StringList.h"
@@ -78,6 +79,17 @@ public:
     /// on the first search and kept up to date by Post.
     bool Locate(const QString &fieldName, const QVariant &value);
 
+    /// Locks the table file of the dataset's records against other programs (exclusively)
+    /// for as long as the answer lives; nullptr when the dataset shows no table's records.
+    /// Throws EDatabaseError naming the table when another program keeps it.
+    std::unique_ptr<TableLock> LockTable();
+    /// Posts and deletes from now to CommitChanges reach the table file whole or not at all,
+    /// even when the process is killed; `recNos` are the records they will overwrite.
+    void BeginChanges(const std::vector<int> &recNos = {});
+    void CommitChanges();
+    /// Puts the table file back as it was at BeginChanges; throws when that failed.
+    void RollbackChanges();
+
     /// The stored value of field `field` (from 0) of row `row` (from 0, below RecordCount),
     /// read without moving the cursor, for views that show many records at once; a pending
     /// edit is not seen. Throws EDatabaseError on a closed dataset.
@@ -99,6 +111,10 @@ public:
         /// Appends a record and answers its row.
         virtual int append(const Record &values, const std::vector<bool> &assigned) = 0;
         virtual void remove(int row) = 0;
+        /// The table whose records the rows are, for writes through them; nullptr when none.
+        virtual TableStore *store() { return nullptr; }
+        /// The record slot of `row` in `store()`.
+        virtual int slotOf(int row) const { return row; }
     };
 
     // Used by TField.

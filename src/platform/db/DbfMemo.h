@@ -34,6 +34,7 @@ public:
     void setJournal(io::WriteJournal *journal) { m_journal = journal; }
 
     int blockSize() const { return m_blockSize; }
+    int descriptor() const { return m_fd.get(); }
 
 private:
     uint32_t nextFreeBlock(off_t size);

@@ -3,12 +3,12 @@
 #include "platform/db/CodePage.h"
 #include "platform/db/DatabaseError.h"
 #include "platform/db/TableFiles.h"
+#include "platform/db/TableLock.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <charconv>
@@ -136,6 +136,7 @@ std::optional<QString> DbfTable::memoPathFor(const QString &path)
 
 std::unique_ptr<DbfTable> DbfTable::open(const QString &path)
 {
+    RecoverInterruptedChange(path);
     bool writable = false;
     io::FileHandle table = io::openTableFile(path, writable, QStringLiteral("table %1").arg(displayName(path)));
     io::FileHandle memo;
@@ -156,6 +157,7 @@ DbfTable::DbfTable(io::FileHandle table, bool writable, io::FileHandle memo, boo
         if (!memo.valid())
             throw EDatabaseError(QStringLiteral("The memo file of %1 is missing").arg(m_what));
         const auto layout = isDBase4MemoVersion(m_version) ? DbfMemo::Layout::DBase4 : DbfMemo::Layout::DBase3;
+        m_memoPath = memoPathFor(m_path).value_or(QString());
         m_memo = std::make_unique<DbfMemo>(std::move(memo), memoWritable, layout,
                                            QStringLiteral("memo file of %1").arg(m_what));
     }
@@ -553,17 +555,39 @@ void DbfTable::writeMemos(char *record, const QByteArray &original, const MemoTe
     }
 }
 
-void DbfTable::beginChanges()
+void DbfTable::startJournal(bool kept)
 {
-    m_journal = std::make_unique<io::WriteJournal>();
+    m_journal = kept ? std::make_unique<io::WriteJournal>(io::journalPathFor(m_path)) : std::make_unique<io::WriteJournal>();
+    if (kept) {
+        m_journal->track(m_fd.get(), QFileInfo(m_path).fileName());
+        if (m_memo)
+            m_journal->track(m_memo->descriptor(), QFileInfo(m_memoPath).fileName());
+    }
     if (m_memo)
         m_memo->setJournal(m_journal.get());
+}
+
+void DbfTable::beginChanges() { startJournal(true); }
+
+void DbfTable::willOverwrite(std::vector<int> overwritten)
+{
+    if (!m_journal)
+        return;
+    std::sort(overwritten.begin(), overwritten.end());
+    std::vector<std::pair<off_t, size_t>> ranges;
+    ranges.reserve(overwritten.size());
+    for (const int slot : overwritten)
+        if (slot >= 0 && slot < int(m_count))
+            ranges.emplace_back(recordOffset(slot), size_t(m_recordLength));
+    m_journal->saveRanges(m_fd.get(), ranges, m_what);
 }
 
 void DbfTable::commitChanges()
 {
     if (m_memo)
         m_memo->setJournal(nullptr);
+    if (m_journal)
+        m_journal->commit(m_what);
     m_journal.reset();
 }
 
@@ -572,20 +596,24 @@ void DbfTable::rollbackChanges()
     if (!m_journal)
         return;
     const bool restored = m_journal->restore();
-    commitChanges();
+    if (m_memo)
+        m_memo->setJournal(nullptr);
+    m_journal.reset();
     m_windowCount = 0;
     slotCount();
     if (!restored)
         throw EDatabaseError(QStringLiteral("%1 could not be put back as it was after a failed write").arg(m_what));
 }
 
+// A single post or delete is one write or two: it is kept in memory only, and reaches the
+// file whole or not at all unless the process is killed between its writes.
 void DbfTable::atomically(const std::function<void()> &change)
 {
     if (m_journal) {
         change();
         return;
     }
-    beginChanges();
+    startJournal(false);
     try {
         change();
     } catch (...) {
@@ -616,6 +644,8 @@ void DbfTable::update(int slot, const Record &values, const std::vector<bool> &c
         if (inWindow(slot))
             std::memcpy(windowRecord(slot), record.constData(), size_t(m_recordLength));
     });
+    if (AfterRecordWrite)
+        AfterRecordWrite();
 }
 
 void DbfTable::writeHeaderCount(uint32_t count)
@@ -641,6 +671,8 @@ int DbfTable::append(const Record &values)
         writeHeaderCount(uint32_t(slot) + 1);
         m_count = uint32_t(slot) + 1;
     });
+    if (AfterRecordWrite)
+        AfterRecordWrite();
     return slot;
 }
 
@@ -652,6 +684,8 @@ void DbfTable::remove(int slot)
     atomically([&] { write("*", 1, recordOffset(slot)); });
     if (inWindow(slot))
         windowRecord(slot)[0] = '*';
+    if (AfterRecordWrite)
+        AfterRecordWrite();
 }
 
 FieldDef DbfTable::checkedField(FieldDef field)
@@ -716,17 +750,6 @@ QByteArray DbfTable::newTableImage(const std::vector<FieldDef> &fields)
     return image;
 }
 
-namespace {
-
-void saveFile(const QString &path, const QByteArray &contents)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
-        throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-}
-
-} // namespace
-
 void DbfTable::restructure(const QString &path, const std::vector<FieldDef> &fields, const std::vector<int> &sources)
 {
     auto old = open(path);
@@ -760,11 +783,29 @@ void DbfTable::restructure(const QString &path, const std::vector<FieldDef> &fie
     }
     image.append(kEndOfFile);
 
-    const QFileInfo info(path);
-    if (memo && !old->m_memo)
-        saveFile(info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".dbt"), DbfMemo::emptyFile());
+    const bool newMemo = memo && !old->m_memo;
     old.reset();
-    saveFile(path, image);
+    const QFileInfo info(path);
+    const QString memoPath = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".dbt");
+    if (newMemo)
+        createMemoFile(memoPath, info.fileName());
+    try {
+        io::saveWholeFile(path, image, true, QStringLiteral("table %1").arg(info.fileName()));
+    } catch (...) {
+        if (newMemo)
+            QFile::remove(memoPath);
+        throw;
+    }
+}
+
+void DbfTable::createMemoFile(const QString &memoPath, const QString &tableName)
+{
+    // A memo file beside a table without memo fields belongs to no table: it is someone's file.
+    const QFileInfo memo(memoPath);
+    if (const auto existing = findFileIgnoringCase(memo.absolutePath(), memo.fileName()))
+        throw EDatabaseError(QStringLiteral("Table %1 cannot get a memo file: %2 exists already and does not belong to it")
+                                 .arg(tableName, QFileInfo(*existing).fileName()));
+    io::saveWholeFile(memoPath, DbfMemo::emptyFile(), false, QStringLiteral("memo file %1").arg(memo.fileName()));
 }
 
 } // namespace db

@@ -38,6 +38,9 @@ public:
     /// replaces the old one in a single rename.
     static void restructure(const QString &path, const std::vector<FieldDef> &fields, const std::vector<int> &sources);
 
+    /// Creates the empty memo file `memoPath` of table `tableName`; refuses when a memo file
+    /// of that name (in any letter case) exists, which then belongs to no table.
+    static void createMemoFile(const QString &memoPath, const QString &tableName);
     /// The memo file beside the table at `path`, if there is one.
     static std::optional<QString> memoPathFor(const QString &path);
 
@@ -54,6 +57,7 @@ public:
     int append(const Record &values) override;
     void remove(int slot) override;
     void beginChanges() override;
+    void willOverwrite(std::vector<int> overwritten) override;
     void commitChanges() override;
     void rollbackChanges() override;
 
@@ -85,6 +89,8 @@ private:
     /// Runs `change` whole or not at all: unless a larger change is under way, a failed write
     /// puts the files back as they were.
     void atomically(const std::function<void()> &change);
+    /// Starts keeping what writes overwrite; `kept` keeps it in a journal file as well.
+    void startJournal(bool kept);
     void write(const void *bytes, size_t length, off_t offset);
     void writeHeaderCount(uint32_t count);
     QString fieldError(int field, const QString &problem) const;
@@ -94,6 +100,7 @@ private:
     QString m_path;
     QString m_what;
     std::unique_ptr<DbfMemo> m_memo;
+    QString m_memoPath;
     std::unique_ptr<io::WriteJournal> m_journal;
     const CodePage *m_codePage = nullptr;
 

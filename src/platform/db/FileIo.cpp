@@ -3,6 +3,8 @@
 #include "platform/db/DatabaseError.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 
@@ -64,24 +66,196 @@ off_t fileSize(int fd, const QString &what)
     return info.st_size;
 }
 
-off_t WriteJournal::originalSize(int fd, const QString &what)
+namespace {
+
+// The journal file: a magic line, then entries. 'F' names a file and gives its length before
+// the change; 'R' holds the bytes of a range of a named file before the change overwrote them.
+// An entry is complete on disk before the bytes it saves are overwritten, so an incomplete
+// entry at the end stands for a write that never happened.
+constexpr char kJournalMagic[8] = {'Q', 'J', 'O', 'U', 'R', 'N', '1', '\n'};
+constexpr char kFileEntry = 'F';
+constexpr char kRangeEntry = 'R';
+constexpr size_t kMaxSavedRange = size_t(1) << 20;
+
+QSet<QString> &journalsOfThisProcess()
 {
-    for (const auto &[known, size] : m_sizes)
-        if (known == fd)
-            return size;
-    m_sizes.emplace_back(fd, fileSize(fd, what));
-    return m_sizes.back().second;
+    static QSet<QString> paths;
+    return paths;
+}
+
+void appendLe(QByteArray &entry, uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        entry.append(char(uint8_t(value >> (8 * i))));
+}
+
+uint64_t readLe(const char *p, int bytes)
+{
+    uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value |= uint64_t(uint8_t(p[i])) << (8 * i);
+    return value;
+}
+
+bool writeAll(int fd, const char *bytes, size_t length, off_t offset) noexcept
+{
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::pwrite(fd, bytes + done, length - done, offset + off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+// Writes back the `length` original bytes at `offset` where the file no longer holds them: a
+// write that failed (past a file size limit) left the rest as it was, and may fail again.
+bool putBack(int fd, const char *bytes, size_t length, off_t offset) noexcept
+{
+    constexpr size_t kChunk = 64 * 1024;
+    std::vector<char> current(std::min(length, kChunk));
+    for (size_t done = 0; done < length; done += kChunk) {
+        const size_t part = std::min(kChunk, length - done);
+        const ssize_t n = ::pread(fd, current.data(), part, offset + off_t(done));
+        const bool same = n == ssize_t(part) && std::memcmp(current.data(), bytes + done, part) == 0;
+        if (!same && !writeAll(fd, bytes + done, part, offset + off_t(done)))
+            return false;
+    }
+    return true;
+}
+
+// Gives the file its earlier length. A file that has it already is left alone: under a file
+// size limit smaller than the file, even a truncation to the same length fails.
+bool cutTo(int fd, off_t size) noexcept
+{
+    struct stat info;
+    if (::fstat(fd, &info) != 0)
+        return false;
+    return info.st_size == size || ::ftruncate(fd, size) == 0;
+}
+
+void syncFile(int fd, const QString &what)
+{
+    if (::fdatasync(fd) != 0 && errno != EINVAL)
+        throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
+}
+
+QString folderOf(const QString &path) { return QFileInfo(path).absolutePath(); }
+
+void syncFolder(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(folderOf(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+WriteJournal::WriteJournal(QString journalPath) : m_journalPath(std::move(journalPath)) {}
+
+WriteJournal::~WriteJournal()
+{
+    if (m_journalFd >= 0)
+        ::close(m_journalFd);
+    if (!m_journalPath.isEmpty())
+        journalsOfThisProcess().remove(m_journalPath);
+}
+
+void WriteJournal::track(int fd, const QString &fileName)
+{
+    for (File &known : m_files)
+        if (known.fd == fd)
+            return;
+    m_files.push_back({fd, -1, fileName, {}});
+}
+
+WriteJournal::File &WriteJournal::file(int fd, const QString &what)
+{
+    auto found = std::find_if(m_files.begin(), m_files.end(), [fd](const File &f) { return f.fd == fd; });
+    if (found == m_files.end()) {
+        m_files.push_back({fd, -1, QString(), {}});
+        found = m_files.end() - 1;
+    }
+    if (found->size < 0) {
+        found->size = fileSize(fd, what);
+        if (!m_journalPath.isEmpty()) {
+            QByteArray entry(1, kFileEntry);
+            const QByteArray name = QFile::encodeName(found->name);
+            appendLe(entry, uint64_t(found - m_files.begin()), 1);
+            appendLe(entry, uint64_t(found->size), 8);
+            appendLe(entry, uint64_t(name.size()), 2);
+            entry.append(name);
+            appendToJournalFile(entry, what);
+        }
+    }
+    return *found;
+}
+
+bool WriteJournal::isSaved(const File &file, off_t offset, off_t end) const
+{
+    auto after = file.saved.upper_bound(offset);
+    if (after == file.saved.begin())
+        return false;
+    --after;
+    return after->second >= end;
+}
+
+void WriteJournal::keep(File &file, off_t offset, QByteArray bytes, const QString &what)
+{
+    const off_t end = offset + off_t(bytes.size());
+    if (!m_journalPath.isEmpty()) {
+        QByteArray entry(1, kRangeEntry);
+        appendLe(entry, uint64_t(&file - m_files.data()), 1);
+        appendLe(entry, uint64_t(offset), 8);
+        appendLe(entry, uint64_t(bytes.size()), 4);
+        entry.append(bytes);
+        appendToJournalFile(entry, what);
+    }
+    // Joined with a saved range that ends where this one starts, so that lookups stay cheap.
+    auto before = file.saved.upper_bound(offset);
+    if (before != file.saved.begin() && std::prev(before)->second == offset)
+        std::prev(before)->second = end;
+    else
+        file.saved[offset] = end;
+    m_saved.push_back({file.fd, offset, std::move(bytes)});
 }
 
 void WriteJournal::save(int fd, off_t offset, size_t length, const QString &what)
 {
-    const off_t size = originalSize(fd, what);
+    File &saving = file(fd, what);
+    const off_t end = std::min<off_t>(offset + off_t(length), saving.size);
     // Bytes past the original end go with the truncation; a range saved once keeps the original.
-    if (offset >= size || !m_savedRanges.emplace(fd, offset, length).second)
-        return;
-    QByteArray bytes(qsizetype(std::min<off_t>(off_t(length), size - offset)), '\0');
-    readExactly(fd, bytes.data(), size_t(bytes.size()), offset, what);
-    m_saved.push_back({fd, offset, std::move(bytes)});
+    if (offset < end && !isSaved(saving, offset, end)) {
+        QByteArray bytes(qsizetype(end - offset), '\0');
+        readExactly(fd, bytes.data(), size_t(bytes.size()), offset, what);
+        keep(saving, offset, std::move(bytes), what);
+    }
+    syncJournalFile(what);
+}
+
+void WriteJournal::saveRanges(int fd, const std::vector<std::pair<off_t, size_t>> &ranges, const QString &what)
+{
+    File &saving = file(fd, what);
+    // Neighbouring ranges are read and kept as one, up to a bounded size.
+    size_t next = 0;
+    while (next < ranges.size()) {
+        const off_t start = ranges[next].first;
+        off_t end = start + off_t(ranges[next].second);
+        for (++next; next < ranges.size() && ranges[next].first == end && size_t(end - start) < kMaxSavedRange; ++next)
+            end += off_t(ranges[next].second);
+        end = std::min(end, saving.size);
+        if (start >= end || isSaved(saving, start, end))
+            continue;
+        QByteArray bytes(qsizetype(end - start), '\0');
+        readExactly(fd, bytes.data(), size_t(bytes.size()), start, what);
+        keep(saving, start, std::move(bytes), what);
+    }
+    syncJournalFile(what);
 }
 
 void WriteJournal::write(int fd, const void *buffer, size_t length, off_t offset, const QString &what)
@@ -90,30 +264,254 @@ void WriteJournal::write(int fd, const void *buffer, size_t length, off_t offset
     writeAt(fd, buffer, length, offset, what);
 }
 
+void WriteJournal::appendToJournalFile(const QByteArray &entry, const QString &what)
+{
+    if (m_journalFd < 0) {
+        const QByteArray name = QFile::encodeName(m_journalPath);
+        m_journalFd = ::open(name.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (m_journalFd < 0)
+            throw EDatabaseError(QStringLiteral("Cannot write %1: the journal file %2 cannot be created: %3")
+                                     .arg(what, QFileInfo(m_journalPath).fileName(), systemError()));
+        journalsOfThisProcess().insert(m_journalPath);
+        m_journalSize = 0;
+        appendToJournalFile(QByteArray(kJournalMagic, sizeof kJournalMagic), what);
+        syncFolder(m_journalPath);
+    }
+    try {
+        writeAt(m_journalFd, entry.constData(), size_t(entry.size()), m_journalSize,
+                QStringLiteral("the journal file %1").arg(QFileInfo(m_journalPath).fileName()));
+    } catch (const EDatabaseError &error) {
+        throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, QString::fromUtf8(error.what())));
+    }
+    m_journalSize += off_t(entry.size());
+    m_unsynced = true;
+}
+
+void WriteJournal::syncJournalFile(const QString &what)
+{
+    if (m_journalFd >= 0 && m_unsynced)
+        syncFile(m_journalFd, QStringLiteral("%1: the journal file").arg(what));
+    m_unsynced = false;
+}
+
+void WriteJournal::removeJournalFile() noexcept
+{
+    if (m_journalFd < 0)
+        return;
+    ::close(m_journalFd);
+    m_journalFd = -1;
+    ::unlink(QFile::encodeName(m_journalPath).constData());
+    journalsOfThisProcess().remove(m_journalPath);
+}
+
+void WriteJournal::commit(const QString &what)
+{
+    // The changed files reach the disk before the journal that could undo them goes.
+    if (m_journalFd >= 0)
+        for (const File &changed : m_files)
+            if (changed.size >= 0)
+                syncFile(changed.fd, what);
+    removeJournalFile();
+    m_saved.clear();
+    m_files.clear();
+}
+
 bool WriteJournal::restore() noexcept
 {
     bool restored = true;
     // Latest first, so that where ranges overlap the bytes saved first (the originals) win.
-    for (auto saved = m_saved.rbegin(); saved != m_saved.rend(); ++saved) {
-        size_t done = 0;
-        while (done < size_t(saved->bytes.size())) {
-            const ssize_t n = ::pwrite(saved->fd, saved->bytes.constData() + done, size_t(saved->bytes.size()) - done,
-                                       saved->offset + off_t(done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                restored = false;
+    for (auto saved = m_saved.rbegin(); saved != m_saved.rend(); ++saved)
+        restored = putBack(saved->fd, saved->bytes.constData(), size_t(saved->bytes.size()), saved->offset) && restored;
+    for (const File &changed : m_files)
+        if (changed.size >= 0)
+            restored = cutTo(changed.fd, changed.size) && restored;
+    if (restored) {
+        for (const File &changed : m_files)
+            if (changed.size >= 0)
+                ::fdatasync(changed.fd);
+        removeJournalFile();
+    }
+    m_saved.clear();
+    m_files.clear();
+    return restored;
+}
+
+QString journalPathFor(const QString &tablePath) { return tablePath + QStringLiteral("-journal"); }
+
+bool isJournalOfThisProcess(const QString &journalPath) { return journalsOfThisProcess().contains(journalPath); }
+
+namespace {
+
+struct JournalTarget
+{
+    FileHandle fd;
+    off_t size = 0;
+    QString name;
+};
+
+struct JournalRange
+{
+    int file;
+    off_t offset;
+    qsizetype at; ///< where the bytes are in the journal
+    qsizetype length;
+};
+
+struct ParsedJournal
+{
+    std::map<int, JournalTarget> targets;
+    std::vector<JournalRange> ranges;
+};
+
+[[noreturn]] void damagedJournal(const QString &what) { throw EDatabaseError(QStringLiteral("%1 is damaged").arg(what)); }
+
+// A file a journal names: only the table the journal lies beside or a file of the same base
+// name (its memo). Its earlier length is at most its length now or that of the journal (which
+// holds a whole file that a change made shorter).
+JournalTarget openJournalTarget(const QString &journalPath, const QString &name, off_t original, qsizetype journalSize,
+                                const QString &what)
+{
+    const QString table = journalPath.chopped(QStringLiteral("-journal").size());
+    if (name.contains(QLatin1Char('/'))
+        || QFileInfo(name).completeBaseName().compare(QFileInfo(table).completeBaseName(), Qt::CaseInsensitive) != 0)
+        damagedJournal(what);
+    const int fd = ::open(QFile::encodeName(folderOf(journalPath) + QLatin1Char('/') + name).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(name, what, systemError()));
+    FileHandle handle(fd);
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || original < 0 || original > std::max(info.st_size, off_t(journalSize)))
+        damagedJournal(what);
+    return {std::move(handle), original, name};
+}
+
+// The entries of a journal up to the first incomplete one.
+ParsedJournal parseJournal(const QByteArray &bytes, const QString &journalPath, const QString &what)
+{
+    ParsedJournal journal;
+    const char *data = bytes.constData();
+    const qsizetype size = bytes.size();
+    qsizetype at = sizeof kJournalMagic;
+    if (size < at || std::memcmp(data, kJournalMagic, sizeof kJournalMagic) != 0)
+        return journal; // nothing was overwritten before the journal's first line was complete
+    while (at < size) {
+        if (data[at] == kFileEntry && size - at >= 12) {
+            const qsizetype nameLength = qsizetype(readLe(data + at + 10, 2));
+            if (size - at - 12 < nameLength)
                 break;
-            }
-            done += size_t(n);
+            const QString name = QFile::decodeName(QByteArray(data + at + 12, nameLength));
+            journal.targets[int(uint8_t(data[at + 1]))] = openJournalTarget(journalPath, name, off_t(readLe(data + at + 2, 8)), size, what);
+            at += 12 + nameLength;
+        } else if (data[at] == kRangeEntry && size - at >= 14) {
+            const int file = int(uint8_t(data[at + 1]));
+            const off_t offset = off_t(readLe(data + at + 2, 8));
+            const qsizetype length = qsizetype(readLe(data + at + 10, 4));
+            if (size - at - 14 < length)
+                break;
+            const auto target = journal.targets.find(file);
+            if (target == journal.targets.end() || offset < 0 || offset + off_t(length) > target->second.size)
+                damagedJournal(what);
+            journal.ranges.push_back({file, offset, at + 14, length});
+            at += 14 + length;
+        } else {
+            break;
         }
     }
-    for (const auto &[fd, size] : m_sizes)
-        restored = ::ftruncate(fd, size) == 0 && restored;
-    m_saved.clear();
-    m_savedRanges.clear();
-    m_sizes.clear();
-    return restored;
+    return journal;
+}
+
+} // namespace
+
+void rollBackJournal(const QString &journalPath)
+{
+    const QString what = QStringLiteral("the journal file %1").arg(QFileInfo(journalPath).fileName());
+    QFile file(journalPath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(what, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    ParsedJournal journal = parseJournal(bytes, journalPath, what);
+    for (auto range = journal.ranges.rbegin(); range != journal.ranges.rend(); ++range) {
+        const JournalTarget &target = journal.targets[range->file];
+        if (!putBack(target.fd.get(), bytes.constData() + range->at, size_t(range->length), range->offset))
+            throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(target.name, what, systemError()));
+    }
+    for (auto &[index, target] : journal.targets) {
+        if (!cutTo(target.fd.get(), target.size))
+            throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(target.name, what, systemError()));
+        syncFile(target.fd.get(), target.name);
+    }
+    if (::unlink(QFile::encodeName(journalPath).constData()) != 0 && errno != ENOENT)
+        throw EDatabaseError(QStringLiteral("Cannot remove %1: %2").arg(what, systemError()));
+}
+
+mode_t usualFileMode()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            bool ok = false;
+            const uint mask = line.startsWith("Umask:") ? line.mid(6).trimmed().toUInt(&ok, 8) : 0;
+            if (ok)
+                return mode_t(0666 & ~mask);
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mode_t(0666 & ~mask);
+}
+
+void checkModeAllowsWriting(const QString &path, const QString &what)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && (info.st_mode & 0222) == 0)
+        throw EDatabaseError(QStringLiteral("%1 is read-only").arg(what));
+}
+
+void renameFile(const QString &from, const QString &to, const QString &what)
+{
+    {
+        const FileHandle written(::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC));
+        if (!written.valid())
+            throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
+        syncFile(written.get(), what);
+    }
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
+    syncFolder(to);
+}
+
+void saveWholeFile(const QString &path, const QByteArray &contents, bool replace, const QString &what)
+{
+    const QByteArray target = QFile::encodeName(path);
+    struct stat existing;
+    const bool exists = ::stat(target.constData(), &existing) == 0;
+    if (exists && !replace)
+        throw EDatabaseError(QStringLiteral("Cannot create %1: the file exists already").arg(what));
+    QByteArray temporary = QFile::encodeName(folderOf(path) + QStringLiteral("/.") + QFileInfo(path).fileName()) + ".XXXXXX";
+    FileHandle fd(::mkstemp(temporary.data()));
+    if (!fd.valid())
+        throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
+    try {
+        ::fcntl(fd.get(), F_SETFD, FD_CLOEXEC);
+        writeAt(fd.get(), contents.constData(), size_t(contents.size()), 0, what);
+        syncFile(fd.get(), what);
+        if (fileSize(fd.get(), what) != off_t(contents.size()))
+            throw EDatabaseError(QStringLiteral("Cannot write %1: the file was cut short").arg(what));
+        if (::fchmod(fd.get(), exists ? (existing.st_mode & 07777) : usualFileMode()) != 0)
+            throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
+        fd = FileHandle();
+        // Without `replace`, link() refuses a name that another file took meanwhile.
+        const int rc = replace ? ::rename(temporary.constData(), target.constData()) : ::link(temporary.constData(), target.constData());
+        if (rc != 0)
+            throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
+        if (!replace)
+            ::unlink(temporary.constData());
+        syncFolder(path);
+    } catch (...) {
+        ::unlink(temporary.constData());
+        throw;
+    }
 }
 
 void writeAt(int fd, const void *buffer, size_t length, off_t offset, const QString &what, WriteJournal *journal)

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
+#include <map>
 #include <sys/types.h>
 #include <tuple>
 #include <vector>
@@ -39,15 +39,34 @@ inline void putLe32(unsigned char *p, uint32_t v)
 }
 
 /// What the writes of one change overwrite, so that the files can be put back byte for byte
-/// when a later write of the change fails (a full disk, a file size limit).
+/// when a later write of the change fails (a full disk, a file size limit). A journal with a
+/// file keeps the same beside the table, written and synced before the bytes it saves are
+/// overwritten: a process killed in the middle of a change leaves it behind, and
+/// `rollBackJournal` puts the files back from it.
 class WriteJournal
 {
 public:
+    /// A journal held in memory only.
+    WriteJournal() = default;
+    /// A journal also kept in the file `journalPath`, created when the first write is saved.
+    explicit WriteJournal(QString journalPath);
+    ~WriteJournal();
+    WriteJournal(const WriteJournal &) = delete;
+    WriteJournal &operator=(const WriteJournal &) = delete;
+
+    /// Names the file behind `fd` (its name in the journal's folder) for the journal file.
+    void track(int fd, const QString &fileName);
     /// Keeps what a write of `length` bytes at `offset` of `fd` is about to overwrite.
     void save(int fd, off_t offset, size_t length, const QString &what);
+    /// Keeps, with a single sync of the journal file, what writes to the `ranges` (offset and
+    /// length, ascending) of `fd` are about to overwrite.
+    void saveRanges(int fd, const std::vector<std::pair<off_t, size_t>> &ranges, const QString &what);
     /// Writes `length` bytes at `offset` after saving what they overwrite.
     void write(int fd, const void *buffer, size_t length, off_t offset, const QString &what);
+    /// The change is complete: the files are synced and the journal file is removed.
+    void commit(const QString &what);
     /// Puts every file back as it was before the first write; false when that failed too.
+    /// The journal file is removed once the files are back.
     bool restore() noexcept;
 
 private:
@@ -57,12 +76,48 @@ private:
         off_t offset;
         QByteArray bytes;
     };
-    off_t originalSize(int fd, const QString &what);
+    struct File
+    {
+        int fd;
+        off_t size;
+        QString name;
+        std::map<off_t, off_t> saved; ///< ranges already saved: start -> end
+    };
+    File &file(int fd, const QString &what);
+    bool isSaved(const File &file, off_t offset, off_t end) const;
+    void keep(File &file, off_t offset, QByteArray bytes, const QString &what);
+    void appendToJournalFile(const QByteArray &entry, const QString &what);
+    void syncJournalFile(const QString &what);
+    void removeJournalFile() noexcept;
 
-    std::vector<std::pair<int, off_t>> m_sizes;
+    std::vector<File> m_files;
     std::vector<Saved> m_saved;
-    std::set<std::tuple<int, off_t, size_t>> m_savedRanges;
+    QString m_journalPath;
+    int m_journalFd = -1;
+    off_t m_journalSize = 0;
+    bool m_unsynced = false;
 };
+
+/// The journal file a change of the table at `tablePath` keeps beside it.
+QString journalPathFor(const QString &tablePath);
+/// True while this process keeps a journal file at `journalPath` for a change under way.
+bool isJournalOfThisProcess(const QString &journalPath);
+/// Puts the files named in the journal file at `journalPath` back as they were before the
+/// change it belongs to, and removes the journal file. Throws EDatabaseError when that fails;
+/// the journal file then stays for the next attempt.
+void rollBackJournal(const QString &journalPath);
+
+/// Writes `contents` to `path` whole or not at all: into a new file beside it, synced and
+/// checked, which then replaces `path` (with `replace`) or takes its name only when no file
+/// has it. The new file gets the mode of the file it replaces, else 0666 less the umask.
+void saveWholeFile(const QString &path, const QByteArray &contents, bool replace, const QString &what);
+/// Moves the file at `from`, once it is on the disk, to `to`, replacing `to`; throws naming `what`.
+void renameFile(const QString &from, const QString &to, const QString &what);
+/// The mode new files get: 0666 less the process's umask.
+mode_t usualFileMode();
+/// Throws EDatabaseError naming `what` when the mode of the file at `path` allows no writing
+/// (checked from its mode bits, which a process run as root would otherwise ignore).
+void checkModeAllowsWriting(const QString &path, const QString &what);
 
 /// Writes as `writeAt` does, saving first what the write overwrites in `journal` when one is given.
 void writeAt(int fd, const void *buffer, size_t length, off_t offset, const QString &what, WriteJournal *journal);

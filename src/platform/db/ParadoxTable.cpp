@@ -4,6 +4,7 @@
 #include "platform/db/FileIo.h"
 #include "platform/db/ParadoxFileCheck.h"
 #include "platform/db/TableFiles.h"
+#include "platform/db/TableLock.h"
 
 // pxlib's header declares C functions without saying so.
 extern "C" {
@@ -77,23 +78,6 @@ bool writable(TFieldType type)
     default:
         return false;
     }
-}
-
-// The mode new files get: 0666 less the process's umask (read without changing it).
-mode_t usualFileMode()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-            bool ok = false;
-            const uint mask = line.startsWith("Umask:") ? line.mid(6).trimmed().toUInt(&ok, 8) : 0;
-            if (ok)
-                return mode_t(0666 & ~mask);
-        }
-    }
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mode_t(0666 & ~mask);
 }
 
 void onError(pxdoc_t *, int level, const char *message, void *data)
@@ -340,6 +324,7 @@ ParadoxTable::~ParadoxTable() = default;
 
 std::unique_ptr<ParadoxTable> ParadoxTable::open(const QString &path)
 {
+    RecoverInterruptedChange(path);
     std::unique_ptr<ParadoxTable> table(new ParadoxTable(path));
     table->openDocument();
     return table;
@@ -416,28 +401,34 @@ void ParadoxTable::checkUnchangedElsewhere()
                                  .arg(m_doc->what));
 }
 
+// The whole file goes into the journal: pxlib writes where it likes.
 void ParadoxTable::beginChanges()
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(m_doc->what, file.errorString()));
-    m_snapshot = file.readAll();
+    bool writable = false;
+    m_changeFile = io::openTableFile(m_path, writable, m_doc->what);
+    m_journal = std::make_unique<io::WriteJournal>(io::journalPathFor(m_path));
+    m_journal->track(m_changeFile.get(), QFileInfo(m_path).fileName());
+    m_journal->saveRanges(m_changeFile.get(), {{0, size_t(io::fileSize(m_changeFile.get(), m_doc->what))}}, m_doc->what);
 }
 
-void ParadoxTable::commitChanges() { m_snapshot.reset(); }
+void ParadoxTable::commitChanges()
+{
+    if (m_journal)
+        m_journal->commit(m_doc->what);
+    m_journal.reset();
+    m_changeFile = io::FileHandle();
+}
 
 void ParadoxTable::rollbackChanges()
 {
-    if (!m_snapshot)
+    if (!m_journal)
         return;
-    const QByteArray original = std::move(*m_snapshot);
-    m_snapshot.reset();
     m_doc.reset();
     // The original bytes go back in place: that needs no more room than the file had.
-    bool writable = false;
-    const io::FileHandle file = io::openTableFile(m_path, writable, QStringLiteral("table %1").arg(QFileInfo(m_path).fileName()));
-    io::writeAt(file.get(), original.constData(), size_t(original.size()), 0, m_path);
-    if (::ftruncate(file.get(), off_t(original.size())) != 0)
+    const bool restored = m_journal->restore();
+    m_journal.reset();
+    m_changeFile = io::FileHandle();
+    if (!restored)
         throw EDatabaseError(QStringLiteral("Cannot restore %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
     openDocument();
 }
@@ -597,10 +588,25 @@ void ParadoxTable::create(const QString &path, const std::vector<FieldDef> &fiel
         PX_set_parameter(doc.doc, "tablename", QFile::encodeName(target.completeBaseName()).constData());
         PX_set_value(doc.doc, "codepage", kProgramCodePage);
     }
-    // A temporary file is private to its maker; the table gets the mode of any new file.
-    if (::chmod(QFile::encodeName(temporary.fileName()).constData(), usualFileMode()) != 0 || !temporary.rename(path))
-        throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(path, temporary.errorString()));
-    temporary.setAutoRemove(false);
+    // pxlib does not tell when its writes fail (a full disk): the file must hold all it should.
+    {
+        const QString what = QStringLiteral("table %1").arg(target.fileName());
+        bool writable = false;
+        const io::FileHandle written = io::openTableFile(temporary.fileName(), writable, what);
+        try {
+            CheckParadoxFile(written.get(), what);
+        } catch (const EDatabaseError &error) {
+            throw EDatabaseError(QStringLiteral("Cannot create %1: it could not be written whole (%2)")
+                                     .arg(target.fileName(), QString::fromUtf8(error.what())));
+        }
+        if (::fsync(written.get()) != 0)
+            throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(target.fileName(), QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    // A temporary file is private to its maker; the table gets the mode of any new file. The
+    // link takes the name only while no other file has it.
+    if (::chmod(QFile::encodeName(temporary.fileName()).constData(), io::usualFileMode()) != 0
+        || ::link(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(target.fileName(), QString::fromLocal8Bit(std::strerror(errno))));
 }
 
 void ParadoxTable::restructure(const QString &path, const std::vector<FieldDef> &fields, const std::vector<int> &sources)
@@ -629,8 +635,7 @@ void ParadoxTable::restructure(const QString &path, const std::vector<FieldDef> 
         QFile::remove(staging);
         throw;
     }
-    if (!QFile::remove(path) || !QFile::rename(staging, path))
-        throw EDatabaseError(QStringLiteral("Cannot replace %1").arg(path));
+    io::renameFile(staging, path, QStringLiteral("table %1").arg(info.fileName()));
 }
 
 } // namespace db

@@ -2,6 +2,7 @@
 // Paradox tables (.db with an optional .mb blob file) read, updated, appended and created
 // through pxlib.
 
+#include "platform/db/FileIo.h"
 #include "platform/db/TableStore.h"
 
 #include <QByteArray>
@@ -55,7 +56,8 @@ private:
     std::vector<FieldDef> m_fields;
     int m_loaded = -1;
     Record m_values;
-    std::optional<QByteArray> m_snapshot; ///< the file as it was when a change began
+    std::unique_ptr<io::WriteJournal> m_journal; ///< the file as it was when a change began
+    io::FileHandle m_changeFile;
 };
 
 } // namespace db

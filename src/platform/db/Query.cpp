@@ -85,6 +85,9 @@ public:
             m_result.rows.erase(m_result.rows.begin() + row);
     }
 
+    TableStore *store() override { return m_live ? m_store.get() : nullptr; }
+    int slotOf(int row) const override { return m_result.recordSlots[size_t(row)]; }
+
 private:
     // The row shows what the file now holds (numbers as rounded to their field, for instance).
     void readBack(int row)

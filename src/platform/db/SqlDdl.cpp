@@ -4,10 +4,10 @@
 #include "platform/db/DbfTable.h"
 #include "platform/db/ParadoxTable.h"
 #include "platform/db/TableFiles.h"
+#include "platform/db/TableLock.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -241,15 +241,10 @@ void createTable(DdlParser &parser, const QString &folder, const QString &extens
     const QFileInfo info(table.path);
     const bool memo = std::any_of(fields.begin(), fields.end(), [](const FieldDef &f) { return f.nativeType == 'M'; });
     const QString memoPath = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".dbt");
-    auto save = [](const QString &path, const QByteArray &contents) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
-            throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(path, file.errorString()));
-    };
     if (memo)
-        save(memoPath, DbfMemo::emptyFile());
+        DbfTable::createMemoFile(memoPath, info.fileName());
     try {
-        save(table.path, image);
+        io::saveWholeFile(table.path, image, false, QStringLiteral("table %1").arg(info.fileName()));
     } catch (...) {
         if (memo)
             QFile::remove(memoPath);
@@ -261,6 +256,8 @@ void alterTable(DdlParser &parser, const QString &folder, const QString &extensi
 {
     const TablePath table = existingTable(folder, extension, parser.tableName());
     checkNotInUse(table);
+    const TableLock lock(table.path, TableLock::Exclusive);
+    io::checkModeAllowsWriting(table.path, QStringLiteral("Table %1").arg(QFileInfo(table.path).fileName()));
     std::vector<FieldDef> fields = OpenTableStore(table.path)->fields();
     std::vector<int> sources(fields.size());
     for (size_t i = 0; i < sources.size(); ++i)
@@ -300,9 +297,16 @@ void dropTable(DdlParser &parser, const QString &folder, const QString &extensio
     const TablePath table = existingTable(folder, extension, parser.tableName());
     parser.expectEnd();
     checkNotInUse(table);
+    const TableLock lock(table.path, TableLock::Exclusive);
     // Only a file that opens as a table is deleted: a typed name must not remove any other file.
-    OpenTableStore(table.path);
-    for (const QString &file : tableFiles(table.path))
+    const auto store = OpenTableStore(table.path);
+    const QString name = QFileInfo(table.path).fileName();
+    io::checkModeAllowsWriting(table.path, QStringLiteral("Table %1").arg(name));
+    QStringList files = tableFiles(table.path);
+    // A memo file beside a table without memo fields is not the table's.
+    if (const auto *dbase = dynamic_cast<const DbfTable *>(store.get()); dbase && !dbase->hasMemo())
+        files = QStringList{table.path};
+    for (const QString &file : files)
         if (!QFile::remove(file))
             throw EDatabaseError(QStringLiteral("Cannot delete %1").arg(file));
 }

@@ -183,6 +183,20 @@ QVariant columnValue(sqlite3_stmt *stmt, int column, TFieldType type, bool natur
 
 char *errorText(const QString &message) { return sqlite3_mprintf("%s", message.toUtf8().constData()); }
 
+QString &lastTableError()
+{
+    static QString text;
+    return text;
+}
+
+// Why a statement failed: the layer's own text where a virtual table met the error, since
+// SQLite words an error in the commit of a statement its own way ("disk I/O error").
+QString stepError(const SqlAuthorizer &authorizer)
+{
+    const QString layer = std::exchange(lastTableError(), QString());
+    return layer.isEmpty() ? authorizer.error() : layer;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -227,8 +241,9 @@ int guarded(sqlite3_vtab *table, Body body)
     try {
         return body();
     } catch (const std::exception &error) {
+        lastTableError() = QString::fromUtf8(error.what());
         sqlite3_free(table->zErrMsg);
-        table->zErrMsg = errorText(QString::fromUtf8(error.what()));
+        table->zErrMsg = errorText(lastTableError());
         return SQLITE_ERROR;
     }
 }
@@ -403,9 +418,15 @@ int syncTransaction(sqlite3_vtab *base)
             store.check(change.first, &change.second);
         for (const Record &record : table->inserts)
             store.check(record, nullptr);
+        if (table->updates.empty() && table->deletes.empty() && table->inserts.empty())
+            return SQLITE_OK;
         // A write that fails (a full disk) takes back the statement's earlier writes too.
         store.beginChanges();
         try {
+            std::vector<int> overwritten(table->deletes.begin(), table->deletes.end());
+            for (const auto &[slot, change] : table->updates)
+                overwritten.push_back(slot);
+            store.willOverwrite(std::move(overwritten));
             for (const auto &[slot, change] : table->updates)
                 store.update(slot, change.first, change.second);
             // From the last: formats that close gaps renumber only the records after a removed one.
@@ -413,12 +434,16 @@ int syncTransaction(sqlite3_vtab *base)
                 store.remove(*slot);
             for (const Record &record : table->inserts)
                 store.append(record);
-        } catch (...) {
+            store.commitChanges();
+        } catch (const std::exception &error) {
             table->clearPending();
-            store.rollbackChanges();
+            try {
+                store.rollbackChanges();
+            } catch (const std::exception &rollback) {
+                throw EDatabaseError(QStringLiteral("%1\n%2").arg(QString::fromUtf8(error.what()), QString::fromUtf8(rollback.what())));
+            }
             throw;
         }
-        store.commitChanges();
         table->clearPending();
         return SQLITE_OK;
     });
@@ -559,6 +584,7 @@ struct SqlEngine::Statement
     QStringList tables;
     QStringList parameters; ///< the name of each "?", in order
     SqlAuthorizer *authorizer = nullptr;
+    std::vector<std::unique_ptr<TableLock>> locks; ///< held until the statement is done
 
     ~Statement()
     {
@@ -586,8 +612,9 @@ bool SqlEngine::returnsRows(const QString &sql)
     return tokens[0].isWord("SELECT") || tokens[0].isWord("WITH") || tokens[0].isWord("VALUES");
 }
 
-std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql)
+std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql, std::optional<TableLock::Mode> lock)
 {
+    lastTableError().clear();
     auto statement = std::make_unique<Statement>();
     statement->db = m_db;
     statement->authorizer = m_authorizer.get();
@@ -615,6 +642,8 @@ std::unique_ptr<SqlEngine::Statement> SqlEngine::prepare(const QString &sql)
         const TablePath table = resolveTable(m_folder, name, m_defaultExtension);
         if (!table.exists)
             throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(name));
+        if (lock)
+            statement->locks.push_back(std::make_unique<TableLock>(table.path, *lock));
         static int nextToken = 0;
         const int token = ++nextToken;
         pendingStores().insert(token, OpenTableStore(table.path).release());
@@ -689,7 +718,7 @@ void SqlEngine::check(const QString &sql)
     if (IsDdlStatement(tokens))
         return;
     const SqlAuthorizer::Scope command(*m_authorizer, SqlAuthorizer::Access::Command);
-    prepare(sql);
+    prepare(sql, std::nullopt);
 }
 
 int SqlEngine::execute(const QString &sql, const SqlParams &params)
@@ -700,13 +729,13 @@ int SqlEngine::execute(const QString &sql, const SqlParams &params)
         return 0;
     }
     const SqlAuthorizer::Scope command(*m_authorizer, SqlAuthorizer::Access::Command);
-    auto statement = prepare(sql);
+    auto statement = prepare(sql, TableLock::Exclusive);
     bind(*statement, params);
     int rc;
     while ((rc = sqlite3_step(statement->stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(m_authorizer->error());
+        throw EDatabaseError(stepError(*m_authorizer));
     return sqlite3_changes(m_db);
 }
 
@@ -720,7 +749,7 @@ std::optional<SqlResult> SqlEngine::selectRecords(const QString &sql, const std:
     const auto names = plainFieldList(tokens, fromPosition);
     if (!names)
         return std::nullopt;
-    auto statement = prepare(QStringLiteral("SELECT _rowid_ ") + sql.mid(fromPosition));
+    auto statement = prepare(QStringLiteral("SELECT _rowid_ ") + sql.mid(fromPosition), TableLock::Shared);
     if (statement->tables.size() != 1)
         return std::nullopt;
     const QString path = resolveTable(m_folder, statement->tables[0], m_defaultExtension).path;
@@ -758,7 +787,7 @@ std::optional<SqlResult> SqlEngine::selectRecords(const QString &sql, const std:
     while ((rc = sqlite3_step(statement->stmt)) == SQLITE_ROW)
         result.recordSlots.push_back(int(sqlite3_column_int64(statement->stmt, 0)));
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+        throw EDatabaseError(stepError(*m_authorizer));
     result.liveTable = path;
     result.byRecord = true;
     return result;
@@ -776,7 +805,7 @@ SqlResult SqlEngine::select(const QString &sql, const SqlParams &params, bool li
     const bool withSlots = slotPosition >= 0;
     const QString text = withSlots ? cutAt(sql, slotPosition).trimmed() + QStringLiteral(", _rowid_ ") + sql.mid(slotPosition) : sql;
 
-    auto statement = prepare(text);
+    auto statement = prepare(text, TableLock::Shared);
     bind(*statement, params);
     sqlite3_stmt *stmt = statement->stmt;
     const int columnCount = sqlite3_column_count(stmt) - (withSlots ? 1 : 0);
@@ -835,7 +864,7 @@ SqlResult SqlEngine::select(const QString &sql, const SqlParams &params, bool li
         result.rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+        throw EDatabaseError(stepError(*m_authorizer));
 
     for (int i = 0; i < columnCount; ++i) {
         if (!inferType[size_t(i)])

@@ -4,6 +4,7 @@
 // duration. Structure statements go to the layer's own DDL.
 
 #include "platform/db/SqlAuthorizer.h"
+#include "platform/db/TableLock.h"
 #include "platform/db/TableStore.h"
 
 #include <QString>
@@ -73,7 +74,8 @@ public:
     struct VirtualTable;
 
 private:
-    std::unique_ptr<Statement> prepare(const QString &sql);
+    /// Prepares `sql`, locking each table it names with `lock` for the statement's life.
+    std::unique_ptr<Statement> prepare(const QString &sql, std::optional<TableLock::Mode> lock);
     std::optional<SqlResult> selectRecords(const QString &sql, const std::vector<SqlToken> &tokens, const SqlParams &params);
     void bind(Statement &statement, const SqlParams &params);
 

@@ -51,6 +51,8 @@ public:
         m_slots.erase(m_slots.begin() + row);
         ShiftSlotsAfterRemove(m_slots, slot, before, m_store->slotCount());
     }
+    TableStore *store() override { return m_store.get(); }
+    int slotOf(int row) const override { return m_slots[size_t(row)]; }
 
 private:
     TableInUse m_inUse;

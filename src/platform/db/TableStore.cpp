@@ -7,6 +7,8 @@
 
 namespace db {
 
+void (*AfterRecordWrite)() = nullptr;
+
 void ShiftSlotsAfterAppend(std::vector<int> &recordSlots, int slot, int countBefore)
 {
     if (slot < countBefore)

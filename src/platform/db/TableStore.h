@@ -62,10 +62,19 @@ public:
     /// Makes the writes up to `commitChanges` one change that reaches the files whole or not
     /// at all: `rollbackChanges` (and any failed write in between, for formats that can) puts
     /// the files back byte for byte as they were at `beginChanges`.
+    /// The change under way is about to overwrite the records of the slots `overwritten`; formats that keep
+    /// what a change overwrites save them at once.
+    virtual void willOverwrite(std::vector<int> overwritten) { (void)overwritten; }
+    /// A change is kept in a journal file beside the table until it is committed; a change
+    /// that a killed process left unfinished is taken back when the table is next opened.
     virtual void beginChanges() {}
     virtual void commitChanges() {}
     virtual void rollbackChanges() {}
 };
+
+/// Called, when set, after each record write of a dBASE table (an update, an append, a delete):
+/// lets tests stop a process at a chosen record of a change.
+extern void (*AfterRecordWrite)();
 
 /// Keeps a list of slots right after a record was added at `slot` to a store that held
 /// `countBefore` slots: formats that fill gaps (Paradox) move the later records up by one.

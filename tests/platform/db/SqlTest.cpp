@@ -368,3 +368,45 @@ TEST(SqlDdl, TableInUseIsNotDroppedOrAltered)
     folder.exec("DROP TABLE a");
     EXPECT_FALSE(QFile::exists(folder.path("a.dbf")));
 }
+
+// A memo file beside a table without memo fields, and a table file whose mode allows no
+// writing, are the user's: no statement overwrites or deletes them.
+TEST(SqlDdl, FilesThatAreNotTheTablesOwnStay)
+{
+    DbFolder folder;
+    const QByteArray userMemo = "the user's own memo file\n";
+    folder.writeBytes("u.dbt", userMemo);
+    EXPECT_THROW(folder.exec("CREATE TABLE 'u.dbf' (A CHAR(3), M MEMO)"), EDatabaseError);
+    EXPECT_FALSE(QFile::exists(folder.path("u.dbf")));
+    EXPECT_EQ(folder.bytes("u.dbt"), userMemo);
+
+    folder.exec("CREATE TABLE 'v.dbf' (A CHAR(3))");
+    const QByteArray table = folder.bytes("v.dbf");
+    folder.writeBytes("V.DBT", userMemo);
+    EXPECT_THROW(folder.exec("ALTER TABLE 'v.dbf' ADD M MEMO"), EDatabaseError);
+    EXPECT_EQ(folder.bytes("v.dbf"), table);
+    EXPECT_EQ(folder.bytes("V.DBT"), userMemo);
+
+    folder.exec("CREATE TABLE 'w.dbf' (A CHAR(3))");
+    folder.writeBytes("W.DBT", userMemo);
+    folder.exec("DROP TABLE 'w.dbf'");
+    EXPECT_FALSE(QFile::exists(folder.path("w.dbf")));
+    EXPECT_EQ(folder.bytes("W.DBT"), userMemo);
+
+    folder.exec("CREATE TABLE 'r.dbf' (A CHAR(3))");
+    folder.exec("CREATE TABLE 'r.db' (A CHAR(3))");
+    for (const char *name : {"r.dbf", "r.db"}) {
+        // Refused from the mode bits, also for root, whom the system would let write.
+        ASSERT_EQ(::chmod(folder.path(name).toLocal8Bit().constData(), 0444), 0);
+        const QByteArray before = folder.bytes(name);
+        for (const char *statement : {"DROP TABLE '%1'", "ALTER TABLE '%1' ADD B CHAR(2)"}) {
+            try {
+                folder.exec(QString::fromLatin1(statement).arg(QLatin1String(name)));
+                ADD_FAILURE() << statement << " went ahead on " << name;
+            } catch (const EDatabaseError &error) {
+                EXPECT_TRUE(error.Message().contains(QLatin1String(name))) << error.Message().toStdString();
+            }
+            EXPECT_EQ(folder.bytes(name), before) << name;
+        }
+    }
+}

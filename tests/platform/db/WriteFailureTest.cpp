@@ -5,7 +5,11 @@
 
 #include "platform/db/DatabaseError.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -43,6 +47,19 @@ QString numbers(int count) { return QString::fromLatin1(kNumbers).arg(count); }
 
 rlim_t sizeOf(const DbFolder &folder, const char *name) { return rlim_t(QFileInfo(folder.path(name)).size()); }
 
+// The statement fails with a text that names `file` and the system's reason for a write past
+// the size limit.
+void expectFileTooLarge(DbFolder &folder, const QString &sql, const QString &file)
+{
+    try {
+        folder.exec(sql);
+        ADD_FAILURE() << sql.toStdString() << " reported success";
+    } catch (const EDatabaseError &error) {
+        EXPECT_TRUE(error.Message().contains(file)) << error.Message().toStdString();
+        EXPECT_TRUE(error.Message().contains(QString::fromLocal8Bit(std::strerror(EFBIG)))) << error.Message().toStdString();
+    }
+}
+
 } // namespace
 
 TEST(WriteFailure, InsertSelectThatRunsOutOfSpaceAddsNothing)
@@ -77,7 +94,7 @@ TEST(WriteFailure, MemoUpdateThatRunsOutOfSpaceChangesNothing)
     {
         // Each long text takes two fresh blocks; there is room for about 98 of them.
         const FileSizeLimit limit(sizeOf(folder, "m.dbt") + 98 * 2 * 512 + 100);
-        EXPECT_THROW(folder.exec("UPDATE m SET NOTE = 'long ' || ID || printf('%.700c', 'x')"), EDatabaseError);
+        expectFileTooLarge(folder, "UPDATE m SET NOTE = 'long ' || ID || printf('%.700c', 'x')", "m.dbf");
     }
     EXPECT_EQ(folder.bytes("m.dbf"), table);
     EXPECT_EQ(folder.bytes("m.dbt"), memo);
@@ -124,4 +141,34 @@ TEST(WriteFailure, ParadoxInsertThatRunsOutOfSpaceAddsNothing)
     auto count = folder.query("SELECT COUNT(*) AS N FROM 'p.db'");
     count->Open();
     EXPECT_EQ(count->FieldByName("N")->AsInteger(), 501);
+}
+
+TEST(WriteFailure, StructureStatementsThatRunOutOfSpaceKeepEveryFileAndSayWhy)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE t (ID INTEGER, NAME CHAR(8))");
+    folder.exec("INSERT INTO t (ID, NAME) " + numbers(100) + "SELECT i, 'row ' || i FROM n");
+    const QByteArray before = folder.bytes("t.dbf");
+    const QStringList filesBefore = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+    QString manyFields = QStringLiteral("CREATE TABLE 'wide.dbf' (F0 INTEGER");
+    for (int i = 1; i < 100; ++i)
+        manyFields += QStringLiteral(", F%1 INTEGER").arg(i);
+    manyFields += QLatin1Char(')');
+    {
+        const FileSizeLimit limit(2048);
+        expectFileTooLarge(folder, "UPDATE t SET NAME = 'changed'", "t.dbf");
+        expectFileTooLarge(folder, "ALTER TABLE 't.dbf' ADD X CHAR(5)", "t.dbf");
+        expectFileTooLarge(folder, manyFields, "wide.dbf");
+    }
+    {
+        const FileSizeLimit limit(413);
+        EXPECT_THROW(folder.exec("CREATE TABLE 'p.db' (ID INTEGER, NAME CHAR(20))"), EDatabaseError);
+    }
+    EXPECT_EQ(folder.bytes("t.dbf"), before);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+
+    folder.exec("ALTER TABLE 't.dbf' ADD X CHAR(5)"); // with room, as before
+    auto count = folder.query("SELECT COUNT(*) AS N FROM t");
+    count->Open();
+    EXPECT_EQ(count->FieldByName("N")->AsInteger(), 100);
 }

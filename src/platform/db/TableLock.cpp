@@ -1,0 +1,160 @@
+#include "platform/db/TableLock.h"
+
+#include "platform/db/DatabaseError.h"
+#include "platform/db/FileIo.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace db {
+namespace {
+
+constexpr auto kRetryPause = std::chrono::milliseconds(20);
+constexpr int kRetries = 75; // about a second and a half
+
+struct Held
+{
+    int fd = -1;
+    int shared = 0;
+    int exclusive = 0;
+};
+
+QHash<QString, Held> &heldLocks()
+{
+    static QHash<QString, Held> locks;
+    return locks;
+}
+
+QString lockKey(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+// flock() with retries; false when the lock stayed taken by another program.
+bool lockFile(int fd, int operation, bool wait)
+{
+    for (int attempt = 0;; ++attempt) {
+        if (::flock(fd, operation | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            throw EDatabaseError(QStringLiteral("Cannot lock the table: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        if (!wait || attempt >= kRetries)
+            return false;
+        std::this_thread::sleep_for(kRetryPause);
+    }
+}
+
+bool sameFile(int fd, const QString &path)
+{
+    struct stat opened;
+    struct stat named;
+    return ::fstat(fd, &opened) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0
+           && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// The table file opened and locked; -1 when another program keeps it. A file that was
+// replaced while this process waited for it (a structure statement renames a new file into
+// place) is opened again, so that the lock is on the file the name now stands for.
+int lockedFile(const QString &path, TableLock::Mode mode, bool wait)
+{
+    for (;;) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            throw EDatabaseError(QStringLiteral("Cannot open table %1: %2")
+                                     .arg(QFileInfo(path).fileName(), QString::fromLocal8Bit(std::strerror(errno))));
+        if (!lockFile(fd, mode == TableLock::Exclusive ? LOCK_EX : LOCK_SH, wait)) {
+            ::close(fd);
+            return -1;
+        }
+        if (sameFile(fd, path))
+            return fd;
+        ::close(fd);
+    }
+}
+
+QString lockedText(const QString &path)
+{
+    return QStringLiteral("Table %1 is in use by another program; try again when it has finished")
+        .arg(QFileInfo(path).fileName());
+}
+
+} // namespace
+
+TableLock::TableLock(const QString &path, Mode mode) : TableLock(path, mode, true, m_held)
+{
+    if (!m_held)
+        throw EDatabaseError(lockedText(path));
+}
+
+TableLock::TableLock(const QString &path, Mode mode, bool wait, bool &locked) : m_key(lockKey(path)), m_mode(mode)
+{
+    locked = false;
+    auto &locks = heldLocks();
+    Held held = locks.value(m_key);
+    if (held.fd < 0) {
+        held.fd = lockedFile(path, mode, wait);
+        if (held.fd < 0)
+            return;
+    } else if (mode == Exclusive && held.exclusive == 0 && !lockFile(held.fd, LOCK_EX, wait)) {
+        // A refused conversion gives up the shared lock this process held: take it again.
+        lockFile(held.fd, LOCK_SH, true);
+        return;
+    }
+    ++(mode == Exclusive ? held.exclusive : held.shared);
+    locks.insert(m_key, held);
+    locked = true;
+}
+
+TableLock::~TableLock()
+{
+    if (!m_held)
+        return;
+    auto &locks = heldLocks();
+    Held &held = locks[m_key];
+    --(m_mode == Exclusive ? held.exclusive : held.shared);
+    if (held.exclusive + held.shared == 0) {
+        ::close(held.fd);
+        locks.remove(m_key);
+    } else if (held.exclusive == 0 && m_mode == Exclusive) {
+        ::flock(held.fd, LOCK_SH);
+    }
+}
+
+bool TableLock::tryLock(const QString &path, Mode mode, std::unique_ptr<TableLock> &lock)
+{
+    bool locked = false;
+    std::unique_ptr<TableLock> taken(new TableLock(path, mode, false, locked));
+    taken->m_held = locked;
+    if (locked)
+        lock = std::move(taken);
+    return locked;
+}
+
+void RecoverInterruptedChange(const QString &path)
+{
+    const QString journal = io::journalPathFor(path);
+    if (io::isJournalOfThisProcess(journal) || !QFileInfo::exists(journal))
+        return;
+    // A program that holds the table is in the middle of the change the journal belongs to.
+    std::unique_ptr<TableLock> lock;
+    if (!TableLock::tryLock(path, TableLock::Exclusive, lock) || !QFileInfo::exists(journal))
+        return;
+    io::rollBackJournal(journal);
+}
+
+} // namespace db
