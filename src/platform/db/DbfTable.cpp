@@ -790,7 +790,7 @@ void DbfTable::restructure(const QString &path, const std::vector<FieldDef> &fie
     if (newMemo)
         createMemoFile(memoPath, info.fileName());
     try {
-        io::saveWholeFile(path, image, true, QStringLiteral("table %1").arg(info.fileName()));
+        io::saveWholeFile(path, image, true);
     } catch (...) {
         if (newMemo)
             QFile::remove(memoPath);
@@ -805,7 +805,7 @@ void DbfTable::createMemoFile(const QString &memoPath, const QString &tableName)
     if (const auto existing = findFileIgnoringCase(memo.absolutePath(), memo.fileName()))
         throw EDatabaseError(QStringLiteral("Table %1 cannot get a memo file: %2 exists already and does not belong to it")
                                  .arg(tableName, QFileInfo(*existing).fileName()));
-    io::saveWholeFile(memoPath, DbfMemo::emptyFile(), false, QStringLiteral("memo file %1").arg(memo.fileName()));
+    io::saveWholeFile(memoPath, DbfMemo::emptyFile(), false);
 }
 
 } // namespace db

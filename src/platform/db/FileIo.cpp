@@ -2,6 +2,8 @@
 
 #include "platform/db/DatabaseError.h"
 
+#include "platform/rtl/WholeFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -481,36 +483,12 @@ void renameFile(const QString &from, const QString &to, const QString &what)
     syncFolder(to);
 }
 
-void saveWholeFile(const QString &path, const QByteArray &contents, bool replace, const QString &what)
+void saveWholeFile(const QString &path, const QByteArray &contents, bool replace)
 {
-    const QByteArray target = QFile::encodeName(path);
-    struct stat existing;
-    const bool exists = ::stat(target.constData(), &existing) == 0;
-    if (exists && !replace)
-        throw EDatabaseError(QStringLiteral("Cannot create %1: the file exists already").arg(what));
-    QByteArray temporary = QFile::encodeName(folderOf(path) + QStringLiteral("/.") + QFileInfo(path).fileName()) + ".XXXXXX";
-    FileHandle fd(::mkstemp(temporary.data()));
-    if (!fd.valid())
-        throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
     try {
-        ::fcntl(fd.get(), F_SETFD, FD_CLOEXEC);
-        writeAt(fd.get(), contents.constData(), size_t(contents.size()), 0, what);
-        syncFile(fd.get(), what);
-        if (fileSize(fd.get(), what) != off_t(contents.size()))
-            throw EDatabaseError(QStringLiteral("Cannot write %1: the file was cut short").arg(what));
-        if (::fchmod(fd.get(), exists ? (existing.st_mode & 07777) : usualFileMode()) != 0)
-            throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
-        fd = FileHandle();
-        // Without `replace`, link() refuses a name that another file took meanwhile.
-        const int rc = replace ? ::rename(temporary.constData(), target.constData()) : ::link(temporary.constData(), target.constData());
-        if (rc != 0)
-            throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, systemError()));
-        if (!replace)
-            ::unlink(temporary.constData());
-        syncFolder(path);
-    } catch (...) {
-        ::unlink(temporary.constData());
-        throw;
+        rtl::WriteWholeFile(path, contents, replace ? rtl::WholeFileTarget::Replace : rtl::WholeFileTarget::CreateNew);
+    } catch (const rtl::Exception &error) {
+        throw EDatabaseError(error.Message());
     }
 }
 

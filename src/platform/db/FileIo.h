@@ -107,10 +107,9 @@ bool isJournalOfThisProcess(const QString &journalPath);
 /// the journal file then stays for the next attempt.
 void rollBackJournal(const QString &journalPath);
 
-/// Writes `contents` to `path` whole or not at all: into a new file beside it, synced and
-/// checked, which then replaces `path` (with `replace`) or takes its name only when no file
-/// has it. The new file gets the mode of the file it replaces, else 0666 less the umask.
-void saveWholeFile(const QString &path, const QByteArray &contents, bool replace, const QString &what);
+/// Writes `contents` to `path` whole or not at all (rtl::WriteWholeFile): the new file replaces
+/// `path` (with `replace`) or takes its name only when no file has it. Throws EDatabaseError.
+void saveWholeFile(const QString &path, const QByteArray &contents, bool replace);
 /// Moves the file at `from`, once it is on the disk, to `to`, replacing `to`; throws naming `what`.
 void renameFile(const QString &from, const QString &to, const QString &what);
 /// The mode new files get: 0666 less the process's umask.

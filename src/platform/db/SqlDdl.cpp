@@ -244,7 +244,7 @@ void createTable(DdlParser &parser, const QString &folder, const QString &extens
     if (memo)
         DbfTable::createMemoFile(memoPath, info.fileName());
     try {
-        io::saveWholeFile(table.path, image, false, QStringLiteral("table %1").arg(info.fileName()));
+        io::saveWholeFile(table.path, image, false);
     } catch (...) {
         if (memo)
             QFile::remove(memoPath);

@@ -52,10 +52,13 @@ QString FileErrorMessage(const char *action, const QString &fileName, int error)
              QString::fromLocal8Bit(std::generic_category().message(error)));
 }
 
-WholeFileWriter::WholeFileWriter(const QString &fileName) : m_fileName(fileName), m_target(resolvedTarget(fileName))
+WholeFileWriter::WholeFileWriter(const QString &fileName, WholeFileTarget target)
+    : m_fileName(fileName), m_target(resolvedTarget(fileName)), m_mode(target)
 {
     struct stat existing {};
     const bool exists = ::stat(m_target.constData(), &existing) == 0;
+    if (exists && m_mode == WholeFileTarget::CreateNew)
+        fail("create", EEXIST);
     if (exists && ::access(m_target.constData(), W_OK) != 0)
         fail("write", errno);
     for (int attempt = 0; attempt < kNameAttempts && m_fd < 0; ++attempt) {
@@ -107,9 +110,15 @@ void WholeFileWriter::commit()
     m_fd = -1;
     if (::close(fd) != 0)
         fail("write", errno);
-    if (::rename(m_temporary.constData(), m_target.constData()) != 0)
-        fail("write", errno);
-    m_temporary.clear();
+    if (m_mode == WholeFileTarget::CreateNew) {
+        if (::link(m_temporary.constData(), m_target.constData()) != 0)
+            fail("create", errno);
+        discard();
+    } else {
+        if (::rename(m_temporary.constData(), m_target.constData()) != 0)
+            fail("write", errno);
+        m_temporary.clear();
+    }
     syncFolderOf(m_target);
 }
 
@@ -131,9 +140,9 @@ void WholeFileWriter::discard() noexcept
     }
 }
 
-void WriteWholeFile(const QString &fileName, QByteArrayView contents)
+void WriteWholeFile(const QString &fileName, QByteArrayView contents, WholeFileTarget target)
 {
-    WholeFileWriter file(fileName);
+    WholeFileWriter file(fileName, target);
     file.write(contents);
     file.commit();
 }

@@ -16,13 +16,17 @@
 
 namespace rtl {
 
+/// Whether a whole file may take the place of a file of its name, or only a name no file has.
+enum class WholeFileTarget { Replace, CreateNew };
+
 /// A file being written in pieces; nothing of it is visible under its name until `commit`.
 class WholeFileWriter
 {
 public:
     /// Creates the new file beside `fileName` (a symbolic link is followed to its target).
-    /// Throws EInOutError when the file cannot be created or an existing file is read-only.
-    explicit WholeFileWriter(const QString &fileName);
+    /// Throws EInOutError when the file cannot be created or an existing file is read-only,
+    /// or, for `CreateNew`, when a file of that name exists.
+    explicit WholeFileWriter(const QString &fileName, WholeFileTarget target = WholeFileTarget::Replace);
     /// Removes the new file unless it was committed.
     ~WholeFileWriter();
     WholeFileWriter(const WholeFileWriter &) = delete;
@@ -31,7 +35,8 @@ public:
     /// Appends `bytes`; throws EInOutError when not all of them could be written.
     void write(QByteArrayView bytes);
     /// Puts the file in place of the target: flushes it to the disk, checks its size and
-    /// renames it. Throws EInOutError (and removes the new file) when any step fails.
+    /// renames it (for `CreateNew`, links it, which refuses a name another file took
+    /// meanwhile). Throws EInOutError (and removes the new file) when any step fails.
     void commit();
 
     /// The name the file gets.
@@ -44,12 +49,14 @@ private:
     QString m_fileName;
     QByteArray m_target;    ///< the name on disk the file replaces (links followed)
     QByteArray m_temporary; ///< the new file's name while it is written
+    WholeFileTarget m_mode;
     int m_fd = -1;
     int64_t m_written = 0;
 };
 
 /// Writes `contents` as the whole file `fileName`, as WholeFileWriter does.
-void WriteWholeFile(const QString &fileName, QByteArrayView contents);
+void WriteWholeFile(const QString &fileName, QByteArrayView contents,
+                    WholeFileTarget target = WholeFileTarget::Replace);
 
 /// The message for a failed file operation: "Cannot <action> the file <name>: <reason>", the
 /// reason being the system's text for `error` (an errno value).

@@ -132,6 +132,13 @@ TEST(WholeFileWrite, ReplacedFileKeepsItsModeAndNewFileTakesTheUmask)
     ASSERT_EQ(::stat(QFile::encodeName(fresh).constData(), &freshStat), 0);
     EXPECT_EQ(keptStat.st_mode & 07777, 0640u);
     EXPECT_EQ(freshStat.st_mode & 07777, 0644u);
+
+    // A file that must be new leaves a name another file has as it was, and nothing beside it.
+    EXPECT_THROW(rtl::WriteWholeFile(kept, "newer", rtl::WholeFileTarget::CreateNew), rtl::EInOutError);
+    EXPECT_EQ(readAll(kept), "new");
+    rtl::WriteWholeFile(dir.filePath(QStringLiteral("created.txt")), "created", rtl::WholeFileTarget::CreateNew);
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("created.txt"))), "created");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
 } // namespace
