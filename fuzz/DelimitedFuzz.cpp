@@ -6,7 +6,7 @@
 
 #include "import/ImportGrid.h"
 #include "import/TextImport.h"
-#include "import/TextLines.h"
+#include "workspace/TextLines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
