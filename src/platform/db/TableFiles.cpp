@@ -13,14 +13,14 @@ QHash<QString, int> &usage()
     return counts;
 }
 
-QString usageKey(const QString &path)
+} // namespace
+
+QString tableFileKey(const QString &path)
 {
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
-
-} // namespace
 
 std::optional<QString> findFileIgnoringCase(const QString &folder, const QString &name)
 {
@@ -68,7 +68,7 @@ QStringList tableFiles(const QString &path)
     return files;
 }
 
-TableInUse::TableInUse(QString path) : m_key(usageKey(path)) { ++usage()[m_key]; }
+TableInUse::TableInUse(QString path) : m_key(tableFileKey(path)) { ++usage()[m_key]; }
 
 TableInUse::~TableInUse()
 {
@@ -77,6 +77,6 @@ TableInUse::~TableInUse()
         counts.remove(m_key);
 }
 
-bool TableInUse::isInUse(const QString &path) { return usage().value(usageKey(path)) > 0; }
+bool TableInUse::isInUse(const QString &path) { return usage().value(tableFileKey(path)) > 0; }
 
 } // namespace db

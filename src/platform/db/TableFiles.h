@@ -13,6 +13,10 @@ namespace db {
 /// first entry whose name differs only in letter case; nothing when there is none.
 std::optional<QString> findFileIgnoringCase(const QString &folder, const QString &name);
 
+/// One name for a table's file however a statement spelled its path: the canonical path, or
+/// the absolute one of a file that does not exist yet.
+QString tableFileKey(const QString &path);
+
 /// A table name as the program writes it, resolved against a database folder.
 struct TablePath
 {

@@ -2,6 +2,7 @@
 
 #include "platform/db/DatabaseError.h"
 #include "platform/db/FileIo.h"
+#include "platform/db/TableFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -34,13 +35,6 @@ QHash<QString, Held> &heldLocks()
 {
     static QHash<QString, Held> locks;
     return locks;
-}
-
-QString lockKey(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
 
 // flock() with retries; false when the lock stayed taken by another program.
@@ -101,7 +95,7 @@ TableLock::TableLock(const QString &path, Mode mode) : TableLock(path, mode, tru
         throw EDatabaseError(lockedText(path));
 }
 
-TableLock::TableLock(const QString &path, Mode mode, bool wait, bool &locked) : m_key(lockKey(path)), m_mode(mode)
+TableLock::TableLock(const QString &path, Mode mode, bool wait, bool &locked) : m_key(tableFileKey(path)), m_mode(mode)
 {
     locked = false;
     auto &locks = heldLocks();
