@@ -91,4 +91,10 @@ void ChartPlot::panTo(QPoint position)
     replot(rpQueuedReplot);
 }
 
+QSize ChartPlot::minimumSizeHint() const
+{
+    constexpr QSize kLargestMinimum(320, 240);
+    return QCustomPlot::minimumSizeHint().boundedTo(kLargestMinimum);
+}
+
 } // namespace chart

@@ -16,6 +16,10 @@ class ChartPlot : public QCustomPlot
 public:
     explicit ChartPlot(QWidget *parent = nullptr);
 
+    /// What the chart's texts and margins ask for, but never more than a small window: a title
+    /// or legend too large for any screen is cut by the chart, not allowed to grow its window.
+    QSize minimumSizeHint() const override;
+
 signals:
     /// A press and release without moving, near a data point of plottable (dataIndex in the
     /// plottable's own data order).

@@ -7,6 +7,8 @@
 
 #include <qcustomplot.h>
 
+#include <QLayout>
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -125,6 +127,18 @@ TEST_F(ChartProperties, HiddenTitleLeavesItsRowFree)
     draw();
     EXPECT_LT(chart.plot()->axisRect()->top(), top);
     EXPECT_EQ(chart.Title(), QStringList{QStringLiteral("Title")});
+}
+
+// Texts at the largest size, long enough for no screen, are cut by the chart: its window
+// keeps its size rather than growing to tens of thousands of pixels (and as many megabytes).
+TEST_F(ChartProperties, HugeTextsLeaveTheWindowItsSize)
+{
+    chart.SetTitle({QString(60, QLatin1Char('W')), QStringLiteral("2"), QStringLiteral("3")});
+    chart.SetTitleFont(chart::TChartFont{chart.TitleFont().Name, chart::TChartFont::MaxSize, true});
+    series->SetTitle(QString(60, QLatin1Char('W')));
+    chart.SetLegendFont(chart::TChartFont{chart.LegendFont().Name, chart::TChartFont::MaxSize});
+    chart.layout()->activate();
+    EXPECT_EQ(chart.size(), QSize(500, 400));
 }
 
 TEST_F(ChartProperties, WidthsNoChartCanDrawAreRefused)
