@@ -85,6 +85,15 @@ TEST_F(DataTablesTest, DeclinedOrFailedCreationLeavesNoFileOpen)
     dialogs.expectMessage(QStringLiteral("'three' is not a valid integer value"));
     form->BtnOpenClick();
     EXPECT_FALSE(QFileInfo::exists(path));
+
+    // A count no item holds is refused at once, before it builds a statement of that many fields.
+    dialogs.expectFile(path);
+    dialogs.expectMessage(QStringLiteral("Create new?"), ui::mrYes);
+    dialogs.expectInput(QString());
+    dialogs.expectInput(QStringLiteral("2147483647"));
+    dialogs.expectMessage(QStringLiteral("Number of Rf values must be at most 255"));
+    form->BtnOpenClick();
+    EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_TRUE(form->FileName().isEmpty());
     EXPECT_TRUE(f().BtnOpen->isEnabled());
     EXPECT_FALSE(FormHistory->Lines().join(QLatin1Char('\n')).contains(QStringLiteral("DBF:")));
