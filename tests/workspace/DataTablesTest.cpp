@@ -2,6 +2,7 @@
 // that fails part-way, closing the database, the results list on the clipboard and the output
 // table's key.
 
+#include "ModalSteps.h"
 #include "TableWindowFixture.h"
 
 #include "workspace/FInfo.h"
@@ -11,6 +12,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputDialog>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -97,6 +100,37 @@ TEST_F(DataTablesTest, DeclinedOrFailedCreationLeavesNoFileOpen)
     EXPECT_TRUE(form->FileName().isEmpty());
     EXPECT_TRUE(f().BtnOpen->isEnabled());
     EXPECT_FALSE(FormHistory->Lines().join(QLatin1Char('\n')).contains(QStringLiteral("DBF:")));
+}
+
+// An automation instance ends when its client leaves; the boxes of a creation its client asked
+// for then close on the server's screen with nobody's answer, and no default may stand for one.
+TEST_F(DataTablesTest, ProgramEndingUnderTheCreationsInputBoxesCreatesNoTable)
+{
+    const QString path = dir.filePath(QStringLiteral("asked.dbf"));
+    ui::SetDialogProvider(nullptr); // the real boxes
+    const auto scripted = qScopeGuard([this] { ui::SetDialogProvider(&dialogs); });
+    const auto press = [](Qt::Key key) {
+        return [key](QWidget &box) {
+            QTest::keyClick(&box, key);
+            return true;
+        };
+    };
+    QString failure;
+    QStringList asked;
+    QTimer::singleShot(0, [&] {
+        withModalSteps([&] { failure = form->OpenDatabaseTable(path); },
+                       {press(Qt::Key_Return), press(Qt::Key_Return), [&asked](QWidget &box) {
+                            if (auto *input = qobject_cast<QInputDialog *>(&box))
+                                asked << input->labelText();
+                            QCoreApplication::exit(0);
+                            return true;
+                        }});
+    });
+    QCoreApplication::exec();
+    EXPECT_EQ(asked, QStringList{"Number of Rf values"});
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(form->FileName().isEmpty());
+    EXPECT_TRUE(failure.contains(QStringLiteral("was not created"))) << failure.toStdString();
 }
 
 TEST_F(DataTablesTest, AutomationReadByCondition)

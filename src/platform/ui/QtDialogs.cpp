@@ -125,7 +125,14 @@ bool QtDialogProvider::inputQuery(const QString &caption, const QString &prompt,
         edit->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarControls - margins.left()
                               - margins.right());
     }
-    if (execAbove(box) != QDialog::Accepted)
+    // The user's every way out (OK, Cancel, Esc, the close box) finishes the box; the ending
+    // program only stops its loop, or does not start it for a box shown after the end began.
+    bool finished = false;
+    QObject::connect(&box, &QDialog::finished, &box, [&finished] { finished = true; });
+    const int result = execAbove(box);
+    if (!finished)
+        throw EUnanswered(QStringLiteral("The program ended before \"%1\" was answered").arg(prompt));
+    if (result != QDialog::Accepted)
         return false;
     value = box.textValue();
     return true;
