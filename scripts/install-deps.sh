@@ -10,6 +10,7 @@ packages=(
   libsqlite3-dev pxlib-dev clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-x11 fonts-dejavu-core libglib2.0-bin python3-dbus
+  xdotool  # answers the boxes an automation instance shows on its screen, in its bus tests
   xdg-utils  # xdg-open, through which the help pages open in the desktop's browser
   python3 python3-numpy python3-scipy python3-dbfread python3-dbf
   locales

@@ -31,6 +31,15 @@ constexpr chart::TAlignment kAlignments[] = {chart::TAlignment::taCenter, chart:
 // "1" with the locale's decimal separator and "0": the multiplier's default answer.
 QString oneText() { return QStringLiteral("1") + rtl::DecimalSeparator() + QStringLiteral("0"); }
 
+// A typed width of the arrows' line, checked before their heads (four times as wide) are sized
+// from it.
+int arrowLineWidth(const QString &answer)
+{
+    const int width = rtl::StrToInt(answer);
+    chart::TChartPen::CheckWidth(width);
+    return width;
+}
+
 QString seriesCaption(const char *kind, int index, const chart::TChartSeries *series)
 {
     return QStringLiteral("%1 [%2] %3").arg(QLatin1String(kind)).arg(index).arg(series->Title());
@@ -626,7 +635,7 @@ void TFormChartProp::Pointtoarrow1Click()
     const long double X0 = rtl::StrToFloatExt(ui::InputBox(kArrowCaption, QStringLiteral("Origin - X"), QStringLiteral("0")));
     const long double Y0 = rtl::StrToFloatExt(ui::InputBox(kArrowCaption, QStringLiteral("Origin - Y"), QStringLiteral("0")));
     const long double M = rtl::StrToFloatExt(ui::InputBox(kArrowCaption, QStringLiteral("Multiplier"), oneText()));
-    const int W = rtl::StrToInt(ui::InputBox(kArrowCaption, QStringLiteral("Line width"), QStringLiteral("1")));
+    const int W = arrowLineWidth(ui::InputBox(kArrowCaption, QStringLiteral("Line width"), QStringLiteral("1")));
 
     auto *arrows = new chart::TArrowSeries(point->parent());
     arrows->SetTitle(point->Title());
@@ -653,7 +662,7 @@ void TFormChartProp::ArrowWidth1Click()
     if (!arrows)
         return;
     chart::TSeriesPointer pointer = arrows->Pointer();
-    const int W = rtl::StrToInt(ui::InputBox(kArrowCaption, QStringLiteral("Line width"), rtl::IntToStr(pointer.Pen.Width)));
+    const int W = arrowLineWidth(ui::InputBox(kArrowCaption, QStringLiteral("Line width"), rtl::IntToStr(pointer.Pen.Width)));
     pointer.Pen.Width = W;
     arrows->SetPointer(pointer);
     arrows->SetArrowHeight(4 * W);

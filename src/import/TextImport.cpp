@@ -75,8 +75,15 @@ void ReadDelimitedText(TImportGrid &grid, QByteArrayView data, QChar delimiter, 
     const int lineCount = CountLines(data);
     if (varNames && lineCount == 0)
         throw ETextImportError(QStringLiteral("The file %1 has no line with the variable names.").arg(QDir::toNativeSeparators(fileName)));
+    const int dataLines = lineCount - (varNames ? 1 : 0);
     GridUpdate update(grid);
-    grid.SetRowCount(lineCount - (varNames ? 1 : 0) + 1);
+    // A file of no data line (the names alone) still leaves one empty data row, so that the grid
+    // can be worked on; of the grid before, that row keeps nothing.
+    if (dataLines == 0)
+        grid.SetRowCount(1);
+    grid.SetRowCount(std::max(dataLines, 1) + 1);
+    if (dataLines == 0)
+        grid.SetCells(0, 1, QStringLiteral("1"));
     int row = varNames ? 0 : 1;
     const bool asciiDelimiter = delimiter.unicode() < 0x80;
     ForEachLine(data, [&](QByteArrayView line) {

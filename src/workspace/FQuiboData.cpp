@@ -164,6 +164,9 @@ bool TFormQuibo::CreateDatabaseTable(const QString &Name)
         spec.OptionalFields << field;
     }
     spec.RfCount = rtl::StrToInt(ui::InputBox(caption, QStringLiteral("Number of Rf values"), QStringLiteral("3")));
+    // No item holds more values, and a larger count would only build a statement no table takes.
+    if (spec.RfCount > MaxItemValues)
+        throw rtl::EConvertError(QStringLiteral("Number of Rf values must be at most %1").arg(MaxItemValues));
     spec.RfFormat = ui::InputBox(caption, QStringLiteral("Format of Rf fields"), QStringLiteral("DECIMAL(6,3)"));
     spec.WithFactor = ui::MessageDlg(QStringLiteral("Include FACTOR variable field?"), ui::TMsgDlgType::mtConfirmation,
                                      ui::TMsgDlgButtons::mbYesNo)

@@ -2,6 +2,7 @@
 
 #include "ui_FSetRelation.h"
 
+#include "platform/ui/Application.h"
 #include "platform/ui/CurrentItemByUser.h"
 #include "platform/ui/Dialogs.h"
 
@@ -12,6 +13,7 @@ TFormSetRelation *FormSetRelation = nullptr;
 TFormSetRelation::TFormSetRelation(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TFormSetRelation>())
 {
     ui->setupUi(this);
+    ui::WidenForCaption(*this);
     ui::LeaveCurrentItemToTheUser(*ui->ListBox1);
     ui::LeaveCurrentItemToTheUser(*ui->ListBox2);
     FormCreate();

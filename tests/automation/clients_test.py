@@ -3,7 +3,7 @@
 -regserver and start by D-Bus activation, the typical sequence of a dbus-python client on tables
 made with the dbf module (numbers checked against values computed here), every member through
 `gdbus call`, error replies, one instance per client, and the end of an instance whose client
-leaves or is killed.
+leaves or is killed, also while its boxes, answered on an X server of the test's own, are shown.
 
     clients_test.py QUIBO_EXECUTABLE EMPTY_CRITICAL_TABLES_DIR
 
@@ -379,14 +379,18 @@ class InstancesTest(unittest.TestCase):
         self.assertFalse(os.path.exists(missing))
 
 
-def kill_client_after(statements):
+def kill_client_after(statements, before_kill=lambda: None):
     """Runs a client in a process of its own (`c`, with this module as `t`) through `statements`,
-    then kills it; answers the pid of the instance that served it, still running until then."""
+    then, after `before_kill`, kills it; answers the pid of the instance that served it, still
+    running until then."""
     script = ("import sys, time, dbus; sys.path.insert(0, %r); import clients_test as t; c = t.Client(); %s; "
               "print(c.pid, flush=True); time.sleep(600)" % (os.path.dirname(os.path.abspath(__file__)), statements))
     child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
     try:
         pid = int(child.stdout.readline())
+        if process_ended(pid, 0):
+            raise AssertionError("the instance ended before its client was killed")
+        before_kill()
         if process_ended(pid, 0):
             raise AssertionError("the instance ended before its client was killed")
         child.send_signal(signal.SIGKILL)
@@ -395,6 +399,62 @@ def kill_client_after(statements):
         child.kill()
         child.stdout.close()
     return pid
+
+
+def set_activation_environment(variables):
+    bus = dbus.SessionBus()
+    bus.call_blocking("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                      "UpdateActivationEnvironment", "a{ss}", (variables,))
+
+
+class ScreenTest(unittest.TestCase):
+    """The boxes an instance shows on its screen answered as its user answers them: the instances
+    started meanwhile show their windows on an X server of the test's own, keys come from xdotool."""
+
+    @classmethod
+    def setUpClass(cls):
+        if not (shutil.which("Xvfb") and shutil.which("xdotool")):
+            raise unittest.SkipTest("needs Xvfb and xdotool")
+        read, write = os.pipe()
+        cls.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                    pass_fds=(write,), stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as display:
+            cls.display = ":" + display.readline().strip()
+        set_activation_environment({"DISPLAY": cls.display, "QT_QPA_PLATFORM": "xcb"})
+
+    @classmethod
+    def tearDownClass(cls):
+        set_activation_environment({"QT_QPA_PLATFORM": "offscreen"})
+        cls.xvfb.kill()
+        cls.xvfb.wait()
+
+    def shown_windows(self, title):
+        done = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^%s$" % title],
+                              env=dict(os.environ, DISPLAY=self.display), capture_output=True, text=True, timeout=60)
+        return done.stdout.split()
+
+    def press_return_in(self, window):
+        subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", "Return"],
+                       env=dict(os.environ, DISPLAY=self.display), check=True, timeout=60)
+
+    def test_client_killed_during_the_creations_input_boxes_creates_no_table(self):
+        # Yes to "Create new?" on the server's screen; the client leaves while the first of the
+        # input boxes that follow is shown.
+        missing = os.path.join(DATA, "answered.dbf")
+        asked = []
+
+        def answer_yes():
+            question = self.shown_windows("Quibo")[-1]
+            self.press_return_in(question)
+            asked.extend(self.shown_windows("Create new DBF table"))
+
+        pid = kill_client_after("m = dbus.lowlevel.MethodCallMessage(c.owner, t.PATH, t.ICQUIBO, 'OpenDatabase'); "
+                                "m.append(%r, signature='s'); c.bus.send_message(m); c.q.SeriesCount()" % missing,
+                                answer_yes)
+        self.assertTrue(asked)
+        self.assertTrue(process_ended(pid))
+        self.assertFalse(os.path.exists(missing))
 
 
 def gdbus_call(member, *arguments):

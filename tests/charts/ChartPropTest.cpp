@@ -313,8 +313,50 @@ TEST_F(ChartPropTest, PointToArrowWithAWrongAnswerBuildsNothing)
     dialogs.expectInput(QStringLiteral("0"));
     dialogs.expectInput(QStringLiteral("zero"));
     EXPECT_THROW(item("Pointtoarrow1")->trigger(), rtl::EConvertError);
+    // A width whose heads, four times as wide, no integer holds.
+    for (const char *answer : {"0", "0", "1", "536870912"})
+        dialogs.expectInput(QLatin1String(answer));
+    EXPECT_THROW(item("Pointtoarrow1")->trigger(), chart::EChartError);
     ASSERT_EQ(chart.SeriesCount(), 1);
     EXPECT_EQ(SeriesKind(chart.Series(0)), TSeriesKind::Point);
+}
+
+TEST_F(ChartPropTest, TypedSizesNoChartCanDrawAreRefusedAndChangeNothing)
+{
+    auto *arrows = addSeries<chart::TArrowSeries>(QStringLiteral("a"));
+    arrows->AddArrow(1, 1, 3, 5);
+    auto *line = addSeries<chart::TLineSeries>(QStringLiteral("l"), {0, 1}, {0, 1});
+    auto *points = addSeries<chart::TPointSeries>(QStringLiteral("p"), {0, 1}, {0, 1});
+    const auto refused = [this](const char *menuItem, const char *answer) {
+        dialogs.expectInput(QLatin1String(answer));
+        try {
+            item(menuItem)->trigger();
+            ADD_FAILURE() << menuItem << " took " << answer;
+            return QString();
+        } catch (const chart::EChartError &error) {
+            return error.Message();
+        }
+    };
+    selectRow(0);
+    EXPECT_EQ(refused("ArrowWidth1", "536870912"), QStringLiteral("The pen width must be 0 to 1000."));
+    EXPECT_EQ(refused("ArrowWidth1", "-1"), QStringLiteral("The pen width must be 0 to 1000."));
+    EXPECT_EQ(refused("Arrowsize1", "2147483647"), QStringLiteral("The arrow size must be 0 to 4000."));
+    EXPECT_EQ(arrows->Pointer().Pen.Width, 1);
+    EXPECT_EQ(arrows->ArrowWidth(), 4);
+    EXPECT_EQ(arrows->ArrowHeight(), 4);
+    dialogs.expectInput(QStringLiteral("1000"));
+    item("ArrowWidth1")->trigger();
+    EXPECT_EQ(arrows->ArrowWidth(), 4000);
+
+    selectRow(1);
+    EXPECT_FALSE(refused("Width1", "2147483647").isEmpty());
+    EXPECT_EQ(line->LinePen().Width, 1);
+    selectRow(2);
+    EXPECT_FALSE(refused("Horizontalsize1", "2147483647").isEmpty());
+    EXPECT_FALSE(refused("Verticalsize1", "1001").isEmpty());
+    EXPECT_EQ(points->Pointer().HorizSize, 4);
+    EXPECT_EQ(points->Pointer().VertSize, 4);
+    chart.grab(); // the axes keep room for the marks it still has
 }
 
 TEST_F(ChartPropTest, LengthMultiplierMovesArrowEnds)

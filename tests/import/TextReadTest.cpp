@@ -148,8 +148,28 @@ TEST(DelimitedText, NamesWithoutAnyLineLeaveTheGridAlone)
     EXPECT_EQ(grid.Cells(1, 1), QStringLiteral("kept"));
     EXPECT_EQ(grid.RowCount(), 2);
 
-    ReadDelimitedText(grid, "", u';', false, QStringLiteral("/data/empty.csv"));
-    EXPECT_EQ(grid.RowCount(), 1) << "without names an empty file is an empty grid";
+}
+
+// As a mask of no data field leaves one data column, a file of no data line leaves one empty,
+// numbered data row to work on (that of the grid before does not stay).
+TEST(DelimitedText, NoDataLineStillLeavesOneDataRow)
+{
+    struct Case
+    {
+        QByteArray data;
+        bool varNames;
+        QStringList names;
+    };
+    for (const Case &c : {Case{"height;weight\n", true, {"", "height", "weight"}}, Case{"", false, {"", "Var 1", "Var 2"}}}) {
+        TImportGrid grid;
+        ReadDelimitedText(grid, "a;b\nc;d\n", u';', false, QStringLiteral("d.csv"));
+        ReadDelimitedText(grid, c.data, u';', c.varNames, QStringLiteral("d.csv"));
+        ASSERT_EQ(grid.RowCount(), 2) << c.data.constData();
+        EXPECT_EQ(Row(grid, 0), c.names);
+        EXPECT_EQ(Row(grid, 1), QStringList({"1", "", ""}));
+        EXPECT_TRUE(grid.setData(grid.index(0, 1), QStringLiteral("7"), Qt::EditRole)) << "the view can edit it";
+        EXPECT_EQ(grid.Cells(2, 1), QStringLiteral("7"));
+    }
 }
 
 struct MaskCase

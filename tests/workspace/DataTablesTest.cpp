@@ -2,6 +2,7 @@
 // that fails part-way, closing the database, the results list on the clipboard and the output
 // table's key.
 
+#include "ModalSteps.h"
 #include "TableWindowFixture.h"
 
 #include "workspace/FInfo.h"
@@ -11,6 +12,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputDialog>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -85,9 +88,49 @@ TEST_F(DataTablesTest, DeclinedOrFailedCreationLeavesNoFileOpen)
     dialogs.expectMessage(QStringLiteral("'three' is not a valid integer value"));
     form->BtnOpenClick();
     EXPECT_FALSE(QFileInfo::exists(path));
+
+    // A count no item holds is refused at once, before it builds a statement of that many fields.
+    dialogs.expectFile(path);
+    dialogs.expectMessage(QStringLiteral("Create new?"), ui::mrYes);
+    dialogs.expectInput(QString());
+    dialogs.expectInput(QStringLiteral("2147483647"));
+    dialogs.expectMessage(QStringLiteral("Number of Rf values must be at most 255"));
+    form->BtnOpenClick();
+    EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_TRUE(form->FileName().isEmpty());
     EXPECT_TRUE(f().BtnOpen->isEnabled());
     EXPECT_FALSE(FormHistory->Lines().join(QLatin1Char('\n')).contains(QStringLiteral("DBF:")));
+}
+
+// An automation instance ends when its client leaves; the boxes of a creation its client asked
+// for then close on the server's screen with nobody's answer, and no default may stand for one.
+TEST_F(DataTablesTest, ProgramEndingUnderTheCreationsInputBoxesCreatesNoTable)
+{
+    const QString path = dir.filePath(QStringLiteral("asked.dbf"));
+    ui::SetDialogProvider(nullptr); // the real boxes
+    const auto scripted = qScopeGuard([this] { ui::SetDialogProvider(&dialogs); });
+    const auto press = [](Qt::Key key) {
+        return [key](QWidget &box) {
+            QTest::keyClick(&box, key);
+            return true;
+        };
+    };
+    QString failure;
+    QStringList asked;
+    QTimer::singleShot(0, [&] {
+        withModalSteps([&] { failure = form->OpenDatabaseTable(path); },
+                       {press(Qt::Key_Return), press(Qt::Key_Return), [&asked](QWidget &box) {
+                            if (auto *input = qobject_cast<QInputDialog *>(&box))
+                                asked << input->labelText();
+                            QCoreApplication::exit(0);
+                            return true;
+                        }});
+    });
+    QCoreApplication::exec();
+    EXPECT_EQ(asked, QStringList{"Number of Rf values"});
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(form->FileName().isEmpty());
+    EXPECT_TRUE(failure.contains(QStringLiteral("was not created"))) << failure.toStdString();
 }
 
 TEST_F(DataTablesTest, AutomationReadByCondition)

@@ -432,6 +432,23 @@ TEST(RelationDialog, SameFieldTwiceAndCancel)
     EXPECT_EQ(FormSetRelation, nullptr);
 }
 
+// At the width of its layout (256 pixels) the title bar cut the caption to "Nastavení …
+// (rovnosti)"; the lists and buttons stay centred in the wider dialog.
+TEST(RelationDialog, WideEnoughForItsCaption)
+{
+    TFormSetRelation dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Nastavení relace (rovnosti)"));
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const int iconAndThreeButtons = 100;
+    EXPECT_GE(dialog.width(), QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()) + iconAndThreeButtons)
+        << "the title bar would elide the caption";
+    const QRect lists = dialog.form().ListBox1->geometry().united(dialog.form().ListBox2->geometry());
+    EXPECT_LE(std::abs(lists.left() - (dialog.width() - 1 - lists.right())), 2);
+    const QRect buttons = dialog.form().BtnOk->geometry().united(dialog.form().BtnCancel->geometry());
+    EXPECT_LE(std::abs(buttons.center().x() - lists.center().x()), 3);
+}
+
 // Tab walks through the lists without choosing anything; the arrow keys and the mouse choose.
 TEST(RelationDialog, TabChoosesNoFieldAndOkWaitsForTheUsersChoice)
 {

@@ -29,6 +29,13 @@ namespace chart {
 
 namespace {
 
+// Sizes in pixels that a chart can draw run from 0 to `most`.
+void checkPixels(int value, int most, const QString &what)
+{
+    if (value < 0 || value > most)
+        throw EChartError(QStringLiteral("The %1 must be 0 to %2.").arg(what).arg(most));
+}
+
 // Orders x values with NaN last, so that sorting stays well defined.
 bool xLess(double a, double b)
 {
@@ -168,8 +175,7 @@ void TChart::updateTitle()
 
 void TChart::SetLegendColorWidth(int width)
 {
-    if (width < 0 || width > MaxLegendColorWidth)
-        throw EChartError(QStringLiteral("The legend's colour width must be 0 to %1.").arg(MaxLegendColorWidth));
+    checkPixels(width, MaxLegendColorWidth, QStringLiteral("legend's colour width"));
     m_legendColorWidth = width;
     m_legend->setIconWidth(2 * width);
     seriesChanged();
@@ -739,8 +745,13 @@ void TChartSeries::pushData()
     m_chart->seriesChanged();
 }
 
+void TChartPen::CheckWidth(int width) { checkPixels(width, MaxWidth, QStringLiteral("pen width")); }
+
 void TPointSeries::SetPointer(const TSeriesPointer &pointer)
 {
+    checkPixels(pointer.HorizSize, TSeriesPointer::MaxSize, QStringLiteral("horizontal size of marks"));
+    checkPixels(pointer.VertSize, TSeriesPointer::MaxSize, QStringLiteral("vertical size of marks"));
+    TChartPen::CheckWidth(pointer.Pen.Width);
     m_pointer = pointer;
     restyle();
 }
@@ -850,6 +861,7 @@ Qt::PenStyle QtPenStyle(TPenStyle style)
 
 void TCustomLineSeries::SetLinePen(const TChartPen &pen)
 {
+    TChartPen::CheckWidth(pen.Width);
     m_linePen = pen;
     restyle();
 }
@@ -890,12 +902,14 @@ void TArrowSeries::arrowsChanged()
 
 void TArrowSeries::SetArrowWidth(int pixels)
 {
+    checkPixels(pixels, MaxArrowSize, QStringLiteral("arrow size"));
     m_arrowWidth = pixels;
     restyle();
 }
 
 void TArrowSeries::SetArrowHeight(int pixels)
 {
+    checkPixels(pixels, MaxArrowSize, QStringLiteral("arrow size"));
     m_arrowHeight = pixels;
     restyle();
 }

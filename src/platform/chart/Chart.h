@@ -292,6 +292,11 @@ struct TChartPen
     TPenStyle Style = TPenStyle::psSolid;
     int Width = 1;
     bool operator==(const TChartPen &other) const = default;
+
+    /// The widest line a series draws, in pixels: wider than a chart on any screen.
+    static constexpr int MaxWidth = 1000;
+    /// \throws EChartError when `width` is negative or above MaxWidth.
+    static void CheckWidth(int width);
 };
 
 /// Pointer styles in their run-time order.
@@ -304,6 +309,9 @@ struct TSeriesPointer
     int HorizSize = 4;
     int VertSize = 4;
     TChartPen Pen;
+
+    /// The largest mark, in pixels: larger than a chart on any screen.
+    static constexpr int MaxSize = 1000;
 };
 
 /// Points drawn with a pointer shape and no line.
@@ -313,6 +321,8 @@ class TPointSeries : public TChartSeries
 public:
     explicit TPointSeries(QObject *owner) : TChartSeries(owner) {}
     const TSeriesPointer &Pointer() const { return m_pointer; }
+    /// \throws EChartError, keeping the pointer it had, when a size is negative or above
+    /// TSeriesPointer::MaxSize or the pen's width is refused by TChartPen::CheckWidth.
     void SetPointer(const TSeriesPointer &pointer);
 
 protected:
@@ -330,6 +340,7 @@ class TCustomLineSeries : public TChartSeries
     Q_OBJECT
 public:
     const TChartPen &LinePen() const { return m_linePen; }
+    /// \throws EChartError, keeping the pen it had, when TChartPen::CheckWidth refuses the width.
     void SetLinePen(const TChartPen &pen);
 
 protected:
@@ -367,7 +378,10 @@ public:
     double EndXValue(int index) const { return m_endX.at(size_t(index)); }
     double EndYValue(int index) const { return m_endY.at(size_t(index)); }
     void SetEndPoint(int index, double x, double y);
+    /// The largest head: four times the widest line, as heads go with their lines.
+    static constexpr int MaxArrowSize = 4 * TChartPen::MaxWidth;
     int ArrowWidth() const { return m_arrowWidth; }
+    /// \throws EChartError when negative or above MaxArrowSize; so does SetArrowHeight.
     void SetArrowWidth(int pixels);
     int ArrowHeight() const { return m_arrowHeight; }
     void SetArrowHeight(int pixels);

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 
 #include <QCursor>
+#include <QFontMetrics>
 #include <QScreen>
 #include <QWidget>
 
@@ -48,6 +49,24 @@ void CenterOnScreen(QWidget &window)
 {
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         window.move(screen->availableGeometry().center() - window.rect().center());
+}
+
+int CaptionWidth(const QString &caption)
+{
+    constexpr int kTitleBarControls = 120;
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    return QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarControls;
+}
+
+void WidenForCaption(QWidget &window)
+{
+    const int widening = CaptionWidth(window.windowTitle()) - window.width();
+    if (widening <= 0)
+        return;
+    for (QWidget *control : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        control->move(control->pos() + QPoint(widening / 2, 0));
+    window.resize(window.width() + widening, window.height());
 }
 
 QMargins FrameMargins(const QWidget &window)

@@ -40,6 +40,13 @@ bool CloseQuery();
 /// Places a window in the middle of the primary screen's free area (before it is shown).
 void CenterOnScreen(QWidget &window);
 
+/// The width a window needs for its title bar to show `caption` whole: the caption in the bold
+/// application font, as title bars mostly show it, beside the window manager's icon and buttons.
+int CaptionWidth(const QString &caption);
+/// Widens a window whose controls sit at fixed places until its title bar shows its caption
+/// whole; the controls move along to stay centred.
+void WidenForCaption(QWidget &window);
+
 /// The widths of the window system's frame around a shown window (title bar, borders); none
 /// while the window system has not framed it.
 QMargins FrameMargins(const QWidget &window);

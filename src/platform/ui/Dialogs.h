@@ -3,6 +3,7 @@
 // dialog and modal form, and opens URLs. The Qt provider shows real windows; tests install a
 // scripted provider that answers and records what was asked.
 
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Warnings.h"
 
 #include <QColor>
@@ -24,6 +25,14 @@ enum class TMsgDlgButtons { mbOK, mbYesNo };
 enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrYes = 6, mrNo = 7 };
 
 enum class TFileDialogKind { Open, Save };
+
+/// An input box that nobody answered: the program ended under it (its automation client left),
+/// or was ending when it was to be shown. What asked must not take its default for an answer.
+class EUnanswered : public rtl::Exception
+{
+public:
+    using Exception::Exception;
+};
 
 /// The state of an open or save dialog: filled by the caller, read back after Execute().
 struct TFileDialog
@@ -112,7 +121,9 @@ public:
     virtual TModalResult messageBox(const MessageRequest &request) = 0;
     /// A plain message with an OK button.
     virtual void showMessage(const QString &title, const QString &text) = 0;
-    /// Answers false when cancelled; `value` holds the default on entry and the text on OK.
+    /// Answers false when cancelled (Cancel, Esc, the close box); `value` holds the default on
+    /// entry and the text on OK.
+    /// \throws EUnanswered when the box closed without the user: the program ended under it.
     virtual bool inputQuery(const QString &caption, const QString &prompt, QString &value) = 0;
     virtual bool fileDialog(TFileDialog &dialog) = 0;
     /// Answers false when cancelled; on true `dialog.Color` holds the chosen colour.
@@ -148,7 +159,9 @@ TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons bu
                         TModalResult defaultButton = mrNone);
 void ShowMessage(const QString &text);
 /// Asks one value; answers `defaultText` when cancelled.
+/// \throws EUnanswered when the program ended under the box (see DialogProvider::inputQuery).
 QString InputBox(const QString &caption, const QString &prompt, const QString &defaultText);
+/// \throws EUnanswered as InputBox does.
 bool InputQuery(const QString &caption, const QString &prompt, QString &value);
 int ShowModal(QDialog &form);
 /// Lets the user choose a folder; false when cancelled.

@@ -1,5 +1,7 @@
 #include "QtDialogs.h"
 
+#include "Application.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -114,18 +116,20 @@ bool QtDialogProvider::inputQuery(const QString &caption, const QString &prompt,
     box.setLabelText(prompt);
     box.setInputMode(QInputDialog::TextInput);
     box.setTextValue(value);
-    // The title bar elides a caption wider than the box ("Regre... etting"); title bars mostly
-    // show it bold, beside the window manager's icon and buttons.
-    constexpr int kTitleBarControls = 120;
-    QFont titleFont = box.font();
-    titleFont.setBold(true);
-    // The box fits its layout to its contents, so the width goes to the entry field.
+    // The title bar elides a caption wider than the box ("Regre... etting"). The box fits its
+    // layout to its contents, so the width goes to the entry field.
     if (auto *edit = box.findChild<QLineEdit *>()) {
         const QMargins margins = box.layout() ? box.layout()->contentsMargins() : QMargins();
-        edit->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarControls - margins.left()
-                              - margins.right());
+        edit->setMinimumWidth(CaptionWidth(caption) - margins.left() - margins.right());
     }
-    if (execAbove(box) != QDialog::Accepted)
+    // The user's every way out (OK, Cancel, Esc, the close box) finishes the box; the ending
+    // program only stops its loop, or does not start it for a box shown after the end began.
+    bool finished = false;
+    QObject::connect(&box, &QDialog::finished, &box, [&finished] { finished = true; });
+    const int result = execAbove(box);
+    if (!finished)
+        throw EUnanswered(QStringLiteral("The program ended before \"%1\" was answered").arg(prompt));
+    if (result != QDialog::Accepted)
         return false;
     value = box.textValue();
     return true;
