@@ -10,6 +10,9 @@ ChartPlot::ChartPlot(QWidget *parent) : QCustomPlot(parent)
 {
     setInteractions(QCP::iRangeZoom);
     setSelectionRectMode(QCP::srmZoom);
+    // Cached tick labels are pictures as large as their text: a long label mask in a large font
+    // from a settings file would take gigabytes. Drawn directly, they cost only their drawing.
+    setPlottingHint(QCP::phCacheLabels, false);
 }
 
 void ChartPlot::mousePressEvent(QMouseEvent *event)
