@@ -305,7 +305,7 @@ QString printerName(const QPrinter &printer, const TOutputFile &file)
 
 QString QueryCondition(const QStringList &sqlLines)
 {
-    const TWherePosition where = FindWhere(sqlLines);
+    const TKeywordPosition where = FindWhere(sqlLines);
     if (where.line < 0)
         return QString();
     const QString &whereLine = sqlLines[where.line];

@@ -5,10 +5,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/WholeFile.h"
 
-
 namespace {
-
-const QString kWhere = QStringLiteral("WHERE");
 
 bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
 
@@ -46,13 +43,13 @@ bool wordAt(const QString &line, int i, const QString &word)
     return startsWord && endsWord;
 }
 
-// Position of the first WHERE of `line` outside quotes, -1 when none; `scanner` is left
+// Position of the first `word` of `line` outside quotes, -1 when none; `scanner` is left
 // after the whole line.
-int findWhere(const QString &line, QuoteScanner &scanner)
+int findWord(const QString &line, const QString &word, QuoteScanner &scanner)
 {
     int found = -1;
     for (int i = 0; i < line.size(); ++i)
-        if (scanner.step(line, i) && found < 0 && wordAt(line, i, kWhere))
+        if (scanner.step(line, i) && found < 0 && wordAt(line, i, word))
             found = i;
     return found;
 }
@@ -207,21 +204,23 @@ QString AddToSelectList(const QString &selectList, const QString &field)
     return selectList + QLatin1Char(',') + field;
 }
 
-TWherePosition FindWhere(const QStringList &lines)
+TKeywordPosition FindKeyword(const QStringList &lines, const QString &word)
 {
     QuoteScanner scanner;
     for (int line = 0; line < lines.size(); ++line) {
-        const int column = findWhere(lines[line], scanner);
+        const int column = findWord(lines[line], word, scanner);
         if (column >= 0)
             return {line, column};
     }
     return {};
 }
 
+TKeywordPosition FindWhere(const QStringList &lines) { return FindKeyword(lines, QStringLiteral("WHERE")); }
+
 TAppliedStatement ApplyStatementLines(const QStringList &memoLines)
 {
     TAppliedStatement applied;
-    const TWherePosition where = FindWhere(memoLines);
+    const TKeywordPosition where = FindWhere(memoLines);
     QuoteScanner scanner; // from the WHERE on, which stands outside quotes
     auto append = [&](const QString &line) {
         applied.memoLines << line;

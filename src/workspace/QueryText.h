@@ -64,16 +64,19 @@ QStringList StatementTemplate(const QString &selectList, const QString &tableNam
 /// The select list with `field` added: the field alone when the list is empty or "*".
 QString AddToSelectList(const QString &selectList, const QString &field);
 
-/// Where the WHERE clause of a statement's lines begins; line -1 when there is none.
-struct TWherePosition
+/// Where a key word of a statement's lines begins; line -1 when there is none.
+struct TKeywordPosition
 {
     int line = -1;
     int column = -1;
 };
 
-/// The first WHERE of the lines that is a whole word outside quoted literals and names (a quote
+/// The first `word` of the lines that is a whole word outside quoted literals and names (a quote
 /// left open at a line's end goes on in the next line), as the engine reads the statement.
-TWherePosition FindWhere(const QStringList &lines);
+TKeywordPosition FindKeyword(const QStringList &lines, const QString &word);
+
+/// Where the WHERE clause begins: FindKeyword for "WHERE".
+TKeywordPosition FindWhere(const QStringList &lines);
 
 /// The memo's lines made ready for the query.
 struct TAppliedStatement

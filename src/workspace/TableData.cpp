@@ -1,5 +1,7 @@
 #include "TableData.h"
 
+#include "QueryText.h"
+
 #include "platform/db/DataSet.h"
 #include "platform/db/Field.h"
 #include "platform/db/ValueConvert.h"
@@ -150,30 +152,6 @@ private:
     mutable int m_record = 0;
 };
 
-bool isWordCharacter(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
-
-// The index of the word FROM in `line` outside quotes, or -1; `quote` carries an open quote
-// from one line to the next.
-qsizetype findFromWord(const QString &line, QChar &quote)
-{
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-            continue;
-        }
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            quote = c;
-            continue;
-        }
-        if (line.mid(i, 4).compare(QLatin1String("FROM"), Qt::CaseInsensitive) == 0
-            && (i == 0 || !isWordCharacter(line[i - 1])) && (i + 4 >= line.size() || !isWordCharacter(line[i + 4])))
-            return i;
-    }
-    return -1;
-}
-
 } // namespace
 
 QString FieldText(const QVariant &value)
@@ -225,16 +203,12 @@ QString OutputRecordStatement(const QString &tableName, const QString &keyField)
 
 QStringList SelectAllColumns(const QStringList &lines)
 {
-    QChar quote;
-    for (qsizetype n = 0; n < lines.size(); ++n) {
-        const qsizetype at = findFromWord(lines[n], quote);
-        if (at < 0)
-            continue;
-        QStringList statement{QStringLiteral("SELECT * ") + lines[n].mid(at)};
-        statement += lines.mid(n + 1);
-        return statement;
-    }
-    return {};
+    const TKeywordPosition from = FindKeyword(lines, QStringLiteral("FROM"));
+    if (from.line < 0)
+        return {};
+    QStringList statement{QStringLiteral("SELECT * ") + lines[from.line].mid(from.column)};
+    statement += lines.mid(from.line + 1);
+    return statement;
 }
 
 QStringList CreateTableStatement(const NewTableSpec &spec)
