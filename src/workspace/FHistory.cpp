@@ -5,7 +5,6 @@
 #include "TextLines.h"
 
 #include "platform/rtl/SysUtils.h"
-#include "platform/rtl/WholeFile.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
 
@@ -147,12 +146,7 @@ void TFormHistory::appendLine(const QString &line)
 bool TFormHistory::writeFile(QString &error) const
 {
     try {
-        rtl::WholeFileWriter file(FFileName);
-        for (const QString &line : Lines()) {
-            file.write(line.toUtf8());
-            file.write("\r\n");
-        }
-        file.commit();
+        WriteTextLines(FFileName, Lines());
     } catch (const rtl::EInOutError &failure) {
         error = failure.Message();
         return false;
