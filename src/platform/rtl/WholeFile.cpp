@@ -16,10 +16,15 @@ namespace {
 
 constexpr int kNameAttempts = 100;
 
+// The file at the end of a chain of symbolic links; that file is replaced, the links stay.
+// A chain that loops ends where the system would give up following it.
 QByteArray resolvedTarget(const QString &fileName)
 {
-    const QFileInfo info(fileName);
-    return QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath());
+    constexpr int kMostLinksFollowed = 40;
+    QFileInfo info(fileName);
+    for (int followed = 0; info.isSymLink() && followed < kMostLinksFollowed; ++followed)
+        info.setFile(info.symLinkTarget());
+    return QFile::encodeName(info.absoluteFilePath());
 }
 
 QByteArray temporaryName(const QByteArray &target)

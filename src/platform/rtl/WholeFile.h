@@ -23,7 +23,7 @@ enum class WholeFileTarget { Replace, CreateNew };
 class WholeFileWriter
 {
 public:
-    /// Creates the new file beside `fileName` (a symbolic link is followed to its target).
+    /// Creates the new file beside `fileName` (through symbolic links: the file their chain ends in).
     /// Throws EInOutError when the file cannot be created or an existing file is read-only,
     /// or, for `CreateNew`, when a file of that name exists.
     explicit WholeFileWriter(const QString &fileName, WholeFileTarget target = WholeFileTarget::Replace);

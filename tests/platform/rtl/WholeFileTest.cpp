@@ -16,6 +16,7 @@
 #include <functional>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -139,6 +140,19 @@ TEST(WholeFileWrite, ReplacedFileKeepsItsModeAndNewFileTakesTheUmask)
     rtl::WriteWholeFile(dir.filePath(QStringLiteral("created.txt")), "created", rtl::WholeFileTarget::CreateNew);
     EXPECT_EQ(readAll(dir.filePath(QStringLiteral("created.txt"))), "created");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+TEST(WholeFileWrite, ChainOfLinksReplacesTheFileItEndsIn)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("real")));
+    writeBytes(dir.filePath(QStringLiteral("real/r.sql")), "old");
+    ASSERT_EQ(::symlink("real/r.sql", QFile::encodeName(dir.filePath(QStringLiteral("b.sql"))).constData()), 0);
+    ASSERT_EQ(::symlink("b.sql", QFile::encodeName(dir.filePath(QStringLiteral("a.sql"))).constData()), 0);
+    rtl::WriteWholeFile(dir.filePath(QStringLiteral("a.sql")), "new");
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("real/r.sql"))), "new");
+    EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("a.sql"))).symLinkTarget(), dir.filePath(QStringLiteral("b.sql")));
+    EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("b.sql"))).symLinkTarget(), dir.filePath(QStringLiteral("real/r.sql")));
 }
 
 } // namespace
