@@ -463,10 +463,15 @@ mode_t usualFileMode()
     return mode_t(0666 & ~mask);
 }
 
-void checkModeAllowsWriting(const QString &path, const QString &what)
+bool modeAllowsWriting(const QString &path)
 {
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && (info.st_mode & 0222) == 0)
+    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || (info.st_mode & 0222) != 0;
+}
+
+void checkModeAllowsWriting(const QString &path, const QString &what)
+{
+    if (!modeAllowsWriting(path))
         throw EDatabaseError(QStringLiteral("%1 is read-only").arg(what));
 }
 
@@ -529,6 +534,14 @@ FileHandle openTableFile(const QString &path, bool &writable, const QString &wha
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         throw EDatabaseError(QStringLiteral("%1 is not a file").arg(what));
+    }
+    // The mode bits decide, also for root, whom the system would let write.
+    if (writable && (info.st_mode & 0222) == 0) {
+        ::close(fd);
+        writable = false;
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            throw EDatabaseError(QStringLiteral("Cannot open %1: %2").arg(what, systemError()));
     }
     return FileHandle(fd);
 }

@@ -114,6 +114,8 @@ void saveWholeFile(const QString &path, const QByteArray &contents, bool replace
 void renameFile(const QString &from, const QString &to, const QString &what);
 /// The mode new files get: 0666 less the process's umask.
 mode_t usualFileMode();
+/// False when the mode bits of the file at `path` allow nobody to write it.
+bool modeAllowsWriting(const QString &path);
 /// Throws EDatabaseError naming `what` when the mode of the file at `path` allows no writing
 /// (checked from its mode bits, which a process run as root would otherwise ignore).
 void checkModeAllowsWriting(const QString &path, const QString &what);
@@ -146,8 +148,9 @@ private:
     int m_fd = -1;
 };
 
-/// Opens `path` for reading and writing, or for reading only where writing is not allowed;
-/// `writable` tells which. Throws EDatabaseError when neither works.
+/// Opens `path` for reading and writing, or for reading only where writing is not allowed or
+/// its mode bits allow nobody to write (also for root); `writable` tells which.
+/// Throws EDatabaseError when neither works.
 FileHandle openTableFile(const QString &path, bool &writable, const QString &what);
 
 } // namespace db::io

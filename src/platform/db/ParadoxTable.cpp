@@ -435,7 +435,8 @@ void ParadoxTable::rollbackChanges()
 
 int ParadoxTable::capabilities() const
 {
-    return QFileInfo(m_path).isWritable() ? (CanUpdate | CanAppend | CanDelete) : 0;
+    const bool writable = QFileInfo(m_path).isWritable() && io::modeAllowsWriting(m_path);
+    return writable ? (CanUpdate | CanAppend | CanDelete) : 0;
 }
 
 int ParadoxTable::slotCount()
