@@ -4,6 +4,7 @@
 #include "Quibo_TLB.h"
 #include "ServiceExec.h"
 
+#include "platform/rtl/LongWork.h"
 #include "platform/rtl/WholeFile.h"
 #include "platform/ui/Dialogs.h"
 
@@ -210,6 +211,8 @@ void TAutomationServer::EndUse()
     if (m_ended)
         return;
     m_ended = true;
+    // A statement run for the client (a read by a condition) has no one left to answer.
+    rtl::StopLongWork();
     m_connection.unregisterObject(QLatin1String(Quibo_TLB::ObjectPath));
     emit UseEnded();
     if (!m_startedForClient)

@@ -378,6 +378,15 @@ class InstancesTest(unittest.TestCase):
         self.assertTrue(process_ended(pid))
         self.assertFalse(os.path.exists(missing))
 
+    def test_client_killed_during_a_read_that_never_ends_ends_its_instance(self):
+        # The read is sent without waiting; it would count for ever without a word.
+        endless = "ID = (WITH RECURSIVE x(n) AS (SELECT 1 UNION ALL SELECT n+1 FROM x) SELECT count(*) FROM x)"
+        pid = kill_client_after("c.q.OpenDatabase(%r); "
+                                "m = dbus.lowlevel.MethodCallMessage(c.owner, t.PATH, t.ICQUIBO, 'OpenData'); "
+                                "m.append(False, %r, signature='bs'); c.bus.send_message(m); time.sleep(2)"
+                                % (self.eight, endless))
+        self.assertTrue(process_ended(pid))
+
 
 def kill_client_after(statements, before_kill=lambda: None):
     """Runs a client in a process of its own (`c`, with this module as `t`) through `statements`,

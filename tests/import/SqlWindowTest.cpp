@@ -409,6 +409,17 @@ TEST_F(SqlWindow, RejectedStatementGivesTheDatabasesMessageAndChangesNothing)
     form.DROPINDEX1Click();
     typeOver(form, QStringLiteral("_indexname_"), QStringLiteral("byname"));
     expectRejected("DROP INDEX is not supported: the database layer keeps no index files");
+    form.Memo()->setPlainText(QStringLiteral("BEGIN"));
+    expectRejected("BEGIN is not allowed");
+
+    // A statement that never ends, stopped from its box.
+    const QString endless = QStringLiteral("WITH RECURSIVE x(n) AS (SELECT 1 UNION ALL SELECT n+1 FROM x) ");
+    for (const QString &statement : {endless + QStringLiteral("SELECT n FROM x"),
+                                     endless + QStringLiteral("UPDATE 'rocks.dbf' SET NAME = 'gui' WHERE ID <> (SELECT MAX(n) FROM x)")}) {
+        dialogs.expectStop();
+        form.Memo()->setPlainText(statement);
+        expectRejected("The statement was stopped");
+    }
 
     // The second row cannot take its value: the first one, already changed, is put back too.
     run(QStringLiteral("INSERT INTO 'rocks.dbf' (NAME, ID, RF1) VALUES ('slate', 2, 3)"));

@@ -79,6 +79,21 @@ QStringList ScriptedDialogs::messages() const
 
 bool ScriptedDialogs::allUsed() const { return m_steps.empty(); }
 
+void ScriptedDialogs::expectStop() { m_steps.push_back({QStringLiteral("stop"), QString(), 0, true, 0, {}, {}}); }
+
+std::unique_ptr<rtl::StopBox> ScriptedDialogs::stopBox(const QString &text)
+{
+    struct PressedStop : rtl::StopBox
+    {
+        bool stopAsked() override { return true; }
+    };
+    if (m_steps.empty() || m_steps.front().kind != QLatin1String("stop"))
+        return nullptr;
+    m_steps.pop_front();
+    m_shown.push_back({QStringLiteral("stop"), ui::ApplicationTitle(), text});
+    return std::make_unique<PressedStop>();
+}
+
 ScriptedDialogs::Step ScriptedDialogs::take(const QString &kind, const QString &shownText)
 {
     if (m_steps.empty()) {

@@ -23,7 +23,7 @@ public:
 
     struct Shown
     {
-        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url", "printer", "directory", "font"
+        QString kind; // "message", "plain", "input", "open", "save", "color", "modal", "url", "printer", "directory", "font", "stop"
         QString title;
         QString text;
         ui::TMsgDlgType type = ui::TMsgDlgType::mtInformation;
@@ -51,6 +51,9 @@ public:
     void expectPrinter(const QString &pdfFileName);
     /// The next directory-choice dialog chooses `folder`, or is cancelled when it is empty.
     void expectDirectory(const QString &folder);
+    /// The next stop box of long work asks to stop when first asked. Without this, long work
+    /// shows no box and goes on.
+    void expectStop();
 
     const std::vector<Shown> &shown() const { return m_shown; }
     QStringList messages() const;
@@ -71,6 +74,7 @@ public:
     bool selectDirectory(QString &folder) override;
     bool openUrl(const QUrl &url) override;
     bool printerSetupDialog(ui::TPrinterSetupDialog &dialog) override;
+    std::unique_ptr<rtl::StopBox> stopBox(const QString &text) override;
 
 private:
     struct Step

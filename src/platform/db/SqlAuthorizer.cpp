@@ -36,11 +36,16 @@ SqlAuthorizer::Scope::Scope(SqlAuthorizer &authorizer, Access access)
 
 SqlAuthorizer::Scope::~Scope() { m_authorizer.m_access = m_previous; }
 
-int SqlAuthorizer::authorize(void *self, int action, const char *first, const char *, const char *, const char *)
+int SqlAuthorizer::authorize(void *self, int action, const char *first, const char *second, const char *, const char *)
 {
     auto &authorizer = *static_cast<SqlAuthorizer *>(self);
     if (authorizer.m_access == Access::Internal)
         return SQLITE_OK;
+    if (const QString refusal = refusedTransactionOrFunction(action, first, second); !refusal.isEmpty()) {
+        if (authorizer.m_refusal.isEmpty())
+            authorizer.m_refusal = refusal;
+        return SQLITE_DENY;
+    }
     const QString refused = authorizer.refusedAction(action, first);
     if (refused.isEmpty())
         return SQLITE_OK;
@@ -51,6 +56,27 @@ int SqlAuthorizer::authorize(void *self, int action, const char *first, const ch
                                                     "database's folder")
                                          .arg(refused);
     return SQLITE_DENY;
+}
+
+// Why a transaction statement or a function is refused; '' when it is not one of them.
+// Every statement is written when it has run: a transaction kept open would hold back every
+// later statement's changes without a word. fts3_tokenizer() hands out and takes code addresses.
+QString SqlAuthorizer::refusedTransactionOrFunction(int action, const char *first, const char *second)
+{
+    QString statement;
+    if (action == SQLITE_TRANSACTION)
+        statement = QString::fromUtf8(first);
+    else if (action == SQLITE_SAVEPOINT)
+        statement = std::strcmp(first, "BEGIN") == 0 ? QStringLiteral("SAVEPOINT")
+                    : std::strcmp(first, "RELEASE") == 0 ? QStringLiteral("RELEASE")
+                                                         : QStringLiteral("ROLLBACK TO");
+    else if (action == SQLITE_FUNCTION && second && sqlite3_stricmp(second, "fts3_tokenizer") == 0)
+        return QStringLiteral("The function fts3_tokenizer() is not allowed");
+    if (statement.isEmpty())
+        return {};
+    return QStringLiteral("%1 is not allowed: the database layer keeps no transaction across statements; each "
+                          "statement's changes are written when it has run")
+        .arg(statement);
 }
 
 // The name of the statement that asks for a refused action; '' for an allowed one.
@@ -80,8 +106,6 @@ QString SqlAuthorizer::refusedAction(int action, const char *first) const
     case SQLITE_INSERT: return isSchemaTable(first) ? QString() : QStringLiteral("INSERT");
     case SQLITE_UPDATE: return isSchemaTable(first) ? QString() : QStringLiteral("UPDATE");
     case SQLITE_DELETE: return isSchemaTable(first) ? QString() : QStringLiteral("DELETE");
-    case SQLITE_TRANSACTION: return QString::fromUtf8(first);
-    case SQLITE_SAVEPOINT: return QStringLiteral("SAVEPOINT");
     default: return {};
     }
 }

@@ -2,7 +2,8 @@
 // What a user's statement may make SQLite do. SQLite asks before it compiles or carries out
 // each action; statements work on the table files they name and on nothing else, so anything
 // that would reach other files or stay in the engine after the statement (ATTACH, DETACH,
-// VACUUM, PRAGMA, views, SQLite's own tables, indexes and triggers) is refused, and a query
+// VACUUM, PRAGMA, views, SQLite's own tables, indexes and triggers, transactions and
+// savepoints) is refused, so is the function fts3_tokenizer(), and a query
 // that reads rows may not write at all. The engine's own work (mapping the tables a statement
 // names) runs with Internal access.
 
@@ -49,6 +50,7 @@ public:
 
 private:
     static int authorize(void *self, int action, const char *first, const char *second, const char *, const char *);
+    static QString refusedTransactionOrFunction(int action, const char *first, const char *second);
     QString refusedAction(int action, const char *first) const;
 
     sqlite3 *m_db;

@@ -4,6 +4,7 @@
 #include "platform/db/SqlDdl.h"
 #include "platform/db/SqlLexer.h"
 #include "platform/db/TableFiles.h"
+#include "platform/rtl/LongWork.h"
 
 #include <sqlite3.h>
 
@@ -15,13 +16,19 @@
 
 #include <cmath>
 #include <map>
+#include <mutex>
 #include <set>
+#include <unistd.h>
 
 namespace db {
 namespace {
 
 constexpr const char *kModuleName = "quibo_table";
 constexpr int kMaxTablesPerStatement = 64;
+// No value of a table comes near it; printf() and zeroblob() of a typo would take gigabytes.
+constexpr int kMaxValueBytes = 100'000'000;
+// SQLite asks whether to go on after this many of its steps: a few microseconds' work.
+constexpr int kStepsBetweenQuestions = 1000;
 const QString kNoSuchTable = QStringLiteral("no such table: ");
 
 QString quoteName(const QString &name)
@@ -189,13 +196,51 @@ QString &lastTableError()
     return text;
 }
 
-// Why a statement failed: the layer's own text where a virtual table met the error, since
-// SQLite words an error in the commit of a statement its own way ("disk I/O error").
-QString stepError(const SqlAuthorizer &authorizer)
+qint64 defaultMemoryLimit()
 {
-    const QString layer = std::exchange(lastTableError(), QString());
-    return layer.isEmpty() ? authorizer.error() : layer;
+    const qint64 machine = qint64(::sysconf(_SC_PHYS_PAGES)) * qint64(::sysconf(_SC_PAGE_SIZE));
+    constexpr qint64 kLeast = qint64(256) << 20;
+    return machine > 0 ? std::max(machine / 4, kLeast) : kLeast;
 }
+
+qint64 &memoryLimitStore()
+{
+    static qint64 limit = defaultMemoryLimit();
+    return limit;
+}
+
+QString memoryError()
+{
+    return QStringLiteral("The statement needs more than the %1 MB of memory the SQL engine may use")
+        .arg(SqlEngine::memoryLimit() >> 20);
+}
+
+// What the rows of a result hold, counted against the engine's memory limit.
+class ResultMemory
+{
+public:
+    void add(const Record &row)
+    {
+        qint64 bytes = qint64(sizeof(Record)) + 16;
+        for (const QVariant &value : row) {
+            bytes += qint64(sizeof(QVariant));
+            if (value.typeId() == QMetaType::QString)
+                bytes += 2 * qint64(value.toString().size());
+            else if (value.typeId() == QMetaType::QByteArray)
+                bytes += value.toByteArray().size();
+        }
+        add(bytes);
+    }
+    void add(qint64 bytes)
+    {
+        m_used += bytes;
+        if (m_used > SqlEngine::memoryLimit())
+            throw EDatabaseError(memoryError());
+    }
+
+private:
+    qint64 m_used = 0;
+};
 
 } // namespace
 
@@ -481,6 +526,75 @@ sqlite3_module makeModule()
 
 const sqlite3_module kModule = makeModule();
 
+// SQLite's printf() (and format()) answers NULL where its result would be longer than the
+// engine allows, with no error. These take their place: SQLite's own function computes the
+// result on a connection of its own, and a NULL from a format that is not NULL is that case.
+class BoundedPrintf
+{
+public:
+    BoundedPrintf()
+    {
+        if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            throw EDatabaseError(QStringLiteral("The SQL engine cannot start"));
+        sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
+    }
+    ~BoundedPrintf()
+    {
+        for (const auto &[count, statement] : m_byArgumentCount)
+            sqlite3_finalize(statement);
+        sqlite3_close_v2(m_db);
+    }
+    BoundedPrintf(const BoundedPrintf &) = delete;
+    BoundedPrintf &operator=(const BoundedPrintf &) = delete;
+
+    static void install(sqlite3 *db, const char *name)
+    {
+        sqlite3_create_function_v2(db, name, -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, new BoundedPrintf, &call, nullptr,
+                                   nullptr, [](void *self) { delete static_cast<BoundedPrintf *>(self); });
+    }
+
+private:
+    static void call(sqlite3_context *context, int argc, sqlite3_value **argv)
+    {
+        static_cast<BoundedPrintf *>(sqlite3_user_data(context))->format(context, argc, argv);
+    }
+
+    void format(sqlite3_context *context, int argc, sqlite3_value **argv)
+    {
+        if (argc == 0 || sqlite3_value_type(argv[0]) == SQLITE_NULL)
+            return sqlite3_result_null(context);
+        sqlite3_stmt *statement = statementFor(argc);
+        if (!statement)
+            return sqlite3_result_error(context, sqlite3_errmsg(m_db), -1);
+        for (int i = 0; i < argc; ++i)
+            sqlite3_bind_value(statement, i + 1, argv[i]);
+        if (sqlite3_step(statement) != SQLITE_ROW)
+            sqlite3_result_error(context, sqlite3_errmsg(m_db), -1);
+        else if (sqlite3_column_type(statement, 0) == SQLITE_NULL)
+            sqlite3_result_error_toobig(context);
+        else
+            sqlite3_result_value(context, sqlite3_column_value(statement, 0));
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+
+    sqlite3_stmt *statementFor(int argc)
+    {
+        sqlite3_stmt *&statement = m_byArgumentCount[argc];
+        if (!statement) {
+            QByteArray sql = "SELECT printf(?";
+            for (int i = 1; i < argc; ++i)
+                sql += ",?";
+            sql += ')';
+            sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &statement, nullptr);
+        }
+        return statement;
+    }
+
+    sqlite3 *m_db = nullptr;
+    std::map<int, sqlite3_stmt *> m_byArgumentCount;
+};
+
 // A single-table SELECT without DISTINCT, grouping, compounds or aggregates: its rows are
 // records of that table. Answers the position before the FROM where the slot column goes.
 int liveInsertPosition(const std::vector<SqlToken> &tokens)
@@ -595,13 +709,74 @@ struct SqlEngine::Statement
     }
 };
 
+// A statement under way: the user may stop it, and the engine runs one statement at a time
+// (a stop box lets events through, and with them the program's other work).
+class SqlEngine::Run
+{
+public:
+    explicit Run(SqlEngine &engine) : m_engine(engine), m_work(QStringLiteral("The SQL statement is still running."))
+    {
+        if (m_engine.m_work)
+            throw EDatabaseError(QStringLiteral("Another SQL statement of the database is still running"));
+        m_engine.m_work = &m_work;
+    }
+    ~Run() { m_engine.m_work = nullptr; }
+    Run(const Run &) = delete;
+    Run &operator=(const Run &) = delete;
+
+private:
+    SqlEngine &m_engine;
+    rtl::TLongWork m_work;
+};
+
 SqlEngine::SqlEngine(QString folder, QString defaultExtension)
     : m_folder(std::move(folder)), m_defaultExtension(std::move(defaultExtension))
 {
+    static std::once_flag heapLimit;
+    std::call_once(heapLimit, [] { sqlite3_hard_heap_limit64(memoryLimit()); });
     if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         throw EDatabaseError(QStringLiteral("The SQL engine cannot start"));
+    sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
+    // Its two-argument form writes a code address, which Debian's SQLite allows whatever this
+    // says: the authorizer refuses the function as well.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
+    sqlite3_progress_handler(m_db, kStepsBetweenQuestions, &SqlEngine::progress, this);
+    BoundedPrintf::install(m_db, "printf");
+    BoundedPrintf::install(m_db, "format");
     sqlite3_create_module_v2(m_db, kModuleName, &kModule, this, nullptr);
     m_authorizer = std::make_unique<SqlAuthorizer>(m_db);
+}
+
+void SqlEngine::setMemoryLimit(qint64 bytes)
+{
+    memoryLimitStore() = bytes;
+    sqlite3_hard_heap_limit64(bytes);
+}
+
+qint64 SqlEngine::memoryLimit() { return memoryLimitStore(); }
+
+int SqlEngine::progress(void *engine)
+{
+    auto &self = *static_cast<SqlEngine *>(engine);
+    // The engine's own work (mapping and dropping tables) always ends.
+    return self.m_work && self.m_authorizer->access() != SqlAuthorizer::Access::Internal && self.m_work->stopRequested();
+}
+
+// Why a statement failed: the layer's own text where a virtual table met the error, since
+// SQLite words an error in the commit of a statement its own way ("disk I/O error").
+QString SqlEngine::failure() const
+{
+    const QString layer = std::exchange(lastTableError(), QString());
+    if (!layer.isEmpty())
+        return layer;
+    switch (sqlite3_errcode(m_db)) {
+    case SQLITE_INTERRUPT: return QStringLiteral("The statement was stopped; nothing was changed");
+    case SQLITE_TOOBIG:
+        return QStringLiteral("A value of the statement would take more than the %1 MB the SQL engine allows")
+            .arg(kMaxValueBytes / 1'000'000);
+    case SQLITE_NOMEM: return memoryError();
+    default: return m_authorizer->error();
+    }
 }
 
 SqlEngine::~SqlEngine() { sqlite3_close_v2(m_db); }
@@ -729,13 +904,14 @@ int SqlEngine::execute(const QString &sql, const SqlParams &params)
         return 0;
     }
     const SqlAuthorizer::Scope command(*m_authorizer, SqlAuthorizer::Access::Command);
+    const Run run(*this);
     auto statement = prepare(sql, TableLock::Exclusive);
     bind(*statement, params);
     int rc;
     while ((rc = sqlite3_step(statement->stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(stepError(*m_authorizer));
+        throw EDatabaseError(failure());
     return sqlite3_changes(m_db);
 }
 
@@ -783,11 +959,14 @@ std::optional<SqlResult> SqlEngine::selectRecords(const QString &sql, const std:
         seen.insert(column.def.name.toUpper(), 0);
     }
     bind(*statement, params);
+    ResultMemory memory;
     int rc;
-    while ((rc = sqlite3_step(statement->stmt)) == SQLITE_ROW)
+    while ((rc = sqlite3_step(statement->stmt)) == SQLITE_ROW) {
         result.recordSlots.push_back(int(sqlite3_column_int64(statement->stmt, 0)));
+        memory.add(qint64(sizeof(int)));
+    }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(stepError(*m_authorizer));
+        throw EDatabaseError(failure());
     result.liveTable = path;
     result.byRecord = true;
     return result;
@@ -799,6 +978,7 @@ SqlResult SqlEngine::select(const QString &sql, const SqlParams &params, bool li
     if (IsDdlStatement(tokens) || !returnsRows(sql))
         throw EDatabaseError(QStringLiteral("The statement returns no rows; run it as a command"));
     const SqlAuthorizer::Scope read(*m_authorizer, SqlAuthorizer::Access::Read);
+    const Run run(*this);
     if (auto records = selectRecords(sql, tokens, params))
         return std::move(*records);
     const int slotPosition = live ? liveInsertPosition(tokens) : -1;
@@ -854,6 +1034,7 @@ SqlResult SqlEngine::select(const QString &sql, const SqlParams &params, bool li
         result.columns.push_back(column);
     }
 
+    ResultMemory memory;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         Record row(static_cast<size_t>(columnCount));
@@ -861,10 +1042,11 @@ SqlResult SqlEngine::select(const QString &sql, const SqlParams &params, bool li
             row[size_t(i)] = columnValue(stmt, i, result.columns[size_t(i)].def.type, inferType[size_t(i)]);
         if (withSlots)
             result.recordSlots.push_back(int(sqlite3_column_int64(stmt, columnCount)));
+        memory.add(row);
         result.rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(stepError(*m_authorizer));
+        throw EDatabaseError(failure());
 
     for (int i = 0; i < columnCount; ++i) {
         if (!inferType[size_t(i)])

@@ -1,7 +1,8 @@
 #pragma once
 // Runs SQL over the table files of one folder: SQLite executes the statements, and each table a
 // statement names is mapped into it as a virtual table over the file for the statement's
-// duration. Structure statements go to the layer's own DDL.
+// duration. Structure statements go to the layer's own DDL. Values, memory and time are bounded:
+// a statement that runs long can be stopped (rtl::TLongWork), with nothing changed.
 
 #include "platform/db/SqlAuthorizer.h"
 #include "platform/db/TableLock.h"
@@ -18,6 +19,10 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+
+namespace rtl {
+class TLongWork;
+}
 
 namespace db {
 
@@ -70,10 +75,20 @@ public:
     /// Runs any statement without reading a result; answers the number of rows changed.
     int execute(const QString &sql, const SqlParams &params);
 
+    /// The memory the engine may use (bytes), for the rows of a result and for SQLite's own
+    /// work each; by default a quarter of the machine's memory. A statement that needs more
+    /// fails with a clear error. Setting it applies to every engine.
+    static void setMemoryLimit(qint64 bytes);
+    static qint64 memoryLimit();
+
     struct Statement;
     struct VirtualTable;
 
 private:
+    class Run;
+    static int progress(void *engine);
+    QString failure() const;
+
     /// Prepares `sql`, locking each table it names with `lock` for the statement's life.
     std::unique_ptr<Statement> prepare(const QString &sql, std::optional<TableLock::Mode> lock);
     std::optional<SqlResult> selectRecords(const QString &sql, const std::vector<SqlToken> &tokens, const SqlParams &params);
@@ -83,6 +98,7 @@ private:
     QString m_defaultExtension;
     sqlite3 *m_db = nullptr;
     std::unique_ptr<SqlAuthorizer> m_authorizer;
+    rtl::TLongWork *m_work = nullptr; ///< the statement under way, which the user may stop
 };
 
 } // namespace db

@@ -12,7 +12,11 @@
 
 namespace ui {
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) { RouteWarningsToDialogs(); }
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    RouteWarningsToDialogs();
+    RouteLongWorkToDialogs();
+}
 
 QString TApplication::Title() const { return ApplicationTitle(); }
 

@@ -65,6 +65,11 @@ void ShowWarningBox(rtl::WarningKind kind, const QString &text)
 
 void RouteWarningsToDialogs() { rtl::SetWarningHandler(&ShowWarningBox); }
 
+void RouteLongWorkToDialogs()
+{
+    rtl::SetStopBoxMaker([](const QString &text) { return Dialogs().stopBox(text); });
+}
+
 void ShowMessage(const QString &text) { Dialogs().showMessage(ApplicationTitle(), text); }
 
 QString InputBox(const QString &caption, const QString &prompt, const QString &defaultText)

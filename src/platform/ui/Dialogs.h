@@ -3,6 +3,7 @@
 // dialog and modal form, and opens URLs. The Qt provider shows real windows; tests install a
 // scripted provider that answers and records what was asked.
 
+#include "platform/rtl/LongWork.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Warnings.h"
 
@@ -12,6 +13,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 class QDialog;
 class QPrinter;
@@ -144,6 +146,14 @@ public:
     virtual bool openUrl(const QUrl &url) = 0;
     /// Answers false when cancelled; on true `dialog.Printer` is set up as the user chose.
     virtual bool printerSetupDialog(TPrinterSetupDialog &dialog) = 0;
+    /// Shows, without waiting, the box of long work under way: `text` and a "Stop" button. It
+    /// keeps the other windows from input (they still repaint) until it is destroyed; closing
+    /// it (Esc, the close box) asks to stop too. A provider that shows none answers null.
+    virtual std::unique_ptr<rtl::StopBox> stopBox(const QString &text)
+    {
+        (void)text;
+        return nullptr;
+    }
 };
 
 /// The provider in use: the installed one, else the Qt provider.
@@ -173,6 +183,8 @@ bool SelectDirectory(QString &folder);
 void ShowWarningBox(rtl::WarningKind kind, const QString &text);
 /// Points rtl's warning hook at ShowWarningBox; the application object does this at start-up.
 void RouteWarningsToDialogs();
+/// Points rtl's stop box of long work at the provider in use; the application object does this too.
+void RouteLongWorkToDialogs();
 
 /// Shows an exception that left an event handler in a stop box titled with the application title.
 void ShowException(const std::exception &error);

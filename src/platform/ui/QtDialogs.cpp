@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -232,6 +233,36 @@ bool QtDialogProvider::selectDirectory(QString &folder)
 }
 
 bool QtDialogProvider::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }
+
+std::unique_ptr<rtl::StopBox> QtDialogProvider::stopBox(const QString &text)
+{
+    return std::make_unique<StopWorkBox>(text, activeParent());
+}
+
+StopWorkBox::StopWorkBox(const QString &text, QWidget *parent)
+    : QDialog(parent), m_stopButton(new QPushButton(QStringLiteral("Stop"), this))
+{
+    setObjectName(QStringLiteral("StopWorkBox"));
+    setWindowTitle(ApplicationTitle());
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(text, this));
+    m_stopButton->setObjectName(QStringLiteral("BtnStop"));
+    m_stopButton->setDefault(true);
+    layout->addWidget(m_stopButton, 0, Qt::AlignHCenter);
+    connect(m_stopButton, &QPushButton::clicked, this, [this] { m_stopAsked = true; });
+    connect(this, &QDialog::rejected, this, [this] { m_stopAsked = true; });
+    // The work runs on in the caller: the other windows repaint but take no input meanwhile.
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    activateWindow();
+    m_stopButton->setFocus();
+}
+
+bool StopWorkBox::stopAsked()
+{
+    QCoreApplication::processEvents();
+    return m_stopAsked;
+}
 
 bool QtDialogProvider::printerSetupDialog(TPrinterSetupDialog &dialog)
 {

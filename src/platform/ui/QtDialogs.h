@@ -24,6 +24,22 @@ public:
     bool selectDirectory(QString &folder) override;
     bool openUrl(const QUrl &url) override;
     bool printerSetupDialog(TPrinterSetupDialog &dialog) override;
+    std::unique_ptr<rtl::StopBox> stopBox(const QString &text) override;
+};
+
+/// The box of long work: its text and a "Stop" button, modal for the application while shown.
+class StopWorkBox : public QDialog, public rtl::StopBox
+{
+    Q_OBJECT
+public:
+    explicit StopWorkBox(const QString &text, QWidget *parent = nullptr);
+    bool stopAsked() override;
+
+    QPushButton *stopButton() const { return m_stopButton; }
+
+private:
+    QPushButton *m_stopButton;
+    bool m_stopAsked = false;
 };
 
 /// The font dialog: Qt's font choices with a "Color" button below them, which opens the colour

@@ -4,6 +4,7 @@
 #include "DbTestSupport.h"
 
 #include "platform/db/DatabaseError.h"
+#include "platform/db/SqlEngine.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -212,6 +213,13 @@ TEST_F(Sql, EngineStatementsBeyondTheTablesAreRefusedByName)
         {QStringLiteral("CREATE TEMP VIEW 'data.dbf' AS SELECT 1 AS ID"), "CREATE VIEW"},
         {QStringLiteral("CREATE TEMP TABLE 'data.dbf' (ID)"), "CREATE TEMP TABLE"},
         {QStringLiteral("PRAGMA user_version = 3"), "PRAGMA"},
+        // A transaction left open would hold back the changes of every later statement.
+        {QStringLiteral("BEGIN"), "BEGIN"},
+        {QStringLiteral("SAVEPOINT s"), "SAVEPOINT"},
+        {QStringLiteral("RELEASE s"), "RELEASE"},
+        {QStringLiteral("ROLLBACK"), "ROLLBACK"},
+        {QStringLiteral("END"), "COMMIT"},
+        {QStringLiteral("SELECT hex(fts3_tokenizer('simple'))"), "The function fts3_tokenizer()"},
     };
     for (const auto &[sql, statement] : cases) {
         try {
@@ -225,6 +233,35 @@ TEST_F(Sql, EngineStatementsBeyondTheTablesAreRefusedByName)
     EXPECT_FALSE(QFile::exists(other));
     EXPECT_EQ(QFileInfo(empty).size(), 0);
     EXPECT_EQ(column("SELECT COUNT(*) FROM 'data.dbf'"), QStringLiteral("4")) << "the table is no one else's";
+    folder.exec("UPDATE 'data.dbf' SET COLOR = 'written' WHERE ID = 2");
+    EXPECT_TRUE(folder.bytes("data.dbf").contains("written")) << "no transaction holds the change back";
+    auto tokenizer = folder.query("SELECT hex(fts3_tokenizer('simple'))");
+    EXPECT_THROW(tokenizer->Open(), EDatabaseError);
+}
+
+TEST_F(Sql, HugeValuesAndEndlessResultsFailClearlyAndTheEngineGoesOn)
+{
+    for (const char *sql : {"SELECT printf('%.*c', 999999999, 'x')", "SELECT zeroblob(999999999)"}) {
+        auto q = folder.query(QString::fromLatin1(sql));
+        try {
+            q->Open();
+            ADD_FAILURE() << "read: " << sql;
+        } catch (const EDatabaseError &error) {
+            EXPECT_TRUE(error.Message().contains(QLatin1String("100 MB"))) << error.what();
+        }
+    }
+    EXPECT_EQ(column("SELECT printf('%.*c', 3, 'x')"), QStringLiteral("xxx"));
+    const qint64 limit = SqlEngine::memoryLimit();
+    SqlEngine::setMemoryLimit(qint64(64) << 20);
+    auto endless = folder.query("WITH RECURSIVE x(n) AS (SELECT 1 UNION ALL SELECT n+1 FROM x) SELECT n FROM x");
+    try {
+        endless->Open();
+        ADD_FAILURE() << "read an endless result";
+    } catch (const EDatabaseError &error) {
+        EXPECT_TRUE(error.Message().contains(QLatin1String("64 MB of memory"))) << error.what();
+    }
+    SqlEngine::setMemoryLimit(limit);
+    EXPECT_EQ(column("SELECT COUNT(*) FROM 'data.dbf'"), QStringLiteral("4"));
 }
 
 TEST_F(Sql, QueryThatReadsRowsChangesNothing)
@@ -393,13 +430,14 @@ TEST(SqlDdl, FilesThatAreNotTheTablesOwnStay)
     EXPECT_FALSE(QFile::exists(folder.path("w.dbf")));
     EXPECT_EQ(folder.bytes("W.DBT"), userMemo);
 
-    folder.exec("CREATE TABLE 'r.dbf' (A CHAR(3))");
-    folder.exec("CREATE TABLE 'r.db' (A CHAR(3))");
     for (const char *name : {"r.dbf", "r.db"}) {
+        folder.exec(QStringLiteral("CREATE TABLE '%1' (A CHAR(3))").arg(QLatin1String(name)));
+        folder.exec(QStringLiteral("INSERT INTO '%1' (A) VALUES ('a')").arg(QLatin1String(name)));
         // Refused from the mode bits, also for root, whom the system would let write.
         ASSERT_EQ(::chmod(folder.path(name).toLocal8Bit().constData(), 0444), 0);
         const QByteArray before = folder.bytes(name);
-        for (const char *statement : {"DROP TABLE '%1'", "ALTER TABLE '%1' ADD B CHAR(2)"}) {
+        for (const char *statement : {"DROP TABLE '%1'", "ALTER TABLE '%1' ADD B CHAR(2)", "UPDATE '%1' SET A = 'b'",
+                                      "DELETE FROM '%1'", "INSERT INTO '%1' (A) VALUES ('c')"}) {
             try {
                 folder.exec(QString::fromLatin1(statement).arg(QLatin1String(name)));
                 ADD_FAILURE() << statement << " went ahead on " << name;

@@ -322,4 +322,35 @@ TEST_F(QtProvider, BoxShownRightAfterAnotherDialogBelongsToTheModalWindow)
     EXPECT_EQ(boxOwner, &owner);
 }
 
+// Long work shows its box after a while and goes on under it: the windows repaint meanwhile, and
+// Enter (the Stop button) or Esc stops the work.
+TEST_F(QtProvider, StopBoxOfLongWorkLetsWindowsRepaintAndStopsTheWork)
+{
+    struct CountingPaints : QWidget
+    {
+        int paints = 0;
+        void paintEvent(QPaintEvent *) override { ++paints; }
+    } window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QString button;
+        QTimer::singleShot(0, &window, [&] {
+            window.update();
+            QTimer::singleShot(0, &window, [&] {
+                QWidget *box = QApplication::activeModalWidget();
+                ASSERT_NE(box, nullptr);
+                button = box->findChild<QPushButton *>()->text();
+                QTest::keyClick(box, key);
+            });
+        });
+        const int paintsBefore = window.paints;
+        rtl::TLongWork work(QStringLiteral("The SQL statement is still running."));
+        while (!work.stopRequested()) {
+        }
+        EXPECT_EQ(button, QStringLiteral("Stop"));
+        EXPECT_GT(window.paints, paintsBefore) << "the window was not repainted under the box";
+    }
+}
+
 } // namespace
