@@ -249,6 +249,7 @@ StopWorkBox::StopWorkBox(const QString &text, QWidget *parent)
     m_stopButton->setObjectName(QStringLiteral("BtnStop"));
     m_stopButton->setDefault(true);
     layout->addWidget(m_stopButton, 0, Qt::AlignHCenter);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(m_stopButton, &QPushButton::clicked, this, [this] { m_stopAsked = true; });
     connect(this, &QDialog::rejected, this, [this] { m_stopAsked = true; });
     // The work runs on in the caller: the other windows repaint but take no input meanwhile.

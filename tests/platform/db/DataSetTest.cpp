@@ -362,8 +362,7 @@ TEST_F(DataSet, ReadOnlyResults)
 
 TEST_F(DataSet, ReadOnlyFileCannotBeModified)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes read-only files";
+    // The mode bits decide, also for root.
     ::chmod(QFile::encodeName(folder.path("data.dbf")).constData(), 0444);
     auto table = folder.table("data");
     table->Open();
