@@ -15,6 +15,7 @@
 #include <QTime>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <set>
@@ -563,6 +564,9 @@ private:
     {
         if (argc == 0 || sqlite3_value_type(argv[0]) == SQLITE_NULL)
             return sqlite3_result_null(context);
+        // Filling 100 MB one character at a time takes seconds before SQLite gives up.
+        if (leastLength(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])), argc, argv) > kMaxValueBytes)
+            return sqlite3_result_error_toobig(context);
         sqlite3_stmt *statement = statementFor(argc);
         if (!statement)
             return sqlite3_result_error(context, sqlite3_errmsg(m_db), -1);
@@ -576,6 +580,42 @@ private:
             sqlite3_result_value(context, sqlite3_column_value(statement, 0));
         sqlite3_reset(statement);
         sqlite3_clear_bindings(statement);
+    }
+
+    // A length the result of `format` reaches at least: the largest width, or precision where
+    // it counts digits or repeats a character, with each '*' read from the arguments as
+    // SQLite's printf() reads it.
+    static qint64 leastLength(const char *format, int argc, sqlite3_value **argv)
+    {
+        qint64 least = 0;
+        int nextArgument = 1;
+        const auto number = [&](const char *&c) {
+            if (*c == '*') {
+                ++c;
+                const int value = nextArgument < argc ? int(sqlite3_value_int64(argv[nextArgument++])) : 0;
+                return value < 0 ? -qint64(value) : qint64(value);
+            }
+            unsigned digits = 0;
+            for (; *c >= '0' && *c <= '9'; ++c)
+                digits = digits * 10 + unsigned(*c - '0');
+            return qint64(digits & 0x7fffffff);
+        };
+        for (const char *c = format; *c; ++c) {
+            if (*c != '%' || *++c == '%')
+                continue;
+            while (*c && std::strchr("-+ #!0,", *c))
+                ++c;
+            const qint64 width = number(c);
+            const qint64 precision = *c == '.' ? number(++c) : 0;
+            while (*c == 'l')
+                ++c;
+            if (!*c)
+                break;
+            least = std::max({least, width, std::strchr("cdiuxXoeE", *c) ? precision : 0});
+            if (*c != 'n')
+                ++nextArgument;
+        }
+        return least;
     }
 
     sqlite3_stmt *statementFor(int argc)
