@@ -363,7 +363,11 @@ bool keepsStoredNumber(TableStore &store, sqlite3_value *oldRowid, int field, co
 {
     if (sqlite3_value_type(oldRowid) == SQLITE_NULL || !IsNumericType(store.fields()[size_t(field)].type))
         return false;
-    return SameNumber(store.value(int(sqlite3_value_int64(oldRowid)), field), value);
+    try {
+        return SameNumber(store.value(int(sqlite3_value_int64(oldRowid)), field), value);
+    } catch (const EDatabaseError &) {
+        return false; // a field that holds no number is overwritten, as it is asked to be
+    }
 }
 
 int updateRow(sqlite3_vtab *base, int argc, sqlite3_value **argv, sqlite3_int64 *newRowid)
