@@ -86,6 +86,8 @@ std::optional<double> parseShortDecimal(const char *text, int length)
     return negative ? -value : value;
 }
 
+constexpr int64_t kSixteenDigits = 1'000'000'000'000'000;
+
 // A whole number of at most 18 digits, as dBASE writes it; a double would lose digits beyond
 // the 15th. A negative zero is left to the floating-point reading, which keeps its sign.
 std::optional<int64_t> parseWholeNumber(const char *text, int length)
@@ -451,8 +453,10 @@ QVariant DbfTable::decode(const char *record, int field, int slot)
         // Asterisks mark a number that overflowed its field (and some writers' empty numbers).
         if (length == 0 || std::all_of(text, text + length, [](char c) { return c == '*'; }))
             return {};
+        // Whole numbers of more digits than a double carries through arithmetic are held as
+        // integers; smaller ones stay doubles, so that dividing them in SQL does not truncate.
         if (def.decimals == 0)
-            if (const auto whole = parseWholeNumber(text, length))
+            if (const auto whole = parseWholeNumber(text, length); whole && std::abs(*whole) >= kSixteenDigits)
                 return qlonglong(*whole);
         const auto number = parseNumber(text, length);
         if (!number)
