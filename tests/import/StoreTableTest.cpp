@@ -4,6 +4,7 @@
 #include "import/ExportParams.h"
 #include "import/ImportGrid.h"
 #include "import/StoreTable.h"
+#include "import/TextImport.h"
 
 #include "FileSizeLimit.h"
 #include "ImportTestHelpers.h"
@@ -116,6 +117,32 @@ TEST_F(StoreTest, AnErrorCancelsTheRecordItEndsAndKeepsThoseBeforeIt)
     table.Close();
     open(QStringLiteral("t.dbf"));
     EXPECT_EQ(records(), QStringList({"a|1|2", "b|3|4"})) << "row 3 left no half-filled record";
+}
+
+// Mended: a table read into the grid showed 1.23456789012346E17, and storing the grid wrote
+// other digits, refused -99999999999999999 as too wide and lost the sign of -0.00.
+TEST_F(StoreTest, NumbersReadIntoTheGridAreStoredAsTheirFieldHeldThem)
+{
+    for (const char *name : {"s", "t"})
+        exec(QStringLiteral("CREATE TABLE '%1.dbf' (BIG DECIMAL(17,0), SMALL DECIMAL(3,2))").arg(QLatin1String(name)));
+    exec(QStringLiteral("INSERT INTO 's.dbf' VALUES ('123456789012345678', '-0.00')"));
+    exec(QStringLiteral("INSERT INTO 's.dbf' VALUES ('-99999999999999999', '.5')"));
+    db::TQuery source;
+    source.SetDatabaseName(database.DatabaseName());
+    source.SQL().SetText(QStringLiteral("SELECT * FROM 's.dbf'"));
+    source.Open();
+    TImportGrid grid;
+    ReadDataSetRecords(grid, source, {"BIG", "SMALL"}, source.RecordCount());
+    source.Close();
+    open(QStringLiteral("t.dbf"));
+    EXPECT_EQ(StoreGridRows(grid, table, mapping({{"BIG", 1, ""}, {"SMALL", 2, ""}})), 2);
+    table.Close();
+    const QByteArray records = " 123456789012345678-0.00 -99999999999999999 0.50\x1A";
+    for (const char *name : {"s.dbf", "t.dbf"}) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.readAll().endsWith(records)) << name;
+    }
 }
 
 TEST_F(StoreTest, AFullDiskCancelsTheRecordAndLeavesAValidTable)

@@ -287,6 +287,27 @@ TEST_F(QueryBuilderTest, PickedDatesFindTheirRecordsInACzechLocale)
     EXPECT_EQ(lines->Lines().value(1), QStringLiteral("WHERE ((D IN ('1999-12-31','2024-01-31')) AND (D<'2024-02-01'))"));
 }
 
+// Mended: a picked number was listed with 15 digits (123456789.123457), which no record held.
+TEST_F(QueryBuilderTest, PickedNumberOfSeventeenDigitsFindsItsRecord)
+{
+    exec(QStringLiteral("CREATE TABLE 'prec.dbf' (ID DECIMAL(4,0), PREC DECIMAL(17,9))"));
+    exec(QStringLiteral("INSERT INTO 'prec.dbf' VALUES (1, '123456789.123456789')"));
+    exec(QStringLiteral("INSERT INTO 'prec.dbf' VALUES (2, '0.5')"));
+    dialogs.expectModal([&](QDialog &dialog) {
+        auto &form = dynamic_cast<TFormSetQuery &>(dialog);
+        Ui::TFormSetQuery &w = form.form();
+        chooseField(w, QStringLiteral("PREC"));
+        form.ListFieldsClick();
+        w.ListVals->setCurrentRow(1);
+        form.BtnCondsClick();
+        form.BtnSQLClick();
+        return int(ui::mrOk);
+    });
+    QString fields = QStringLiteral("ID");
+    EXPECT_EQ(ExecuteQueryBuilder(kAlias, QStringLiteral("prec.dbf"), nullptr, fields, false), 1);
+    EXPECT_EQ(FormSetQuery->Query().FieldByName(QStringLiteral("ID"))->AsInteger(), 1);
+}
+
 TEST_F(QueryBuilderTest, MissingChoicesAreWarnedInCzech)
 {
     QString fields;

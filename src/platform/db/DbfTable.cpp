@@ -86,6 +86,26 @@ std::optional<double> parseShortDecimal(const char *text, int length)
     return negative ? -value : value;
 }
 
+constexpr int64_t kSixteenDigits = 1'000'000'000'000'000;
+
+// A whole number of at most 18 digits, as dBASE writes it; a double would lose digits beyond
+// the 15th. A negative zero is left to the floating-point reading, which keeps its sign.
+std::optional<int64_t> parseWholeNumber(const char *text, int length)
+{
+    if (length > 0 && text[0] == '+') {
+        ++text;
+        --length;
+    }
+    const int sign = length > 0 && text[0] == '-' ? 1 : 0;
+    if (length - sign < 1 || length - sign > 18 || !std::all_of(text + sign, text + length, [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    int64_t value = 0;
+    std::from_chars(text, text + length, value);
+    if (value == 0 && sign)
+        return std::nullopt;
+    return value;
+}
+
 std::optional<double> parseNumber(const char *text, int length)
 {
     if (length > 0 && text[0] == '+') {
@@ -99,6 +119,68 @@ std::optional<double> parseNumber(const char *text, int length)
     if (error != std::errc() || end != text + length || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+int fractionDigits(const std::string &text)
+{
+    const size_t point = text.find('.');
+    return point == std::string::npos ? 0 : int(text.size() - point - 1);
+}
+
+// A number as "[-]digits[.digits]" with at most `decimals` decimals: the shortest text that
+// reads back as `number` where it has no more, else `number` rounded (`rounded` is set).
+// Nothing for an infinite or NaN value.
+std::optional<std::string> fixedText(double number, int decimals, bool &rounded)
+{
+    if (!std::isfinite(number))
+        return std::nullopt;
+    char text[700]; // the longest: 309 integer digits and 255 decimals
+    auto result = std::to_chars(text, text + sizeof text, number, std::chars_format::fixed);
+    std::string shortest(text, result.ptr);
+    if (fractionDigits(shortest) <= decimals)
+        return shortest;
+    rounded = true;
+    result = std::to_chars(text, text + sizeof text, number, std::chars_format::fixed, decimals);
+    return std::string(text, result.ptr);
+}
+
+// Decimal text without exponent ("-12.50", "+.5", "7.") as "[-]digits[.digits]", when it has at
+// most `decimals` decimals: it is written digit for digit.
+std::optional<std::string> plainDecimal(const char *text, int length, int decimals)
+{
+    const char *end = text + length;
+    std::string result;
+    if (text < end && (*text == '-' || *text == '+'))
+        result += *text++ == '-' ? "-" : "";
+    while (end - text > 1 && *text == '0' && text[1] >= '0' && text[1] <= '9')
+        ++text;
+    const char *point = std::find(text, end, '.');
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const bool valid = (point > text || end - point > 1) && std::all_of(text, point, isDigit)
+                       && (point == end || std::all_of(point + 1, end, isDigit));
+    if (!valid || (point < end && end - point - 1 > decimals))
+        return std::nullopt;
+    result += point == text ? std::string("0") : std::string(text, point);
+    if (end - point > 1)
+        result.append(point, end);
+    return result;
+}
+
+// `text` as a field of `def` holds it: padded to its decimals, without the sign of a value
+// rounded to zero, without the zero before the point where the field is too narrow for it.
+std::string numberFieldText(std::string text, const FieldDef &def, bool rounded)
+{
+    if (def.decimals > 0) {
+        if (text.find('.') == std::string::npos)
+            text += '.';
+        text.append(size_t(def.decimals - fractionDigits(text)), '0');
+    }
+    const size_t sign = text[0] == '-' ? 1 : 0;
+    if (rounded && sign && std::all_of(text.begin() + 1, text.end(), [](char c) { return c == '0' || c == '.'; }))
+        text.erase(0, 1);
+    else if (int(text.size()) > def.size && text.compare(sign, 2, "0.") == 0)
+        text.erase(sign, 1);
+    return text;
 }
 
 void stampDate(unsigned char *header)
@@ -371,6 +453,11 @@ QVariant DbfTable::decode(const char *record, int field, int slot)
         // Asterisks mark a number that overflowed its field (and some writers' empty numbers).
         if (length == 0 || std::all_of(text, text + length, [](char c) { return c == '*'; }))
             return {};
+        // Whole numbers of more digits than a double carries through arithmetic are held as
+        // integers; smaller ones stay doubles, so that dividing them in SQL does not truncate.
+        if (def.decimals == 0)
+            if (const auto whole = parseWholeNumber(text, length); whole && std::abs(*whole) >= kSixteenDigits)
+                return qlonglong(*whole);
         const auto number = parseNumber(text, length);
         if (!number)
             throw EDatabaseError(fieldError(field, QStringLiteral("record %1 holds no number: '%2'")
@@ -446,34 +533,8 @@ void DbfTable::encode(char *record, int field, const QVariant &value, QByteArray
     case 'F': {
         if (null)
             return;
-        double number = 0;
-        if (value.typeId() == QMetaType::QString) {
-            const QByteArray text = value.toString().trimmed().toLatin1();
-            const auto parsed = parseNumber(text.constData(), int(text.size()));
-            if (!parsed)
-                throw EDatabaseError(fieldError(field, QStringLiteral("'%1' is not a number").arg(value.toString())));
-            number = *parsed;
-        } else {
-            bool ok = false;
-            number = value.toDouble(&ok);
-            if (!ok)
-                throw EDatabaseError(fieldError(field, QStringLiteral("the value is not a number")));
-        }
-        if (!std::isfinite(number))
-            throw EDatabaseError(fieldError(field, QStringLiteral("the value is not a finite number")));
-        // dBASE numbers have a decimal point whatever the locale of the program.
-        char text[400];
-        const auto [end, error] = std::to_chars(text, text + sizeof text, number, std::chars_format::fixed, def.decimals);
-        int length = int(end - text);
-        if (error != std::errc() || length > def.size) {
-            throw EDatabaseError(fieldError(field, QStringLiteral("%1 does not fit a number field of width %2 with %3 decimals")
-                                                       .arg(number, 0, 'g', 17).arg(def.size).arg(def.decimals)));
-        }
-        if (text[0] == '-' && std::all_of(text + 1, text + length, [](char c) { return c == '0' || c == '.'; })) {
-            std::memmove(text, text + 1, size_t(length));
-            --length;
-        }
-        std::memcpy(raw + (def.size - length), text, size_t(length));
+        const std::string text = numberText(field, value);
+        std::memcpy(raw + (def.size - int(text.size())), text.data(), text.size());
         return;
     }
     case 'D': {
@@ -504,6 +565,38 @@ void DbfTable::encode(char *record, int field, const QVariant &value, QByteArray
     default:
         throw EDatabaseError(fieldError(field, QStringLiteral("fields of type %1 cannot be written").arg(QChar::fromLatin1(def.nativeType))));
     }
+}
+
+std::string DbfTable::numberText(int field, const QVariant &value) const
+{
+    const FieldDef &def = m_fields[size_t(field)];
+    bool rounded = false;
+    std::optional<std::string> text;
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
+        text = std::to_string(value.toLongLong());
+    } else if (value.typeId() == QMetaType::QString) {
+        const QByteArray latin = value.toString().trimmed().toLatin1();
+        text = plainDecimal(latin.constData(), int(latin.size()), def.decimals);
+        if (!text) {
+            const auto parsed = parseNumber(latin.constData(), int(latin.size()));
+            if (!parsed)
+                throw EDatabaseError(fieldError(field, QStringLiteral("'%1' is not a number").arg(value.toString())));
+            text = fixedText(*parsed, def.decimals, rounded);
+        }
+    } else {
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        if (!ok)
+            throw EDatabaseError(fieldError(field, QStringLiteral("the value is not a number")));
+        text = fixedText(number, def.decimals, rounded);
+    }
+    if (!text)
+        throw EDatabaseError(fieldError(field, QStringLiteral("the value is not a finite number")));
+    const std::string fitted = numberFieldText(*text, def, rounded);
+    if (int(fitted.size()) > def.size)
+        throw EDatabaseError(fieldError(field, QStringLiteral("%1 does not fit a number field of width %2 with %3 decimals")
+                                                   .arg(QString::fromStdString(*text)).arg(def.size).arg(def.decimals)));
+    return fitted;
 }
 
 void DbfTable::encodeFields(const Record &values, const std::vector<bool> *changed, char *record, MemoTexts &memos) const

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace db {
 
@@ -79,6 +80,9 @@ private:
     QVariant decode(const char *record, int field, int slot);
     /// Encodes the value of field `field` into `record`; memo texts are collected in `memos`.
     void encode(char *record, int field, const QVariant &value, QByteArray *memoText) const;
+    /// The text of a number field for `value`; throws EDatabaseError for no number or one the
+    /// field cannot hold.
+    std::string numberText(int field, const QVariant &value) const;
     using MemoTexts = std::vector<std::pair<int, QByteArray>>;
     void encodeFields(const Record &values, const std::vector<bool> *changed, char *record, MemoTexts &memos) const;
     QByteArray encodeRecord(const Record &values, const std::vector<bool> *changed, QByteArray base);

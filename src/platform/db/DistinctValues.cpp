@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace db {
@@ -47,7 +48,7 @@ bool orderedBefore(const QVariant &a, const QVariant &b)
     if (classA != classB)
         return classA < classB;
     if (classA == 1)
-        return a.toDouble() < b.toDouble();
+        return CompareNumbers(a, b) < 0;
     if (classA == 2)
         return orderText(a) < orderText(b);
     return a.toByteArray() < b.toByteArray();
@@ -64,7 +65,7 @@ public:
         case 0:
             return !std::exchange(m_null, true);
         case 1:
-            return addTo(m_numbers, value.toDouble());
+            return addNumber(value);
         case 3:
             return addTo(m_bytes, value.toByteArray());
         default:
@@ -73,6 +74,17 @@ public:
     }
 
 private:
+    // Whole numbers by their exact value: a double holds integers beyond 2^53 only in part.
+    bool addNumber(const QVariant &value)
+    {
+        if (value.typeId() == QMetaType::LongLong)
+            return addTo(m_wholes, value.toLongLong());
+        const double number = value.toDouble();
+        if (number == std::trunc(number) && std::fabs(number) < 9223372036854775808.0)
+            return addTo(m_wholes, qlonglong(number));
+        return addTo(m_numbers, number);
+    }
+
     template <typename T>
     static bool addTo(QSet<T> &set, const T &key)
     {
@@ -82,6 +94,7 @@ private:
     }
 
     bool m_null = false;
+    QSet<qlonglong> m_wholes;
     QSet<double> m_numbers;
     QSet<QString> m_texts;
     QSet<QByteArray> m_bytes;

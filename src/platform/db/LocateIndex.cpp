@@ -19,13 +19,19 @@ LocateIndex::LocateIndex(TFieldType type, int rowCount, const std::function<QVar
         addRow(row, valueAt(row));
 }
 
-std::optional<double> LocateIndex::numberKey(const QVariant &value) const
+std::optional<LocateIndex::NumberKey> LocateIndex::numberKey(const QVariant &value) const
 {
     if (value.isNull())
         return std::nullopt;
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        return NumberKey{true, value.toLongLong(), 0};
     double number = 0;
     if (value.typeId() == QMetaType::QString) {
-        if (!rtl::TryStrToFloat(value.toString(), number))
+        const QString text = value.toString().trimmed();
+        bool whole = false;
+        if (const qlonglong integer = text.toLongLong(&whole); whole)
+            return NumberKey{true, integer, 0};
+        if (!rtl::TryStrToFloat(text, number))
             return std::nullopt;
     } else {
         bool ok = false;
@@ -35,7 +41,10 @@ std::optional<double> LocateIndex::numberKey(const QVariant &value) const
     }
     if (std::isnan(number))
         return std::nullopt;
-    return number == 0 ? 0.0 : number; // -0 and 0 are one key
+    // Whole numbers by their exact value: one held as a double meets the same integer.
+    if (number == std::trunc(number) && std::fabs(number) < 9223372036854775808.0)
+        return NumberKey{true, qlonglong(number), 0}; // -0 and 0 are one key
+    return NumberKey{false, 0, number};
 }
 
 std::optional<QString> LocateIndex::textKey(const QVariant &value) const
@@ -52,8 +61,12 @@ std::optional<QString> LocateIndex::textKey(const QVariant &value) const
 void LocateIndex::addRow(int row, const QVariant &value)
 {
     if (m_numeric) {
-        if (const auto key = numberKey(value))
-            m_numbers.emplace(*key, row);
+        if (const auto key = numberKey(value)) {
+            if (key->whole)
+                m_wholes.emplace(key->integer, row);
+            else
+                m_numbers.emplace(key->number, row);
+        }
     } else if (const auto key = textKey(value)) {
         if (!m_texts.contains(*key))
             m_texts.insert(*key, row);
@@ -66,7 +79,11 @@ std::optional<int> LocateIndex::find(const QVariant &value) const
         const auto key = numberKey(value);
         if (!key)
             return std::nullopt;
-        const auto found = m_numbers.find(*key);
+        if (key->whole) {
+            const auto found = m_wholes.find(key->integer);
+            return found == m_wholes.end() ? std::nullopt : std::optional<int>(found->second);
+        }
+        const auto found = m_numbers.find(key->number);
         return found == m_numbers.end() ? std::nullopt : std::optional<int>(found->second);
     }
     const auto key = textKey(value);

@@ -30,10 +30,17 @@ public:
     static bool supports(TFieldType type);
 
 private:
-    std::optional<double> numberKey(const QVariant &value) const;
+    struct NumberKey
+    {
+        bool whole;
+        qlonglong integer;
+        double number;
+    };
+    std::optional<NumberKey> numberKey(const QVariant &value) const;
     std::optional<QString> textKey(const QVariant &value) const;
 
     bool m_numeric;
+    std::unordered_map<qlonglong, int> m_wholes;
     std::unordered_map<double, int> m_numbers;
     QHash<QString, int> m_texts;
 };

@@ -4,6 +4,7 @@
 #include "platform/db/SqlDdl.h"
 #include "platform/db/SqlLexer.h"
 #include "platform/db/TableFiles.h"
+#include "platform/db/ValueConvert.h"
 #include "platform/rtl/LongWork.h"
 
 #include <sqlite3.h>
@@ -121,7 +122,7 @@ QVariant typedValue(const QVariant &value, TFieldType type)
             return rtl::FloatToStr(value.toDouble());
         return value.toString();
     case ftFloat: case ftCurrency: case ftBCD:
-        return text ? value : QVariant(value.toDouble());
+        return text || value.typeId() == QMetaType::LongLong ? value : QVariant(value.toDouble());
     case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
         return value;
     case ftBoolean:
@@ -402,6 +403,19 @@ int rowid(sqlite3_vtab_cursor *base, sqlite3_int64 *result)
     return SQLITE_OK;
 }
 
+// True when an UPDATE hands back the number it read from a field of an existing record: the
+// field then keeps its stored text, which may hold more digits than the value read from it.
+bool keepsStoredNumber(TableStore &store, sqlite3_value *oldRowid, int field, const QVariant &value)
+{
+    if (sqlite3_value_type(oldRowid) == SQLITE_NULL || !IsNumericType(store.fields()[size_t(field)].type))
+        return false;
+    try {
+        return SameNumber(store.value(int(sqlite3_value_int64(oldRowid)), field), value);
+    } catch (const EDatabaseError &) {
+        return false; // a field that holds no number is overwritten, as it is asked to be
+    }
+}
+
 int updateRow(sqlite3_vtab *base, int argc, sqlite3_value **argv, sqlite3_int64 *newRowid)
 {
     auto *table = static_cast<VirtualTable *>(base);
@@ -422,8 +436,8 @@ int updateRow(sqlite3_vtab *base, int argc, sqlite3_value **argv, sqlite3_int64 
             sqlite3_value *value = argv[2 + i];
             if (sqlite3_value_nochange(value))
                 continue;
-            changed[i] = true;
             record[i] = typedValue(naturalValue(value), fields[i].type);
+            changed[i] = !keepsStoredNumber(store, argv[0], int(i), record[i]);
         }
         if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
             if (!(capabilities & TableStore::CanAppend))

@@ -23,7 +23,7 @@ struct FieldDef
 };
 
 /// Field values travel as QVariant: null, QString (strings, memos), double (floating numbers),
-/// qlonglong (integers), bool, QDate, QTime, QDateTime, QByteArray (bytes, blobs).
+/// qlonglong (integers, and whole numbers of dBASE number fields without decimals), bool, QDate, QTime, QDateTime, QByteArray (bytes, blobs).
 using Record = std::vector<QVariant>;
 
 class TableStore

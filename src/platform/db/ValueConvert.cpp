@@ -8,6 +8,7 @@
 #include <QTime>
 
 #include <cmath>
+#include <optional>
 
 namespace db {
 namespace {
@@ -110,6 +111,15 @@ bool parseBoolean(const QString &text, bool &value)
     return false;
 }
 
+// A whole number stays exact as an integer where a double would lose digits beyond the 15th;
+// a zero is left to the floating-point reading, which keeps the sign of "-0".
+std::optional<qlonglong> exactWholeNumber(const QString &text)
+{
+    bool ok = false;
+    const qlonglong value = text.trimmed().toLongLong(&ok);
+    return ok && value != 0 ? std::optional<qlonglong>(value) : std::nullopt;
+}
+
 qlonglong checkedRange(qlonglong value, TFieldType type)
 {
     const bool fits = type == ftSmallint ? (value >= INT16_MIN && value <= INT16_MAX)
@@ -129,7 +139,7 @@ QString ValueToText(const QVariant &value)
         return {};
     const QLocale locale = rtl::FormatLocale();
     switch (value.typeId()) {
-    case QMetaType::Double: return rtl::FloatToStr(value.toDouble());
+    case QMetaType::Double: return rtl::FloatToStrRoundTrip(value.toDouble());
     case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QDate: return locale.toString(value.toDate(), fullYearDateFormat(locale));
     case QMetaType::QTime: return locale.toString(value.toTime(), QLocale::LongFormat);
@@ -160,6 +170,8 @@ QVariant TextToValue(const QString &text, TFieldType type)
         return {};
     switch (type) {
     case ftFloat: case ftCurrency: case ftBCD:
+        if (const auto whole = exactWholeNumber(text))
+            return *whole;
         return rtl::StrToFloat(text);
     case ftSmallint: case ftInteger: case ftWord: case ftAutoInc:
         return checkedRange(rtl::StrToInt(text), type);
@@ -203,6 +215,8 @@ QVariant ConvertValue(const QVariant &value, TFieldType type)
         return TextToValue(value.toString(), type);
     switch (type) {
     case ftFloat: case ftCurrency: case ftBCD:
+        if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+            return value.toLongLong(); // exact beyond the 15 digits of a double
         return ValueToFloat(value);
     case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint: {
         if (value.typeId() == QMetaType::Double) {
@@ -236,6 +250,44 @@ QVariant ConvertValue(const QVariant &value, TFieldType type)
         return value;
     }
 }
+
+namespace {
+
+bool isWhole(const QVariant &value) { return value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int; }
+
+bool isNumber(const QVariant &value) { return isWhole(value) || value.typeId() == QMetaType::Double; }
+
+template <typename T>
+int order(T a, T b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+int compareWholeWithDouble(qlonglong whole, double number)
+{
+    // -2^63 and 2^63 are doubles; between them a double's integral part converts exactly.
+    if (std::isnan(number) || number < -9223372036854775808.0)
+        return 1;
+    if (number >= 9223372036854775808.0)
+        return -1;
+    const double integral = std::trunc(number);
+    if (const int byIntegral = order(whole, qlonglong(integral)))
+        return byIntegral;
+    return order(integral, number);
+}
+
+} // namespace
+
+int CompareNumbers(const QVariant &a, const QVariant &b)
+{
+    const bool wholeA = isWhole(a), wholeB = isWhole(b);
+    if (wholeA && wholeB)
+        return order(a.toLongLong(), b.toLongLong());
+    if (wholeA)
+        return compareWholeWithDouble(a.toLongLong(), b.toDouble());
+    if (wholeB)
+        return -compareWholeWithDouble(b.toLongLong(), a.toDouble());
+    return order(a.toDouble(), b.toDouble());
+}
+
+bool SameNumber(const QVariant &a, const QVariant &b) { return isNumber(a) && isNumber(b) && CompareNumbers(a, b) == 0; }
 
 double ValueToFloat(const QVariant &value)
 {

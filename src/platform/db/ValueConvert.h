@@ -23,13 +23,21 @@ bool IsDateTimeType(TFieldType type);
 /// yyyy-MM-dd HH:mm:ss. Any other value, null included, gives ''.
 QString DateTimeToSqlText(const QVariant &value);
 
-/// Text as a value of `type`; empty text gives null. A date with a two-digit year is taken
+/// Text as a value of `type`; empty text gives null; whole-number text for a float field gives
+/// a qlonglong, which keeps all its digits. A date with a two-digit year is taken
 /// within 50 years of today. Throws rtl::EConvertError for text that is no value of the type.
 QVariant TextToValue(const QString &text, TFieldType type);
 
-/// Any value as the kind `type` holds (double for floats, qlonglong for integers, QString,
+/// Any value as the kind `type` holds (double for floats, or qlonglong for a whole number given
+/// as an integer or integer text; qlonglong for integers, QString,
 /// bool, QDate, QTime, QDateTime, QByteArray). Throws rtl::EConvertError when it cannot be.
 QVariant ConvertValue(const QVariant &value, TFieldType type);
+
+/// Orders two numbers (double, qlonglong, int) by their exact values, as SQLite does: -1, 0 or
+/// 1. An integer beyond 2^53 is not rounded to a double to be compared.
+int CompareNumbers(const QVariant &a, const QVariant &b);
+/// True when both are numbers of the same exact value.
+bool SameNumber(const QVariant &a, const QVariant &b);
 
 double ValueToFloat(const QVariant &value);
 int32_t ValueToInteger(const QVariant &value);

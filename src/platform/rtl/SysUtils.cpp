@@ -43,6 +43,20 @@ struct DecimalDigits
     int exponent = 0;
 };
 
+// The shortest digits that read back as `value`, whatever their number (at most 17).
+DecimalDigits roundTripDigits(double magnitude)
+{
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific).ptr;
+    DecimalDigits result;
+    const char *p = buffer;
+    for (; p < end && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            result.digits.push_back(*p);
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, result.exponent);
+    return result;
+}
+
 // The shortest digits that read back as `value` (a normal double) are its digits rounded to
 // `precision` whenever there are no more of them than that and `precision` is at most 15: the
 // rounding error of a double is then below half a unit of the last decimal place. Answers
@@ -52,18 +66,9 @@ std::optional<DecimalDigits> shortestDigits(long double magnitude, int precision
     const double value = double(magnitude);
     if (precision > 15 || (long double)value != magnitude || !(value == 0 || std::isnormal(value)))
         return std::nullopt;
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    if (error != std::errc())
+    DecimalDigits result = roundTripDigits(value);
+    if (int(result.digits.size()) > precision)
         return std::nullopt;
-    DecimalDigits result;
-    const char *p = buffer;
-    for (; p < end && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9')
-            result.digits.push_back(*p);
-    if (int(result.digits.size()) > precision || p == end)
-        return std::nullopt;
-    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, result.exponent);
     return result;
 }
 
@@ -86,19 +91,21 @@ DecimalDigits decimalDigits(long double magnitude, int precision)
     return result;
 }
 
-QString generalFormat(long double value, int precision, int exponentDigits)
+QString specialValueText(long double value)
 {
     if (std::isnan(value))
         return QStringLiteral("NAN");
     if (std::isinf(value))
         return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
-    if (value == 0)
-        return QStringLiteral("0");
+    return {};
+}
 
-    const DecimalDigits d = decimalDigits(std::fabs(value), precision);
+// Fixed notation up to `precision` integer digits, else scientific.
+QString generalLayout(bool negative, const DecimalDigits &d, int precision, int exponentDigits)
+{
     // Built as Latin-1 with '.' in one go; the locale's separator replaces the point at the end.
     std::string text;
-    if (value < 0)
+    if (negative)
         text += '-';
     const int integerDigits = d.exponent + 1;
     const bool fixed = integerDigits <= precision && d.exponent >= -5;
@@ -137,6 +144,15 @@ QString generalFormat(long double value, int precision, int exponentDigits)
             result[point] = separator;
     }
     return result;
+}
+
+QString generalFormat(long double value, int precision, int exponentDigits)
+{
+    if (!std::isfinite(value))
+        return specialValueText(value);
+    if (value == 0)
+        return QStringLiteral("0");
+    return generalLayout(value < 0, decimalDigits(std::fabs(value), precision), precision, exponentDigits);
 }
 
 // Strict float syntax; answers the text rewritten with '.' for from_chars, or nothing.
@@ -208,6 +224,15 @@ void ReturnLargeBlocksWhenFreed()
 QChar DecimalSeparator() { return formatState().separator; }
 
 QString FloatToStr(double value) { return generalFormat(value, 15, 0); }
+
+QString FloatToStrRoundTrip(double value)
+{
+    if (!std::isfinite(value))
+        return specialValueText(value);
+    if (value == 0)
+        return std::signbit(value) ? QStringLiteral("-0") : QStringLiteral("0");
+    return generalLayout(value < 0, roundTripDigits(std::fabs(value)), 17, 0);
+}
 
 QString FloatToStrF(long double value, int precision, int exponentDigits)
 {

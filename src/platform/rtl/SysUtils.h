@@ -68,6 +68,10 @@ void ReturnLargeBlocksWhenFreed();
 /// at most 15 integer digits and is at least 0.00001 in magnitude, else scientific ("1E20",
 /// "1,5E-6"); the locale's decimal separator; no trailing zeros.
 QString FloatToStr(double value);
+/// Number text in general format with as many significant digits as it takes to read back the
+/// same double (up to 17): fixed notation up to 17 integer digits, else scientific; a negative
+/// zero keeps its sign. For values that must keep their digits, such as those of table fields.
+QString FloatToStrRoundTrip(double value);
 /// General format with `precision` significant digits; a scientific exponent has at least
 /// `exponentDigits` digits ("1,5E-06" with 2).
 QString FloatToStrF(long double value, int precision, int exponentDigits = 0);

@@ -280,6 +280,17 @@ TEST_F(DataSet, LocateFindsTheFirstMatchAndFollowsEdits)
     EXPECT_FALSE(query->Locate("NAME", QStringLiteral("N3"))); // text compares exactly
 }
 
+TEST_F(DataSet, LocateTellsWholeNumbersBeyondTheDigitsOfADoubleApart)
+{
+    folder.exec("CREATE TABLE 'big.dbf' (BIG DECIMAL(17,0))");
+    folder.exec("INSERT INTO 'big.dbf' VALUES ('9007199254740992')");
+    folder.exec("INSERT INTO 'big.dbf' VALUES ('9007199254740993')");
+    auto query = folder.query("SELECT * FROM 'big.dbf'");
+    query->Open();
+    ASSERT_TRUE(query->Locate("BIG", QStringLiteral("9007199254740993")));
+    EXPECT_EQ(query->RecNo(), 2);
+}
+
 TEST_F(DataSet, ClassificationWriteBackByLocate)
 {
     auto query = folder.query("SELECT * FROM 'data.dbf' WHERE (ID<3)");

@@ -111,3 +111,30 @@ TEST(PythonOracle, WeReadTablesWithMemosTheyWrite)
     query->FieldByName("NOTE")->AssignTo(lines);
     EXPECT_EQ(lines.Lines(), (QStringList{"line one", "line two ü"}));
 }
+
+// Mended: numbers were held as doubles, so that statements changed digits beyond the 15th
+// that they were not asked to change and no condition found a whole number beyond 2^53.
+TEST(PythonOracle, NumbersOfEighteenDigitsKeepThem)
+{
+    DbFolder folder;
+    DbfImage image;
+    image.fields = {{"BIG", 'N', 18}, {"PREC", 'N', 19, 9}};
+    image.records = {" 123456789012345678123456789.123456789", "   9007199254740993       -0.000000000",
+                     " -99999999999999999"};
+    folder.writeBytes("big.dbf", image.bytes());
+
+    folder.exec("UPDATE 'big.dbf' SET PREC = PREC, BIG = BIG");
+    EXPECT_EQ(folder.bytes("big.dbf"), image.bytes());
+    auto query = folder.query("SELECT BIG FROM 'big.dbf' WHERE BIG = 9007199254740993");
+    query->Open();
+    EXPECT_EQ(query->RecordCount(), 1);
+
+    folder.exec("UPDATE 'big.dbf' SET BIG = BIG + 1");
+    const QJsonObject result = QJsonDocument::fromJson(runOracle("read", folder.path("big.dbf")).toUtf8()).object();
+    for (const QString &reader : {QStringLiteral("dbfread"), QStringLiteral("dbf")}) {
+        QList<qint64> big;
+        for (const QJsonValue &record : result[reader].toArray())
+            big << record.toObject()["BIG"].toInteger();
+        EXPECT_EQ(big, (QList<qint64>{123456789012345679, 9007199254740994, -99999999999999998})) << reader.toStdString();
+    }
+}
