@@ -54,9 +54,9 @@ void TFormQuibo::Help1Click() { ui::ShowHelpContext(10); }
 void TFormQuibo::I_HelponlineClick()
 {
     const QUrl page(QString::fromLatin1(OnlineHelpUrl));
-    if (!ui::OpenUrl(page))
-        warn(QStringLiteral("The page %1 could not be opened: no program to show web pages was found.")
-                 .arg(page.toString()));
+    ui::OpenUrl(page, [page] {
+        warn(QStringLiteral("The page %1 could not be opened: no program to show web pages was found.").arg(page.toString()));
+    });
 }
 
 void TFormQuibo::AboutQuibo1Click()
