@@ -210,6 +210,8 @@ void TFormStat::FormActivate()
         return;
     FormGraph = new TFormGraph;
     FormGraph->hide();
+    // "Graph" follows the window, so that ticking it, or the next curve, shows it again.
+    connect(FormGraph, &TFormGraph::closed, this, [this] { ui->CB_Graph->setChecked(false); });
 }
 
 // Calculators.
