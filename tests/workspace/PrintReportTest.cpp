@@ -64,7 +64,7 @@ std::vector<QStringList> pagesOf(const QString &pdf)
 struct Word
 {
     int page;
-    double xMin, yMin, yMax;
+    double xMin, yMin, xMax, yMax;
     QString text;
 };
 
@@ -73,7 +73,7 @@ std::vector<Word> wordsOf(const QString &pdf)
 {
     const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     static const QRegularExpression token(QStringLiteral(
-        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re"));
+        R"re(<page |<word xMin="(-?[\d.]+)" yMin="(-?[\d.]+)" xMax="(-?[\d.]+)" yMax="(-?[\d.]+)">([^<]*)</word>)re"));
     std::vector<Word> words;
     int page = 0;
     for (auto it = token.globalMatch(html); it.hasNext();) {
@@ -82,7 +82,7 @@ std::vector<Word> wordsOf(const QString &pdf)
             ++page;
         else
             words.push_back({page, match.captured(1).toDouble(), match.captured(2).toDouble(), match.captured(3).toDouble(),
-                             match.captured(4)});
+                             match.captured(4).toDouble(), match.captured(5)});
     }
     return words;
 }
@@ -234,6 +234,32 @@ TEST_F(PrintReportTest, TableHeaderCarriesTheConditionOfItsQuery)
 
     content.IsTable = false; // text data: no condition line even with lines at hand
     EXPECT_FALSE(print().at(0).contains(QStringLiteral("(ID > 5) ORDER BY ID")));
+}
+
+TEST_F(PrintReportTest, LongFileNameAndConditionAreWrappedWithinThePage)
+{
+    analyse("1;2;3\n", {}, 1.0);
+    QString name;
+    for (int i = 0; name.size() < 240; ++i)
+        name += QStringLiteral("part%1_").arg(i);
+    name += QStringLiteral(".dbf");
+    content.FileName = QString(170, QLatin1Char('d')) + QLatin1Char('/') + name;
+    content.IsTable = true;
+    QString condition = QStringLiteral("(NAME = 'first')");
+    for (int i = 0; i < 12; ++i)
+        condition += QStringLiteral(" OR (NAME = 'name number %1')").arg(i);
+    content.SqlLines = {QStringLiteral("SELECT * FROM 'parts.dbf'"), QStringLiteral("WHERE ") + condition};
+
+    const QStringList lines = print().at(0);
+    QString text = lines.join(QString());
+    text.remove(QLatin1Char(' '));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Filename:") + name + QString(condition).remove(QLatin1Char(' '))))
+        << text.toStdString();
+    const double pageWidth = 210.0 / 25.4 * 72.0;
+    for (const Word &w : wordsOf(pdf())) {
+        EXPECT_GE(w.xMin, 0.0) << w.text.toStdString();
+        EXPECT_LE(w.xMax, pageWidth) << w.text.toStdString();
+    }
 }
 
 TEST(QueryCondition, JoinsTheTextAfterWhereWithTheLinesAfterIt)
