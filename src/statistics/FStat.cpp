@@ -297,6 +297,8 @@ void TFormStat::EditN2Change()
 void TFormStat::CB_GraphClick()
 {
     FormActivate();
+    if (ui->CB_Graph->isChecked() && !FormGraph->isVisible())
+        ui::MoveClearOfWindowsOnTop(*FormGraph, ui::FrameMargins(*this));
     FormGraph->setVisible(ui->CB_Graph->isChecked());
 }
 
