@@ -274,18 +274,6 @@ TEST_F(MainWindowTest, UpdateControlsFollowsOpenData)
     EXPECT_FALSE(form->IsDatabaseFile());
 }
 
-TEST_F(MainWindowTest, ShrunkAsFarAsItGoesShowsEveryControlAndRowsOfTheList)
-{
-    form->show();
-    form->resize(1, 1);
-    for (const QWidget *control : f().Panel1->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        EXPECT_TRUE(control->isHidden() || f().Panel1->rect().contains(control->geometry()))
-            << control->objectName().toStdString();
-    }
-    EXPECT_GE(f().DistGrid->viewport()->height(), 4 * 20);
-    EXPECT_GE(f().Chart1->width(), 300);
-}
-
 TEST_F(MainWindowTest, ProbabilityBoxConvertsPercentWithLocaleSeparator)
 {
     f().EditProbab->setText(QStringLiteral("99"));

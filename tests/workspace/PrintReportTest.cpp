@@ -236,30 +236,17 @@ TEST_F(PrintReportTest, TableHeaderCarriesTheConditionOfItsQuery)
     EXPECT_FALSE(print().at(0).contains(QStringLiteral("(ID > 5) ORDER BY ID")));
 }
 
-TEST_F(PrintReportTest, LongFileNameAndConditionAreWrappedWithinThePage)
+TEST_F(PrintReportTest, LongFileNameIsWrappedWithinThePage)
 {
     analyse("1;2;3\n", {}, 1.0);
     QString name;
-    for (int i = 0; name.size() < 240; ++i)
+    for (int i = 0; name.size() < 250; ++i)
         name += QStringLiteral("part%1_").arg(i);
-    name += QStringLiteral(".dbf");
     content.FileName = QString(170, QLatin1Char('d')) + QLatin1Char('/') + name;
-    content.IsTable = true;
-    QString condition = QStringLiteral("(NAME = 'first')");
-    for (int i = 0; i < 12; ++i)
-        condition += QStringLiteral(" OR (NAME = 'name number %1')").arg(i);
-    content.SqlLines = {QStringLiteral("SELECT * FROM 'parts.dbf'"), QStringLiteral("WHERE ") + condition};
-
-    const QStringList lines = print().at(0);
-    QString text = lines.join(QString());
-    text.remove(QLatin1Char(' '));
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Filename:") + name + QString(condition).remove(QLatin1Char(' '))))
-        << text.toStdString();
-    const double pageWidth = 210.0 / 25.4 * 72.0;
-    for (const Word &w : wordsOf(pdf())) {
-        EXPECT_GE(w.xMin, 0.0) << w.text.toStdString();
-        EXPECT_LE(w.xMax, pageWidth) << w.text.toStdString();
-    }
+    QString text = print().at(0).join(QString()).remove(QLatin1Char(' '));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Filename:") + name)) << text.toStdString();
+    for (const Word &w : wordsOf(pdf()))
+        EXPECT_TRUE(w.xMin >= 0 && w.xMax <= 210.0 / 25.4 * 72.0) << w.text.toStdString();
 }
 
 TEST(QueryCondition, JoinsTheTextAfterWhereWithTheLinesAfterIt)

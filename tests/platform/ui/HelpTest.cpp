@@ -108,8 +108,7 @@ TEST_F(HelpPages, F1WhereTheLauncherFindsNoBrowserShowsThePageInTheHelpWindow)
     QTemporaryDir bin;
     QFile launcher(bin.filePath(QStringLiteral("xdg-open")));
     ASSERT_TRUE(launcher.open(QIODevice::WriteOnly));
-    launcher.write("#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/asked\"\n"
-                   "echo \"xdg-open: no method available for opening '$1'\" >&2\nexit 3\n");
+    launcher.write("#!/bin/sh\necho \"$1\" > \"$0.asked\"\necho 'xdg-open: no method available' >&2\nexit 3\n");
     launcher.close();
     launcher.setPermissions(launcher.permissions() | QFileDevice::ExeOwner);
     const QByteArray path = qgetenv("PATH");
@@ -123,17 +122,14 @@ TEST_F(HelpPages, F1WhereTheLauncherFindsNoBrowserShowsThePageInTheHelpWindow)
     QApplication::setActiveWindow(&window);
     QTest::keyClick(&window, Qt::Key_F1);
     QTextBrowser *help = nullptr;
-    EXPECT_TRUE(QTest::qWaitFor([&help] {
-        help = qobject_cast<QTextBrowser *>(helpWindow());
-        return help && help->isVisible();
-    }));
+    EXPECT_TRUE(QTest::qWaitFor([&help] { return (help = qobject_cast<QTextBrowser *>(helpWindow())) != nullptr; }));
     ui::SetDialogProvider(&dialogs);
     qputenv("PATH", path);
 
     ASSERT_NE(help, nullptr);
-    EXPECT_EQ(help->source(), QUrl::fromLocalFile(ui::HelpPage(60)));
+    EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->toPlainText(), QStringLiteral("Page 60"));
-    QFile asked(bin.filePath(QStringLiteral("asked")));
+    QFile asked(launcher.fileName() + QStringLiteral(".asked"));
     ASSERT_TRUE(asked.open(QIODevice::ReadOnly));
     EXPECT_EQ(asked.readAll().trimmed(), ui::HelpPage(60).toLocal8Bit());
     delete help;
