@@ -6,6 +6,7 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -121,6 +122,10 @@ void ShowHelpWindow(const QString &page)
         CenterOnScreen(*window);
     }
     window->setSource(QUrl::fromLocalFile(page));
+    if (!window->isVisible()) {
+        const QWidget *active = QApplication::activeWindow();
+        MoveClearOfWindowsOnTop(*window, active ? FrameMargins(*active) : QMargins());
+    }
     window->show();
     window->raise();
     window->activateWindow();

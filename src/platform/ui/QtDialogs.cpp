@@ -80,6 +80,8 @@ void launchUrl(const QString &launcher, const QUrl &url, std::function<void()> n
             notShown();
     };
     QObject::connect(process, &QProcess::finished, process, [process, failed](int exitCode, QProcess::ExitStatus status) {
+        if (QCoreApplication::closingDown())
+            return; // a launcher still waiting for its browser is ended with the program
         process->deleteLater();
         if (status != QProcess::NormalExit || exitCode != 0)
             failed();
