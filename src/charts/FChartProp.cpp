@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
 
@@ -103,6 +104,16 @@ bool TFormChartProp::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate)
         FormActivate();
     return handled;
+}
+
+// Esc closes the dialog as it closes every dialog; controls that use the key (an open list)
+// take it first.
+void TFormChartProp::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        BtnCloseClick();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 // A handler that runs only while the dialog has a chart: one freed meanwhile (the graph window's

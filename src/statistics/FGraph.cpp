@@ -8,6 +8,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
 
+#include <QCloseEvent>
 #include <QFile>
 #include <QScreen>
 
@@ -48,6 +49,13 @@ TFormGraph::~TFormGraph()
 }
 
 chart::TChart *TFormGraph::Chart1() const { return ui->Chart1; }
+
+void TFormGraph::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
+}
 
 void TFormGraph::BtnClearClick()
 {

@@ -33,6 +33,13 @@ public:
     /// replaced only when the user confirms it.
     void BtnSaveClick();
 
+signals:
+    /// The user closed the window (its close box); hiding it otherwise does not count.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     std::unique_ptr<Ui::TFormGraph> ui;
 };

@@ -210,6 +210,8 @@ void TFormStat::FormActivate()
         return;
     FormGraph = new TFormGraph;
     FormGraph->hide();
+    // "Graph" follows the window, so that ticking it, or the next curve, shows it again.
+    connect(FormGraph, &TFormGraph::closed, this, [this] { ui->CB_Graph->setChecked(false); });
 }
 
 // Calculators.
@@ -295,6 +297,8 @@ void TFormStat::EditN2Change()
 void TFormStat::CB_GraphClick()
 {
     FormActivate();
+    if (ui->CB_Graph->isChecked() && !FormGraph->isVisible())
+        ui::MoveClearOfWindowsOnTop(*FormGraph, ui::FrameMargins(*this));
     FormGraph->setVisible(ui->CB_Graph->isChecked());
 }
 

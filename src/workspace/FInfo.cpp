@@ -169,9 +169,10 @@ void TFormInfo::LblAddressClick()
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("Subject"), ui->LblTitle->text() + QStringLiteral(": User request"));
     mail.setQuery(query);
-    if (!ui::OpenUrl(mail))
-        ui::MessageDlg(QStringLiteral("No program to write e-mail was found. The address is ") + ui->LblAddress->text(),
+    ui::OpenUrl(mail, [address = ui->LblAddress->text()] {
+        ui::MessageDlg(QStringLiteral("No program to write e-mail was found. The address is ") + address,
                        ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+    });
 }
 
 QString TFormInfo::SettingsFileName() const { return FRegistry.fileName(); }

@@ -31,6 +31,8 @@ TFormQuibo::TFormQuibo(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
     ui->DistGrid->SetRowSelect(true);
     ui->DistGrid->SetColSizing(true);
     ui->DistGrid->SetRowCount(2);
+    Panel1()->setMinimumHeight(kDistGridTopGap + kDistGridMinRows * kDistGridRowHeight + 2 * ui->DistGrid->frameWidth());
+    ui->Chart1->setMinimumWidth(kChartMinWidth);
     OpenDlg.Filter = kTextDataFilter;
     OpenDlg.FileMustExist = false; // a table named that does not exist yet is offered to be created
     SaveDlg.DefaultExt = QStringLiteral("bmp");

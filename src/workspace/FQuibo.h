@@ -227,6 +227,8 @@ private:
     void FillDistGrid();
     void ClearDistGrid();
     void ShowLimitMarks();
+    /// Shows the report beside this window; the windows the user opened go clear of it.
+    void showReport();
     void RemoveLimitLine(int row);
     QWidget *Panel1() const;
     void AddHistoryItem(const QString &Action, const QString &Detail);

@@ -8,7 +8,9 @@
 #include "ui_FQuibo.h"
 
 #include "platform/rtl/Random.h"
+#include "platform/ui/Application.h"
 
+#include "statistics/FGraph.h"
 #include "statistics/FStat.h"
 
 // ---- Ordered differences and class limits ----
@@ -199,6 +201,16 @@ CriticalValueSource &TFormQuibo::CriticalValues() const
     return *source;
 }
 
+void TFormQuibo::showReport()
+{
+    FormReport->ShowBeside(*this);
+    // The report stays on top: under it, the buttons of these windows could not be reached.
+    for (QWidget *window : std::initializer_list<QWidget *>{FormHistory, FormStat, FormGraph}) {
+        if (window && window->isVisible())
+            ui::MoveClearOf(*window, *FormReport, ui::FrameMargins(*this));
+    }
+}
+
 bool TFormQuibo::ComputeStatistics()
 {
     if (!FAnalysis.IsAnalysed())
@@ -220,7 +232,7 @@ bool TFormQuibo::ComputeStatistics()
     }
     CriticalValueSource &source = CriticalValues();
     if (FormReport)
-        FormReport->ShowBeside(*this);
+        showReport();
     try {
         FAnalysis.JudgeClasses(source, FProbability, FMinStd);
     } catch (...) {

@@ -9,6 +9,7 @@
 #include "ui_FQuibo.h"
 
 #include "charts/FChartProp.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Help.h"
 
 #include "statistics/FStat.h"
@@ -36,6 +37,7 @@ void TFormQuibo::Tables1Click()
 {
     if (!FormStat || FormStat->isVisible())
         return;
+    ui::MoveClearOfWindowsOnTop(*FormStat, ui::FrameMargins(*this));
     FormStat->show();
     FormStat->raise();
     FormStat->activateWindow();
@@ -45,6 +47,7 @@ void TFormQuibo::History1Click()
 {
     if (!FormHistory)
         return;
+    ui::MoveClearOfWindowsOnTop(*FormHistory, ui::FrameMargins(*this));
     FormHistory->show();
     FormHistory->raise();
 }
@@ -54,9 +57,9 @@ void TFormQuibo::Help1Click() { ui::ShowHelpContext(10); }
 void TFormQuibo::I_HelponlineClick()
 {
     const QUrl page(QString::fromLatin1(OnlineHelpUrl));
-    if (!ui::OpenUrl(page))
-        warn(QStringLiteral("The page %1 could not be opened: no program to show web pages was found.")
-                 .arg(page.toString()));
+    ui::OpenUrl(page, [page] {
+        warn(QStringLiteral("The page %1 could not be opened: no program to show web pages was found.").arg(page.toString()));
+    });
 }
 
 void TFormQuibo::AboutQuibo1Click()

@@ -19,6 +19,9 @@ constexpr int kDistGridMarkColWidth = 26; // two mark characters leave the numbe
 constexpr int kDistGridValueColWidth = 84;
 constexpr int kDistGridRowHeight = 20;
 constexpr int kDistGridTopGap = 145;
+// The smallest window: the list keeps this many rows, the chart room for its axes and legend.
+constexpr int kDistGridMinRows = 4;
+constexpr int kChartMinWidth = 300;
 const QString kTablesDatabase = QStringLiteral("DBFtables");
 
 // Focus that leaves for another window or a popup (a message box, another program) is not the user

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryFile>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <array>
@@ -110,32 +111,43 @@ private:
         m_painter.drawText(x, y + QFontMetrics(m_font.Font, &m_printer).ascent(), text);
     }
 
-    void TextClipped(const QRect &clip, const QString &text)
+    // Prints text centred between the margins with its top at `top`; a text wider than that is
+    // broken into lines, between words where it can and else anywhere, so that none of it falls
+    // off the page. Answers the number of lines.
+    int PrintCentred(int top, const QString &text)
     {
-        m_painter.setClipRect(clip);
-        TextOut(clip.left(), clip.top(), text);
-        m_painter.setClipping(false);
+        QTextLayout layout(text, m_font.Font, &m_printer);
+        QTextOption option(Qt::AlignHCenter);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        const int lineHeight = TextExtent(text).height();
+        int lines = 0;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(PageWidth - 2 * MarginX);
+            line.setPosition(QPointF(0, lines * lineHeight));
+            ++lines;
+        }
+        layout.endLayout();
+        layout.draw(&m_painter, QPointF(MarginX, top));
+        return std::max(lines, 1);
     }
 
     void PrintFileName()
     {
         const QString T = QStringLiteral("File name: ") + QFileInfo(m_content.FileName).fileName();
         SetFont(fileNameFont());
-        const QSize extent = TextExtent(T);
-        const int x = (PageWidth - extent.width()) / 2;
-        TextClipped(QRect(x, MarginY, extent.width(), extent.height()), T);
-        Y = MarginY + 2 * extent.height();
+        const int lines = PrintCentred(MarginY, T);
+        Y = MarginY + (lines + 1) * TextExtent(T).height();
     }
 
     void PrintCondition()
     {
         const QString C = QueryCondition(m_content.SqlLines);
         SetFont(conditionFont());
-        const QSize extent = TextExtent(C);
-        const int x = (PageWidth - extent.width()) / 2;
-        const int h = extent.height() / 2;
-        TextClipped(QRect(x, Y - h, extent.width(), 2 * h), C);
-        Y += 2 * extent.height();
+        const int height = TextExtent(C).height();
+        const int lines = PrintCentred(Y - height / 2, C);
+        Y += (lines + 1) * height;
     }
 
     void PrintChart()

@@ -490,6 +490,20 @@ TEST_F(ChartPropTest, F1OpensTheChartPropertiesPage)
     ui::SetHelpFolder(QString());
 }
 
+TEST_F(ChartPropTest, EscClosesTheDialogFromEveryKindOfControl)
+{
+    addSeries<chart::TLineSeries>(QStringLiteral("curve"));
+    for (const char *control : {"EditLeftMin", "MemoTitle", "ListSeries", "CB_Legend", "CB_TitleAlignment", "BtnColor"}) {
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        auto *focused = widget<QWidget>(control);
+        focused->setFocus();
+        QTest::keyClick(focused, Qt::Key_Escape);
+        EXPECT_FALSE(form.isVisible()) << control;
+    }
+}
+
 TEST(ShowChartProperties, OneDialogFollowsTheLastChart)
 {
     chart::TChart mainChart, graphChart;

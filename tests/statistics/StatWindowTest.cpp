@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QWindow>
 
 #include <cmath>
 
@@ -395,6 +396,21 @@ TEST_F(StatWindow, GraphWindowDeletesAndSavesSeries)
     FormGraph->BtnClearClick();
     EXPECT_EQ(graph().SeriesCount(), 0);
     EXPECT_TRUE(form->findChildren<chart::TChartSeries *>().isEmpty()) << "cleared series are freed";
+}
+
+TEST_F(StatWindow, GraphWindowClosedByItsCloseBoxComesBackWithTheNextCurve)
+{
+    form->GetCriticalValue(dkRegular, 0, 0, 3, 0.5, 100);
+    f().CB_Graph->setChecked(true);
+    ASSERT_TRUE(FormGraph->isVisible());
+    FormGraph->windowHandle()->close(); // as the window system does for the close box
+    EXPECT_FALSE(FormGraph->isVisible());
+    EXPECT_FALSE(f().CB_Graph->isChecked());
+
+    dialogs.expectColor(Qt::red);
+    form->BtnDistributionClick(f().BtnDistribution);
+    EXPECT_TRUE(FormGraph->isVisible());
+    EXPECT_TRUE(f().CB_Graph->isChecked());
 }
 
 TEST_F(StatWindow, F1OpensTheHelpPageOfTheActiveWindow)

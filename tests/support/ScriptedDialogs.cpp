@@ -190,11 +190,12 @@ int ScriptedDialogs::showModal(QDialog &form)
     return step.script ? step.script(form) : ui::mrCancel;
 }
 
-bool ScriptedDialogs::openUrl(const QUrl &url)
+void ScriptedDialogs::openUrl(const QUrl &url, std::function<void()> notShown)
 {
     m_urls << url;
     m_shown.push_back({QStringLiteral("url"), QString(), url.toString()});
-    return take(QStringLiteral("url"), url.toString()).accept;
+    if (!take(QStringLiteral("url"), url.toString()).accept && notShown)
+        notShown();
 }
 
 void ScriptedDialogs::expectPrinter(const QString &pdfFileName)

@@ -44,7 +44,7 @@ public:
     void expectFont(const QFont &font, const QColor &color, bool accept = true);
     /// The next modal form is handed to `script`, which sets its fields and answers the result.
     void expectModal(std::function<int(QDialog &)> script);
-    /// The next URL is taken as opened, or as failing to open when `opened` is false.
+    /// The next URL is taken as opened, or as shown by no program when `opened` is false.
     void expectUrl(bool opened = true);
     /// The next printer set-up dialog chooses printing into the PDF file `pdfFileName`, or is
     /// cancelled when it is empty.
@@ -72,7 +72,7 @@ public:
     const ui::TFontDialog *lastFontDialog() const { return m_lastFont ? &*m_lastFont : nullptr; }
     int showModal(QDialog &form) override;
     bool selectDirectory(QString &folder) override;
-    bool openUrl(const QUrl &url) override;
+    void openUrl(const QUrl &url, std::function<void()> notShown) override;
     bool printerSetupDialog(ui::TPrinterSetupDialog &dialog) override;
     std::unique_ptr<rtl::StopBox> stopBox(const QString &text) override;
 

@@ -64,7 +64,7 @@ std::vector<QStringList> pagesOf(const QString &pdf)
 struct Word
 {
     int page;
-    double xMin, yMin, yMax;
+    double xMin, yMin, xMax, yMax;
     QString text;
 };
 
@@ -73,7 +73,7 @@ std::vector<Word> wordsOf(const QString &pdf)
 {
     const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     static const QRegularExpression token(QStringLiteral(
-        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re"));
+        R"re(<page |<word xMin="(-?[\d.]+)" yMin="(-?[\d.]+)" xMax="(-?[\d.]+)" yMax="(-?[\d.]+)">([^<]*)</word>)re"));
     std::vector<Word> words;
     int page = 0;
     for (auto it = token.globalMatch(html); it.hasNext();) {
@@ -82,7 +82,7 @@ std::vector<Word> wordsOf(const QString &pdf)
             ++page;
         else
             words.push_back({page, match.captured(1).toDouble(), match.captured(2).toDouble(), match.captured(3).toDouble(),
-                             match.captured(4)});
+                             match.captured(4).toDouble(), match.captured(5)});
     }
     return words;
 }
@@ -234,6 +234,19 @@ TEST_F(PrintReportTest, TableHeaderCarriesTheConditionOfItsQuery)
 
     content.IsTable = false; // text data: no condition line even with lines at hand
     EXPECT_FALSE(print().at(0).contains(QStringLiteral("(ID > 5) ORDER BY ID")));
+}
+
+TEST_F(PrintReportTest, LongFileNameIsWrappedWithinThePage)
+{
+    analyse("1;2;3\n", {}, 1.0);
+    QString name;
+    for (int i = 0; name.size() < 250; ++i)
+        name += QStringLiteral("part%1_").arg(i);
+    content.FileName = QString(170, QLatin1Char('d')) + QLatin1Char('/') + name;
+    QString text = print().at(0).join(QString()).remove(QLatin1Char(' '));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Filename:") + name)) << text.toStdString();
+    for (const Word &w : wordsOf(pdf()))
+        EXPECT_TRUE(w.xMin >= 0 && w.xMax <= 210.0 / 25.4 * 72.0) << w.text.toStdString();
 }
 
 TEST(QueryCondition, JoinsTheTextAfterWhereWithTheLinesAfterIt)

@@ -102,6 +102,65 @@ QPoint PlaceBeside(QSize size, const QRect &keepClear, const QRect &screen)
     return {alignedX, within(keepClear.bottom() + 1, size.height(), false)};
 }
 
+QRect PlaceClearOf(const QRect &framed, QSize minimum, const QRect &onTop, const QRect &screen)
+{
+    if (!framed.intersects(onTop))
+        return framed;
+    const QRect beside(PlaceBeside(framed.size(), onTop, screen), framed.size());
+    if (!beside.intersects(onTop))
+        return beside;
+    const QRect parts[] = {
+        QRect(screen.topLeft(), QPoint(screen.right(), onTop.top() - 1)),
+        QRect(QPoint(screen.left(), onTop.bottom() + 1), screen.bottomRight()),
+        QRect(screen.topLeft(), QPoint(onTop.left() - 1, screen.bottom())),
+        QRect(QPoint(onTop.right() + 1, screen.top()), screen.bottomRight()),
+    };
+    QRect best = beside;
+    qint64 bestArea = -1;
+    for (const QRect &part : parts) {
+        if (part.width() < minimum.width() || part.height() < minimum.height())
+            continue;
+        const QSize size = framed.size().boundedTo(part.size());
+        if (qint64(size.width()) * size.height() <= bestArea)
+            continue;
+        bestArea = qint64(size.width()) * size.height();
+        const int x = std::clamp(framed.left(), part.left(), part.right() - size.width() + 1);
+        const int y = std::clamp(framed.top(), part.top(), part.bottom() - size.height() + 1);
+        best = QRect(QPoint(x, y), size);
+    }
+    return best;
+}
+
+void MoveClearOf(QWidget &window, const QWidget &onTop, const QMargins &frame)
+{
+    const auto frameOf = [&frame](const QWidget &w) {
+        const QMargins drawn = FrameMargins(w);
+        return drawn.isNull() ? frame : drawn;
+    };
+    const QScreen *screen = window.screen();
+    if (!screen || !onTop.isVisible())
+        return;
+    const QMargins margins = frameOf(window);
+    const QRect framed = window.geometry().marginsAdded(margins);
+    // A window that lays out no controls (its hint is invalid) keeps its size.
+    const QSize hint = window.minimumSizeHint();
+    const QSize minimum = (hint.isValid() ? hint.expandedTo(window.minimumSize()) : window.size()).grownBy(margins);
+    const QRect placed = PlaceClearOf(framed, minimum, onTop.geometry().marginsAdded(frameOf(onTop)),
+                                      screen->availableGeometry());
+    if (placed == framed)
+        return;
+    window.resize(placed.size().shrunkBy(margins));
+    window.move(placed.topLeft());
+}
+
+void MoveClearOfWindowsOnTop(QWidget &window, const QMargins &frame)
+{
+    for (const QWidget *other : QApplication::topLevelWidgets()) {
+        if (other != &window && other->isVisible() && other->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            MoveClearOf(window, *other, frame);
+    }
+}
+
 int TWaitCursor::TimesShown() { return g_waitCursorsShown; }
 
 TWaitCursor::TWaitCursor()

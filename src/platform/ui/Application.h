@@ -57,6 +57,20 @@ QMargins FrameMargins(const QWidget &window);
 /// keepClear's lower part and leaves its top free, where windows have their menus and buttons.
 QPoint PlaceBeside(QSize size, const QRect &keepClear, const QRect &screen);
 
+/// Where a window framed as `framed` goes so that it lies clear of `onTop`, a window that stays
+/// above it: where it is when they do not overlap; else the first side of onTop with room
+/// (PlaceBeside); else, shrunk as far as `minimum` (its smallest framed size) allows, the largest
+/// part of `screen` above, below, left or right of onTop, as near its place as it fits. When not
+/// even that fits, PlaceBeside's place.
+QRect PlaceClearOf(const QRect &framed, QSize minimum, const QRect &onTop, const QRect &screen);
+
+/// Moves, and where needed shrinks, `window` so that `onTop`, when shown, covers none of it
+/// (PlaceClearOf, on the window's screen). A frame the window system has not drawn yet is taken
+/// to be `frame`; a window about to be shown is best placed before it is shown.
+void MoveClearOf(QWidget &window, const QWidget &onTop, const QMargins &frame);
+/// MoveClearOf each shown window of the program that stays on top.
+void MoveClearOfWindowsOnTop(QWidget &window, const QMargins &frame);
+
 /// Shows the hourglass cursor for as long as it lives.
 class TWaitCursor
 {

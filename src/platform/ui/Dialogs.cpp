@@ -87,7 +87,7 @@ int ShowModal(QDialog &form) { return Dialogs().showModal(form); }
 
 bool SelectDirectory(QString &folder) { return Dialogs().selectDirectory(folder); }
 
-bool OpenUrl(const QUrl &url) { return Dialogs().openUrl(url); }
+void OpenUrl(const QUrl &url, std::function<void()> notShown) { Dialogs().openUrl(url, std::move(notShown)); }
 
 void ShowException(const std::exception &error)
 {

@@ -142,8 +142,10 @@ public:
         (void)folder;
         return false;
     }
-    /// Opens `url` in the desktop's program for it; answers false when none could be started.
-    virtual bool openUrl(const QUrl &url) = 0;
+    /// Opens `url` in the desktop's program for it. `notShown` runs when no program could show
+    /// it: at once when none could be started, or later, when the launcher ends with a failure
+    /// (as xdg-open does on a desktop without a browser).
+    virtual void openUrl(const QUrl &url, std::function<void()> notShown) = 0;
     /// Answers false when cancelled; on true `dialog.Printer` is set up as the user chose.
     virtual bool printerSetupDialog(TPrinterSetupDialog &dialog) = 0;
     /// Shows, without waiting, the box of long work under way: `text` and a "Stop" button. It
@@ -176,8 +178,9 @@ bool InputQuery(const QString &caption, const QString &prompt, QString &value);
 int ShowModal(QDialog &form);
 /// Lets the user choose a folder; false when cancelled.
 bool SelectDirectory(QString &folder);
-/// Opens `url` in the desktop's program for it; false when none could be started.
-[[nodiscard]] bool OpenUrl(const QUrl &url);
+/// Opens `url` in the desktop's program for it; `notShown` runs, now or later, when no program
+/// could show it (see DialogProvider::openUrl).
+void OpenUrl(const QUrl &url, std::function<void()> notShown);
 
 /// Shows a message of a computing unit (rtl::ShowWarning) as an OK box of the matching type.
 void ShowWarningBox(rtl::WarningKind kind, const QString &text);

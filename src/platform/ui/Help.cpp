@@ -1,16 +1,20 @@
 #include "Help.h"
 
+#include "Application.h"
 #include "Dialogs.h"
 
 #include "platform/rtl/SysUtils.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QShortcut>
+#include <QTextBrowser>
 #include <QUrl>
 #include <QVariant>
 #include <QWidget>
@@ -21,6 +25,7 @@ namespace {
 
 constexpr const char *kContextProperty = "quiboHelpContext";
 constexpr const char *kHelpKeyName = "quiboHelpKey";
+constexpr QSize kHelpWindowSize(640, 560);
 
 QString &helpFolderOverride()
 {
@@ -99,10 +104,31 @@ void ShowHelpContext(int context)
     const QString page = HelpPage(context);
     if (!QFileInfo(page).isFile())
         throw rtl::Exception(QStringLiteral("The help page %1 does not exist.").arg(QDir::toNativeSeparators(page)));
-    if (!OpenUrl(QUrl::fromLocalFile(page)))
-        throw rtl::Exception(QStringLiteral("The help page %1 could not be opened: no program to show web pages "
-                                            "was found. Open the file in a web browser.")
-                                 .arg(QDir::toNativeSeparators(page)));
+    OpenUrl(QUrl::fromLocalFile(page), [page] { ShowHelpWindow(page); });
+}
+
+void ShowHelpWindow(const QString &page)
+{
+    static QPointer<QTextBrowser> window;
+    if (!window) {
+        window = new QTextBrowser;
+        window->setObjectName(QStringLiteral("HelpWindow"));
+        window->setWindowTitle(ApplicationTitle().isEmpty() ? QStringLiteral("Help") : ApplicationTitle() + QStringLiteral(" Help"));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), window), &QShortcut::activated, window.data(),
+                         &QWidget::close);
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, window.data(), &QObject::deleteLater);
+        window->resize(kHelpWindowSize);
+        CenterOnScreen(*window);
+    }
+    window->setSource(QUrl::fromLocalFile(page));
+    if (!window->isVisible()) {
+        const QWidget *active = QApplication::activeWindow();
+        MoveClearOfWindowsOnTop(*window, active ? FrameMargins(*active) : QMargins());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void SetHelpContext(QWidget *widget, int context)

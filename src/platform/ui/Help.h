@@ -1,7 +1,8 @@
 #pragma once
 // Help pages: one HTML page per help context in the folder "help" beside the executable's
-// folder, opened in the desktop's browser through the dialog seam. F1 in a window opens the page
-// of the focused control's context, else the window's.
+// folder, opened in the desktop's browser through the dialog seam, or in the program's own help
+// window where no program could show them. F1 in a window opens the page of the focused
+// control's context, else the window's.
 
 #include <QString>
 
@@ -24,9 +25,13 @@ void SetHelpFolder(const QString &folder);
 /// Full name of the page of a help context: <HelpFolder>/context-<context>.html.
 QString HelpPage(int context);
 
-/// Opens the page of `context` through ui::OpenUrl. Throws rtl::Exception naming the page when
-/// it does not exist or no program could be started to show it.
+/// Opens the page of `context` through ui::OpenUrl; where no program could show it, the help
+/// window shows it. Throws rtl::Exception naming the page when it does not exist.
 void ShowHelpContext(int context);
+
+/// Shows a help page in the program's own help window (object name "HelpWindow", one for the
+/// run, brought to the front), which follows the links between the pages.
+void ShowHelpWindow(const QString &page);
 
 /// Gives `widget` a help context (0 = none). The first call on a window also makes F1 in that
 /// window open the page of HelpContextOf(the focused widget).

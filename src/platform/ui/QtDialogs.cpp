@@ -16,7 +16,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QProcess>
 #include <QScopeGuard>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -64,6 +66,34 @@ int execAbove(QDialog &box)
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     const auto restore = qScopeGuard([&box] { box.setWindowFlag(Qt::WindowStaysOnTopHint, false); });
     return box.exec();
+}
+
+// Starts the desktop's URL launcher. It is not waited for: it may run on as long as the program
+// it started (a browser that was not running yet). Its exit status, when it ends, tells whether
+// a program showed the URL; QDesktopServices only tells whether the launcher started.
+void launchUrl(const QString &launcher, const QUrl &url, std::function<void()> notShown)
+{
+    auto *process = new QProcess(QCoreApplication::instance());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    const auto failed = [notShown = std::move(notShown)] {
+        if (notShown)
+            notShown();
+    };
+    QObject::connect(process, &QProcess::finished, process, [process, failed](int exitCode, QProcess::ExitStatus status) {
+        if (QCoreApplication::closingDown())
+            return; // a launcher still waiting for its browser is ended with the program
+        process->deleteLater();
+        if (status != QProcess::NormalExit || exitCode != 0)
+            failed();
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return; // the end of a launcher that crashed is told by finished()
+        process->deleteLater();
+        failed();
+    });
+    process->start(launcher, {url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)});
 }
 
 } // namespace
@@ -232,7 +262,14 @@ bool QtDialogProvider::selectDirectory(QString &folder)
     return true;
 }
 
-bool QtDialogProvider::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }
+void QtDialogProvider::openUrl(const QUrl &url, std::function<void()> notShown)
+{
+    const QString launcher = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!launcher.isEmpty())
+        launchUrl(launcher, url, std::move(notShown));
+    else if (!QDesktopServices::openUrl(url) && notShown)
+        notShown();
+}
 
 std::unique_ptr<rtl::StopBox> QtDialogProvider::stopBox(const QString &text)
 {

@@ -22,7 +22,7 @@ public:
     bool fontDialog(TFontDialog &dialog) override;
     int showModal(QDialog &form) override;
     bool selectDirectory(QString &folder) override;
-    bool openUrl(const QUrl &url) override;
+    void openUrl(const QUrl &url, std::function<void()> notShown) override;
     bool printerSetupDialog(TPrinterSetupDialog &dialog) override;
     std::unique_ptr<rtl::StopBox> stopBox(const QString &text) override;
 };

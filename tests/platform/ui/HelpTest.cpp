@@ -13,6 +13,7 @@
 #include <QShortcut>
 #include <QTest>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -34,10 +35,19 @@ protected:
         for (int context : {10, 60}) {
             QFile page(ui::HelpPage(context));
             ASSERT_TRUE(page.open(QIODevice::WriteOnly));
-            page.write("<html></html>");
+            page.write(QStringLiteral("<html><body>Page %1</body></html>").arg(context).toLatin1());
         }
     }
     void TearDown() override { ui::SetHelpFolder(QString()); }
+
+    static QWidget *helpWindow()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == QLatin1String("HelpWindow"))
+                return window;
+        }
+        return nullptr;
+    }
 
     static void pressF1(QWidget &window)
     {
@@ -91,21 +101,36 @@ TEST_F(HelpPages, F1OpensThePageOfTheFocusedControlElseOfTheWindow)
     EXPECT_TRUE(dialogs.urls()[1].path().endsWith(QStringLiteral("/context-60.html")));
 }
 
-// Where no program can show a page (no URL launcher installed) F1 tells the user which file to
-// open. The offscreen platform starts no program, so the Qt provider must answer that nothing
-// was opened there.
-TEST_F(HelpPages, F1WhereNoProgramCanShowThePageNamesItsFile)
+// A desktop with xdg-utils but no browser: xdg-open starts, says so and ends with status 3. F1
+// then shows the page in the program's own help window, not nothing.
+TEST_F(HelpPages, F1WhereTheLauncherFindsNoBrowserShowsThePageInTheHelpWindow)
 {
-    EXPECT_FALSE(ui::QtDialogProvider().openUrl(QUrl::fromLocalFile(ui::HelpPage(60))));
+    QTemporaryDir bin;
+    QFile launcher(bin.filePath(QStringLiteral("xdg-open")));
+    ASSERT_TRUE(launcher.open(QIODevice::WriteOnly));
+    launcher.write("#!/bin/sh\necho \"$1\" > \"$0.asked\"\necho 'xdg-open: no method available' >&2\nexit 3\n");
+    launcher.close();
+    launcher.setPermissions(launcher.permissions() | QFileDevice::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit() + ':' + path);
+    ui::QtDialogProvider desktop;
+    ui::SetDialogProvider(&desktop);
 
     QDialog window;
     ui::SetHelpContext(&window, 60);
     window.show();
     QApplication::setActiveWindow(&window);
-    dialogs.expectUrl(false);
-    dialogs.expectMessage(QStringLiteral("context-60.html"));
     QTest::keyClick(&window, Qt::Key_F1);
-    ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(dialogs.shown().back().type, ui::TMsgDlgType::mtError);
-    EXPECT_EQ(dialogs.shown().back().title, ui::ApplicationTitle());
+    QTextBrowser *help = nullptr;
+    EXPECT_TRUE(QTest::qWaitFor([&help] { return (help = qobject_cast<QTextBrowser *>(helpWindow())) != nullptr; }));
+    ui::SetDialogProvider(&dialogs);
+    qputenv("PATH", path);
+
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->toPlainText(), QStringLiteral("Page 60"));
+    QFile asked(launcher.fileName() + QStringLiteral(".asked"));
+    ASSERT_TRUE(asked.open(QIODevice::ReadOnly));
+    EXPECT_EQ(asked.readAll().trimmed(), ui::HelpPage(60).toLocal8Bit());
+    delete help;
 }

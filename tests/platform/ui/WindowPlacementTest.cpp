@@ -45,4 +45,14 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"belowOnASecondScreen", {300, 200}, {1100, 50, 1100, 700}, {1024, 0, 1280, 1024}, {1100, 750}}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// The report (on top) below the main window on a 1024 x 768 screen, as the program places it.
+TEST(PlaceClearOf, WindowUnderAWindowOnTopGoesBesideItElseShrinksIntoTheLargestFreePart)
+{
+    const QRect report(168, 475, 775, 293);
+    const QRect graph(162, 126, 700, 500);
+    EXPECT_EQ(ui::PlaceClearOf(QRect(282, 182, 460, 330), {200, 150}, report, kScreen), QRect(168, 145, 460, 330));
+    EXPECT_EQ(ui::PlaceClearOf(graph, {300, 250}, report, kScreen), QRect(162, 0, 700, 475));
+    EXPECT_EQ(ui::PlaceClearOf(graph, {300, 480}, report, kScreen), QRect(168, 268, 700, 500)) << "too large: below, moved up";
+}
+
 } // namespace
