@@ -216,7 +216,8 @@ private:
     void setUpDatabase();
     bool OpenTextFile();
     void WarnTruncatedLines(const QList<int> &lines);
-    void ReadQueryRecords();
+    /// Reads the records of the final statement; `expectedRecords` is the builder's count of them.
+    void ReadQueryRecords(int32_t expectedRecords);
     /// The read of BtnQueryClick; answers the text of the error box it showed when it failed.
     QString ReadByQuery(QObject *Sender);
     void AbandonQuery(const QString &message, ui::TMsgDlgType type);

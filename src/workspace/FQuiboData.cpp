@@ -236,7 +236,7 @@ QString TFormQuibo::ReadByQuery(QObject *Sender)
     }
     GetQuerySQL(FormSetQuery, FSqlLines);
     try {
-        ReadQueryRecords();
+        ReadQueryRecords(n);
     } catch (const ETableDataError &error) {
         return FailQuery(error.Message());
     } catch (const rtl::Exception &error) {
@@ -254,7 +254,7 @@ QString TFormQuibo::ReadByQuery(QObject *Sender)
     return QString();
 }
 
-void TFormQuibo::ReadQueryRecords()
+void TFormQuibo::ReadQueryRecords(int32_t expectedRecords)
 {
     Query.SQL().Lines() = SelectAllColumns(FSqlLines->Lines());
     Query.Open();
@@ -263,6 +263,7 @@ void TFormQuibo::ReadQueryRecords()
     options.IdFieldName = FIdFieldName;
     options.LogTransform = ui->CB_log->isChecked();
     options.SkipValue = FSkipValue;
+    options.ExpectedRecords = expectedRecords;
     options.UseFactor = layout.HasFactor
                         && ui::MessageDlg(QStringLiteral("To use factor variable?"), ui::TMsgDlgType::mtConfirmation,
                                           ui::TMsgDlgButtons::mbYesNo)
