@@ -391,9 +391,9 @@ class InstancesTest(unittest.TestCase):
         for _ in range(10):
             clients = [subprocess.Popen([sys.executable, "-c", script, table], stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE, text=True) for table in (self.eight, self.three)]
+            self.assertEqual([p.communicate(timeout=120) for p in clients], [("8\n", ""), ("3\n", "")])
             calls = [subprocess.Popen(gdbus_command("SeriesCount"), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                       text=True) for _ in range(2)]
-            self.assertEqual([p.communicate(timeout=120) for p in clients], [("8\n", ""), ("3\n", "")])
             self.assertEqual([p.communicate(timeout=120) for p in calls], [("(0,)\n", "")] * 2)
         deadline = time.time() + 30
         while running_instances() and time.time() < deadline:
