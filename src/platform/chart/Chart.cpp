@@ -371,8 +371,7 @@ bool TChart::shareLastGraph(TChartSeries *series)
     graph->points().append(qsizetype(x.size()), [&](qsizetype i) { return QCPGraphData(x[size_t(i)], y[size_t(i)]); });
     graph->addMember(series, first);
     series->m_graph = graph;
-    series->m_heldFirst = int(first);
-    series->m_heldCount = int(x.size());
+    series->m_heldMember = int(graph->members().size()) - 1;
     series->m_own.reset();
     return true;
 }
@@ -392,10 +391,10 @@ void TChart::separate(TChartSeries *series)
     if (!after.empty()) {
         const qsizetype shift = after.front().first;
         pointsAfter = graph->points().takeFrom(shift);
-        for (SeriesGraph::Member &member : after) {
-            member.first -= shift;
-            if (member.series->m_heldFirst >= 0)
-                member.series->m_heldFirst = int(member.first);
+        for (size_t i = 0; i < after.size(); ++i) {
+            after[i].first -= shift;
+            if (after[i].series->m_heldMember >= 0)
+                after[i].series->m_heldMember = int(i);
         }
     }
     graph->keepMembers(index == 0 ? 1 : index);
@@ -629,8 +628,7 @@ void TChartSeries::AddXY(double x, double y)
 
 void TChartSeries::SetPoints(std::vector<double> x, std::vector<double> y)
 {
-    m_heldFirst = -1; // the points held in the graph are replaced
-    m_heldCount = 0;
+    m_heldMember = -1; // the points held in the graph are replaced
     y.resize(x.size());
     own().x = std::move(x);
     own().y = std::move(y);
@@ -639,8 +637,7 @@ void TChartSeries::SetPoints(std::vector<double> x, std::vector<double> y)
 
 void TChartSeries::Clear()
 {
-    m_heldFirst = -1;
-    m_heldCount = 0;
+    m_heldMember = -1;
     m_own.reset();
     pushData();
 }
@@ -658,28 +655,46 @@ const TChartSeries::OwnPoints &TChartSeries::ownView() const
     return m_own ? *m_own : none;
 }
 
-double TChartSeries::XValue(int index) const { return m_heldFirst >= 0 ? heldPoint(index).key : ownView().x.at(size_t(index)); }
+int TChartSeries::Count() const
+{
+    return m_heldMember >= 0 ? int(heldRange().second) : m_own ? int(m_own->x.size()) : 0;
+}
+
+double TChartSeries::XValue(int index) const { return m_heldMember >= 0 ? heldPoint(index).key : ownView().x.at(size_t(index)); }
 
 double TChartSeries::YValue(int index) const
 {
-    return m_heldFirst >= 0 ? heldPoint(index).value : ownView().y.at(size_t(index));
+    return m_heldMember >= 0 ? heldPoint(index).value : ownView().y.at(size_t(index));
 }
 
 const QCPGraphData &TChartSeries::heldPoint(int index) const
 {
-    if (index < 0 || index >= m_heldCount || !m_graph)
+    const auto [first, count] = heldRange();
+    if (index < 0 || index >= count)
         throw std::out_of_range("no point of the series at this index");
-    return *(m_graph->points().constBegin() + m_heldFirst + index);
+    return *(m_graph->points().constBegin() + first + index);
+}
+
+std::pair<qsizetype, qsizetype> TChartSeries::heldRange() const
+{
+    if (m_heldMember < 0 || !m_graph)
+        return {0, 0};
+    const std::vector<SeriesGraph::Member> &members = m_graph->members();
+    const auto member = size_t(m_heldMember);
+    const qsizetype first = members[member].first;
+    const qsizetype end = member + 1 < members.size() ? members[member + 1].first : m_graph->points().size();
+    return {first, end - first};
 }
 
 void TChartSeries::takePointsBack()
 {
-    if (m_heldFirst < 0)
+    if (m_heldMember < 0)
         return;
-    const auto count = static_cast<size_t>(m_heldCount);
+    const auto [first, held] = heldRange();
+    const auto count = static_cast<size_t>(held);
     std::vector<double> x(count), y(count);
     if (m_graph) {
-        auto point = m_graph->points().constBegin() + m_heldFirst;
+        auto point = m_graph->points().constBegin() + first;
         for (size_t i = 0; i < x.size(); ++i, ++point) {
             x[i] = point->key;
             y[i] = point->value;
@@ -687,8 +702,7 @@ void TChartSeries::takePointsBack()
     }
     own().x = std::move(x);
     own().y = std::move(y);
-    m_heldFirst = -1;
-    m_heldCount = 0;
+    m_heldMember = -1;
 }
 
 int TChartSeries::ValueIndexOfDataIndex(int dataIndex) const

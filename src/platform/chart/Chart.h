@@ -236,7 +236,7 @@ public:
     /// Replaces all points at once; y is cut or padded with zeros to the length of x.
     void SetPoints(std::vector<double> x, std::vector<double> y);
     void Clear();
-    int Count() const { return m_heldFirst >= 0 ? m_heldCount : m_own ? int(m_own->x.size()) : 0; }
+    int Count() const;
     /// \throws std::out_of_range for an index outside 0 .. Count() - 1, as YValue does.
     double XValue(int index) const;
     double YValue(int index) const;
@@ -285,6 +285,8 @@ private:
     const OwnPoints &ownView() const;
     /// A series that shares a graph keeps its points only there; takes them back into its own.
     void takePointsBack();
+    /// The first of the graph's points that are the series' while it keeps none, and their count.
+    std::pair<qsizetype, qsizetype> heldRange() const;
     const QCPGraphData &heldPoint(int index) const;
 
     TChart *m_chart = nullptr;
@@ -295,10 +297,9 @@ private:
     bool m_active = true;
     bool m_showInLegend = true;
     bool m_dataStale = false;  // points were added out of x order and wait for the next drawing
-    // While >= 0 the points are m_heldCount points of m_graph from this index on, and the series
-    // keeps none of its own: a million series drawn by one graph hold their points once.
-    int m_heldFirst = -1;
-    int m_heldCount = 0;
+    // While >= 0 the series' points are those of this member of m_graph, and the series keeps
+    // none of its own: a million series drawn by one graph hold their points once.
+    int m_heldMember = -1;
     std::unique_ptr<OwnPoints> m_own;
 };
 
