@@ -1,6 +1,9 @@
 // 10,000 `Value` calls from one QtDBus client to a program instance started for it (as the bus
 // starts one for a client), over the session bus; the mean round trip and the total (goal: at most
 // 2 s). Beside it, the same number of round trips to the bus itself, for the machine's floor.
+// `OpenData` of a table of 10^5 and 10^6 records (ID, START, RF1-RF5) in a fresh instance: the
+// call's time (goal at 10^6: at most 1.5 s, ten times that of 10^5) and the instance's peak
+// resident memory, VmHWM (goal: at most 1 GB).
 // Run: build/bench/bench_automation (without a session bus it runs itself under dbus-run-session).
 
 #include "RunBenchmarks.h"
@@ -19,11 +22,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtEndian>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <random>
 #include <unistd.h>
 #include <vector>
 
@@ -55,6 +62,67 @@ QString writeTable(const QString &folder)
     return folder + QStringLiteral("/v.dbf");
 }
 
+// A dBASE III table of `records` records (ID N(8,0), START N(6,2), RF1-RF5 N(8,3)), written
+// byte by byte: through the database layer a million records would take longer than the read.
+QString writeWideTable(const QString &folder, int records)
+{
+    constexpr int kRf = 5;
+    struct Field
+    {
+        QByteArray name;
+        int width, decimals;
+    };
+    std::vector<Field> fields{{"ID", 8, 0}, {"START", 6, 2}};
+    for (int j = 1; j <= kRf; ++j)
+        fields.push_back({"RF" + QByteArray::number(j), 8, 3});
+    int recordSize = 1;
+    for (const Field &field : fields)
+        recordSize += field.width;
+    const int headerSize = 32 + 32 * int(fields.size()) + 1;
+    QByteArray header(32, '\0');
+    header[0] = 0x03;
+    header[1] = char(126), header[2] = 1, header[3] = 1;
+    qToLittleEndian<quint32>(quint32(records), header.data() + 4);
+    qToLittleEndian<quint16>(quint16(headerSize), header.data() + 8);
+    qToLittleEndian<quint16>(quint16(recordSize), header.data() + 10);
+    for (const Field &field : fields) {
+        QByteArray descriptor(32, '\0');
+        descriptor.replace(0, int(field.name.size()), field.name);
+        descriptor[11] = 'N';
+        descriptor[16] = char(field.width);
+        descriptor[17] = char(field.decimals);
+        header += descriptor;
+    }
+    header += '\r';
+    QFile file(folder + QStringLiteral("/wide.dbf"));
+    file.open(QIODevice::WriteOnly);
+    file.write(header);
+    std::mt19937 random(5);
+    std::normal_distribution<double> noise(0.0, 5.0);
+    QByteArray record;
+    for (int i = 1; i <= records; ++i) {
+        record = " " + QByteArray::number(i).rightJustified(8) + QByteArray::number(i % 5, 'f', 2).rightJustified(6);
+        for (int j = 0; j < kRf; ++j)
+            record += QByteArray::number(100.0 + 20.0 * double(j % 3) + noise(random), 'f', 3).rightJustified(8);
+        file.write(record);
+    }
+    file.write("\x1a");
+    return file.fileName();
+}
+
+// The peak resident memory of a process so far (VmHWM), in megabytes.
+double peakResidentMegabytes(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+
 // CPU time a process has spent so far, in seconds (user and system, from /proc).
 double cpuSeconds(qint64 pid)
 {
@@ -76,7 +144,7 @@ qint64 busProcessId()
 class Server
 {
 public:
-    Server()
+    explicit Server(const QString &table = QString())
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -87,6 +155,10 @@ public:
         for (int wait = 0; wait < 1000 && !bus->isServiceRegistered(QLatin1String(Quibo_TLB::ServiceName)); ++wait)
             QThread::msleep(20);
         m_owner = bus->serviceOwner(QLatin1String(Quibo_TLB::ServiceName));
+        if (!table.isEmpty()) {
+            Call(QStringLiteral("OpenDatabase"), {table});
+            return;
+        }
         Call(QStringLiteral("OpenDatabase"), {writeTable(m_folder.path())});
         Call(QStringLiteral("OpenData"), {false, QStringLiteral("1 = 1")});
     }
@@ -106,7 +178,7 @@ public:
         QDBusMessage call = QDBusMessage::createMethodCall(m_owner, QLatin1String(Quibo_TLB::ObjectPath),
                                                            QLatin1String(interface), member);
         call.setArguments(arguments);
-        return QDBusConnection::sessionBus().call(call);
+        return QDBusConnection::sessionBus().call(call, QDBus::Block, 600000);
     }
 
 private:
@@ -144,6 +216,31 @@ void BM_ValueRoundTrip(benchmark::State &state)
     state.counters["bus_cpu_us"] = call > 0 ? (cpuSeconds(busProcessId()) - busCpu) * 1e6 / call : 0.0;
 }
 BENCHMARK(BM_ValueRoundTrip)->Iterations(10000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_OpenDataOfWideTable(benchmark::State &state)
+{
+    const int records = int(state.range(0));
+    QTemporaryDir folder;
+    const QString table = writeWideTable(folder.path(), records);
+    double peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto server = std::make_unique<Server>(table);
+        state.ResumeTiming();
+        const QDBusMessage reply = server->Call(QStringLiteral("OpenData"), {false, QStringLiteral("1 = 1")});
+        state.PauseTiming();
+        if (reply.type() != QDBusMessage::ReplyMessage
+            || server->Call(QStringLiteral("SeriesCount"), {}).arguments().value(0).toInt() != records) {
+            state.SkipWithError("the instance did not read the table");
+            break;
+        }
+        peak = std::max(peak, peakResidentMegabytes(server->ProcessId()));
+        server.reset();
+        state.ResumeTiming();
+    }
+    state.counters["server_VmHWM_MB"] = peak;
+}
+BENCHMARK(BM_OpenDataOfWideTable)->Arg(100000)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The floor under the same load: a round trip to the bus itself, which every member call makes twice.
 void BM_BusGetId(benchmark::State &state)

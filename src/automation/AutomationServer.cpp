@@ -10,11 +10,17 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
+#include <QEventLoop>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
 
 namespace automation {
 
@@ -35,6 +41,14 @@ QString WriteFile(const QString &fileName, const QByteArray &contents)
         return error.Message();
     }
     return QString();
+}
+
+std::optional<QByteArray> ExistingContents(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
 }
 
 QString RemoveFile(const QString &fileName)
@@ -114,14 +128,22 @@ QString RegisterServer(const QString &executable)
     const QString typeLibrary = Quibo_TLB::TypeLibrary();
     if (typeLibrary.isEmpty())
         return QStringLiteral("The interface document is missing from the program");
-    QString failure = WriteFile(InterfaceFileName(), typeLibrary.toUtf8());
-    if (failure.isEmpty())
-        failure = WriteFile(ServiceFileName(), ServiceFileText(executable).toUtf8());
+    const QString interfaceFile = InterfaceFileName();
+    const std::optional<QByteArray> interfaceBefore = ExistingContents(interfaceFile);
+    QString failure = WriteFile(interfaceFile, typeLibrary.toUtf8());
     if (!failure.isEmpty())
         return failure;
-    failure = CheckServiceFile(ServiceFileName(), executable);
-    if (!failure.isEmpty())
-        RemoveFile(ServiceFileName()); // a file the bus cannot use would only hide the failure
+    failure = WriteFile(ServiceFileName(), ServiceFileText(executable).toUtf8());
+    if (failure.isEmpty()) {
+        failure = CheckServiceFile(ServiceFileName(), executable);
+        if (!failure.isEmpty())
+            RemoveFile(ServiceFileName()); // a file the bus cannot use would only hide the failure
+    }
+    // A failed registration leaves the interface document as it found it.
+    if (!failure.isEmpty() && interfaceBefore)
+        WriteFile(interfaceFile, *interfaceBefore);
+    else if (!failure.isEmpty())
+        RemoveFile(interfaceFile);
     return failure;
 }
 
@@ -141,6 +163,14 @@ TAutomationServer::TAutomationServer(bool startedForClient, const QDBusConnectio
     // Queued: the object is inside the bus library's delivery of a call when it signals.
     connect(m_object.get(), &TCQuibo::ClientBound, this, &TAutomationServer::Bind, Qt::QueuedConnection);
     connect(m_object.get(), &TCQuibo::ClientReleased, this, &TAutomationServer::EndUse, Qt::QueuedConnection);
+    connect(m_object.get(), &TCQuibo::StrayCall, this, [this](const QDBusMessage &call) {
+        QMetaObject::invokeMethod(this, [this, call] { Relay(call); }, Qt::QueuedConnection);
+    });
+    connect(m_object.get(), &TCQuibo::StrayNoticed, this, [this](const QString &client) {
+        QMetaObject::invokeMethod(this, [this, client] { RelayFor(client); }, Qt::QueuedConnection);
+    });
+    m_relayWatcher = new QDBusServiceWatcher(QString(), m_connection, QDBusServiceWatcher::WatchForUnregistration, this);
+    connect(m_relayWatcher, &QDBusServiceWatcher::serviceUnregistered, this, &TAutomationServer::RelayClientLeft);
 }
 
 TAutomationServer::~TAutomationServer()
@@ -173,6 +203,9 @@ QString TAutomationServer::Start()
 
 void TAutomationServer::BusLost()
 {
+    m_relays.clear();
+    if (m_finishing)
+        m_finishing->quit();
     if (m_startedForClient)
         QCoreApplication::exit(0);
 }
@@ -213,13 +246,127 @@ void TAutomationServer::EndUse()
     m_ended = true;
     // A statement run for the client (a read by a condition) has no one left to answer.
     rtl::StopLongWork();
-    m_connection.unregisterObject(QLatin1String(Quibo_TLB::ObjectPath));
+    m_object->End();
     emit UseEnded();
     if (!m_startedForClient)
         return;
     // A call to the bus returns only after the release's reply, sent before it, has left.
     m_connection.interface()->isServiceRegistered(QLatin1String(Quibo_TLB::ServiceName));
     QCoreApplication::exit(0);
+}
+
+void TAutomationServer::FinishRelays()
+{
+    // Calls and introspections that arrived before the end are taken up first.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(this);
+    if (m_relays.empty() || !m_connection.isConnected())
+        return;
+    QEventLoop loop;
+    m_finishing = &loop;
+    loop.exec();
+    m_finishing = nullptr;
+}
+
+void TAutomationServer::Relay(const QDBusMessage &call)
+{
+    // Also after the use ended: the client may have resolved this instance just before.
+    RelayFor(call.service()).waiting.push_back(call);
+    PassOn(call.service());
+}
+
+TAutomationServer::TRelay &TAutomationServer::RelayFor(const QString &client)
+{
+    if (const auto found = m_relays.find(client); found != m_relays.end())
+        return found->second;
+    TRelay &relay = m_relays[client];
+    m_relayWatcher->addWatchedService(client);
+    // A client that left before the watcher looked is not announced any more.
+    if (!m_connection.interface()->isServiceRegistered(client))
+        QMetaObject::invokeMethod(this, [this, client] { RelayClientLeft(client); }, Qt::QueuedConnection);
+    return relay;
+}
+
+void TAutomationServer::PassOn(const QString &client)
+{
+    TRelay &relay = m_relays.at(client);
+    if (relay.passing || relay.waiting.empty())
+        return;
+    // Every call passed on comes from this instance: two first calls could reach the same free
+    // instance, which would take both for its one client's. The next goes once the instance that
+    // took the one before has bound itself (and given up the name) by answering.
+    const bool finding = std::any_of(m_relays.cbegin(), m_relays.cend(), [](const auto &other) {
+        return other.second.server.isEmpty() && other.second.passing;
+    });
+    if (relay.server.isEmpty() && finding)
+        return;
+    const QDBusMessage call = relay.waiting.front();
+    relay.waiting.pop_front();
+    // The first call goes to the service name, which this instance has given up: the bus hands
+    // it to a free instance, or starts one.
+    QDBusMessage forward = QDBusMessage::createMethodCall(
+        relay.server.isEmpty() ? QLatin1String(Quibo_TLB::ServiceName) : relay.server, call.path(), call.interface(),
+        call.member());
+    forward.setArguments(call.arguments());
+    relay.passing = true;
+    // A member may wait for the user at the other instance's screen for as long as it takes.
+    auto *pending = new QDBusPendingCallWatcher(m_connection.asyncCall(forward, std::numeric_limits<int>::max()), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this, client, call, pending] {
+        pending->deleteLater();
+        PassBack(client, call, pending->reply());
+    });
+}
+
+void TAutomationServer::PassBack(const QString &client, const QDBusMessage &call, const QDBusMessage &reply)
+{
+    const auto found = m_relays.find(client);
+    if (found == m_relays.end())
+        return;
+    TRelay &relay = found->second;
+    relay.passing = false;
+    if (relay.server.isEmpty() && reply.service().startsWith(QLatin1Char(':')))
+        relay.server = reply.service();
+    m_connection.send(reply.type() == QDBusMessage::ReplyMessage
+                          ? call.createReply(reply.arguments())
+                          : call.createErrorReply(reply.errorName(), reply.errorMessage()));
+    if (relay.clientGone) {
+        ReleaseServer(relay.server);
+        DropRelay(client);
+    } else if (IsReleaseCall(call)) {
+        DropRelay(client);
+    }
+    for (const auto &[other, otherRelay] : m_relays)
+        PassOn(other);
+}
+
+void TAutomationServer::RelayClientLeft(const QString &client)
+{
+    const auto found = m_relays.find(client);
+    if (found == m_relays.end())
+        return;
+    if (found->second.passing) { // the reply tells which instance to release
+        found->second.clientGone = true;
+        return;
+    }
+    ReleaseServer(found->second.server);
+    DropRelay(client);
+}
+
+void TAutomationServer::ReleaseServer(const QString &server)
+{
+    if (server.isEmpty())
+        return;
+    m_connection.send(QDBusMessage::createMethodCall(server, QLatin1String(Quibo_TLB::ObjectPath),
+                                                     QLatin1String(Quibo_TLB::InterfaceLifetime),
+                                                     QStringLiteral("Release")));
+}
+
+void TAutomationServer::DropRelay(const QString &client)
+{
+    m_relayWatcher->removeWatchedService(client);
+    m_relays.erase(client);
+    if (m_relays.empty() && m_finishing)
+        m_finishing->quit();
 }
 
 } // namespace automation

@@ -101,12 +101,6 @@ bool IsObjectInterface(const QString &interface)
            || interface == QLatin1String(Quibo_TLB::InterfaceLifetime);
 }
 
-bool IsRelease(const QDBusMessage &message)
-{
-    return message.member() == kReleaseMember
-           && (message.interface().isEmpty() || message.interface() == QLatin1String(Quibo_TLB::InterfaceLifetime));
-}
-
 QString ErrorText(const std::exception &error)
 {
     if (const auto *own = dynamic_cast<const rtl::Exception *>(&error))
@@ -128,32 +122,72 @@ QVariantList InvokeICQuibo(const QString &member, const QString &signature, cons
     throw EUnknownMember();
 }
 
+bool IsReleaseCall(const QDBusMessage &message)
+{
+    return message.member() == kReleaseMember
+           && (message.interface().isEmpty() || message.interface() == QLatin1String(Quibo_TLB::InterfaceLifetime));
+}
+
 TCQuibo::TCQuibo(QObject *parent) : QDBusVirtualObject(parent) {}
 
 QString TCQuibo::introspect(const QString &) const { return Quibo_TLB::InterfaceElements(); }
 
 bool TCQuibo::handleMessage(const QDBusMessage &message, const QDBusConnection &connection)
 {
-    // Introspection, properties and peer calls are the bus library's own.
-    if (message.type() != QDBusMessage::MethodCallMessage || !IsObjectInterface(message.interface()))
+    if (message.type() != QDBusMessage::MethodCallMessage)
         return false;
-    if (m_released || (!m_client.isEmpty() && message.service() != m_client)) {
-        connection.send(message.createErrorReply(QDBusError::AccessDenied,
-                                                 QStringLiteral("This instance of Quibo serves another client")));
+    const bool stray = !m_client.isEmpty() && message.service() != m_client;
+    // Introspection, properties and peer calls are the bus library's own; another client's
+    // introspection (a proxy's first step) announces calls to come.
+    if (!IsObjectInterface(message.interface())) {
+        if (stray)
+            emit StrayNoticed(message.service());
+        return false;
+    }
+    if (stray) {
+        emit StrayCall(message);
+        return true;
+    }
+    if (m_ended) {
+        connection.send(message.createErrorReply(QDBusError::UnknownObject,
+                                                 QStringLiteral("This instance of Quibo serves no client any more")));
         return true;
     }
     if (m_client.isEmpty()) {
         m_client = message.service();
         emit ClientBound(m_client);
     }
-    if (IsRelease(message)) {
-        m_released = true;
+    if (IsReleaseCall(message)) {
+        // Not in turn: a release ends a call still waiting for the user (its boxes unanswered).
+        End();
         connection.send(message.createReply());
         emit ClientReleased();
         return true;
     }
-    connection.send(Answer(message));
+    ServeInTurn(message, connection);
     return true;
+}
+
+void TCQuibo::End()
+{
+    m_ended = true;
+    m_waiting.clear();
+}
+
+void TCQuibo::ServeInTurn(const QDBusMessage &call, const QDBusConnection &connection)
+{
+    m_waiting.push_back(call);
+    // A member's box runs the event loop, which delivers the client's next call here: the call
+    // running below serves it when it is done.
+    if (m_serving)
+        return;
+    m_serving = true;
+    while (!m_waiting.empty()) {
+        const QDBusMessage next = m_waiting.front();
+        m_waiting.pop_front();
+        connection.send(Answer(next));
+    }
+    m_serving = false;
 }
 
 QDBusMessage TCQuibo::Answer(const QDBusMessage &call)

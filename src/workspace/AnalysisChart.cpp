@@ -7,6 +7,8 @@
 #include "platform/rtl/Random.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <numeric>
 
 namespace {
@@ -44,6 +46,22 @@ QString CasesTitle(const TDataItem &item)
     return title;
 }
 
+// "Data" and the item's index in one allocation, without a string for the number alone: a
+// million series make a million names.
+QString DataSeriesName(int index)
+{
+    constexpr QLatin1String prefix("Data");
+    char digits[12];
+    const char *end = std::to_chars(std::begin(digits), std::end(digits), index).ptr;
+    QString name(prefix.size() + (end - digits), Qt::Uninitialized);
+    QChar *out = name.data();
+    for (const char c : prefix)
+        *out++ = QLatin1Char(c);
+    for (const char *c = digits; c != end; ++c)
+        *out++ = QLatin1Char(*c);
+    return name;
+}
+
 } // namespace
 
 void DrawDistributionView(chart::TChart &chart, const TAnalysis &analysis)
@@ -63,7 +81,7 @@ void DrawCasesView(chart::TChart &chart, const TAnalysis &analysis)
         if (!item.Used || item.Count == 0)
             continue;
         chart::TPointSeries *series = NewDataSeries(chart.SeriesOwner());
-        series->SetName(QStringLiteral("Data") + QString::number(i));
+        series->SetName(DataSeriesName(i));
         series->SetTitle(CasesTitle(item));
         series->SetPoints(std::vector<double>(item.Count, double(i)), item.Values);
         chart.AddSeries(series);

@@ -11,8 +11,8 @@
 struct TDataItem
 {
     uint8_t Count = 0;
+    bool Used = false; // beside Count: a million items, 8 bytes each less
     QString Id;
-    bool Used = false;
     /// The values after the transformation.
     std::vector<double> Values;
     /// For text data the 1-based ordinal of the value among the accepted values of its line;

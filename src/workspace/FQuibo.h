@@ -80,10 +80,10 @@ public:
 
     // Data tables.
     /// Opens the table Name (full path) in the database "DBFtables" pointed at its folder; reads
-    /// it at once when Name is the file being opened, otherwise only remembers it. Answers the
-    /// text of the error box it showed when the table could not be created or read, else ''
-    /// (also when the user declined to create it). Throws db::EDatabaseError when the folder
-    /// cannot be opened.
+    /// it at once when Name is the file being opened, otherwise only remembers it. Answers ''
+    /// when the table is open; otherwise why not: the text of the error box it showed (a name
+    /// that is no full path of a table file, a table not created or not read), or that the user
+    /// declined to create it. Throws db::EDatabaseError when the folder cannot be opened.
     QString OpenDatabaseTable(const QString &Name);
     /// Asks whether and how to create the missing table Name; true when it was created, false
     /// when the user declined. Throws rtl::Exception when the table could not be made.
@@ -216,12 +216,19 @@ private:
     void setUpDatabase();
     bool OpenTextFile();
     void WarnTruncatedLines(const QList<int> &lines);
-    void ReadQueryRecords();
+    /// Reads the records of the final statement; `expectedRecords` is the builder's count of them.
+    void ReadQueryRecords(int32_t expectedRecords);
     /// The read of BtnQueryClick; answers the text of the error box it showed when it failed.
     QString ReadByQuery(QObject *Sender);
     void AbandonQuery(const QString &message, ui::TMsgDlgType type);
     /// Abandons the read with an error box; answers its text.
     QString FailQuery(const QString &message);
+    /// Why Name cannot be opened as a table (not a full path, not a table's extension, not a
+    /// file); '' when it can.
+    static QString UnfitTableName(const QString &Name);
+    /// No table is open after all: shows `failure` in an error box when `showBox`; answers it.
+    QString CloseUnopenedTable(const QString &failure, bool showBox);
+    static QString CreateQuestion(const QString &Name);
     void WarnTruncatedRecords(const QStringList &ids);
     void AbandonReading(const QString &warning);
     void FillDistGrid();

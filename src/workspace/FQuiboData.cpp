@@ -105,6 +105,8 @@ QString TFormQuibo::OpenDatabaseTable(const QString &Name)
         Query.Close();
     if (Database1.Connected())
         Database1.Close();
+    if (const QString unfit = UnfitTableName(Name); !unfit.isEmpty())
+        return CloseUnopenedTable(unfit, true);
     const QString folder = Name.left(Name.lastIndexOf(QLatin1Char('/')) + 1);
     Database1.Params().SetValues(QStringLiteral("PATH"), folder);
     try {
@@ -123,12 +125,11 @@ QString TFormQuibo::OpenDatabaseTable(const QString &Name)
             failure = QStringLiteral("The table %1 was not created: %2").arg(Name, error.Message());
         }
         if (!created) {
-            // The window goes back to no open file.
-            FFileName.clear();
-            UpdateControls();
-            if (!failure.isEmpty())
-                ui::MessageDlg(failure, ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
-            return failure;
+            if (failure.isEmpty()) // declined: the user has answered already, the client gets told
+                return CloseUnopenedTable(QStringLiteral("The table %1 was not created: \"%2\" was answered No")
+                                              .arg(Name, CreateQuestion(Name)),
+                                          false);
+            return CloseUnopenedTable(failure, true);
         }
     }
     AddHistoryItem(QStringLiteral("Open"), QStringLiteral("DBF:") + Name);
@@ -144,10 +145,37 @@ QString TFormQuibo::OpenDatabaseTable(const QString &Name)
     return failure;
 }
 
+QString TFormQuibo::UnfitTableName(const QString &Name)
+{
+    // The folder of the name becomes the database's: a relative one would depend on where the
+    // program happened to start.
+    if (!QFileInfo(Name).isAbsolute())
+        return QStringLiteral("The table name %1 is not a full path").arg(Name);
+    if (!IsTableFile(Name))
+        return QStringLiteral("%1 is not a dBASE or Paradox table (\".dbf\" or \".db\")").arg(Name);
+    if (QFileInfo::exists(Name) && !QFileInfo(Name).isFile())
+        return QStringLiteral("%1 is no table file").arg(Name);
+    return QString();
+}
+
+QString TFormQuibo::CloseUnopenedTable(const QString &failure, bool showBox)
+{
+    // The window goes back to no open file.
+    FFileName.clear();
+    UpdateControls();
+    if (showBox)
+        ui::MessageDlg(failure, ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+    return failure;
+}
+
+QString TFormQuibo::CreateQuestion(const QString &Name)
+{
+    return QStringLiteral("File ") + Name + QStringLiteral(" does not exists. Create new?");
+}
+
 bool TFormQuibo::CreateDatabaseTable(const QString &Name)
 {
-    if (ui::MessageDlg(QStringLiteral("File ") + Name + QStringLiteral(" does not exists. Create new?"),
-                       ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
+    if (ui::MessageDlg(CreateQuestion(Name), ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
         != ui::mrYes)
         return false;
     if (Query.Active())
@@ -168,12 +196,9 @@ bool TFormQuibo::CreateDatabaseTable(const QString &Name)
     if (spec.RfCount > MaxItemValues)
         throw rtl::EConvertError(QStringLiteral("Number of Rf values must be at most %1").arg(MaxItemValues));
     spec.RfFormat = ui::InputBox(caption, QStringLiteral("Format of Rf fields"), QStringLiteral("DECIMAL(6,3)"));
-    spec.WithFactor = ui::MessageDlg(QStringLiteral("Include FACTOR variable field?"), ui::TMsgDlgType::mtConfirmation,
-                                     ui::TMsgDlgButtons::mbYesNo)
-                      == ui::mrYes;
-    spec.WithClass = ui::MessageDlg(QStringLiteral("Include Classification variable field?"),
-                                    ui::TMsgDlgType::mtConfirmation, ui::TMsgDlgButtons::mbYesNo)
-                     == ui::mrYes;
+    // A question the ending program closed leaves the table undecided: it is not created.
+    spec.WithFactor = ui::ConfirmAnswered(QStringLiteral("Include FACTOR variable field?"));
+    spec.WithClass = ui::ConfirmAnswered(QStringLiteral("Include Classification variable field?"));
     Query.SQL().Lines() = CreateTableStatement(spec);
     Query.ExecSQL();
     return true;
@@ -211,7 +236,7 @@ QString TFormQuibo::ReadByQuery(QObject *Sender)
     }
     GetQuerySQL(FormSetQuery, FSqlLines);
     try {
-        ReadQueryRecords();
+        ReadQueryRecords(n);
     } catch (const ETableDataError &error) {
         return FailQuery(error.Message());
     } catch (const rtl::Exception &error) {
@@ -229,7 +254,7 @@ QString TFormQuibo::ReadByQuery(QObject *Sender)
     return QString();
 }
 
-void TFormQuibo::ReadQueryRecords()
+void TFormQuibo::ReadQueryRecords(int32_t expectedRecords)
 {
     Query.SQL().Lines() = SelectAllColumns(FSqlLines->Lines());
     Query.Open();
@@ -238,6 +263,7 @@ void TFormQuibo::ReadQueryRecords()
     options.IdFieldName = FIdFieldName;
     options.LogTransform = ui->CB_log->isChecked();
     options.SkipValue = FSkipValue;
+    options.ExpectedRecords = expectedRecords;
     options.UseFactor = layout.HasFactor
                         && ui::MessageDlg(QStringLiteral("To use factor variable?"), ui::TMsgDlgType::mtConfirmation,
                                           ui::TMsgDlgButtons::mbYesNo)

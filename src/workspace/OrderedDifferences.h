@@ -17,12 +17,15 @@ struct TValueRef
     int32_t Row = -1;
 };
 
-/// The gap between ordered positions Position - 1 and Position.
+/// The gap between ordered positions Position - 1 and Position. Packed to 12 bytes: one per
+/// value, millions of them.
+#pragma pack(push, 4)
 struct TDifference
 {
     double Diff = 0;
     int32_t Position = 0;
 };
+#pragma pack(pop)
 
 /// Every value of every used item, items and values taken in array order.
 std::vector<TValueRef> OrderValues(const std::vector<TDataItem> &items);

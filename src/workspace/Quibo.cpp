@@ -86,6 +86,8 @@ int main(int argc, char **argv)
         FormQuibo->show();
         result = Application.exec();
         ui::SetCloseQuery(nullptr);
+        FormQuibo->hide();
+        server.FinishRelays();
     }
     delete FormImport; // left by a Talnex import
     delete FormHistory;

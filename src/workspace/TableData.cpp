@@ -7,6 +7,7 @@
 #include "platform/db/ValueConvert.h"
 #include "platform/rtl/VectorState.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -181,6 +182,7 @@ TableData ReadTableData(db::TDataSet &dataSet, const TableReadOptions &options)
 {
     const RecordReader reader(dataSet, options);
     TableData data;
+    data.items.reserve(size_t(std::max(options.ExpectedRecords, 0)));
     int record = 0;
     for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
         rtl::ClearUpperVectorState(); // the dataset's own work may leave it dirty

@@ -38,6 +38,9 @@ struct TableReadOptions
     bool LogTransform = false;
     /// An Rf value equal to this is skipped before Start is subtracted.
     double SkipValue = 0.0;
+    /// The records the dataset is known to hold (0: not known); the items are laid out for them
+    /// at once instead of growing a million times.
+    int ExpectedRecords = 0;
 };
 
 struct TableData

@@ -16,6 +16,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -150,8 +151,20 @@ class Client:
     def release(self):
         self.proxy.Release(dbus_interface=LIFETIME)
 
+    def introspect(self):
+        return self.proxy.Introspect(dbus_interface="org.freedesktop.DBus.Introspectable")
+
     def close(self):
         self.bus.close()
+
+
+def send_open(client, table):
+    """Sends OpenDatabase without waiting for its reply; answers once the instance runs it: a call
+    that the bus library answers itself comes back only after the instance took up the one before."""
+    message = dbus.lowlevel.MethodCallMessage(client.owner, PATH, ICQUIBO, "OpenDatabase")
+    message.append(table, signature="s")
+    client.bus.send_message(message)
+    client.introspect()
 
 
 def run_registration(switch, data_home):
@@ -196,12 +209,19 @@ class RegistrationTest(unittest.TestCase):
         self.assertFalse(os.path.exists(service) or os.path.exists(interface))
         self.assertEqual(run_registration("-UnRegServer", data_home).returncode, 0)  # nothing left to remove
 
-    def test_registration_that_cannot_write_says_what_failed(self):
+    def test_registration_that_cannot_write_says_what_failed_and_leaves_nothing(self):
         blocker = os.path.join(ROOT, "a-file")
         open(blocker, "w").close()
         done = run_registration("-regserver", blocker)
         self.assertNotEqual(done.returncode, 0)
         self.assertIn(blocker, done.stderr)
+        # The interface document is written, the activation file cannot be: a file stands where its folder would.
+        data_home = tempfile.mkdtemp(dir=ROOT)
+        os.makedirs(os.path.join(data_home, "dbus-1"))
+        open(os.path.join(data_home, "dbus-1", "services"), "w").close()
+        done = run_registration("-regserver", data_home)
+        self.assertNotEqual(done.returncode, 0)
+        self.assertFalse(os.path.exists(os.path.join(data_home, "dbus-1", "interfaces", ICQUIBO + ".xml")))
 
     def test_program_in_a_folder_with_quotes_and_backslashes_is_started_by_activation(self):
         folder = os.path.join(ROOT, "it's \"odd\" \\s $HOME #1")
@@ -337,6 +357,7 @@ class TypicalSequenceTest(unittest.TestCase):
 
 
 class InstancesTest(unittest.TestCase):
+    maxDiff = None
     @classmethod
     def setUpClass(cls):
         cls.eight = make_data_table("eight.dbf", ITEMS)
@@ -352,11 +373,10 @@ class InstancesTest(unittest.TestCase):
             first.q.OpenData(False, "1 = 1")
             second.q.OpenData(False, "1 = 1")
             self.assertEqual((first.q.SeriesCount(), second.q.SeriesCount()), (8, 3))
-            # An instance answers only its client.
+            # Another client's call that reaches an instance is served by another instance.
             stranger = dbus.Interface(second.bus.get_object(first.owner, PATH, introspect=False), ICQUIBO)
-            with self.assertRaises(dbus.DBusException) as raised:
-                stranger.SeriesCount(signature="")
-            self.assertEqual(raised.exception.get_dbus_name(), "org.freedesktop.DBus.Error.AccessDenied")
+            self.assertEqual(stranger.SeriesCount(signature=""), 0)
+            self.assertEqual(first.q.SeriesCount(), 8)
         finally:
             first.release()
             second.release()
@@ -364,17 +384,31 @@ class InstancesTest(unittest.TestCase):
             second.close()
         self.assertTrue(process_ended(first.pid) and process_ended(second.pid))
 
+    def test_clients_started_together_each_get_an_instance_of_their_own(self):
+        script = ("import sys; sys.path.insert(0, %r); import clients_test as t; c = t.Client(); "
+                  "c.q.OpenDatabase(sys.argv[1]); c.q.OpenData(False, '1 = 1'); print(c.q.SeriesCount()); c.release()"
+                  % os.path.dirname(os.path.abspath(__file__)))
+        for _ in range(10):
+            clients = [subprocess.Popen([sys.executable, "-c", script, table], stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, text=True) for table in (self.eight, self.three)]
+            self.assertEqual([p.communicate(timeout=120) for p in clients], [("8\n", ""), ("3\n", "")])
+            calls = [subprocess.Popen(gdbus_command("SeriesCount"), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                      text=True) for _ in range(2)]
+            self.assertEqual([p.communicate(timeout=120) for p in calls], [("(0,)\n", "")] * 2)
+        deadline = time.time() + 30
+        while running_instances() and time.time() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(running_instances(), [])
+
     def test_killed_client_ends_its_instance_without_history(self):
         pid = kill_client_after("c.q.OpenDatabase(%r); c.q.OpenData(False, '1 = 1')" % self.eight)
         self.assertTrue(process_ended(pid))
         self.assertFalse(os.path.exists(HISTORY))
 
     def test_client_killed_during_create_question_creates_no_table(self):
-        # The call that asks "Create new?" on the server's screen is sent without waiting; once a
-        # later call is answered, the server is inside it, showing the question.
+        # The call that asks "Create new?" on the server's screen is sent without waiting.
         missing = os.path.join(DATA, "asked.dbf")
-        pid = kill_client_after("m = dbus.lowlevel.MethodCallMessage(c.owner, t.PATH, t.ICQUIBO, 'OpenDatabase'); "
-                                "m.append(%r, signature='s'); c.bus.send_message(m); c.q.SeriesCount()" % missing)
+        pid = kill_client_after("t.send_open(c, %r)" % missing)
         self.assertTrue(process_ended(pid))
         self.assertFalse(os.path.exists(missing))
 
@@ -388,7 +422,7 @@ class InstancesTest(unittest.TestCase):
         self.assertTrue(process_ended(pid))
 
 
-def kill_client_after(statements, before_kill=lambda: None):
+def kill_client_after(statements, before_kill=lambda pid: None):
     """Runs a client in a process of its own (`c`, with this module as `t`) through `statements`,
     then, after `before_kill`, kills it; answers the pid of the instance that served it, still
     running until then."""
@@ -399,7 +433,7 @@ def kill_client_after(statements, before_kill=lambda: None):
         pid = int(child.stdout.readline())
         if process_ended(pid, 0):
             raise AssertionError("the instance ended before its client was killed")
-        before_kill()
+        before_kill(pid)
         if process_ended(pid, 0):
             raise AssertionError("the instance ended before its client was killed")
         child.send_signal(signal.SIGKILL)
@@ -447,29 +481,121 @@ class ScreenTest(unittest.TestCase):
         subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", "Return"],
                        env=dict(os.environ, DISPLAY=self.display), check=True, timeout=60)
 
+    def boxes_of(self, pid, title):
+        done = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name",
+                               "^%s$" % title], env=dict(os.environ, DISPLAY=self.display), capture_output=True,
+                              text=True, timeout=60)
+        windows = sorted(int(w) for w in done.stdout.split())
+        return windows[1:] if title == "Quibo" else windows  # the first "Quibo" is the main window
+
+    def next_box(self, pid, title, seen):
+        """The box titled `title` that instance `pid` shows next, besides those `seen`."""
+        deadline = time.time() + 60
+        while time.time() < deadline:
+            fresh = [w for w in self.boxes_of(pid, title) if w not in seen]
+            if fresh:
+                seen.add(fresh[-1])
+                return str(fresh[-1])
+            time.sleep(0.1)
+        raise AssertionError("no box %r shown" % title)
+
+    def answer_creation(self, pid, last_yeses):
+        """Yes to "Create new?", the defaults of the input boxes, Yes to `last_yeses` of the last two
+        questions; answers the box shown next."""
+        seen = set()
+        self.press_return_in(self.next_box(pid, "Quibo", seen))
+        for _ in range(3):  # no optional field, 3 Rf values, their format
+            self.press_return_in(self.next_box(pid, "Create new DBF table", seen))
+        for _ in range(last_yeses):
+            self.press_return_in(self.next_box(pid, "Quibo", seen))
+        return self.next_box(pid, "Quibo", seen) if last_yeses < 2 else None
+
+    def test_client_killed_at_the_creations_last_questions_creates_no_table(self):
+        # The client leaves while "Include FACTOR variable field?" is shown, or, after Yes to it,
+        # "Include Classification variable field?".
+        for last_yeses in (0, 1):
+            missing = os.path.join(DATA, "late%d.dbf" % last_yeses)
+            pid = kill_client_after("t.send_open(c, %r)" % missing,
+                                    lambda pid: self.answer_creation(pid, last_yeses))
+            self.assertTrue(process_ended(pid))
+            self.assertFalse(os.path.exists(missing))
+
+    def test_open_that_opens_nothing_is_an_error_reply(self):
+        folder = os.path.join(DATA, "folder.dbf")
+        os.makedirs(folder, exist_ok=True)
+        text = os.path.join(DATA, "values.txt")
+        with open(text, "w") as f:
+            f.write("a;1\n")
+        client = Client()
+        try:
+            for table, key, said in ((os.path.join(DATA, "declined.dbf"), "Escape", "answered No"),
+                                     ("items.dbf", "Return", "not a full path"),
+                                     (folder, "Return", "no table file"),
+                                     (text, "Return", "not a dBASE or Paradox table")):
+                replies = []
+
+                def open_table():
+                    try:
+                        client.q.OpenDatabase(table, timeout=120)
+                        replies.append("opened")
+                    except dbus.DBusException as error:
+                        replies.append((error.get_dbus_name(), error.get_dbus_message()))
+
+                call = threading.Thread(target=open_table)
+                call.start()
+                box = self.next_box(client.pid, "Quibo", set())
+                subprocess.run(["xdotool", "windowfocus", "--sync", box, "key", key],
+                               env=dict(os.environ, DISPLAY=self.display), check=True, timeout=60)
+                call.join(120)
+                self.assertEqual(replies[0][0], UNEXPECTED, replies)
+                self.assertIn(said, replies[0][1])
+                self.assertIn(table, replies[0][1])
+        finally:
+            client.release()
+            client.close()
+
+    def test_call_made_while_a_box_is_open_waits_for_the_call_before_it(self):
+        other = os.path.join(ROOT, "data2")
+        os.makedirs(other, exist_ok=True)
+        table = make_data_table("waits.dbf", ITEMS[:2])
+        client = Client()
+        try:
+            send_open(client, os.path.join(other, "new.dbf"))  # asks "Create new?"
+            send_open(client, table)
+            self.answer_creation(client.pid, 2)
+            client.q.OpenData(False, "1 = 1")
+            self.assertEqual(client.q.SeriesCount(), 2)
+        finally:
+            client.release()
+            client.close()
+        self.assertTrue(os.path.exists(os.path.join(other, "new.dbf")))
+        self.assertFalse(os.path.exists(os.path.join(DATA, "new.dbf")))
+
     def test_client_killed_during_the_creations_input_boxes_creates_no_table(self):
         # Yes to "Create new?" on the server's screen; the client leaves while the first of the
         # input boxes that follow is shown.
         missing = os.path.join(DATA, "answered.dbf")
         asked = []
 
-        def answer_yes():
+        def answer_yes(pid):
             question = self.shown_windows("Quibo")[-1]
             self.press_return_in(question)
             asked.extend(self.shown_windows("Create new DBF table"))
 
-        pid = kill_client_after("m = dbus.lowlevel.MethodCallMessage(c.owner, t.PATH, t.ICQUIBO, 'OpenDatabase'); "
-                                "m.append(%r, signature='s'); c.bus.send_message(m); c.q.SeriesCount()" % missing,
+        pid = kill_client_after("t.send_open(c, %r)" % missing,
                                 answer_yes)
         self.assertTrue(asked)
         self.assertTrue(process_ended(pid))
         self.assertFalse(os.path.exists(missing))
 
 
+def gdbus_command(member, *arguments):
+    return ["gdbus", "call", "--session", "--dest", SERVICE, "--object-path", PATH,
+            "--method", ICQUIBO + "." + member, "--"] + [str(a) for a in arguments]
+
+
 def gdbus_call(member, *arguments):
-    command = ["gdbus", "call", "--session", "--dest", SERVICE, "--object-path", PATH,
-               "--method", ICQUIBO + "." + member, "--"] + [str(a) for a in arguments]
-    done = subprocess.run(command, capture_output=True, text=True, timeout=120)
+    done = subprocess.run(gdbus_command(member, *arguments), capture_output=True, text=True, timeout=120)
     return done.stdout.strip() if done.returncode == 0 else done.stderr.strip()
 
 

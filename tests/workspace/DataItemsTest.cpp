@@ -11,7 +11,7 @@ namespace {
 
 TDataItem item(const char *id, int count, bool used)
 {
-    TDataItem result{uint8_t(count), QString::fromLatin1(id), used, {}, {}, {}};
+    TDataItem result{uint8_t(count), used, QString::fromLatin1(id), {}, {}, {}};
     for (int i = 0; i < count; ++i) {
         result.Values.push_back(i + 1.5);
         result.Positions.push_back(uint16_t(i + 1));

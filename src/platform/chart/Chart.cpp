@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <stdexcept>
 #include <cmath>
 #include <numeric>
 #include <typeinfo>
@@ -114,8 +115,10 @@ TChart::TChart(QWidget *parent) : QWidget(parent), m_plot(new ChartPlot(this)), 
 TChart::~TChart()
 {
     // Series outlive their chart when their owner is another object; they must not point here.
-    for (TChartSeries *series : m_series)
+    for (TChartSeries *series : m_series) {
+        series->takePointsBack();
         series->m_chart = nullptr, series->m_graph = nullptr;
+    }
     m_series.clear();
 }
 
@@ -363,11 +366,13 @@ bool TChart::shareLastGraph(TChartSeries *series)
     SeriesGraph *graph = last->m_graph;
     if (!graph || last->m_dataStale || !series->drawsLike(*last) || !series->continuesPointsOf(*graph))
         return false;
-    const std::vector<double> &x = series->m_x, &y = series->m_y;
+    const std::vector<double> &x = series->ownView().x, &y = series->ownView().y;
     const qsizetype first = graph->points().size();
     graph->points().append(qsizetype(x.size()), [&](qsizetype i) { return QCPGraphData(x[size_t(i)], y[size_t(i)]); });
     graph->addMember(series, first);
     series->m_graph = graph;
+    series->m_heldMember = int(graph->members().size()) - 1;
+    series->m_own.reset();
     return true;
 }
 
@@ -375,6 +380,7 @@ bool TChart::shareLastGraph(TChartSeries *series)
 // after it another one, both placed where the shared graph was in the drawing order.
 void TChart::separate(TChartSeries *series)
 {
+    series->takePointsBack();
     SeriesGraph *graph = series->m_graph;
     const std::vector<SeriesGraph::Member> &members = graph->members();
     const auto found = std::find_if(members.begin(), members.end(),
@@ -385,8 +391,11 @@ void TChart::separate(TChartSeries *series)
     if (!after.empty()) {
         const qsizetype shift = after.front().first;
         pointsAfter = graph->points().takeFrom(shift);
-        for (SeriesGraph::Member &member : after)
-            member.first -= shift;
+        for (size_t i = 0; i < after.size(); ++i) {
+            after[i].first -= shift;
+            if (after[i].series->m_heldMember >= 0)
+                after[i].series->m_heldMember = int(i);
+        }
     }
     graph->keepMembers(index == 0 ? 1 : index);
     if (index > 0) {
@@ -601,10 +610,12 @@ void TChartSeries::SetParentChart(TChart *chart)
 
 void TChartSeries::AddXY(double x, double y)
 {
+    takePointsBack();
     leaveSharedGraph();
-    const bool inOrder = m_order.empty() && !m_dataStale && (m_x.empty() || !xLess(x, m_x.back()));
-    m_x.push_back(x);
-    m_y.push_back(y);
+    OwnPoints &points = own();
+    const bool inOrder = points.order.empty() && !m_dataStale && (points.x.empty() || !xLess(x, points.x.back()));
+    points.x.push_back(x);
+    points.y.push_back(y);
     if (!m_graph)
         return;
     // Points arriving in x order go straight to the graph; others wait for one rebuild.
@@ -617,24 +628,89 @@ void TChartSeries::AddXY(double x, double y)
 
 void TChartSeries::SetPoints(std::vector<double> x, std::vector<double> y)
 {
+    m_heldMember = -1; // the points held in the graph are replaced
     y.resize(x.size());
-    m_x = std::move(x);
-    m_y = std::move(y);
+    own().x = std::move(x);
+    own().y = std::move(y);
     pushData();
 }
 
 void TChartSeries::Clear()
 {
-    m_x.clear();
-    m_y.clear();
+    m_heldMember = -1;
+    m_own.reset();
     pushData();
+}
+
+TChartSeries::OwnPoints &TChartSeries::own()
+{
+    if (!m_own)
+        m_own = std::make_unique<OwnPoints>();
+    return *m_own;
+}
+
+const TChartSeries::OwnPoints &TChartSeries::ownView() const
+{
+    static const OwnPoints none;
+    return m_own ? *m_own : none;
+}
+
+int TChartSeries::Count() const
+{
+    return m_heldMember >= 0 ? int(heldRange().second) : m_own ? int(m_own->x.size()) : 0;
+}
+
+double TChartSeries::XValue(int index) const { return m_heldMember >= 0 ? heldPoint(index).key : ownView().x.at(size_t(index)); }
+
+double TChartSeries::YValue(int index) const
+{
+    return m_heldMember >= 0 ? heldPoint(index).value : ownView().y.at(size_t(index));
+}
+
+const QCPGraphData &TChartSeries::heldPoint(int index) const
+{
+    const auto [first, count] = heldRange();
+    if (index < 0 || index >= count)
+        throw std::out_of_range("no point of the series at this index");
+    return *(m_graph->points().constBegin() + first + index);
+}
+
+std::pair<qsizetype, qsizetype> TChartSeries::heldRange() const
+{
+    if (m_heldMember < 0 || !m_graph)
+        return {0, 0};
+    const std::vector<SeriesGraph::Member> &members = m_graph->members();
+    const auto member = size_t(m_heldMember);
+    const qsizetype first = members[member].first;
+    const qsizetype end = member + 1 < members.size() ? members[member + 1].first : m_graph->points().size();
+    return {first, end - first};
+}
+
+void TChartSeries::takePointsBack()
+{
+    if (m_heldMember < 0)
+        return;
+    const auto [first, held] = heldRange();
+    const auto count = static_cast<size_t>(held);
+    std::vector<double> x(count), y(count);
+    if (m_graph) {
+        auto point = m_graph->points().constBegin() + first;
+        for (size_t i = 0; i < x.size(); ++i, ++point) {
+            x[i] = point->key;
+            y[i] = point->value;
+        }
+    }
+    own().x = std::move(x);
+    own().y = std::move(y);
+    m_heldMember = -1;
 }
 
 int TChartSeries::ValueIndexOfDataIndex(int dataIndex) const
 {
     if (dataIndex < 0 || dataIndex >= Count())
         return -1;
-    return m_order.empty() ? dataIndex : m_order[size_t(dataIndex)];
+    const std::vector<int> &order = ownView().order;
+    return order.empty() ? dataIndex : order[size_t(dataIndex)];
 }
 
 void TChartSeries::redrawLater()
@@ -671,13 +747,14 @@ void TChartSeries::styleGraph()
 // Whether the series' points, once appended, keep the graph's points in key order.
 bool TChartSeries::continuesPointsOf(SeriesGraph &graph) const
 {
-    if (m_x.empty())
+    const std::vector<double> &x = ownView().x;
+    if (x.empty())
         return true;
     // Sorted with NaN last and none at the end: no NaN at all.
-    if (std::isnan(m_x.back()) || !std::is_sorted(m_x.begin(), m_x.end(), xLess))
+    if (std::isnan(x.back()) || !std::is_sorted(x.begin(), x.end(), xLess))
         return false;
     GraphPoints &points = graph.points();
-    return points.isEmpty() || !(m_x.front() < (points.constEnd() - 1)->key);
+    return points.isEmpty() || !(x.front() < (points.constEnd() - 1)->key);
 }
 
 void TChartSeries::leaveSharedGraph()
@@ -704,6 +781,7 @@ void TChartSeries::detach()
 {
     if (!m_chart)
         return;
+    takePointsBack();
     leaveSharedGraph();
     auto &list = m_chart->m_series;
     const auto found = std::find(list.rbegin(), list.rend(), this);
@@ -727,20 +805,25 @@ void TChartSeries::syncData()
 // point came from when the order differs; points of equal x keep the order they were added in.
 void TChartSeries::pushData()
 {
+    takePointsBack();
     leaveSharedGraph();
     m_dataStale = false;
-    m_order.clear();
+    if (m_own)
+        m_own->order.clear();
     if (!m_graph)
         return;
     const auto inXOrder = [](double a, double b) { return xLess(a, b); };
-    if (!std::is_sorted(m_x.begin(), m_x.end(), inXOrder)) {
-        m_order.resize(m_x.size());
-        std::iota(m_order.begin(), m_order.end(), 0);
-        std::stable_sort(m_order.begin(), m_order.end(), [this](int a, int b) { return xLess(m_x[size_t(a)], m_x[size_t(b)]); });
+    const std::vector<double> &x = ownView().x, &y = ownView().y;
+    if (!std::is_sorted(x.begin(), x.end(), inXOrder)) {
+        std::vector<int> &order = own().order;
+        order.resize(x.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&x](int a, int b) { return xLess(x[size_t(a)], x[size_t(b)]); });
     }
-    m_graph->points().fill(qsizetype(m_x.size()), [this](qsizetype i) {
-        const size_t from = m_order.empty() ? size_t(i) : size_t(m_order[size_t(i)]);
-        return QCPGraphData(m_x[from], m_y[from]);
+    const std::vector<int> &order = ownView().order;
+    m_graph->points().fill(qsizetype(x.size()), [&](qsizetype i) {
+        const size_t from = order.empty() ? size_t(i) : size_t(order[size_t(i)]);
+        return QCPGraphData(x[from], y[from]);
     });
     m_chart->seriesChanged();
 }

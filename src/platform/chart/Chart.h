@@ -24,6 +24,7 @@
 class QCustomPlot;
 class QCPAbstractPlottable;
 class QCPGraph;
+class QCPGraphData;
 class QCPLayoutGrid;
 class QCPTextElement;
 class QMouseEvent;
@@ -235,9 +236,10 @@ public:
     /// Replaces all points at once; y is cut or padded with zeros to the length of x.
     void SetPoints(std::vector<double> x, std::vector<double> y);
     void Clear();
-    int Count() const { return int(m_x.size()); }
-    double XValue(int index) const { return m_x.at(size_t(index)); }
-    double YValue(int index) const { return m_y.at(size_t(index)); }
+    int Count() const;
+    /// \throws std::out_of_range for an index outside 0 .. Count() - 1, as YValue does.
+    double XValue(int index) const;
+    double YValue(int index) const;
 
     /// The drawing object while the series is in a chart, else nullptr. Its data are ordered by x
     /// and brought up to date when the chart draws; they may hold the points of neighbouring
@@ -271,6 +273,22 @@ private:
     bool continuesPointsOf(SeriesGraph &graph) const;
     void leaveSharedGraph();
 
+    // The points a series keeps itself, apart from the object: a million series in one graph
+    // keep none.
+    struct OwnPoints
+    {
+        std::vector<double> x;
+        std::vector<double> y;
+        std::vector<int> order; // value index of each data index when x is not ascending, else empty
+    };
+    OwnPoints &own();
+    const OwnPoints &ownView() const;
+    /// A series that shares a graph keeps its points only there; takes them back into its own.
+    void takePointsBack();
+    /// The first of the graph's points that are the series' while it keeps none, and their count.
+    std::pair<qsizetype, qsizetype> heldRange() const;
+    const QCPGraphData &heldPoint(int index) const;
+
     TChart *m_chart = nullptr;
     SeriesGraph *m_graph = nullptr;
     QString m_name; // kept apart from the object name, which costs each of thousands of series a block
@@ -278,10 +296,11 @@ private:
     QColor m_color = Qt::red;
     bool m_active = true;
     bool m_showInLegend = true;
-    std::vector<double> m_x;
-    std::vector<double> m_y;
-    std::vector<int> m_order; // value index of each data index when x is not ascending, else empty
     bool m_dataStale = false;  // points were added out of x order and wait for the next drawing
+    // While >= 0 the series' points are those of this member of m_graph, and the series keeps
+    // none of its own: a million series drawn by one graph hold their points once.
+    int m_heldMember = -1;
+    std::unique_ptr<OwnPoints> m_own;
 };
 
 /// Pen styles in their run-time order.

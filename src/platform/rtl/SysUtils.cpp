@@ -223,7 +223,14 @@ void ReturnLargeBlocksWhenFreed()
 
 QChar DecimalSeparator() { return formatState().separator; }
 
-QString FloatToStr(double value) { return generalFormat(value, 15, 0); }
+QString FloatToStr(double value)
+{
+    // A whole number below 10^15 is all its digits, the common case of identifiers and counts,
+    // made without the general digit search (a million identifiers read from a table).
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(qint64(value));
+    return generalFormat(value, 15, 0);
+}
 
 QString FloatToStrRoundTrip(double value)
 {

@@ -53,6 +53,13 @@ TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons bu
     return Dialogs().messageBox({ApplicationTitle(), text, type, buttons, helpContext, defaultButton});
 }
 
+bool ConfirmAnswered(const QString &text)
+{
+    MessageRequest request{ApplicationTitle(), text, TMsgDlgType::mtConfirmation, TMsgDlgButtons::mbYesNo};
+    request.answerRequired = true;
+    return Dialogs().messageBox(request) == mrYes;
+}
+
 void ShowWarningBox(rtl::WarningKind kind, const QString &text)
 {
     TMsgDlgType type = TMsgDlgType::mtWarning;

@@ -112,6 +112,8 @@ struct MessageRequest
     int helpContext = 0;
     /// The button Enter presses: mrNo makes No the default of a Yes/No box; otherwise the first button.
     TModalResult defaultButton = mrNone;
+    /// The program ending under the box is no answer: the box throws EUnanswered instead.
+    bool answerRequired = false;
 };
 
 class DialogProvider
@@ -120,6 +122,7 @@ public:
     virtual ~DialogProvider() = default;
     /// Answers the button pressed; a box closed without one (Esc, the close box, the program
     /// ending) answers mrNo when it asks Yes or No, mrCancel otherwise.
+    /// \throws EUnanswered when the program ended under a box whose request requires an answer.
     virtual TModalResult messageBox(const MessageRequest &request) = 0;
     /// A plain message with an OK button.
     virtual void showMessage(const QString &title, const QString &text) = 0;
@@ -169,6 +172,9 @@ void SetApplicationTitle(const QString &title);
 
 TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0,
                         TModalResult defaultButton = mrNone);
+/// A Yes/No question on which something is done that no default may decide: true for Yes.
+/// \throws EUnanswered when the program ended under the box.
+bool ConfirmAnswered(const QString &text);
 void ShowMessage(const QString &text);
 /// Asks one value; answers `defaultText` when cancelled.
 /// \throws EUnanswered when the program ended under the box (see DialogProvider::inputQuery).

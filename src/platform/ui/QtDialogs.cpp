@@ -130,8 +130,11 @@ TModalResult QtDialogProvider::messageBox(const MessageRequest &request)
     case QMessageBox::Yes: return mrYes;
     case QMessageBox::No: return mrNo;
     case QMessageBox::Ok: return mrOk;
-    default: return request.buttons == TMsgDlgButtons::mbYesNo ? mrNo : mrCancel;
+    default: break;
     }
+    if (request.answerRequired)
+        throw EUnanswered(QStringLiteral("The program ended before \"%1\" was answered").arg(request.text));
+    return request.buttons == TMsgDlgButtons::mbYesNo ? mrNo : mrCancel;
 }
 
 void QtDialogProvider::showMessage(const QString &title, const QString &text)

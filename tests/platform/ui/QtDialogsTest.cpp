@@ -217,7 +217,8 @@ TEST_F(QtProvider, EnterAnswersTheDefaultOfYesNoQuestion)
 }
 
 // A question closed without Yes or No guards its change as No: by Esc, by the close box, and
-// when the program ends under it (a client leaving ends the instance that serves it).
+// when the program ends under it (a client leaving ends the instance that serves it); one whose
+// answer must come from the user has none when the program ends under it.
 TEST_F(QtProvider, QuestionClosedWithoutAButtonAnswersNo)
 {
     const auto ask = [] {
@@ -244,6 +245,28 @@ TEST_F(QtProvider, QuestionClosedWithoutAButtonAnswersNo)
     });
     QCoreApplication::exec();
     EXPECT_EQ(answer, ui::mrNo) << "the program ending";
+
+    // A question whose answer decides what is made: Esc is still No, the ending program no answer.
+    const auto confirm = [] { return ui::ConfirmAnswered(QStringLiteral("Include FACTOR variable field?")); };
+    bool yes = true;
+    withModalSteps([&] { yes = confirm(); }, {[](QWidget &box) {
+                       QTest::keyClick(&box, Qt::Key_Escape);
+                       return true;
+                   }});
+    EXPECT_FALSE(yes) << "Esc";
+    bool unanswered = false;
+    QTimer::singleShot(0, [&] {
+        try {
+            withModalSteps([&] { confirm(); }, {[](QWidget &) {
+                               QCoreApplication::exit(0);
+                               return true;
+                           }});
+        } catch (const ui::EUnanswered &) {
+            unanswered = true;
+        }
+    });
+    QCoreApplication::exec();
+    EXPECT_TRUE(unanswered) << "the program ending";
 }
 
 // Cancel, Esc and the close box give an input box's default, as its caller expects of a user's
