@@ -4,6 +4,7 @@
 #include "platform/rtl/WholeFile.h"
 
 #include <algorithm>
+#include <iterator>
 
 TImportGrid::TImportGrid(QObject *parent) : QAbstractTableModel(parent)
 {
@@ -77,6 +78,30 @@ void TImportGrid::Store(int column, int row, const QString &text)
         cells.resize(size_t(column) + 1);
         cells.back() = text;
     }
+}
+
+void TImportGrid::SetRowCells(int row, int firstColumn, std::span<QString> texts)
+{
+    if (row < 0 || row >= RowCount() || firstColumn < 0 || texts.empty())
+        return;
+    const size_t end = size_t(firstColumn) + texts.size();
+    if (end > size_t(m_colCount))
+        SetColCount(int(end));
+    Row &cells = m_rows[size_t(row)];
+    if (cells.size() < end) {
+        // Room for just the cells the row ends with, taken once.
+        if (cells.capacity() < end) {
+            Row grown;
+            grown.reserve(end);
+            const size_t kept = std::min(cells.size(), size_t(firstColumn));
+            std::move(cells.begin(), cells.begin() + qsizetype(kept), std::back_inserter(grown));
+            cells.swap(grown);
+        }
+        cells.resize(end);
+    }
+    std::move(texts.begin(), texts.end(), cells.begin() + firstColumn);
+    TrimRow(cells);
+    CellsChanged(row, firstColumn, int(end) - 1);
 }
 
 void TImportGrid::DeleteColumn(int column)
@@ -295,7 +320,7 @@ QVariant TImportGrid::headerData(int section, Qt::Orientation orientation, int r
     return orientation == Qt::Horizontal ? Cells(section + 1, 0) : Cells(0, section + 1);
 }
 
-void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, bool withNumbers)
+void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, bool withNumbers, TSavedLineEnd lineEnd)
 {
     rtl::WholeFileWriter file(fileName);
     constexpr qsizetype kChunkSize = 1 << 20;
@@ -305,7 +330,8 @@ void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, b
     QString line;
     for (int row = withNames ? 0 : 1; row < grid.RowCount(); ++row) {
         line.clear();
-        for (int column = firstColumn; column < grid.ColCount(); ++column) {
+        const int endColumn = lineEnd == TSavedLineEnd::LastColumn ? grid.ColCount() : grid.FilledEnd(row);
+        for (int column = firstColumn; column < endColumn; ++column) {
             if (column > firstColumn)
                 line += QLatin1Char(';');
             line += grid.Cells(column, row);

@@ -48,18 +48,15 @@ namespace {
 QString cellText(QStringView piece) { return piece.toString(); }
 QString cellText(QByteArrayView piece) { return QString::fromLatin1(piece); }
 
+// The pieces of `text` after those already in `pieces`; the row then takes them in one step.
 template <typename View, typename Char>
-void splitPieces(TImportGrid &grid, int row, View text, Char delimiter)
+void appendPieces(std::vector<QString> &pieces, View text, Char delimiter)
 {
-    int column = 0;
     while (!text.isEmpty()) {
-        ++column;
-        if (column >= grid.ColCount())
-            grid.SetColCount(column + 1);
         const qsizetype at = text.indexOf(delimiter);
         const View piece = at < 0 ? text : text.first(at);
         text = at < 0 ? View() : text.sliced(at + 1);
-        grid.SetCells(column, row, cellText(TrimControls(piece)));
+        pieces.push_back(cellText(TrimControls(piece)));
     }
 }
 
@@ -67,7 +64,9 @@ void splitPieces(TImportGrid &grid, int row, View text, Char delimiter)
 
 void SplitIntoRow(TImportGrid &grid, int row, QStringView text, QChar delimiter)
 {
-    splitPieces(grid, row, text, delimiter);
+    std::vector<QString> pieces;
+    appendPieces(pieces, text, delimiter);
+    grid.SetRowCells(row, 1, pieces);
 }
 
 void ReadDelimitedText(TImportGrid &grid, QByteArrayView data, QChar delimiter, bool varNames, const QString &fileName)
@@ -86,14 +85,17 @@ void ReadDelimitedText(TImportGrid &grid, QByteArrayView data, QChar delimiter, 
         grid.SetCells(0, 1, QStringLiteral("1"));
     int row = varNames ? 0 : 1;
     const bool asciiDelimiter = delimiter.unicode() < 0x80;
+    std::vector<QString> cells; // of one row, from its number on; the room serves every line
     ForEachLine(data, [&](QByteArrayView line) {
+        cells.clear();
         if (row > 0)
-            grid.SetCells(0, row, QString::number(row));
+            cells.push_back(QString::number(row));
         // Most lines are ASCII: their bytes are split as they are, without a decoded copy.
         if (asciiDelimiter && IsAsciiText(line))
-            splitPieces(grid, row, line, char(delimiter.unicode()));
+            appendPieces(cells, line, char(delimiter.unicode()));
         else
-            SplitIntoRow(grid, row, DecodeTextLine(line), delimiter);
+            appendPieces(cells, QStringView(DecodeTextLine(line)), delimiter);
+        grid.SetRowCells(row, row > 0 ? 0 : 1, cells);
         ++row;
     });
     if (!varNames)
