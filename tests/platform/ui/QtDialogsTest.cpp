@@ -323,3 +323,37 @@ TEST_F(QtProvider, BoxShownRightAfterAnotherDialogBelongsToTheModalWindow)
 }
 
 } // namespace
+
+// A text from a file or a caller may be megabytes long, or of many lines: the box shows its two
+// ends around "…" with its length, and comes up at once instead of laying the whole text out.
+TEST_F(QtProvider, AHugeTextIsShownByItsEndsAndItsLength)
+{
+    struct Case
+    {
+        const char *name;
+        QString text;
+        std::function<void(const QString &)> show;
+    };
+    const Case cases[] = {
+        {"a condition of a megabyte", QStringLiteral("WHERE ") + QString(1'000'000, u'x') + QStringLiteral(" END"),
+         [](const QString &text) { ui::MessageDlg(text, ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK); }},
+        {"100,000 lines", QStringLiteral("first\n") + QStringLiteral("line\n").repeated(100'000) + QStringLiteral("last"),
+         [](const QString &text) { ui::ShowMessage(text); }},
+    };
+    for (const Case &c : cases) {
+        QString shown;
+        EXPECT_EQ(withModalSteps([&] { c.show(c.text); },
+                                 {[&](QWidget &window) {
+                                     if (auto *box = qobject_cast<QMessageBox *>(&window))
+                                         shown = box->text();
+                                     QTest::keyClick(&window, Qt::Key_Return);
+                                     return true;
+                                 }}),
+                  1u)
+            << c.name;
+        EXPECT_LE(shown.size(), 1100) << c.name;
+        EXPECT_LE(shown.count(u'\n'), 25) << c.name;
+        EXPECT_TRUE(shown.startsWith(c.text.first(5)) && shown.endsWith(c.text.last(4))) << c.name;
+        EXPECT_TRUE(shown.contains(QStringLiteral("\u2026 (%1 characters").arg(c.text.size()))) << c.name;
+    }
+}
