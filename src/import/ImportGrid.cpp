@@ -50,10 +50,15 @@ void TImportGrid::SetRowCount(int rows)
 
 QString TImportGrid::Cells(int column, int row) const
 {
+    return CellView(column, row).toString();
+}
+
+QStringView TImportGrid::CellView(int column, int row) const
+{
     if (!InRange(column, row))
         return {};
     const Row &cells = m_rows[size_t(row)];
-    return size_t(column) < cells.size() ? cells[size_t(column)] : QString();
+    return size_t(column) < cells.size() ? cells[size_t(column)].view() : QStringView();
 }
 
 void TImportGrid::SetCells(int column, int row, const QString &text)
@@ -64,11 +69,11 @@ void TImportGrid::SetCells(int column, int row, const QString &text)
     CellChanged(column, row);
 }
 
-void TImportGrid::Store(int column, int row, const QString &text)
+void TImportGrid::Store(int column, int row, QStringView text)
 {
     Row &cells = m_rows[size_t(row)];
     if (size_t(column) < cells.size()) {
-        cells[size_t(column)] = text;
+        cells[size_t(column)] = TGridText(text);
         if (text.isEmpty())
             TrimRow(cells);
     } else if (!text.isEmpty()) {
@@ -76,11 +81,11 @@ void TImportGrid::Store(int column, int row, const QString &text)
         if (size_t(column) >= cells.capacity())
             cells.reserve(std::min(std::max(2 * cells.capacity(), size_t(column) + 1), size_t(m_colCount)));
         cells.resize(size_t(column) + 1);
-        cells.back() = text;
+        cells.back() = TGridText(text);
     }
 }
 
-void TImportGrid::SetRowCells(int row, int firstColumn, std::span<QString> texts)
+void TImportGrid::SetRowCells(int row, int firstColumn, std::span<TGridText> texts)
 {
     if (row < 0 || row >= RowCount() || firstColumn < 0 || texts.empty())
         return;
@@ -132,7 +137,7 @@ void TImportGrid::InsertColumn(int column)
         return;
     for (Row &cells : m_rows) {
         if (size_t(column) < cells.size())
-            cells.insert(cells.begin() + column, QString());
+            cells.insert(cells.begin() + column, TGridText());
     }
     ++m_colCount;
     StructureChanged();
@@ -140,7 +145,8 @@ void TImportGrid::InsertColumn(int column)
 
 void TImportGrid::AppendRow()
 {
-    m_rows.push_back({QString::number(RowCount())});
+    m_rows.emplace_back();
+    m_rows.back().emplace_back(QString::number(RowCount() - 1));
     StructureChanged();
 }
 
@@ -149,8 +155,9 @@ void TImportGrid::Clear()
     BeginUpdate();
     m_rows.assign(2, Row());
     m_colCount = 2;
-    m_rows[0] = {QString(), QStringLiteral("Var1")};
-    m_rows[1] = {QStringLiteral("1")};
+    m_rows[0].resize(2);
+    m_rows[0][1] = TGridText(u"Var1");
+    m_rows[1].emplace_back(u"1");
     StructureChanged();
     EndUpdate();
 }
@@ -207,7 +214,7 @@ bool TImportGrid::ShiftCell(int row, int column, int direction)
         return false;
     for (int target = empty; target != column; target -= direction)
         Store(target, row, Cells(target - direction, row));
-    Store(column, row, QString());
+    Store(column, row, QStringView());
     CellsChanged(row, std::min(column, empty), std::max(column, empty));
     return true;
 }
@@ -262,7 +269,11 @@ void TImportGrid::CellChanged(int column, int row)
 
 void TImportGrid::CellsChanged(int row, int firstColumn, int lastColumn)
 {
-    if (firstColumn == 0 || row == 0 || m_updateDepth > 0) {
+    if (m_updateDepth > 0) {
+        m_resetPending = true;
+        return;
+    }
+    if (firstColumn == 0 || row == 0) {
         for (int column = firstColumn; column <= lastColumn; ++column)
             CellChanged(column, row);
         return;
@@ -334,7 +345,7 @@ void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, b
         for (int column = firstColumn; column < endColumn; ++column) {
             if (column > firstColumn)
                 line += QLatin1Char(';');
-            line += grid.Cells(column, row);
+            line += grid.CellView(column, row);
         }
         chunk += line.toUtf8();
         chunk += "\r\n";

@@ -6,6 +6,8 @@
 // column 0, with row 0 and column 0 as the header texts, so that views keep the names and
 // numbers in sight. The readers and the store work on it without any window.
 
+#include "GridText.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 
@@ -26,13 +28,15 @@ public:
 
     /// Out-of-range cells read as empty text; writes to them are ignored.
     QString Cells(int column, int row) const;
+    /// The same without a copy; valid until the grid changes.
+    QStringView CellView(int column, int row) const;
     void SetCells(int column, int row, const QString &text);
     /// One past the last filled cell of `row`; 0 for an empty row or one out of range.
     int FilledEnd(int row) const { return row >= 0 && row < RowCount() ? int(m_rows[size_t(row)].size()) : 0; }
     /// Cells firstColumn .. firstColumn + texts.size() - 1 of `row` take `texts` (moved out),
     /// the grid gaining columns as needed; the row's cells past them keep their text. A row
     /// stored whole costs what its cells hold, however wide it is.
-    void SetRowCells(int row, int firstColumn, std::span<QString> texts);
+    void SetRowCells(int row, int firstColumn, std::span<TGridText> texts);
 
     /// Columns column+1 .. ColCount-1 move one place left, ColCount decreases by 1. Column 0 and
     /// the last remaining column are never removed.
@@ -77,13 +81,13 @@ signals:
     void CornerChanged();
 
 private:
-    using Row = std::vector<QString>;
+    using Row = std::vector<TGridText>;
 
     bool InRange(int column, int row) const;
     /// Drops the empty cells at the row's end.
     static void TrimRow(Row &cells);
     /// Writes a cell in range without telling the views.
-    void Store(int column, int row, const QString &text);
+    void Store(int column, int row, QStringView text);
     void CellChanged(int column, int row);
     /// Cells firstColumn .. lastColumn of `row` have new texts.
     void CellsChanged(int row, int firstColumn, int lastColumn);

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QHash>
 
+#include <charconv>
+
 namespace {
 
 // Cell writes of one read reach the views as one reset, also when the read fails half-way.
@@ -45,12 +47,19 @@ QStringView fieldText(QStringView line, const TMaskField &field)
 
 namespace {
 
-QString cellText(QStringView piece) { return piece.toString(); }
-QString cellText(QByteArrayView piece) { return QString::fromLatin1(piece); }
+TGridText cellText(QStringView piece) { return TGridText(piece); }
+TGridText cellText(QByteArrayView piece) { return TGridText::fromLatin1(piece); }
+
+TGridText numberText(int number)
+{
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof(digits), number).ptr;
+    return TGridText::fromLatin1(QByteArrayView(digits, end - digits));
+}
 
 // The pieces of `text` after those already in `pieces`; the row then takes them in one step.
 template <typename View, typename Char>
-void appendPieces(std::vector<QString> &pieces, View text, Char delimiter)
+void appendPieces(std::vector<TGridText> &pieces, View text, Char delimiter)
 {
     while (!text.isEmpty()) {
         const qsizetype at = text.indexOf(delimiter);
@@ -64,7 +73,7 @@ void appendPieces(std::vector<QString> &pieces, View text, Char delimiter)
 
 void SplitIntoRow(TImportGrid &grid, int row, QStringView text, QChar delimiter)
 {
-    std::vector<QString> pieces;
+    std::vector<TGridText> pieces;
     appendPieces(pieces, text, delimiter);
     grid.SetRowCells(row, 1, pieces);
 }
@@ -85,11 +94,11 @@ void ReadDelimitedText(TImportGrid &grid, QByteArrayView data, QChar delimiter, 
         grid.SetCells(0, 1, QStringLiteral("1"));
     int row = varNames ? 0 : 1;
     const bool asciiDelimiter = delimiter.unicode() < 0x80;
-    std::vector<QString> cells; // of one row, from its number on; the room serves every line
+    std::vector<TGridText> cells; // of one row, from its number on; the room serves every line
     ForEachLine(data, [&](QByteArrayView line) {
         cells.clear();
         if (row > 0)
-            cells.push_back(QString::number(row));
+            cells.push_back(numberText(row));
         // Most lines are ASCII: their bytes are split as they are, without a decoded copy.
         if (asciiDelimiter && IsAsciiText(line))
             appendPieces(cells, line, char(delimiter.unicode()));

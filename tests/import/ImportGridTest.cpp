@@ -103,6 +103,26 @@ TEST(ImportGrid, ClearLeavesOneNamedColumnAndOneNumberedRow)
     EXPECT_EQ(Row(grid, 1), QStringList({"1", ""}));
 }
 
+// A cell's text is held in place up to 11 UTF-16 units and in a block of its own beyond: texts
+// on both sides of that edge keep every unit through copies and moves between them.
+TEST(ImportGrid, CellTextsOfEveryLengthKeepTheirUnits)
+{
+    const QStringList texts{"", "-1234.56789", "-1234.567891", QStringLiteral("Žluťoučký kůň"),
+                            QString(1000, u'x') + QStringLiteral("😀")};
+    for (const QString &text : texts) {
+        TGridText cell(text);
+        const TGridText copy = cell;
+        TGridText moved = std::move(cell);
+        EXPECT_TRUE(cell.isEmpty());
+        TGridText assigned(u"short");
+        assigned = copy;
+        moved = assigned;
+        for (const TGridText *kept : {&copy, static_cast<const TGridText *>(&moved), static_cast<const TGridText *>(&assigned)})
+            EXPECT_EQ(kept->view(), text) << text.size() << " units";
+    }
+    EXPECT_EQ(TGridText::fromLatin1("\xE8" "aj").view(), QStringLiteral("èaj"));
+}
+
 TEST(ImportGrid, SavedTextKeepsCellsAsTheyAreAndAFailedSaveKeepsTheOldFile)
 {
     TImportGrid grid;
