@@ -77,11 +77,12 @@ void TImportGrid::Store(int column, int row, QStringView text)
         if (text.isEmpty())
             TrimRow(cells);
     } else if (!text.isEmpty()) {
+        TGridText stored(text); // taken before the row may move
         // Rows are filled left to right: room grows by doubling, but never past the last column.
         if (size_t(column) >= cells.capacity())
             cells.reserve(std::min(std::max(2 * cells.capacity(), size_t(column) + 1), size_t(m_colCount)));
         cells.resize(size_t(column) + 1);
-        cells.back() = TGridText(text);
+        cells.back() = std::move(stored);
     }
 }
 
