@@ -201,20 +201,16 @@ TEST_F(ImportDialogs, OkWithNoTypeTickedIsRefusedUntilOneIs)
 {
     const QString path = write(QStringLiteral("data.csv"), "1;2\n");
     bool refused = false;
-    dialogs.expectModal([&](QDialog &dialog) {
-        auto &form = dynamic_cast<TFormOpenText &>(dialog);
-        form.form().EditFileName->setText(path);
-        form.form().BtnOK->click();
+    expectOpenText([&](TFormOpenText &form, Ui::TFormOpenText &w) {
+        w.EditFileName->setText(path);
+        w.BtnOK->click();
         refused = form.result() == 0 && stored(QStringLiteral("fot_Ext")).isEmpty();
-        form.form().CBdelimited->click();
-        form.form().BtnOK->click();
-        return form.result();
+        w.CBdelimited->click();
     });
     dialogs.expectMessage(QStringLiteral("type of the file"));
     QString fileName;
     OpenTextFile(m_grid, fileName);
     EXPECT_TRUE(refused);
-    EXPECT_EQ(dialogs.shown()[1].type, ui::TMsgDlgType::mtWarning);
     EXPECT_EQ(fileName, path);
     EXPECT_EQ(Row(m_grid, 1), QStringList({"1", "1", "2"}));
 }
