@@ -1,12 +1,14 @@
-// Reading text into the import grid: a delimited file of a million lines of five fields, and a
-// fixed-column file of 100,000 lines cut by a mask of ten fields (the reader alone, and the whole
-// road through the open-text dialog and the mask window with scripted answers).
+// Reading text into the import grid: a delimited file of a million lines of five fields, one
+// line of up to 500,000 cells (1 MB) and a Talnex export as wide, and a fixed-column file of
+// 100,000 lines cut by a mask of ten fields (the reader alone, and the whole road through the
+// open-text dialog and the mask window with scripted answers).
 // Run: build/bench/bench_import [--benchmark_filter=...]
 // bench/import/compare_csv.sh reads the same delimited file with Python's csv module.
 
 #include "import/FOpenText.h"
 #include "import/FTextData.h"
 #include "import/ImportGrid.h"
+#include "import/Talnex.h"
 #include "import/TextImport.h"
 #include "workspace/TextLines.h"
 #include "ui_FOpenText.h"
@@ -67,6 +69,48 @@ QString delimitedFile(const QTemporaryDir &dir, int lines)
     }, lines);
     return path;
 }
+
+// One line of `cells` one-letter cells: the widest file of a megabyte.
+void BM_ReadWideLine(benchmark::State &state)
+{
+    const int cells = int(state.range(0));
+    const QByteArray line = QByteArray("a;").repeated(cells);
+    for (auto _ : state) {
+        TImportGrid grid;
+        ReadDelimitedText(grid, line, u';', false, QStringLiteral("wide.csv"));
+        state.PauseTiming();
+        if (grid.ColCount() != cells + 1 || grid.Cells(cells, 1) != QLatin1String("a"))
+            state.SkipWithError("the line was not read whole");
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(cells);
+}
+// The fit of time to cells is printed as BM_ReadWideLine_BigO (about 1.0 N when linear).
+BENCHMARK(BM_ReadWideLine)->Arg(31250)->Arg(62500)->Arg(125000)->Arg(250000)->Arg(500000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+// A Talnex export of as many columns: names and two data lines, TAB-separated, read with the
+// names and cut to the item, position and value columns, as the import starts.
+void BM_ReadWideTalnexExport(benchmark::State &state)
+{
+    const int columns = int(state.range(0));
+    QByteArray text;
+    for (int line = 0; line < 3; ++line) {
+        for (int column = 1; column <= columns; ++column)
+            text += QByteArray::number(column % 10) + '\t';
+        text += "\r\n";
+    }
+    for (auto _ : state) {
+        TImportGrid grid;
+        ReadDelimitedText(grid, text, u'\t', true, QStringLiteral("talnex.txt"));
+        KeepTalnexColumns(grid);
+        state.PauseTiming();
+        if (grid.ColCount() != 4 || grid.RowCount() != 2)
+            state.SkipWithError("the export was not read whole");
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(columns);
+}
+BENCHMARK(BM_ReadWideTalnexExport)->Arg(31250)->Arg(125000)->Arg(500000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
 constexpr int kFixedFields = 10;
 constexpr int kFieldWidth = 9;

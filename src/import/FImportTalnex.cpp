@@ -26,7 +26,8 @@ void TFormImport::ImportTalnex(const QString &TargetTable, QString &HistoryText)
     }
     KeepTalnexColumns(m_grid);
     const QString temporary = TalnexTempFileName();
-    SaveCSV(temporary, false, false);
+    // Every line keeps its three fields: an empty value still gives its row and column.
+    ::SaveCSV(m_grid, temporary, false, false, TSavedLineEnd::LastColumn);
     BtnClearClick(nullptr);
     ReadContingencyTable(temporary);
     m_grid.SetCells(0, 0, QStringLiteral("ID"));

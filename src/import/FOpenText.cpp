@@ -184,6 +184,12 @@ void TFormOpenText::BtnOKClick()
     // Enter in the delimiter box closes the dialog without leaving the box: take it here too.
     if (!EditCharExit())
         return;
+    // With no way of reading ticked nothing would be read, and the grid would take the name
+    // of a file whose cells it does not hold.
+    if (!ui->CB_ASCII->isChecked() && !ui->CBdelimited->isChecked() && !ui->CB_database->isChecked()) {
+        warn(QStringLiteral("Choose the type of the file: ASCII file, Delimited file or Database"));
+        return;
+    }
     FLastDir = FolderOf(ui->EditFileName->text());
     FLastExt = LowerExtensionOf(ui->EditFileName->text());
     try {

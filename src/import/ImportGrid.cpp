@@ -4,6 +4,7 @@
 #include "platform/rtl/WholeFile.h"
 
 #include <algorithm>
+#include <iterator>
 
 TImportGrid::TImportGrid(QObject *parent) : QAbstractTableModel(parent)
 {
@@ -49,10 +50,15 @@ void TImportGrid::SetRowCount(int rows)
 
 QString TImportGrid::Cells(int column, int row) const
 {
+    return CellView(column, row).toString();
+}
+
+QStringView TImportGrid::CellView(int column, int row) const
+{
     if (!InRange(column, row))
         return {};
     const Row &cells = m_rows[size_t(row)];
-    return size_t(column) < cells.size() ? cells[size_t(column)] : QString();
+    return size_t(column) < cells.size() ? cells[size_t(column)].view() : QStringView();
 }
 
 void TImportGrid::SetCells(int column, int row, const QString &text)
@@ -63,20 +69,45 @@ void TImportGrid::SetCells(int column, int row, const QString &text)
     CellChanged(column, row);
 }
 
-void TImportGrid::Store(int column, int row, const QString &text)
+void TImportGrid::Store(int column, int row, QStringView text)
 {
     Row &cells = m_rows[size_t(row)];
     if (size_t(column) < cells.size()) {
-        cells[size_t(column)] = text;
+        cells[size_t(column)] = TGridText(text);
         if (text.isEmpty())
             TrimRow(cells);
     } else if (!text.isEmpty()) {
+        TGridText stored(text); // taken before the row may move
         // Rows are filled left to right: room grows by doubling, but never past the last column.
         if (size_t(column) >= cells.capacity())
             cells.reserve(std::min(std::max(2 * cells.capacity(), size_t(column) + 1), size_t(m_colCount)));
         cells.resize(size_t(column) + 1);
-        cells.back() = text;
+        cells.back() = std::move(stored);
     }
+}
+
+void TImportGrid::SetRowCells(int row, int firstColumn, std::span<TGridText> texts)
+{
+    if (row < 0 || row >= RowCount() || firstColumn < 0 || texts.empty())
+        return;
+    const size_t end = size_t(firstColumn) + texts.size();
+    if (end > size_t(m_colCount))
+        SetColCount(int(end));
+    Row &cells = m_rows[size_t(row)];
+    if (cells.size() < end) {
+        // Room for just the cells the row ends with, taken once.
+        if (cells.capacity() < end) {
+            Row grown;
+            grown.reserve(end);
+            const size_t kept = std::min(cells.size(), size_t(firstColumn));
+            std::move(cells.begin(), cells.begin() + qsizetype(kept), std::back_inserter(grown));
+            cells.swap(grown);
+        }
+        cells.resize(end);
+    }
+    std::move(texts.begin(), texts.end(), cells.begin() + firstColumn);
+    TrimRow(cells);
+    CellsChanged(row, firstColumn, int(end) - 1);
 }
 
 void TImportGrid::DeleteColumn(int column)
@@ -107,7 +138,7 @@ void TImportGrid::InsertColumn(int column)
         return;
     for (Row &cells : m_rows) {
         if (size_t(column) < cells.size())
-            cells.insert(cells.begin() + column, QString());
+            cells.insert(cells.begin() + column, TGridText());
     }
     ++m_colCount;
     StructureChanged();
@@ -115,7 +146,8 @@ void TImportGrid::InsertColumn(int column)
 
 void TImportGrid::AppendRow()
 {
-    m_rows.push_back({QString::number(RowCount())});
+    m_rows.emplace_back();
+    m_rows.back().emplace_back(QString::number(RowCount() - 1));
     StructureChanged();
 }
 
@@ -124,8 +156,9 @@ void TImportGrid::Clear()
     BeginUpdate();
     m_rows.assign(2, Row());
     m_colCount = 2;
-    m_rows[0] = {QString(), QStringLiteral("Var1")};
-    m_rows[1] = {QStringLiteral("1")};
+    m_rows[0].resize(2);
+    m_rows[0][1] = TGridText(u"Var1");
+    m_rows[1].emplace_back(u"1");
     StructureChanged();
     EndUpdate();
 }
@@ -182,7 +215,7 @@ bool TImportGrid::ShiftCell(int row, int column, int direction)
         return false;
     for (int target = empty; target != column; target -= direction)
         Store(target, row, Cells(target - direction, row));
-    Store(column, row, QString());
+    Store(column, row, QStringView());
     CellsChanged(row, std::min(column, empty), std::max(column, empty));
     return true;
 }
@@ -237,7 +270,11 @@ void TImportGrid::CellChanged(int column, int row)
 
 void TImportGrid::CellsChanged(int row, int firstColumn, int lastColumn)
 {
-    if (firstColumn == 0 || row == 0 || m_updateDepth > 0) {
+    if (m_updateDepth > 0) {
+        m_resetPending = true;
+        return;
+    }
+    if (firstColumn == 0 || row == 0) {
         for (int column = firstColumn; column <= lastColumn; ++column)
             CellChanged(column, row);
         return;
@@ -295,7 +332,7 @@ QVariant TImportGrid::headerData(int section, Qt::Orientation orientation, int r
     return orientation == Qt::Horizontal ? Cells(section + 1, 0) : Cells(0, section + 1);
 }
 
-void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, bool withNumbers)
+void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, bool withNumbers, TSavedLineEnd lineEnd)
 {
     rtl::WholeFileWriter file(fileName);
     constexpr qsizetype kChunkSize = 1 << 20;
@@ -305,10 +342,11 @@ void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, b
     QString line;
     for (int row = withNames ? 0 : 1; row < grid.RowCount(); ++row) {
         line.clear();
-        for (int column = firstColumn; column < grid.ColCount(); ++column) {
+        const int endColumn = lineEnd == TSavedLineEnd::LastColumn ? grid.ColCount() : grid.FilledEnd(row);
+        for (int column = firstColumn; column < endColumn; ++column) {
             if (column > firstColumn)
                 line += QLatin1Char(';');
-            line += grid.Cells(column, row);
+            line += grid.CellView(column, row);
         }
         chunk += line.toUtf8();
         chunk += "\r\n";

@@ -6,9 +6,12 @@
 // column 0, with row 0 and column 0 as the header texts, so that views keep the names and
 // numbers in sight. The readers and the store work on it without any window.
 
+#include "GridText.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 
+#include <span>
 #include <vector>
 
 class TImportGrid : public QAbstractTableModel
@@ -25,7 +28,15 @@ public:
 
     /// Out-of-range cells read as empty text; writes to them are ignored.
     QString Cells(int column, int row) const;
+    /// The same without a copy; valid until the grid changes.
+    QStringView CellView(int column, int row) const;
     void SetCells(int column, int row, const QString &text);
+    /// One past the last filled cell of `row`; 0 for an empty row or one out of range.
+    int FilledEnd(int row) const { return row >= 0 && row < RowCount() ? int(m_rows[size_t(row)].size()) : 0; }
+    /// Cells firstColumn .. firstColumn + texts.size() - 1 of `row` take `texts` (moved out),
+    /// the grid gaining columns as needed; the row's cells past them keep their text. A row
+    /// stored whole costs what its cells hold, however wide it is.
+    void SetRowCells(int row, int firstColumn, std::span<TGridText> texts);
 
     /// Columns column+1 .. ColCount-1 move one place left, ColCount decreases by 1. Column 0 and
     /// the last remaining column are never removed.
@@ -70,13 +81,13 @@ signals:
     void CornerChanged();
 
 private:
-    using Row = std::vector<QString>;
+    using Row = std::vector<TGridText>;
 
     bool InRange(int column, int row) const;
     /// Drops the empty cells at the row's end.
     static void TrimRow(Row &cells);
     /// Writes a cell in range without telling the views.
-    void Store(int column, int row, const QString &text);
+    void Store(int column, int row, QStringView text);
     void CellChanged(int column, int row);
     /// Cells firstColumn .. lastColumn of `row` have new texts.
     void CellsChanged(int row, int firstColumn, int lastColumn);
@@ -88,8 +99,13 @@ private:
     bool m_resetPending = false;
 };
 
+/// Where a saved line ends: at the row's last filled cell, which the delimited read takes back
+/// as the same row, or at the last column, for a file whose every line must give each column.
+enum class TSavedLineEnd { LastFilledCell, LastColumn };
+
 /// Writes rows (0 with names, else 1) .. RowCount-1, each the cells from column (0 with numbers,
-/// else 1) .. ColCount-1 joined by ";" without quoting, ended by CR LF. The file is written
-/// beside its final name and renamed over it, so a failure leaves an earlier file intact.
-/// Throws rtl::EInOutError naming the file.
-void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, bool withNumbers);
+/// else 1) up to where `lineEnd` says joined by ";" without quoting, ended by CR LF. The file is
+/// written beside its final name and renamed over it, so a failure leaves an earlier file
+/// intact. Throws rtl::EInOutError naming the file.
+void SaveCSV(const TImportGrid &grid, const QString &fileName, bool withNames, bool withNumbers,
+             TSavedLineEnd lineEnd = TSavedLineEnd::LastFilledCell);

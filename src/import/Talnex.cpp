@@ -206,6 +206,7 @@ void OrderTalnexRows(TImportGrid &grid, bool startInFirstColumn)
     grid.SetCells(1, 0, QStringLiteral("START"));
     for (int column = 2; column <= longest; ++column)
         grid.SetCells(column, 0, QStringLiteral("Rf") + QString::number(column - 1));
+    // Rows of no value at all still leave one data column, as an empty grid has, to work on.
     if (grid.ColCount() > longest + 1)
-        grid.SetColCount(longest + 1);
+        grid.SetColCount(std::max(longest + 1, 2));
 }

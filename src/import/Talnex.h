@@ -37,6 +37,6 @@ inline constexpr qint64 kMaxContingencyCells = 100'000'000;
 
 /// Replaces the values of each row by the same values in ascending order, from column 1 on (with
 /// a 0 among them when `startInFirstColumn` is false), names the columns "START", "Rf1", "Rf2",
-/// ... and drops the columns that no row reaches. Throws rtl::EConvertError at the first cell
+/// ... and drops the columns that no row reaches, keeping column 1 when none does. Throws rtl::EConvertError at the first cell
 /// that is no number; the rows before it are already ordered.
 void OrderTalnexRows(TImportGrid &grid, bool startInFirstColumn);

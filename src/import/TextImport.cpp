@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QHash>
 
+#include <charconv>
+
 namespace {
 
 // Cell writes of one read reach the views as one reset, also when the read fails half-way.
@@ -45,21 +47,25 @@ QStringView fieldText(QStringView line, const TMaskField &field)
 
 namespace {
 
-QString cellText(QStringView piece) { return piece.toString(); }
-QString cellText(QByteArrayView piece) { return QString::fromLatin1(piece); }
+TGridText cellText(QStringView piece) { return TGridText(piece); }
+TGridText cellText(QByteArrayView piece) { return TGridText::fromLatin1(piece); }
 
-template <typename View, typename Char>
-void splitPieces(TImportGrid &grid, int row, View text, Char delimiter)
+TGridText numberText(int number)
 {
-    int column = 0;
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof(digits), number).ptr;
+    return TGridText::fromLatin1(QByteArrayView(digits, end - digits));
+}
+
+// The pieces of `text` after those already in `pieces`; the row then takes them in one step.
+template <typename View, typename Char>
+void appendPieces(std::vector<TGridText> &pieces, View text, Char delimiter)
+{
     while (!text.isEmpty()) {
-        ++column;
-        if (column >= grid.ColCount())
-            grid.SetColCount(column + 1);
         const qsizetype at = text.indexOf(delimiter);
         const View piece = at < 0 ? text : text.first(at);
         text = at < 0 ? View() : text.sliced(at + 1);
-        grid.SetCells(column, row, cellText(TrimControls(piece)));
+        pieces.push_back(cellText(TrimControls(piece)));
     }
 }
 
@@ -67,7 +73,9 @@ void splitPieces(TImportGrid &grid, int row, View text, Char delimiter)
 
 void SplitIntoRow(TImportGrid &grid, int row, QStringView text, QChar delimiter)
 {
-    splitPieces(grid, row, text, delimiter);
+    std::vector<TGridText> pieces;
+    appendPieces(pieces, text, delimiter);
+    grid.SetRowCells(row, 1, pieces);
 }
 
 void ReadDelimitedText(TImportGrid &grid, QByteArrayView data, QChar delimiter, bool varNames, const QString &fileName)
@@ -86,14 +94,17 @@ void ReadDelimitedText(TImportGrid &grid, QByteArrayView data, QChar delimiter, 
         grid.SetCells(0, 1, QStringLiteral("1"));
     int row = varNames ? 0 : 1;
     const bool asciiDelimiter = delimiter.unicode() < 0x80;
+    std::vector<TGridText> cells; // of one row, from its number on; the room serves every line
     ForEachLine(data, [&](QByteArrayView line) {
+        cells.clear();
         if (row > 0)
-            grid.SetCells(0, row, QString::number(row));
+            cells.push_back(numberText(row));
         // Most lines are ASCII: their bytes are split as they are, without a decoded copy.
         if (asciiDelimiter && IsAsciiText(line))
-            splitPieces(grid, row, line, char(delimiter.unicode()));
+            appendPieces(cells, line, char(delimiter.unicode()));
         else
-            SplitIntoRow(grid, row, DecodeTextLine(line), delimiter);
+            appendPieces(cells, QStringView(DecodeTextLine(line)), delimiter);
+        grid.SetRowCells(row, row > 0 ? 0 : 1, cells);
         ++row;
     });
     if (!varNames)

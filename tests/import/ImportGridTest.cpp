@@ -1,6 +1,7 @@
 #include "ImportTestHelpers.h"
 
 #include "import/ImportGrid.h"
+#include "import/TextImport.h"
 
 #include "platform/rtl/SysUtils.h"
 
@@ -110,12 +111,12 @@ TEST(ImportGrid, SavedTextKeepsCellsAsTheyAreAndAFailedSaveKeepsTheOldFile)
     const QString name = dir.filePath("grid.csv");
 
     SaveCSV(grid, name, true, true);
-    EXPECT_EQ(ReadAll(name), "Item;a;b\r\n1;x;y;\r\n2;3,5;z\r\n");
+    EXPECT_EQ(ReadAll(name), "Item;a;b\r\n1;x;y\r\n2;3,5;z\r\n");
     SaveCSV(grid, name, false, false);
-    EXPECT_EQ(ReadAll(name), "x;y;\r\n3,5;z\r\n");
+    EXPECT_EQ(ReadAll(name), "x;y\r\n3,5;z\r\n");
 
     EXPECT_THROW(SaveCSV(grid, dir.filePath("missing/grid.csv"), true, true), rtl::EInOutError);
-    EXPECT_EQ(ReadAll(name), "x;y;\r\n3,5;z\r\n");
+    EXPECT_EQ(ReadAll(name), "x;y\r\n3,5;z\r\n");
 
     // A disk that fills up part way: the write stops short without an error of its own.
     grid.SetCells(2, 2, QString(4096, 'z'));
@@ -127,7 +128,26 @@ TEST(ImportGrid, SavedTextKeepsCellsAsTheyAreAndAFailedSaveKeepsTheOldFile)
             EXPECT_TRUE(error.Message().endsWith(QStringLiteral("grid.csv: File too large"))) << error.what();
         }
     });
-    EXPECT_EQ(ReadAll(name), "x;y;\r\n3,5;z\r\n");
+    EXPECT_EQ(ReadAll(name), "x;y\r\n3,5;z\r\n");
+}
+
+// A first line of 2,000 delimiters makes the grid 2,001 columns wide; rows of one cell are still
+// saved as one cell, and the file reads back into the same cells.
+TEST(ImportGrid, SavedLinesEndAtTheLastFilledCellAndReadBackAlike)
+{
+    TImportGrid grid;
+    ReadDelimitedText(grid, QByteArray(2000, ';') + "\nx\n\n;Žluťoučký kůň\n", u';', false, QStringLiteral("sparse.csv"));
+    ASSERT_EQ(grid.ColCount(), 2001);
+    QTemporaryDir dir;
+    const QString name = dir.filePath("sparse.csv");
+    SaveCSV(grid, name, false, true);
+    EXPECT_EQ(ReadAll(name), "1\r\n2;x\r\n3\r\n4;;Žluťoučký kůň\r\n");
+    SaveCSV(grid, name, false, false);
+    TImportGrid back;
+    ReadDelimitedText(back, ReadAll(name), u';', false, name);
+    ASSERT_EQ(back.RowCount(), grid.RowCount());
+    for (int row = 1; row < grid.RowCount(); ++row)
+        EXPECT_EQ(Row(back, row), Row(grid, row).mid(0, back.ColCount())) << "row " << row;
 }
 
 TEST(ImportGrid, DraggedRowsAndColumnsTakeTheirNamesAndNumbersAlong)

@@ -306,10 +306,10 @@ TEST_F(ImportWindowTest, SaveAsWritesWhatTheAnswersAskFor)
         QByteArray text;
     };
     const Case cases[] = {
-        {mrYes, mrYes, "Item;a;b\r\n1;x;y;\r\n2;;z\r\n"},
-        {mrNo, mrYes, "a;b\r\nx;y;\r\n;z\r\n"},
-        {mrYes, mrNo, "1;x;y;\r\n2;;z\r\n"},
-        {mrNo, mrNo, "x;y;\r\n;z\r\n"},
+        {mrYes, mrYes, "Item;a;b\r\n1;x;y\r\n2;;z\r\n"},
+        {mrNo, mrYes, "a;b\r\nx;y\r\n;z\r\n"},
+        {mrYes, mrNo, "1;x;y\r\n2;;z\r\n"},
+        {mrNo, mrNo, "x;y\r\n;z\r\n"},
     };
     Fill({{"Item", "a", "b"}, {"1", "x;y", ""}, {"2", "", "z"}});
     const QString name = dir.filePath(QStringLiteral("grid.csv"));

@@ -195,6 +195,26 @@ TEST_F(ImportDialogs, MissingFileOrNamesWithoutLineBringTheDialogBackWithTheGrid
     EXPECT_EQ(stored(QStringLiteral("fot_Ext")), QStringLiteral(".csv")) << "options are saved at every OK";
 }
 
+// No way of reading ticked (as a store of no options leaves them): OK is refused, nothing is
+// saved or read, and the dialog waits for a choice.
+TEST_F(ImportDialogs, OkWithNoTypeTickedIsRefusedUntilOneIs)
+{
+    const QString path = write(QStringLiteral("data.csv"), "1;2\n");
+    bool refused = false;
+    expectOpenText([&](TFormOpenText &form, Ui::TFormOpenText &w) {
+        w.EditFileName->setText(path);
+        w.BtnOK->click();
+        refused = form.result() == 0 && stored(QStringLiteral("fot_Ext")).isEmpty();
+        w.CBdelimited->click();
+    });
+    dialogs.expectMessage(QStringLiteral("type of the file"));
+    QString fileName;
+    OpenTextFile(m_grid, fileName);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(fileName, path);
+    EXPECT_EQ(Row(m_grid, 1), QStringList({"1", "1", "2"}));
+}
+
 TEST_F(ImportDialogs, TabPresetReadsTabDelimitedTextWithNames)
 {
     const QString path = write(QStringLiteral("export.txt"), "ID\tValue 1\n7\t2.5\n");
@@ -240,6 +260,7 @@ TEST_F(ImportDialogs, DelimiterTypedWithTheKeys)
     EXPECT_EQ(w.LbDelimiter->text(), QStringLiteral("Delimiter (124)")) << "only the first character counts";
 
     // Enter closes the dialog from the box itself: the typed delimiter is taken all the same.
+    w.CBdelimited->click();
     w.EditChar->setFocus();
     w.EditChar->selectAll();
     QTest::keyClicks(w.EditChar, QStringLiteral(","));

@@ -89,6 +89,19 @@ TEST(TalnexOrder, ACellThatIsNoNumberStopsWithTheRowsBeforeItOrdered)
     EXPECT_NE(grid.Cells(1, 0), "START") << "no names before the rows are done";
 }
 
+// Item identifiers that are no numbers ("A1") give no cell at all: the grid is still left with
+// one data column to work on, as an empty grid has.
+TEST(TalnexOrder, AnImportOfNoCellLeavesOneDataColumn)
+{
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("im.csv"));
+    WriteFile(fileName, "A1;1;5\r\nA1;2;3\r\nB2;1;4\r\n");
+    TImportGrid grid;
+    EXPECT_EQ(ReadContingencyTable(grid, fileName), 3);
+    OrderTalnexRows(grid, true);
+    EXPECT_EQ(Row(grid, 1), QStringList({"1", ""}));
+}
+
 TEST(TalnexContingency, LinesBecomeCellsAndLinesWithoutRowAndColumnAreCounted)
 {
     QTemporaryDir dir;

@@ -5,6 +5,7 @@
 #include "import/TextImport.h"
 #include "workspace/TextLines.h"
 
+#include "AllocatedBytes.h"
 #include "HeapUse.h"
 #include "ImportTestHelpers.h"
 
@@ -278,6 +279,22 @@ TEST(GridCost, FollowsTheFilledCellsOfALongLineOrAWideMask)
         EXPECT_EQ(grid.Cells(21, 2000), "");
         EXPECT_EQ(grid.Cells(200000, 0), "Var 200000");
     }
+}
+
+// Each cell of a line costs the same however many came before it: a line four times as wide
+// asks for about four times the memory, where copying the row at every cell asks for sixteen
+// times (gigabytes at these widths).
+TEST(GridCost, AWideLineCostsInProportionToItsCells)
+{
+    const auto bytesAskedFor = [](int cells) {
+        const size_t before = AllocatedBytes();
+        TImportGrid grid;
+        ReadDelimitedText(grid, QByteArray("a;").repeated(cells), u';', false, QStringLiteral("wide.csv"));
+        EXPECT_EQ(grid.Cells(cells, 1), "a");
+        return double(AllocatedBytes() - before);
+    };
+    const double narrow = bytesAskedFor(10000);
+    EXPECT_LT(bytesAskedFor(40000) / narrow, 8.0);
 }
 
 TEST(TableRecords, FieldNamesRecordNumbersAndValuesAsText)

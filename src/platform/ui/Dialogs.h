@@ -170,6 +170,15 @@ void SetDialogProvider(DialogProvider *provider);
 QString ApplicationTitle();
 void SetApplicationTitle(const QString &title);
 
+/// The most characters, and lines, that a box shows of a text.
+inline constexpr qsizetype kBoxTextMost = 1000;
+inline constexpr qsizetype kBoxLinesMost = 24;
+/// `text` as a box shows it: a longer one (a file's cell, a caller's name or condition can be
+/// megabytes) keeps its beginning and its end around "…" and the number of its characters, so
+/// that the box is laid out at once and can be read.
+QString BoxText(const QString &text);
+
+/// Both show their text as BoxText gives it, as does ShowException.
 TModalResult MessageDlg(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0,
                         TModalResult defaultButton = mrNone);
 /// A Yes/No question on which something is done that no default may decide: true for Yes.

@@ -377,3 +377,28 @@ TEST_F(QtProvider, StopBoxOfLongWorkLetsWindowsRepaintAndStopsTheWork)
 }
 
 } // namespace
+
+// A text from a file or a caller may be megabytes long, or of many lines: the box shows its two
+// ends around "…" with its length, and comes up at once instead of laying the whole text out.
+TEST_F(QtProvider, AHugeTextIsShownByItsEndsAndItsLength)
+{
+    const QString texts[] = {QStringLiteral("WHERE ") + QString(1'000'000, u'x') + QStringLiteral(" END"),
+                             QStringLiteral("first\n") + QStringLiteral("line\n").repeated(100'000) + QStringLiteral("last")};
+    for (const QString &text : texts) {
+        QString shown;
+        const auto show = [&] {
+            if (&text == texts)
+                ui::MessageDlg(text, ui::TMsgDlgType::mtError, ui::TMsgDlgButtons::mbOK);
+            else
+                ui::ShowMessage(text);
+        };
+        EXPECT_EQ(withModalSteps(show, {[&](QWidget &box) {
+                                     shown = qobject_cast<QMessageBox *>(&box)->text();
+                                     return box.close();
+                                 }}),
+                  1u);
+        EXPECT_TRUE(shown.size() <= 1100 && shown.count(u'\n') <= 25) << shown.size();
+        EXPECT_TRUE(shown.startsWith(text.first(5)) && shown.endsWith(text.last(4))) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QStringLiteral("\u2026 (%1 characters").arg(text.size()))) << shown.toStdString();
+    }
+}
