@@ -401,9 +401,21 @@ void ParadoxTable::checkUnchangedElsewhere()
                                  .arg(m_doc->what));
 }
 
+std::unique_ptr<TableLock> ParadoxTable::lockForWriting()
+{
+    if (m_changeLock)
+        return nullptr;
+    const bool pending = QFileInfo::exists(io::journalPathFor(m_path));
+    auto lock = LockForWriting(m_path);
+    if (pending) // the file may have been put back as it was
+        openDocument();
+    return lock;
+}
+
 // The whole file goes into the journal: pxlib writes where it likes.
 void ParadoxTable::beginChanges()
 {
+    m_changeLock = lockForWriting();
     bool writable = false;
     m_changeFile = io::openTableFile(m_path, writable, m_doc->what);
     m_journal = std::make_unique<io::WriteJournal>(io::journalPathFor(m_path));
@@ -417,6 +429,7 @@ void ParadoxTable::commitChanges()
         m_journal->commit(m_doc->what);
     m_journal.reset();
     m_changeFile = io::FileHandle();
+    m_changeLock.reset();
 }
 
 void ParadoxTable::rollbackChanges()
@@ -428,6 +441,7 @@ void ParadoxTable::rollbackChanges()
     const bool restored = m_journal->restore();
     m_journal.reset();
     m_changeFile = io::FileHandle();
+    const auto lock = std::move(m_changeLock);
     if (!restored)
         throw EDatabaseError(QStringLiteral("Cannot restore %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
     openDocument();
@@ -506,6 +520,7 @@ void ParadoxTable::update(int slot, const Record &values, const std::vector<bool
                                      .arg(m_doc->what, FieldTypeName(m_fields[i].type)));
         fromVariant(record, int(i), merged[i], m_fields[i], m_doc->what);
     }
+    const auto lock = lockForWriting();
     checkUnchangedElsewhere();
     m_loaded = -1;
     if (PX_update_record(m_doc->doc, record.data(), slot) < 0)
@@ -523,6 +538,7 @@ int ParadoxTable::append(const Record &values)
                                      .arg(m_doc->what, FieldTypeName(m_fields[i].type)));
         fromVariant(record, int(i), values[i], m_fields[i], m_doc->what);
     }
+    const auto lock = lockForWriting();
     checkUnchangedElsewhere();
     m_loaded = -1;
     const int slot = PX_insert_record(m_doc->doc, record.data());
@@ -534,6 +550,7 @@ int ParadoxTable::append(const Record &values)
 
 void ParadoxTable::remove(int slot)
 {
+    const auto lock = lockForWriting();
     checkUnchangedElsewhere();
     m_loaded = -1;
     if (PX_delete_record(m_doc->doc, slot) < 0)
