@@ -75,6 +75,7 @@ WholeFileWriter::WholeFileWriter(const QString &fileName, WholeFileTarget target
         fail("create", EEXIST);
     if (exists && ::access(m_target.constData(), W_OK) != 0)
         fail("write", errno);
+    RemoveLeftoverNewFiles(fileName);
     for (int attempt = 0; attempt < kNameAttempts && m_fd < 0; ++attempt) {
         m_temporary = temporaryName(m_target);
         // 0666 less the umask, as for any new file; a replaced file keeps its mode.
