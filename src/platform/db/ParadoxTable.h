@@ -53,6 +53,8 @@ private:
     void checkUnchangedElsewhere();
     /// The lock a single write takes (none within a change, which holds it already).
     std::unique_ptr<TableLock> lockForWriting();
+    /// While `on`, every write of pxlib is noted in the journal before it is made.
+    void noteWrites(bool on);
 
     QString m_path;
     std::unique_ptr<Document> m_doc;

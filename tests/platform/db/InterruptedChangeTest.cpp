@@ -128,6 +128,22 @@ INSTANTIATE_TEST_SUITE_P(
                       KilledStatement{"InsertSelect", "INSERT INTO t SELECT * FROM src"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(KilledMidway, ParadoxTableIsTakenBackWhenNextOpened)
+{
+    DbFolder folder;
+    folder.exec("CREATE TABLE 't.db' (ID INTEGER, NAME CHAR(12))");
+    folder.exec("INSERT INTO 't.db' (ID, NAME) " + numbers(1000) + "SELECT i, 'row ' || i FROM n");
+    const QByteArray table = folder.bytes("t.db");
+    ASSERT_TRUE(killedAfterWrites(300, [&] { folder.exec("UPDATE 't.db' SET NAME = 'changed'"); }));
+    EXPECT_NE(folder.bytes("t.db"), table);
+    std::vector<rtl::TWarning> warnings;
+    const rtl::TWarningCapture capture(warnings);
+    folder.query("SELECT COUNT(*) FROM 't.db'")->Open();
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(folder.bytes("t.db"), table);
+    EXPECT_FALSE(QFile::exists(folder.path("t.db-journal")));
+}
+
 TEST(KilledMidway, PostsOfOneChangeThroughADataSetAreTakenBack)
 {
     DbFolder folder;
