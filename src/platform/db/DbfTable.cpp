@@ -581,8 +581,8 @@ void DbfTable::beginChanges()
 
 std::unique_ptr<TableLock> DbfTable::lockForWriting()
 {
-    const bool pending = QFileInfo::exists(io::journalPathFor(m_path));
-    auto lock = LockForWriting(m_path);
+    bool pending = false;
+    auto lock = LockForWriting(m_path, &pending);
     if (!m_leftoversRemoved) {
         rtl::RemoveLeftoverNewFiles(m_path);
         m_leftoversRemoved = true;

@@ -469,8 +469,8 @@ std::unique_ptr<TableLock> ParadoxTable::lockForWriting()
 {
     if (m_changeLock)
         return nullptr;
-    const bool pending = QFileInfo::exists(io::journalPathFor(m_path));
-    auto lock = LockForWriting(m_path);
+    bool pending = false;
+    auto lock = LockForWriting(m_path, &pending);
     if (pending) // the file may have been put back as it was
         openDocument();
     return lock;

@@ -6,7 +6,6 @@
 #include "platform/db/TableFiles.h"
 
 #include "platform/rtl/Warnings.h"
-#include "platform/rtl/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -184,14 +183,17 @@ bool RecoverInterruptedChange(const QString &path)
     return !QFileInfo::exists(journal);
 }
 
-std::unique_ptr<TableLock> LockForWriting(const QString &path)
+std::unique_ptr<TableLock> LockForWriting(const QString &path, bool *journalFound)
 {
     auto lock = std::make_unique<TableLock>(path, TableLock::Exclusive);
-    if (!RecoverInterruptedChange(path))
+    const QString journal = io::journalPathFor(path);
+    const bool found = !io::isJournalOfThisProcess(journal) && QFileInfo::exists(journal);
+    if (found && !RecoverInterruptedChange(path))
         throw EDatabaseError(QStringLiteral("Table %1 cannot be changed: the journal of an interrupted change lies beside it "
                                             "and cannot be dealt with")
                                  .arg(QFileInfo(path).fileName()));
-    rtl::RemoveLeftoverNewFiles(path);
+    if (journalFound)
+        *journalFound = found;
     return lock;
 }
 

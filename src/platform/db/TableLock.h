@@ -39,8 +39,9 @@ private:
 bool RecoverInterruptedChange(const QString &path);
 
 /// Takes the exclusive lock a write of the table at `path` needs, after which no journal of
-/// another change is left beside it and this program's leftover new files of it are gone.
-/// Throws EDatabaseError when another program holds the table or a journal stays.
-std::unique_ptr<TableLock> LockForWriting(const QString &path);
+/// another change is left beside it; `journalFound` tells whether there was one (the files
+/// may have been put back). Throws EDatabaseError when another program holds the table or a
+/// journal stays.
+std::unique_ptr<TableLock> LockForWriting(const QString &path, bool *journalFound = nullptr);
 
 } // namespace db
