@@ -1,6 +1,7 @@
 // Speed of the database layer on a table of 100,000 records of 25 fields: reading everything
 // through "SELECT *", writing one field of every record found by Locate on its ID, and one
-// UPDATE statement of every record.
+// UPDATE statement of every record, beside the same UPDATE run by SQLite on a database file of
+// the same records with its rollback journal and synchronous=FULL.
 
 #include "platform/db/Database.h"
 #include "platform/db/DatabaseError.h"
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <numeric>
@@ -158,6 +160,72 @@ void UpdateEveryRecord(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * kRecords);
 }
 BENCHMARK(UpdateEveryRecord)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The peer: SQLite's own table of the same records and columns, changed by the same statement.
+class SqliteBigTable
+{
+public:
+    explicit SqliteBigTable(const QString &folder) : m_pristine(folder + QStringLiteral("/pristine.sqlite")), m_path(folder + QStringLiteral("/big.sqlite"))
+    {
+        sqlite3 *db = open(m_pristine);
+        QStringList columns{QStringLiteral("ID INTEGER")};
+        QStringList values{QStringLiteral("i")};
+        for (int i = 1; i < 25; ++i) {
+            columns << (i % 3 == 0 ? QStringLiteral("C%1 TEXT") : QStringLiteral("N%1 REAL")).arg(i);
+            values << (i % 3 == 0 ? QStringLiteral("'text' || (i % 997)") : QStringLiteral("round(abs(random() % 2000000) / 1000.0 - 1000, 3)"));
+        }
+        exec(db, QStringLiteral("CREATE TABLE big (%1)").arg(columns.join(QStringLiteral(", "))));
+        exec(db, QStringLiteral("INSERT INTO big WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) SELECT %2 FROM n")
+                     .arg(kRecords)
+                     .arg(values.join(QStringLiteral(", "))));
+        sqlite3_close(db);
+    }
+
+    void restore()
+    {
+        QFile::remove(m_path);
+        QFile::copy(m_pristine, m_path);
+    }
+
+    // Answers the number of records the UPDATE changed.
+    int updateEveryRecord()
+    {
+        sqlite3 *db = open(m_path);
+        exec(db, QStringLiteral("PRAGMA journal_mode=DELETE"));
+        exec(db, QStringLiteral("PRAGMA synchronous=FULL"));
+        exec(db, QStringLiteral("UPDATE big SET C3 = 'AB', N1 = N1 + 1"));
+        const int changed = sqlite3_changes(db);
+        sqlite3_close(db);
+        return changed;
+    }
+
+private:
+    static sqlite3 *open(const QString &path)
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open(QFile::encodeName(path).constData(), &db);
+        return db;
+    }
+    static void exec(sqlite3 *db, const QString &sql) { sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr); }
+
+    QString m_pristine;
+    QString m_path;
+};
+
+void SqliteUpdateEveryRecord(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    SqliteBigTable big(dir.path());
+    for (auto _ : state) {
+        state.PauseTiming();
+        big.restore();
+        state.ResumeTiming();
+        if (big.updateEveryRecord() != kRecords)
+            state.SkipWithError("wrong number of records changed");
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(SqliteUpdateEveryRecord)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // A statement of `range(0)` parameters (about 1.4 MB at 100,000): refused while they have no
 // value, then given values one by one and run.

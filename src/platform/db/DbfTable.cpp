@@ -5,6 +5,8 @@
 #include "platform/db/TableFiles.h"
 #include "platform/db/TableLock.h"
 
+#include "platform/rtl/WholeFile.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -380,8 +382,10 @@ int DbfTable::slotCount()
     if (recorded > uint32_t(INT32_MAX) || off_t(recorded) > available)
         throw EDatabaseError(QStringLiteral("%1 is truncated: its header counts %2 records, the file holds %3")
                                  .arg(m_what).arg(recorded).arg(qint64(std::max<off_t>(available, 0))));
-    if (recorded != m_count)
+    if (recorded != m_count) {
+        writeChangedRecords();
         m_windowCount = 0;
+    }
     m_count = recorded;
     return int(m_count);
 }
@@ -401,6 +405,7 @@ const char *DbfTable::recordBytes(int slot)
     const bool forward = slot == m_windowFirst + m_windowCount || (slot == 0 && m_windowCount == 0);
     const int wanted = m_sequential && forward ? int(std::max<size_t>(1, kWindowBytes / size_t(m_recordLength))) : 1;
     const int count = std::min<int>(wanted, int(m_count) - slot);
+    writeChangedRecords();
     m_window.resize(qsizetype(count) * m_recordLength);
     m_windowCount = 0;
     io::readExactly(m_fd.get(), m_window.data(), size_t(m_window.size()),
@@ -416,6 +421,7 @@ char *DbfTable::windowRecord(int slot) { return m_window.data() + qsizetype(slot
 
 void DbfTable::reload(int slot)
 {
+    writeChangedRecords();
     if (inWindow(slot))
         io::readExactly(m_fd.get(), windowRecord(slot), size_t(m_recordLength), recordOffset(slot), m_what);
 }
@@ -660,7 +666,61 @@ void DbfTable::startJournal(bool kept)
         m_memo->setJournal(m_journal.get());
 }
 
-void DbfTable::beginChanges() { startJournal(true); }
+void DbfTable::beginChanges()
+{
+    m_changeLock = lockForWriting();
+    startJournal(true);
+}
+
+std::unique_ptr<TableLock> DbfTable::lockForWriting()
+{
+    bool pending = false;
+    auto lock = LockForWriting(m_path, &pending);
+    if (!m_leftoversRemoved) {
+        rtl::RemoveLeftoverNewFiles(m_path);
+        m_leftoversRemoved = true;
+    }
+    if (pending) { // the files may have been put back as they were
+        m_windowCount = 0;
+        slotCount();
+    }
+    return lock;
+}
+
+char *DbfTable::recordToChange(int slot)
+{
+    if (!inWindow(slot)) {
+        writeChangedRecords();
+        const bool forward = slot == m_windowFirst + m_windowCount || m_windowCount == 0;
+        const bool sequential = m_sequential;
+        m_sequential = forward;
+        recordBytes(slot);
+        m_sequential = sequential;
+    }
+    // A window that reads loaded has no changed records yet.
+    m_windowChanged.resize(size_t(m_windowCount));
+    return windowRecord(slot);
+}
+
+// Each run of changed records is one write: a change of many records costs few system calls.
+void DbfTable::writeChangedRecords()
+{
+    const int count = std::min<int>(m_windowCount, int(m_windowChanged.size()));
+    for (int first = 0; first < count;) {
+        if (!m_windowChanged[size_t(first)]) {
+            ++first;
+            continue;
+        }
+        int end = first + 1;
+        while (end < count && m_windowChanged[size_t(end)])
+            ++end;
+        write(windowRecord(m_windowFirst + first), size_t(end - first) * size_t(m_recordLength), recordOffset(m_windowFirst + first));
+        std::fill(m_windowChanged.begin() + first, m_windowChanged.begin() + end, uint8_t(0));
+        for (int i = first; i < end && AfterRecordWrite; ++i)
+            AfterRecordWrite();
+        first = end;
+    }
+}
 
 void DbfTable::willOverwrite(std::vector<int> overwritten)
 {
@@ -677,22 +737,26 @@ void DbfTable::willOverwrite(std::vector<int> overwritten)
 
 void DbfTable::commitChanges()
 {
+    writeChangedRecords();
     if (m_memo)
         m_memo->setJournal(nullptr);
     if (m_journal)
         m_journal->commit(m_what);
     m_journal.reset();
+    m_changeLock.reset();
 }
 
 void DbfTable::rollbackChanges()
 {
     if (!m_journal)
         return;
+    m_windowChanged.clear();
+    m_windowCount = 0;
     const bool restored = m_journal->restore();
     if (m_memo)
         m_memo->setJournal(nullptr);
     m_journal.reset();
-    m_windowCount = 0;
+    const auto lock = std::move(m_changeLock);
     slotCount();
     if (!restored)
         throw EDatabaseError(QStringLiteral("%1 could not be put back as it was after a failed write").arg(m_what));
@@ -706,6 +770,7 @@ void DbfTable::atomically(const std::function<void()> &change)
         change();
         return;
     }
+    const auto lock = lockForWriting();
     startJournal(false);
     try {
         change();
@@ -724,6 +789,10 @@ void DbfTable::write(const void *bytes, size_t length, off_t offset)
 void DbfTable::update(int slot, const Record &values, const std::vector<bool> &changed)
 {
     checkWritable();
+    if (m_changeLock) {
+        updateWithinChange(slot, values, changed);
+        return;
+    }
     slotCount();
     checkSlot(slot);
     QByteArray current(m_recordLength, '\0');
@@ -741,6 +810,18 @@ void DbfTable::update(int slot, const Record &values, const std::vector<bool> &c
         AfterRecordWrite();
 }
 
+void DbfTable::updateWithinChange(int slot, const Record &values, const std::vector<bool> &changed)
+{
+    checkSlot(slot);
+    char *current = recordToChange(slot);
+    if (current[0] == '*')
+        throw EDatabaseError(QStringLiteral("Record %1 of %2 was deleted after it was read; the change is not stored")
+                                 .arg(slot + 1).arg(m_what));
+    const QByteArray record = encodeRecord(values, &changed, QByteArray(current, m_recordLength));
+    std::memcpy(current, record.constData(), size_t(m_recordLength));
+    m_windowChanged[size_t(slot - m_windowFirst)] = 1;
+}
+
 void DbfTable::writeHeaderCount(uint32_t count)
 {
     unsigned char header[8];
@@ -753,6 +834,7 @@ void DbfTable::writeHeaderCount(uint32_t count)
 int DbfTable::append(const Record &values)
 {
     checkWritable();
+    writeChangedRecords();
     const int slot = slotCount();
     if (slot == INT32_MAX)
         throw EDatabaseError(QStringLiteral("%1 is full").arg(m_what));
@@ -772,6 +854,7 @@ int DbfTable::append(const Record &values)
 void DbfTable::remove(int slot)
 {
     checkWritable();
+    writeChangedRecords();
     slotCount();
     checkSlot(slot);
     atomically([&] { write("*", 1, recordOffset(slot)); });

@@ -4,6 +4,7 @@
 
 #include "platform/db/DbfMemo.h"
 #include "platform/db/FileIo.h"
+#include "platform/db/TableLock.h"
 #include "platform/db/TableStore.h"
 
 #include <QByteArray>
@@ -95,6 +96,13 @@ private:
     void atomically(const std::function<void()> &change);
     /// Starts keeping what writes overwrite; `kept` keeps it in a journal file as well.
     void startJournal(bool kept);
+    /// The lock a write takes first; answers it once a journal of another change is dealt with.
+    std::unique_ptr<TableLock> lockForWriting();
+    /// The record of `slot` for an update within a change: changed in place in the window,
+    /// which goes to the file in one write per run of changed records (`writeChangedRecords`).
+    char *recordToChange(int slot);
+    void writeChangedRecords();
+    void updateWithinChange(int slot, const Record &values, const std::vector<bool> &changed);
     void write(const void *bytes, size_t length, off_t offset);
     void writeHeaderCount(uint32_t count);
     QString fieldError(int field, const QString &problem) const;
@@ -106,6 +114,8 @@ private:
     std::unique_ptr<DbfMemo> m_memo;
     QString m_memoPath;
     std::unique_ptr<io::WriteJournal> m_journal;
+    std::unique_ptr<TableLock> m_changeLock; ///< held from beginChanges to its end
+    bool m_leftoversRemoved = false;
     const CodePage *m_codePage = nullptr;
 
     uint8_t m_version = 0;
@@ -120,6 +130,7 @@ private:
     QByteArray m_window;
     int m_windowFirst = 0;
     int m_windowCount = 0;
+    std::vector<uint8_t> m_windowChanged; ///< per record of the window, within a change
 };
 
 } // namespace db

@@ -1,6 +1,7 @@
 #include "platform/db/FileIo.h"
 
 #include "platform/db/DatabaseError.h"
+#include "platform/db/JournalFormat.h"
 
 #include "platform/rtl/WholeFile.h"
 
@@ -70,13 +71,6 @@ off_t fileSize(int fd, const QString &what)
 
 namespace {
 
-// The journal file: a magic line, then entries. 'F' names a file and gives its length before
-// the change; 'R' holds the bytes of a range of a named file before the change overwrote them.
-// An entry is complete on disk before the bytes it saves are overwritten, so an incomplete
-// entry at the end stands for a write that never happened.
-constexpr char kJournalMagic[8] = {'Q', 'J', 'O', 'U', 'R', 'N', '1', '\n'};
-constexpr char kFileEntry = 'F';
-constexpr char kRangeEntry = 'R';
 constexpr size_t kMaxSavedRange = size_t(1) << 20;
 
 QSet<QString> &journalsOfThisProcess()
@@ -89,14 +83,6 @@ void appendLe(QByteArray &entry, uint64_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
         entry.append(char(uint8_t(value >> (8 * i))));
-}
-
-uint64_t readLe(const char *p, int bytes)
-{
-    uint64_t value = 0;
-    for (int i = 0; i < bytes; ++i)
-        value |= uint64_t(uint8_t(p[i])) << (8 * i);
-    return value;
 }
 
 bool writeAll(int fd, const char *bytes, size_t length, off_t offset) noexcept
@@ -184,15 +170,23 @@ WriteJournal::File &WriteJournal::file(int fd, const QString &what)
         found = m_files.end() - 1;
     }
     if (found->size < 0) {
-        found->size = fileSize(fd, what);
+        struct stat info;
+        if (::fstat(fd, &info) != 0)
+            throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(what, systemError()));
+        found->size = info.st_size;
         if (!m_journalPath.isEmpty()) {
-            QByteArray entry(1, kFileEntry);
+            // The file's identity lets a later recovery tell the file of the change from
+            // another one that took its name.
+            QByteArray entry(1, journal::kFileEntry);
             const QByteArray name = QFile::encodeName(found->name);
             appendLe(entry, uint64_t(found - m_files.begin()), 1);
             appendLe(entry, uint64_t(found->size), 8);
+            appendLe(entry, uint64_t(info.st_dev), 8);
+            appendLe(entry, uint64_t(info.st_ino), 8);
             appendLe(entry, uint64_t(name.size()), 2);
             entry.append(name);
             appendToJournalFile(entry, what);
+            m_unsynced = true;
         }
     }
     return *found;
@@ -211,12 +205,8 @@ void WriteJournal::keep(File &file, off_t offset, QByteArray bytes, const QStrin
 {
     const off_t end = offset + off_t(bytes.size());
     if (!m_journalPath.isEmpty()) {
-        QByteArray entry(1, kRangeEntry);
-        appendLe(entry, uint64_t(&file - m_files.data()), 1);
-        appendLe(entry, uint64_t(offset), 8);
-        appendLe(entry, uint64_t(bytes.size()), 4);
-        entry.append(bytes);
-        appendToJournalFile(entry, what);
+        appendRangeEntry(journal::kSavedEntry, file, offset, bytes.constData(), size_t(bytes.size()), what);
+        m_unsynced = true;
     }
     // Joined with a saved range that ends where this one starts, so that lookups stay cheap.
     auto before = file.saved.upper_bound(offset);
@@ -263,7 +253,27 @@ void WriteJournal::saveRanges(int fd, const std::vector<std::pair<off_t, size_t>
 void WriteJournal::write(int fd, const void *buffer, size_t length, off_t offset, const QString &what)
 {
     save(fd, offset, length, what);
+    noteWritten(fd, offset, buffer, length, what);
     writeAt(fd, buffer, length, offset, what);
+}
+
+void WriteJournal::noteWritten(int fd, off_t offset, const void *buffer, size_t length, const QString &what)
+{
+    // Needs no sync of its own: a written range the journal lost shows as a change by someone
+    // else, and the journal is then kept aside rather than rolled back.
+    if (!m_journalPath.isEmpty())
+        appendRangeEntry(journal::kWrittenEntry, file(fd, what), offset, buffer, length, what);
+}
+
+void WriteJournal::appendRangeEntry(char kind, const File &file, off_t offset, const void *bytes, size_t length, const QString &what)
+{
+    QByteArray entry(1, kind);
+    entry.reserve(journal::kRangeEntryHead + qsizetype(length));
+    appendLe(entry, uint64_t(&file - m_files.data()), 1);
+    appendLe(entry, uint64_t(offset), 8);
+    appendLe(entry, uint64_t(length), 4);
+    entry.append(static_cast<const char *>(bytes), qsizetype(length));
+    appendToJournalFile(entry, what);
 }
 
 void WriteJournal::appendToJournalFile(const QByteArray &entry, const QString &what)
@@ -276,7 +286,8 @@ void WriteJournal::appendToJournalFile(const QByteArray &entry, const QString &w
                                      .arg(what, QFileInfo(m_journalPath).fileName(), systemError()));
         journalsOfThisProcess().insert(m_journalPath);
         m_journalSize = 0;
-        appendToJournalFile(QByteArray(kJournalMagic, sizeof kJournalMagic), what);
+        appendToJournalFile(QByteArray(journal::kMagic, sizeof journal::kMagic), what);
+        m_unsynced = true;
         syncFolder(m_journalPath);
     }
     try {
@@ -286,7 +297,6 @@ void WriteJournal::appendToJournalFile(const QByteArray &entry, const QString &w
         throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(what, QString::fromUtf8(error.what())));
     }
     m_journalSize += off_t(entry.size());
-    m_unsynced = true;
 }
 
 void WriteJournal::syncJournalFile(const QString &what)
@@ -341,111 +351,6 @@ bool WriteJournal::restore() noexcept
 QString journalPathFor(const QString &tablePath) { return tablePath + QStringLiteral("-journal"); }
 
 bool isJournalOfThisProcess(const QString &journalPath) { return journalsOfThisProcess().contains(journalPath); }
-
-namespace {
-
-struct JournalTarget
-{
-    FileHandle fd;
-    off_t size = 0;
-    QString name;
-};
-
-struct JournalRange
-{
-    int file;
-    off_t offset;
-    qsizetype at; ///< where the bytes are in the journal
-    qsizetype length;
-};
-
-struct ParsedJournal
-{
-    std::map<int, JournalTarget> targets;
-    std::vector<JournalRange> ranges;
-};
-
-[[noreturn]] void damagedJournal(const QString &what) { throw EDatabaseError(QStringLiteral("%1 is damaged").arg(what)); }
-
-// A file a journal names: only the table the journal lies beside or a file of the same base
-// name (its memo). Its earlier length is at most its length now or that of the journal (which
-// holds a whole file that a change made shorter).
-JournalTarget openJournalTarget(const QString &journalPath, const QString &name, off_t original, qsizetype journalSize,
-                                const QString &what)
-{
-    const QString table = journalPath.chopped(QStringLiteral("-journal").size());
-    if (name.contains(QLatin1Char('/'))
-        || QFileInfo(name).completeBaseName().compare(QFileInfo(table).completeBaseName(), Qt::CaseInsensitive) != 0)
-        damagedJournal(what);
-    const int fd = ::open(QFile::encodeName(folderOf(journalPath) + QLatin1Char('/') + name).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(name, what, systemError()));
-    FileHandle handle(fd);
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || original < 0 || original > std::max(info.st_size, off_t(journalSize)))
-        damagedJournal(what);
-    return {std::move(handle), original, name};
-}
-
-// The entries of a journal up to the first incomplete one.
-ParsedJournal parseJournal(const QByteArray &bytes, const QString &journalPath, const QString &what)
-{
-    ParsedJournal journal;
-    const char *data = bytes.constData();
-    const qsizetype size = bytes.size();
-    qsizetype at = sizeof kJournalMagic;
-    if (size < at || std::memcmp(data, kJournalMagic, sizeof kJournalMagic) != 0)
-        return journal; // nothing was overwritten before the journal's first line was complete
-    while (at < size) {
-        if (data[at] == kFileEntry && size - at >= 12) {
-            const qsizetype nameLength = qsizetype(readLe(data + at + 10, 2));
-            if (size - at - 12 < nameLength)
-                break;
-            const QString name = QFile::decodeName(QByteArray(data + at + 12, nameLength));
-            journal.targets[int(uint8_t(data[at + 1]))] = openJournalTarget(journalPath, name, off_t(readLe(data + at + 2, 8)), size, what);
-            at += 12 + nameLength;
-        } else if (data[at] == kRangeEntry && size - at >= 14) {
-            const int file = int(uint8_t(data[at + 1]));
-            const off_t offset = off_t(readLe(data + at + 2, 8));
-            const qsizetype length = qsizetype(readLe(data + at + 10, 4));
-            if (size - at - 14 < length)
-                break;
-            const auto target = journal.targets.find(file);
-            if (target == journal.targets.end() || offset < 0 || offset + off_t(length) > target->second.size)
-                damagedJournal(what);
-            journal.ranges.push_back({file, offset, at + 14, length});
-            at += 14 + length;
-        } else {
-            break;
-        }
-    }
-    return journal;
-}
-
-} // namespace
-
-void rollBackJournal(const QString &journalPath)
-{
-    const QString what = QStringLiteral("the journal file %1").arg(QFileInfo(journalPath).fileName());
-    QFile file(journalPath);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EDatabaseError(QStringLiteral("Cannot read %1: %2").arg(what, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    file.close();
-    ParsedJournal journal = parseJournal(bytes, journalPath, what);
-    for (auto range = journal.ranges.rbegin(); range != journal.ranges.rend(); ++range) {
-        const JournalTarget &target = journal.targets[range->file];
-        if (!putBack(target.fd.get(), bytes.constData() + range->at, size_t(range->length), range->offset))
-            throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(target.name, what, systemError()));
-    }
-    for (auto &[index, target] : journal.targets) {
-        if (!cutTo(target.fd.get(), target.size))
-            throw EDatabaseError(QStringLiteral("Cannot put back %1 from %2: %3").arg(target.name, what, systemError()));
-        syncFile(target.fd.get(), target.name);
-    }
-    if (::unlink(QFile::encodeName(journalPath).constData()) != 0 && errno != ENOENT)
-        throw EDatabaseError(QStringLiteral("Cannot remove %1: %2").arg(what, systemError()));
-}
 
 mode_t usualFileMode()
 {

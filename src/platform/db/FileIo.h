@@ -63,6 +63,10 @@ public:
     void saveRanges(int fd, const std::vector<std::pair<off_t, size_t>> &ranges, const QString &what);
     /// Writes `length` bytes at `offset` after saving what they overwrite.
     void write(int fd, const void *buffer, size_t length, off_t offset, const QString &what);
+    /// Keeps in the journal file what a write of `length` bytes at `offset` of `fd` (whose
+    /// earlier bytes are saved) is about to put there, so that a recovery can tell the
+    /// change's bytes from another program's.
+    void noteWritten(int fd, off_t offset, const void *buffer, size_t length, const QString &what);
     /// The change is complete: the files are synced and the journal file is removed.
     void commit(const QString &what);
     /// Puts every file back as it was before the first write; false when that failed too.
@@ -86,6 +90,7 @@ private:
     File &file(int fd, const QString &what);
     bool isSaved(const File &file, off_t offset, off_t end) const;
     void keep(File &file, off_t offset, QByteArray bytes, const QString &what);
+    void appendRangeEntry(char kind, const File &file, off_t offset, const void *bytes, size_t length, const QString &what);
     void appendToJournalFile(const QByteArray &entry, const QString &what);
     void syncJournalFile(const QString &what);
     void removeJournalFile() noexcept;
@@ -95,17 +100,13 @@ private:
     QString m_journalPath;
     int m_journalFd = -1;
     off_t m_journalSize = 0;
-    bool m_unsynced = false;
+    bool m_unsynced = false; ///< saved bytes not yet on the disk
 };
 
 /// The journal file a change of the table at `tablePath` keeps beside it.
 QString journalPathFor(const QString &tablePath);
 /// True while this process keeps a journal file at `journalPath` for a change under way.
 bool isJournalOfThisProcess(const QString &journalPath);
-/// Puts the files named in the journal file at `journalPath` back as they were before the
-/// change it belongs to, and removes the journal file. Throws EDatabaseError when that fails;
-/// the journal file then stays for the next attempt.
-void rollBackJournal(const QString &journalPath);
 
 /// Writes `contents` to `path` whole or not at all (rtl::WriteWholeFile): the new file replaces
 /// `path` (with `replace`) or takes its name only when no file has it. Throws EDatabaseError.

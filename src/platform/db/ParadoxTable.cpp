@@ -16,6 +16,7 @@ extern "C" {
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTemporaryFile>
 #include <QTime>
 
@@ -318,9 +319,72 @@ void fromVariant(OwnedRecord &record, int index, const QVariant &value, const Fi
 
 } // namespace
 
+namespace {
+
+using PxWrite = size_t (*)(pxdoc_t *, pxstream_t *, size_t, void *);
+
+struct NotedWrites
+{
+    io::WriteJournal *journal;
+    int fd;
+    QString what;
+    PxWrite docWrite;
+    PxWrite streamWrite;
+};
+
+QHash<pxdoc_t *, NotedWrites> &notedWrites()
+{
+    static QHash<pxdoc_t *, NotedWrites> writes;
+    return writes;
+}
+
+// A write the journal could not note is not made: pxlib reports it failed.
+size_t writeNoted(pxdoc_t *doc, pxstream_t *stream, size_t size, void *buffer, PxWrite NotedWrites::*original)
+{
+    const NotedWrites &writes = notedWrites()[doc];
+    try {
+        const long offset = stream->tell(doc, stream);
+        if (offset < 0)
+            return 0;
+        writes.journal->noteWritten(writes.fd, off_t(offset), buffer, size, writes.what);
+    } catch (const std::exception &) {
+        return 0;
+    }
+    return (writes.*original)(doc, stream, size, buffer);
+}
+
+size_t docWriteNoted(pxdoc_t *doc, pxstream_t *stream, size_t size, void *buffer)
+{
+    return writeNoted(doc, stream, size, buffer, &NotedWrites::docWrite);
+}
+
+size_t streamWriteNoted(pxdoc_t *doc, pxstream_t *stream, size_t size, void *buffer)
+{
+    return writeNoted(doc, stream, size, buffer, &NotedWrites::streamWrite);
+}
+
+} // namespace
+
 ParadoxTable::ParadoxTable(QString path) : m_path(std::move(path)) {}
 
-ParadoxTable::~ParadoxTable() = default;
+ParadoxTable::~ParadoxTable() { noteWrites(false); }
+
+void ParadoxTable::noteWrites(bool on)
+{
+    pxdoc_t *doc = m_doc ? m_doc->doc : nullptr;
+    if (!doc || !doc->px_stream)
+        return;
+    auto &writes = notedWrites();
+    if (on && !writes.contains(doc)) {
+        writes.insert(doc, {m_journal.get(), m_changeFile.get(), m_doc->what, doc->write, doc->px_stream->write});
+        doc->write = docWriteNoted;
+        doc->px_stream->write = streamWriteNoted;
+    } else if (!on && writes.contains(doc)) {
+        const NotedWrites original = writes.take(doc);
+        doc->write = original.docWrite;
+        doc->px_stream->write = original.streamWrite;
+    }
+}
 
 std::unique_ptr<ParadoxTable> ParadoxTable::open(const QString &path)
 {
@@ -401,33 +465,50 @@ void ParadoxTable::checkUnchangedElsewhere()
                                  .arg(m_doc->what));
 }
 
+std::unique_ptr<TableLock> ParadoxTable::lockForWriting()
+{
+    if (m_changeLock)
+        return nullptr;
+    bool pending = false;
+    auto lock = LockForWriting(m_path, &pending);
+    if (pending) // the file may have been put back as it was
+        openDocument();
+    return lock;
+}
+
 // The whole file goes into the journal: pxlib writes where it likes.
 void ParadoxTable::beginChanges()
 {
+    m_changeLock = lockForWriting();
     bool writable = false;
     m_changeFile = io::openTableFile(m_path, writable, m_doc->what);
     m_journal = std::make_unique<io::WriteJournal>(io::journalPathFor(m_path));
     m_journal->track(m_changeFile.get(), QFileInfo(m_path).fileName());
     m_journal->saveRanges(m_changeFile.get(), {{0, size_t(io::fileSize(m_changeFile.get(), m_doc->what))}}, m_doc->what);
+    noteWrites(true);
 }
 
 void ParadoxTable::commitChanges()
 {
+    noteWrites(false);
     if (m_journal)
         m_journal->commit(m_doc->what);
     m_journal.reset();
     m_changeFile = io::FileHandle();
+    m_changeLock.reset();
 }
 
 void ParadoxTable::rollbackChanges()
 {
     if (!m_journal)
         return;
+    noteWrites(false);
     m_doc.reset();
     // The original bytes go back in place: that needs no more room than the file had.
     const bool restored = m_journal->restore();
     m_journal.reset();
     m_changeFile = io::FileHandle();
+    const auto lock = std::move(m_changeLock);
     if (!restored)
         throw EDatabaseError(QStringLiteral("Cannot restore %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
     openDocument();
@@ -507,11 +588,14 @@ void ParadoxTable::update(int slot, const Record &values, const std::vector<bool
                                      .arg(m_doc->what, FieldTypeName(m_fields[i].type)));
         fromVariant(record, int(i), merged[i], m_fields[i], m_doc->what);
     }
+    const auto lock = lockForWriting();
     checkUnchangedElsewhere();
     m_loaded = -1;
     if (PX_update_record(m_doc->doc, record.data(), slot) < 0)
         m_doc->fail(QStringLiteral("cannot write record %1").arg(slot + 1));
     flush(QStringLiteral("cannot write record %1").arg(slot + 1));
+    if (AfterRecordWrite)
+        AfterRecordWrite();
 }
 
 int ParadoxTable::append(const Record &values)
@@ -524,22 +608,28 @@ int ParadoxTable::append(const Record &values)
                                      .arg(m_doc->what, FieldTypeName(m_fields[i].type)));
         fromVariant(record, int(i), values[i], m_fields[i], m_doc->what);
     }
+    const auto lock = lockForWriting();
     checkUnchangedElsewhere();
     m_loaded = -1;
     const int slot = PX_insert_record(m_doc->doc, record.data());
     if (slot < 0)
         m_doc->fail(QStringLiteral("cannot add a record"));
     flush(QStringLiteral("cannot add a record"));
+    if (AfterRecordWrite)
+        AfterRecordWrite();
     return slot;
 }
 
 void ParadoxTable::remove(int slot)
 {
+    const auto lock = lockForWriting();
     checkUnchangedElsewhere();
     m_loaded = -1;
     if (PX_delete_record(m_doc->doc, slot) < 0)
         m_doc->fail(QStringLiteral("cannot delete record %1").arg(slot + 1));
     flush(QStringLiteral("cannot delete record %1").arg(slot + 1));
+    if (AfterRecordWrite)
+        AfterRecordWrite();
 }
 
 FieldDef ParadoxTable::checkedField(FieldDef field)

@@ -3,6 +3,7 @@
 // through pxlib.
 
 #include "platform/db/FileIo.h"
+#include "platform/db/TableLock.h"
 #include "platform/db/TableStore.h"
 
 #include <QByteArray>
@@ -50,6 +51,10 @@ private:
     void load(int slot);
     void flush(const QString &action);
     void checkUnchangedElsewhere();
+    /// The lock a single write takes (none within a change, which holds it already).
+    std::unique_ptr<TableLock> lockForWriting();
+    /// While `on`, every write of pxlib is noted in the journal before it is made.
+    void noteWrites(bool on);
 
     QString m_path;
     std::unique_ptr<Document> m_doc;
@@ -58,6 +63,7 @@ private:
     Record m_values;
     std::unique_ptr<io::WriteJournal> m_journal; ///< the file as it was when a change began
     io::FileHandle m_changeFile;
+    std::unique_ptr<TableLock> m_changeLock; ///< held from beginChanges to its end
 };
 
 } // namespace db

@@ -2,11 +2,15 @@
 
 #include "platform/db/DatabaseError.h"
 #include "platform/db/FileIo.h"
+#include "platform/db/JournalRecovery.h"
 #include "platform/db/TableFiles.h"
+
+#include "platform/rtl/Warnings.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <cerrno>
 #include <chrono>
@@ -139,16 +143,58 @@ bool TableLock::tryLock(const QString &path, Mode mode, std::unique_ptr<TableLoc
     return locked;
 }
 
-void RecoverInterruptedChange(const QString &path)
+namespace {
+
+void tellWhatBecameOfTheJournal(const QString &path, const io::JournalOutcome &outcome)
+{
+    const QString table = QFileInfo(path).fileName();
+    if (outcome.kind == io::JournalOutcome::SetAside) {
+        rtl::ShowWarning(rtl::WarningKind::Warning,
+                         QStringLiteral("Table %1 may hold a half-done change: a statement that was interrupted could not "
+                                        "be taken back, because %2. Its journal was kept as %3.")
+                             .arg(table, outcome.reason, outcome.keptAs));
+        return;
+    }
+    // Said once per run: the table is read as it stands every time it is opened.
+    static QSet<QString> told;
+    if (outcome.kind != io::JournalOutcome::LeftAsItStands || told.contains(path))
+        return;
+    told.insert(path);
+    rtl::ShowWarning(rtl::WarningKind::Warning,
+                     QStringLiteral("Table %1 may hold a half-done change: a statement that was interrupted cannot be "
+                                    "taken back, because %2. The table is read as it stands and cannot be changed.")
+                         .arg(table, outcome.reason));
+}
+
+} // namespace
+
+bool RecoverInterruptedChange(const QString &path)
 {
     const QString journal = io::journalPathFor(path);
     if (io::isJournalOfThisProcess(journal) || !QFileInfo::exists(journal))
-        return;
+        return true;
     // A program that holds the table is in the middle of the change the journal belongs to.
     std::unique_ptr<TableLock> lock;
-    if (!TableLock::tryLock(path, TableLock::Exclusive, lock) || !QFileInfo::exists(journal))
-        return;
-    io::rollBackJournal(journal);
+    if (!TableLock::tryLock(path, TableLock::Exclusive, lock))
+        return false;
+    if (!QFileInfo::exists(journal))
+        return true;
+    tellWhatBecameOfTheJournal(path, io::RecoverJournal(journal));
+    return !QFileInfo::exists(journal);
+}
+
+std::unique_ptr<TableLock> LockForWriting(const QString &path, bool *journalFound)
+{
+    auto lock = std::make_unique<TableLock>(path, TableLock::Exclusive);
+    const QString journal = io::journalPathFor(path);
+    const bool found = !io::isJournalOfThisProcess(journal) && QFileInfo::exists(journal);
+    if (found && !RecoverInterruptedChange(path))
+        throw EDatabaseError(QStringLiteral("Table %1 cannot be changed: the journal of an interrupted change lies beside it "
+                                            "and cannot be dealt with")
+                                 .arg(QFileInfo(path).fileName()));
+    if (journalFound)
+        *journalFound = found;
+    return lock;
 }
 
 } // namespace db

@@ -32,9 +32,16 @@ private:
     bool m_held = false;
 };
 
-/// Puts the files of the table at `path` back as they were before a change that a killed
-/// process left unfinished (its journal file is still beside the table), unless a program
-/// is changing the table right now. Throws EDatabaseError when the files cannot be put back.
-void RecoverInterruptedChange(const QString &path);
+/// Deals with the journal a killed process left beside the table at `path` (io::RecoverJournal),
+/// unless a program is changing the table right now, and tells the user (rtl::ShowWarning)
+/// when the table may hold a half-done change. Answers false while a journal of another
+/// change stays beside the table.
+bool RecoverInterruptedChange(const QString &path);
+
+/// Takes the exclusive lock a write of the table at `path` needs, after which no journal of
+/// another change is left beside it; `journalFound` tells whether there was one (the files
+/// may have been put back). Throws EDatabaseError when another program holds the table or a
+/// journal stays.
+std::unique_ptr<TableLock> LockForWriting(const QString &path, bool *journalFound = nullptr);
 
 } // namespace db

@@ -72,7 +72,7 @@ public:
     virtual void rollbackChanges() {}
 };
 
-/// Called, when set, after each record write of a dBASE table (an update, an append, a delete):
+/// Called, when set, after each record write of a table (an update, an append, a delete):
 /// lets tests stop a process at a chosen record of a change.
 extern void (*AfterRecordWrite)();
 

@@ -5,8 +5,13 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <QDirIterator>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -15,6 +20,8 @@ namespace rtl {
 namespace {
 
 constexpr int kNameAttempts = 100;
+constexpr char kTemporaryLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kTemporaryLetterCount = 6;
 
 // The file at the end of a chain of symbolic links; that file is replaced, the links stay.
 // A chain that loops ends where the system would give up following it.
@@ -29,11 +36,18 @@ QByteArray resolvedTarget(const QString &fileName)
 
 QByteArray temporaryName(const QByteArray &target)
 {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     QByteArray name = target + ".tmp";
-    for (int i = 0; i < 6; ++i)
-        name += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+    for (int i = 0; i < kTemporaryLetterCount; ++i)
+        name += kTemporaryLetters[QRandomGenerator::global()->bounded(int(sizeof kTemporaryLetters - 1))];
     return name;
+}
+
+bool isTemporaryNameOf(const QString &name, const QString &target)
+{
+    const QString prefix = target + QStringLiteral(".tmp");
+    return name.size() == prefix.size() + kTemporaryLetterCount && name.startsWith(prefix)
+           && std::all_of(name.begin() + prefix.size(), name.end(),
+                          [](QChar c) { return c.unicode() < 0x80 && std::strchr(kTemporaryLetters, char(c.unicode())); });
 }
 
 void syncFolderOf(const QByteArray &path) noexcept
@@ -66,6 +80,7 @@ WholeFileWriter::WholeFileWriter(const QString &fileName, WholeFileTarget target
         fail("create", EEXIST);
     if (exists && ::access(m_target.constData(), W_OK) != 0)
         fail("write", errno);
+    RemoveLeftoverNewFiles(fileName);
     for (int attempt = 0; attempt < kNameAttempts && m_fd < 0; ++attempt) {
         m_temporary = temporaryName(m_target);
         // 0666 less the umask, as for any new file; a replaced file keeps its mode.
@@ -73,6 +88,9 @@ WholeFileWriter::WholeFileWriter(const QString &fileName, WholeFileTarget target
         if (m_fd < 0 && errno != EEXIST)
             break;
     }
+    // Held until the file is in place: a file nobody holds is a killed writer's leftover.
+    if (m_fd >= 0)
+        ::flock(m_fd, LOCK_EX | LOCK_NB);
     if (m_fd < 0) {
         const int error = errno;
         m_temporary.clear();
@@ -111,10 +129,7 @@ void WholeFileWriter::commit()
         fail("write", errno);
     if (written.st_size != m_written)
         fail("write", EIO);
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0)
-        fail("write", errno);
+    // Still open, so still locked: no cleaner takes the file for a leftover before it is in place.
     if (m_mode == WholeFileTarget::CreateNew) {
         if (::link(m_temporary.constData(), m_target.constData()) != 0)
             fail("create", errno);
@@ -123,6 +138,9 @@ void WholeFileWriter::commit()
         if (::rename(m_temporary.constData(), m_target.constData()) != 0)
             fail("write", errno);
         m_temporary.clear();
+        const int fd = m_fd;
+        m_fd = -1;
+        ::close(fd);
     }
     syncFolderOf(m_target);
 }
@@ -142,6 +160,23 @@ void WholeFileWriter::discard() noexcept
     if (!m_temporary.isEmpty()) {
         ::unlink(m_temporary.constData());
         m_temporary.clear();
+    }
+}
+
+void RemoveLeftoverNewFiles(const QString &fileName) noexcept
+{
+    const QFileInfo target(QFile::decodeName(resolvedTarget(fileName)));
+    QDirIterator entries(target.absolutePath(), {target.fileName() + QStringLiteral(".tmp*")}, QDir::Files | QDir::Hidden);
+    while (entries.hasNext()) {
+        const QString path = entries.next();
+        if (!isTemporaryNameOf(entries.fileName(), target.fileName()))
+            continue;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(QFile::encodeName(path).constData());
+        ::close(fd);
     }
 }
 

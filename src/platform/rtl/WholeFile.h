@@ -58,6 +58,11 @@ private:
 void WriteWholeFile(const QString &fileName, QByteArrayView contents,
                     WholeFileTarget target = WholeFileTarget::Replace);
 
+/// Removes the new files that writers of `fileName` (a symbolic link is followed) left behind
+/// when their process was killed: those beside its target named as a writer names them, that
+/// no process holds any more (a writer holds its new file locked until it is in place).
+void RemoveLeftoverNewFiles(const QString &fileName) noexcept;
+
 /// The message for a failed file operation: "Cannot <action> the file <name>: <reason>", the
 /// reason being the system's text for `error` (an errno value).
 QString FileErrorMessage(const char *action, const QString &fileName, int error);
