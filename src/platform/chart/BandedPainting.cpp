@@ -79,23 +79,49 @@ std::vector<int> bandTops(const std::vector<Rows> &rows, const std::function<QRe
     return tops;
 }
 
-void paintBand(const QCPPainter &painter, QImage &pixels, QRect band, const std::vector<Rows> &rows,
-               const std::function<void(QCPPainter &, size_t)> &paint)
+// What a band's painter takes over from the painter of the device, read once on its thread.
+struct PainterState
+{
+    explicit PainterState(const QCPPainter &painter)
+        : modes(painter.modes()), antialiasing(painter.antialiasing()), hints(painter.renderHints()),
+          transform(painter.worldTransform()), pen(painter.pen()), brush(painter.brush()),
+          opacity(painter.opacity()), composition(painter.compositionMode())
+    {
+    }
+
+    void applyTo(QCPPainter &painter) const
+    {
+        painter.setModes(modes);
+        painter.setAntialiasing(antialiasing); // which shifts by half a pixel; the transform follows
+        painter.setRenderHints(hints);
+        painter.setWorldTransform(transform);
+        painter.setPen(pen);
+        painter.setBrush(brush);
+        painter.setOpacity(opacity);
+        painter.setCompositionMode(composition);
+    }
+
+    QCPPainter::PainterModes modes;
+    bool antialiasing;
+    QPainter::RenderHints hints;
+    QTransform transform;
+    QPen pen;
+    QBrush brush;
+    double opacity;
+    QPainter::CompositionMode composition;
+};
+
+// Paints the items that reach the band, through an image over the same pixels of the same size
+// as the one painted, clipped to the band.
+void paintBand(const PainterState &state, uchar *bits, const QImage &pixels, QRect band,
+               const std::vector<Rows> &rows, const std::function<void(QCPPainter &, size_t)> &paint)
 {
     if (band.isEmpty())
         return;
-    // A painter of an image over the same pixels, the same size as the one painted.
-    QImage view(pixels.bits(), pixels.width(), pixels.height(), pixels.bytesPerLine(), pixels.format());
+    QImage view(bits, pixels.width(), pixels.height(), pixels.bytesPerLine(), pixels.format());
     QCPPainter bandPainter(&view);
     bandPainter.setClipRect(band);
-    bandPainter.setModes(painter.modes());
-    bandPainter.setAntialiasing(painter.antialiasing());
-    bandPainter.setRenderHints(painter.renderHints());
-    bandPainter.setWorldTransform(painter.worldTransform());
-    bandPainter.setPen(painter.pen());
-    bandPainter.setBrush(painter.brush());
-    bandPainter.setOpacity(painter.opacity());
-    bandPainter.setCompositionMode(painter.compositionMode());
+    state.applyTo(bandPainter);
     for (size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].bottom >= band.top() && rows[i].top <= band.bottom())
             paint(bandPainter, i);
@@ -116,8 +142,10 @@ bool PaintInBands(QCPPainter &painter, size_t count, const std::function<QRectF(
     const int height = pixels.height();
     const std::vector<Rows> rows = rowsOfItems(painter, count, height, bounds);
     const std::vector<int> tops = bandTops(rows, bounds, height, std::min<unsigned>(processors, unsigned(height)));
+    const PainterState state(painter);
+    uchar *const bits = pixels.bits();
     rtl::ParallelFor(tops.size() - 1, processors, [&](size_t b) {
-        paintBand(painter, pixels, QRect(0, tops[b], pixels.width(), tops[b + 1] - tops[b]), rows, paint);
+        paintBand(state, bits, pixels, QRect(0, tops[b], pixels.width(), tops[b + 1] - tops[b]), rows, paint);
     });
     // The bands' pixels replace those of the device, within the clip the painter keeps.
     painter.save();

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cmath>
 #include <fstream>
-#include <limits>
 #include <sstream>
 #include <thread>
 #include <vector>
