@@ -34,8 +34,9 @@ void applyAxis(chart::TChartAxis &axis, const TAxisSettingsRec &rec)
             axis.SetMaximum(rec.Maximum);
             axis.SetMinimum(rec.Minimum);
         }
-        axis.SetIncrement(rec.Increment);
     }
+    // An automatic axis steps its labels by the increment too, so it is applied either way.
+    axis.SetIncrement(rec.Increment);
     axis.SetAxisValuesFormat(rec.AxisValuesFormat);
     axis.SetLabelsFont(recToFont(axis.LabelsFont(), rec.LabelsFont));
     axis.SetTitleCaption(rec.TitleCaption);

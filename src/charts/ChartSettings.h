@@ -14,7 +14,7 @@ void RecToFont(chart::TChartFont &font, const TFontRec &rec);
 
 /// Every setting of the chart the record holds; axis ranges as they stand.
 TChartSettingsRec StoreSettings(const chart::TChart &chart);
-/// Applies a record DecodeChartSettings accepted: ranges only of fixed axes, each bound set in
-/// an order the axis accepts; a bevel width of 0 removes the bevels, another one gives a raised
-/// outer bevel of that width.
+/// Applies a record DecodeChartSettings accepted: every field but the range of an automatic axis
+/// (which follows the data), each bound set in an order the axis accepts; a bevel width of 0
+/// removes the bevels, another one gives a raised outer bevel of that width.
 void ApplySettings(chart::TChart &chart, const TChartSettingsRec &rec);

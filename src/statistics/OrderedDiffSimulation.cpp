@@ -260,7 +260,7 @@ void SortGaps(std::vector<double> &gaps)
 void SortGaps(std::vector<double> &gaps, std::vector<double> &scratch, unsigned Threads)
 {
     if (Threads == 0)
-        Threads = rtl::HardwareThreads();
+        Threads = rtl::UsableProcessors();
     const size_t n = gaps.size();
     if (n >= kComparisonSortThreshold && scratch.size() < n)
         scratch.resize(n);
@@ -292,7 +292,7 @@ std::vector<double> SimulateGaps(uint8_t Kind, int32_t N, int32_t Cases, int32_t
     if (Kind == dkChiQuadrat || Kind == dkT)
         DrawnValue(Kind, N, 0.5);
     if (Threads == 0)
-        Threads = rtl::HardwareThreads();
+        Threads = rtl::UsableProcessors();
 
     const auto cases = size_t(Cases), samples = size_t(Iterations);
     std::vector<double> gaps, room;

@@ -7,9 +7,10 @@
 // ascending list: only the finished order can be observed, and gaps of equal value are
 // interchangeable (a gap of -0 is kept as 0, which reads, interpolates and draws the same).
 //
-// A simulation runs on every core: each stretch of the generator's sequence is drawn by its own
-// copy of the generator, jumped ahead to where the stretch starts, so that the draws, the gaps
-// and the generator's final state are those of drawing one value after the other.
+// A simulation runs on every processor the program may use: each stretch of the generator's
+// sequence is drawn by its own copy of the generator, jumped ahead to where the stretch starts,
+// so that the draws, the gaps and the generator's final state are those of drawing one value
+// after the other.
 
 #include "CriticalValueSource.h"
 
@@ -46,7 +47,7 @@ private:
 /// Sorts non-negative numbers ascending (a radix sort for long lists).
 void SortGaps(std::vector<double> &gaps);
 
-/// Sorts gaps (non-negative numbers) ascending on up to `Threads` threads (0: every core),
+/// Sorts gaps (non-negative numbers) ascending on up to `Threads` threads (0: every usable processor),
 /// using `scratch` (resized as needed) as working room.
 void SortGaps(std::vector<double> &gaps, std::vector<double> &scratch, unsigned Threads);
 
@@ -59,7 +60,7 @@ int32_t SamplesForGaps(int32_t Iterations, int32_t Cases);
 /// Draws Iterations samples of Cases values of distribution Kind from the program-wide generator
 /// (rtl::Random, not reseeded here), sorts each sample and answers the Iterations × (Cases - 1)
 /// gaps between neighbours in ascending order; none for Iterations <= 0 or Cases < 2. Runs on
-/// up to `Threads` threads (0: every core) with the same draws, gaps and final generator state
+/// up to `Threads` threads (0: every usable processor) with the same draws, gaps and final generator state
 /// whatever their number; warnings of the draws (a draw of exactly 0 for kinds 2 to 4) are shown
 /// on the calling thread, in the order of the draws, once every value is drawn.
 /// Throws rtl::EMathError before any draw when kind 3 or 4 has N below 1, and rtl::Exception when

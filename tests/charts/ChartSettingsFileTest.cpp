@@ -246,6 +246,29 @@ TEST_F(ChartSettingsFiles, SystemColoursAreDrawnFromThePaletteAndSavedBackByteFo
     EXPECT_EQ(StoreSettings(chart).Color, 0x302010);
 }
 
+// Loading applies the whole file, whatever the file before it left on the chart.
+TEST_F(ChartSettingsFiles, FileLoadedAfterAnotherIsSavedBackByteForByte)
+{
+    RecordBytes fixed = distinctRecord();
+    fixed.float64(RecordBytes::LeftAxis + RecordBytes::Minimum, 0)
+        .float64(RecordBytes::LeftAxis + RecordBytes::Maximum, 1)
+        .float64(RecordBytes::LeftAxis + RecordBytes::Increment, 0.001);
+    chart::TChart fresh;
+    fresh.resize(400, 300);
+    const QString freshPath = dir.filePath(QStringLiteral("fresh.gsf"));
+    WriteChartSettingsFile(freshPath, StoreSettings(fresh));
+
+    chart::TChart chart;
+    chart.resize(400, 300);
+    ApplySettings(chart, ReadChartSettingsFile(write(QStringLiteral("fixed.gsf"), fixed.bytes)));
+    ApplySettings(chart, ReadChartSettingsFile(freshPath));
+    const QString saved = dir.filePath(QStringLiteral("saved.gsf"));
+    WriteChartSettingsFile(saved, StoreSettings(chart));
+    QFile freshFile(freshPath), savedFile(saved);
+    ASSERT_TRUE(freshFile.open(QIODevice::ReadOnly) && savedFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(savedFile.readAll().toHex().toStdString(), freshFile.readAll().toHex().toStdString());
+}
+
 TEST_F(ChartSettingsFiles, SavedFileHasExactlyOneRecordAndReplacesAnOldOne)
 {
     const QString path = write(QStringLiteral("old.gsf"), QByteArray(5000, 'x'));
@@ -315,7 +338,7 @@ TEST(ChartSettingsOnChart, RangeAboveTheCurrentOneIsSetMaximumFirst)
     EXPECT_EQ(chart.BottomAxis().Maximum(), 30);
 }
 
-TEST(ChartSettingsOnChart, AutomaticAxisKeepsItsRangeButTakesTheRest)
+TEST(ChartSettingsOnChart, AutomaticAxisKeepsItsRangeButTakesTheRestWithTheIncrement)
 {
     chart::TChart chart;
     chart.resize(400, 300);
@@ -329,7 +352,7 @@ TEST(ChartSettingsOnChart, AutomaticAxisKeepsItsRangeButTakesTheRest)
     EXPECT_TRUE(chart.LeftAxis().Automatic());
     EXPECT_LE(chart.LeftAxis().Minimum(), 100);
     EXPECT_GE(chart.LeftAxis().Maximum(), 200);
-    EXPECT_EQ(chart.LeftAxis().Increment(), 25);
+    EXPECT_EQ(chart.LeftAxis().Increment(), 0.5);
     EXPECT_EQ(chart.LeftAxis().AxisValuesFormat(), QStringLiteral("0.00"));
     EXPECT_EQ(chart.LeftAxis().TitleCaption(), QStringLiteral("Probability"));
     EXPECT_FALSE(chart.BottomAxis().Automatic());

@@ -4,15 +4,25 @@
 #include "statistics/OrderedDiffSimulation.h"
 #include "statistics/Ustatistics.h"
 
+#include "platform/rtl/Processors.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Warnings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <sched.h>
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -219,6 +229,72 @@ TEST(ParallelSimulation, SortsManyTiedGapsLikeOneThread)
         std::vector<double> sorted = gaps, room;
         SortGaps(sorted, room, threads);
         EXPECT_EQ(sorted, expected) << threads << " threads";
+    }
+}
+
+int threadsOfThisProcess() { return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()); }
+
+// Keeps the calling thread to the first processor it may run on, simulates and tells on stderr
+// how many processors the simulation saw and how many threads it started.
+[[noreturn]] void simulateOnOneProcessor()
+{
+    cpu_set_t allowed, one;
+    sched_getaffinity(0, sizeof allowed, &allowed);
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE && CPU_COUNT(&one) == 0; ++cpu)
+        if (CPU_ISSET(cpu, &allowed))
+            CPU_SET(cpu, &one);
+    sched_setaffinity(0, sizeof one, &one);
+    const int before = threadsOfThisProcess();
+    SimulateGaps(dkNormal, 0, 5, 40000);
+    std::fprintf(stderr, "processors: %u, threads started: %d\n", rtl::UsableProcessors(), threadsOfThisProcess() - before);
+    std::exit(0);
+}
+
+// As under `taskset -c N`: the simulation keeps to the one processor the process may run on.
+TEST(ParallelSimulation, StartsNoThreadWhenTheProcessMayRunOnOneProcessor)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // a fresh process, whose pool has no thread yet
+    EXPECT_EXIT(simulateOnOneProcessor(), ::testing::ExitedWithCode(0), "processors: 1, threads started: 0");
+}
+
+// Hand-made /proc and cgroup files: a quota anywhere on the group's path holds, rounded up.
+TEST(ParallelSimulation, ProcessorsAreLimitedByTheControlGroupsCpuQuota)
+{
+    const struct
+    {
+        const char *name;
+        std::vector<std::pair<QString, QByteArray>> files;
+        unsigned limit;
+    } cases[] = {
+        {"v2 quota of the parent group",
+         {{"proc/self/cgroup", "0::/box/job\n"},
+          {"proc/self/mountinfo", "30 23 0:26 / /sys/fs/cgroup rw,relatime - cgroup2 cgroup2 rw\n"},
+          {"sys/fs/cgroup/box/cpu.max", "150000 100000\n"},
+          {"sys/fs/cgroup/box/job/cpu.max", "max 100000\n"}},
+         2},
+        {"v1 quota of a container's group",
+         {{"proc/self/cgroup", "5:memory:/docker/c1\n4:cpu,cpuacct:/docker/c1\n0::/\n"},
+          {"proc/self/mountinfo", "32 31 0:29 /docker/c1 /sys/fs/cgroup/cpu,cpuacct rw - cgroup cgroup rw,cpu,cpuacct\n"},
+          {"sys/fs/cgroup/cpu,cpuacct/cpu.cfs_quota_us", "50000\n"},
+          {"sys/fs/cgroup/cpu,cpuacct/cpu.cfs_period_us", "100000\n"}},
+         1},
+        {"no quota",
+         {{"proc/self/cgroup", "4:cpu:/\n0::/\n"},
+          {"proc/self/mountinfo", "32 31 0:29 / /sys/fs/cgroup/cpu rw - cgroup cgroup rw,cpu\n"},
+          {"sys/fs/cgroup/cpu/cpu.cfs_quota_us", "-1\n"},
+          {"sys/fs/cgroup/cpu/cpu.cfs_period_us", "100000\n"}},
+         0},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir root;
+        for (const auto &[path, text] : c.files) {
+            QDir(root.path()).mkpath(QFileInfo(path).path());
+            QFile file(root.filePath(path));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        }
+        EXPECT_EQ(rtl::CgroupProcessorLimit(root.path().toStdString()), c.limit) << c.name;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "SeriesGraph.h"
 
+#include "BandedPainting.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -122,27 +124,67 @@ void SeriesGraph::draw(QCPPainter *painter)
         QCPGraph::draw(painter);
 }
 
+namespace {
+
+// An arrow in pixels: its line and, when it has a direction and a length, its head.
+struct ArrowPixels
+{
+    QLineF line;
+    QPointF head[3];
+    bool hasHead = false;
+
+    // The line and the head are painted apart, as parts 2i and 2i + 1: a band paints only those
+    // that reach it.
+    QRectF partBounds(int part) const
+    {
+        if (part == 0)
+            return QRectF(line.p1(), line.p2()).normalized();
+        return hasHead ? QPolygonF({head[0], head[1], head[2]}).boundingRect() : QRectF();
+    }
+
+    void paintPart(QCPPainter &painter, int part) const
+    {
+        if (part == 0)
+            painter.drawLine(line);
+        else if (hasHead)
+            painter.drawPolygon(head, 3);
+    }
+};
+
+} // namespace
+
 void SeriesGraph::drawArrows(QCPPainter *painter) const
 {
     QCPAxis *keyAxis = mKeyAxis.data();
     QCPAxis *valueAxis = mValueAxis.data();
     if (!keyAxis || !valueAxis)
         return;
-    painter->setPen(mPen);
-    painter->setBrush(mPen.color());
     const double halfWidth = m_arrowHead.width() / 2, length = m_arrowHead.height();
-    for (const QLineF &arrow : m_arrows) {
+    std::vector<ArrowPixels> arrows(size_t(m_arrows.size()));
+    for (qsizetype i = 0; i < m_arrows.size(); ++i) {
+        const QLineF &arrow = m_arrows[i];
+        ArrowPixels &pixels = arrows[size_t(i)];
         const QPointF start(keyAxis->coordToPixel(arrow.x1()), valueAxis->coordToPixel(arrow.y1()));
         const QPointF end(keyAxis->coordToPixel(arrow.x2()), valueAxis->coordToPixel(arrow.y2()));
-        painter->drawLine(start, end);
-        const QLineF pixels(start, end);
-        if (pixels.length() <= 0 || length <= 0)
+        pixels.line = QLineF(start, end);
+        const double lineLength = pixels.line.length();
+        if (lineLength <= 0 || length <= 0)
             continue;
-        const QPointF along = (end - start) / pixels.length();
+        const QPointF along = (end - start) / lineLength;
         const QPointF across(-along.y(), along.x());
         const QPointF base = end - along * length;
-        const QPointF head[] = {end, base + across * halfWidth, base - across * halfWidth};
-        painter->drawPolygon(head, 3);
+        pixels.head[0] = end, pixels.head[1] = base + across * halfWidth, pixels.head[2] = base - across * halfWidth;
+        pixels.hasHead = true;
+    }
+    painter->setPen(mPen);
+    painter->setBrush(mPen.color());
+    // Thousands of long arrows overlap: painting their pixels is most of a drawing's time.
+    const bool banded = PaintInBands(
+        *painter, 2 * arrows.size(), [&](size_t i) { return arrows[i / 2].partBounds(int(i % 2)); },
+        [&](QCPPainter &bandPainter, size_t i) { arrows[i / 2].paintPart(bandPainter, int(i % 2)); });
+    if (!banded) {
+        for (const ArrowPixels &arrow : arrows)
+            arrow.paintPart(*painter, 0), arrow.paintPart(*painter, 1);
     }
 }
 

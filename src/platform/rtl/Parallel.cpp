@@ -125,14 +125,12 @@ Pool &pool()
 
 } // namespace
 
-unsigned HardwareThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
-
 void ParallelFor(size_t count, unsigned threads, const std::function<void(size_t)> &task)
 {
     if (count == 0)
         return;
     if (threads == 0)
-        threads = HardwareThreads();
+        threads = UsableProcessors();
     Job job;
     job.task = &task;
     job.count = count;
@@ -154,7 +152,7 @@ void ParallelForStretches(size_t count, size_t leastPerStretch, unsigned threads
     if (count == 0)
         return;
     if (threads == 0)
-        threads = HardwareThreads();
+        threads = UsableProcessors();
     const size_t stretches = std::clamp<size_t>(count / std::max<size_t>(leastPerStretch, 1), 1, threads);
     const size_t size = (count + stretches - 1) / stretches;
     ParallelFor(stretches, threads, [&](size_t s) { task(s * size, std::min(count, (s + 1) * size)); });

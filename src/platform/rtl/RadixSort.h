@@ -117,7 +117,7 @@ void SortInPlace(T *items, T *scratch, size_t n, KeyOf keyOf)
 
 } // namespace detail
 
-/// Like RadixSortStable, on `threads` threads (0: every core). One pass on all threads spreads the
+/// Like RadixSortStable, on `threads` threads (0: every usable processor). One pass on all threads spreads the
 /// elements over buckets by the highest bits in which the keys differ, each thread moving its own
 /// stretch, the stretches in order; then the buckets are sorted side by side, each in the cache
 /// (a bucket too big for one thread is sorted the same way on all of them). The result is the one
@@ -128,7 +128,7 @@ T *ParallelRadixSortStable(T *items, T *scratch, size_t n, KeyOf keyOf, unsigned
 {
     constexpr int kMostDigitBits = 11;
     if (threads == 0)
-        threads = HardwareThreads();
+        threads = UsableProcessors();
     const size_t stretches = std::min<size_t>(threads, n / detail::kLeastPerStretch);
     if (stretches < 2)
         return RadixSortStable(items, scratch, n, keyOf);
@@ -176,7 +176,7 @@ T *ParallelRadixSortStable(T *items, T *scratch, size_t n, KeyOf keyOf, unsigned
 }
 
 /// Sorts `items` ascending by keyOf(item), keeping the input order of equal keys, on `threads`
-/// threads (0: every core). At most 2^32 - 1 items.
+/// threads (0: every usable processor). At most 2^32 - 1 items.
 template<typename T, typename KeyOf>
 void RadixSortStable(std::vector<T> &items, KeyOf keyOf, unsigned threads = 1)
 {

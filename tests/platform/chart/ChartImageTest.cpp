@@ -5,7 +5,9 @@
 
 #include "DashSeries.h"
 
+#include "platform/chart/BandedPainting.h"
 #include "platform/chart/Chart.h"
+#include "platform/rtl/Processors.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -13,12 +15,14 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QPixmap>
 #include <QTemporaryDir>
 
 #include <qcustomplot.h>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 using namespace chart;
@@ -133,4 +137,46 @@ TEST_F(ChartImage, ClipboardGetsTheEnhancedMetafileAndABitmap)
     EXPECT_TRUE(emf.valid) << emf.problem.toStdString();
     ASSERT_TRUE(mime->hasImage());
     EXPECT_EQ(qvariant_cast<QImage>(mime->imageData()).size(), QSize(480, 320));
+}
+
+// Thousands of overlapping arrows painted band by band on every processor give the pixels of
+// one painter, on an image and on a pixmap, within the chart's clip and half-pixel shift.
+TEST(BandedPainting, GivesThePixelsOfOnePainter)
+{
+    if (rtl::UsableProcessors() < 2)
+        GTEST_SKIP() << "with one processor nothing is painted in bands";
+    std::vector<std::array<QPointF, 4>> arrows; // the line's start, then the head
+    for (int i = 0; i < 5000; ++i) {
+        const QPointF end(25 + (i * 0.0917), 300 - (i * 7919 % 997) * 0.3);
+        arrows.push_back({QPointF(20.3, 290.7), end, end + QPointF(-3, 1.5), end + QPointF(-1.5, 3)});
+    }
+    const auto paintArrows = [&](QPaintDevice &device, bool inBands) {
+        QCPPainter painter(&device);
+        painter.setClipRect(QRect(15, 10, 440, 290));
+        painter.setAntialiasing(true);
+        painter.setPen(QPen(QColor(200, 30, 60), 1));
+        painter.setBrush(QColor(200, 30, 60));
+        const auto bounds = [&](size_t i) {
+            const std::array<QPointF, 4> &a = arrows[i / 2];
+            return i % 2 ? QPolygonF({a[1], a[2], a[3]}).boundingRect() : QRectF(a[0], a[1]).normalized();
+        };
+        const auto paint = [&](QCPPainter &p, size_t i) {
+            i % 2 ? p.drawPolygon(&arrows[i / 2][1], 3) : p.drawLine(arrows[i / 2][0], arrows[i / 2][1]);
+        };
+        if (inBands)
+            return PaintInBands(painter, 2 * arrows.size(), bounds, paint);
+        for (size_t i = 0; i < 2 * arrows.size(); ++i)
+            paint(painter, i);
+        return true;
+    };
+    QImage banded(480, 320, QImage::Format_RGB32), expected = banded;
+    banded.fill(Qt::white), expected.fill(Qt::white);
+    ASSERT_TRUE(paintArrows(banded, true));
+    paintArrows(expected, false);
+    EXPECT_TRUE(banded == expected);
+    QPixmap bandedPixmap(480, 320), expectedPixmap(480, 320);
+    bandedPixmap.fill(Qt::white), expectedPixmap.fill(Qt::white);
+    ASSERT_TRUE(paintArrows(bandedPixmap, true));
+    paintArrows(expectedPixmap, false);
+    EXPECT_TRUE(bandedPixmap.toImage() == expectedPixmap.toImage());
 }
