@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <random>
 
+// TDifference is packed: its Diff is compared as a value, never bound to a reference.
+
 namespace {
 
 TDataItem itemOf(std::vector<double> values, bool used = true)
@@ -60,11 +62,11 @@ TEST(OrderedDifferences, LaterEqualValueStandsFirst)
 
     const std::vector<TDifference> differences = OrderDifferences(items, ordered);
     ASSERT_EQ(differences.size(), 3u);
-    EXPECT_EQ(differences[0].Diff, 4);
+    EXPECT_EQ(double(differences[0].Diff), 4);
     EXPECT_EQ(differences[0].Position, 3);
-    EXPECT_EQ(differences[1].Diff, 2);
+    EXPECT_EQ(double(differences[1].Diff), 2);
     EXPECT_EQ(differences[1].Position, 1);
-    EXPECT_EQ(differences[2].Diff, 0);
+    EXPECT_EQ(double(differences[2].Diff), 0);
     EXPECT_EQ(differences[2].Position, 2);
     EXPECT_EQ(ordered[3].Row, 0);
     EXPECT_EQ(ordered[1].Row, 1);
@@ -125,7 +127,7 @@ TEST(OrderedDifferences, SortedBuildEqualsInsertionOnDataFullOfTies)
         ASSERT_EQ(differences.size(), expected.differences.size());
         for (size_t r = 0; r < differences.size(); ++r) {
             ASSERT_EQ(differences[r].Position, expected.differences[r].Position) << "round " << round << " row " << r;
-            ASSERT_EQ(differences[r].Diff, expected.differences[r].Diff);
+            ASSERT_EQ(double(differences[r].Diff), double(expected.differences[r].Diff));
             ASSERT_EQ(ordered[size_t(differences[r].Position)].Row, int(r));
         }
     }
@@ -174,7 +176,7 @@ TEST(OrderedDifferences, ManyValuesFollowTheTieRulesOnEveryCore)
     ASSERT_EQ(differences.size(), gaps.size());
     for (size_t r = 0; r < differences.size(); ++r) {
         ASSERT_EQ(differences[r].Position, gaps[r].Position) << "row " << r;
-        ASSERT_EQ(differences[r].Diff, gaps[r].Diff) << "row " << r;
+        ASSERT_EQ(double(differences[r].Diff), double(gaps[r].Diff)) << "row " << r;
         ASSERT_EQ(ordered[size_t(differences[r].Position)].Row, int(r));
     }
 }
