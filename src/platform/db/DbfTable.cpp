@@ -88,6 +88,7 @@ std::optional<double> parseShortDecimal(const char *text, int length)
     return negative ? -value : value;
 }
 
+constexpr int kIntegerDigits = 16;
 constexpr int64_t kSixteenDigits = 1'000'000'000'000'000;
 
 // A whole number of at most 18 digits, as dBASE writes it; a double would lose digits beyond
@@ -461,7 +462,7 @@ QVariant DbfTable::decode(const char *record, int field, int slot)
             return {};
         // Whole numbers of more digits than a double carries through arithmetic are held as
         // integers; smaller ones stay doubles, so that dividing them in SQL does not truncate.
-        if (def.decimals == 0)
+        if (def.decimals == 0 && length >= kIntegerDigits)
             if (const auto whole = parseWholeNumber(text, length); whole && std::abs(*whole) >= kSixteenDigits)
                 return qlonglong(*whole);
         const auto number = parseNumber(text, length);
