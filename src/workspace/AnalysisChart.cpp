@@ -29,20 +29,22 @@ chart::TPointSeries *NewDataSeries(QObject *owner)
     return series;
 }
 
-// The item's identifier and the class letters of its values: "Id [A;A;B]".
+// The item's identifier and the class letters of its values: "Id [A;A;B]", written into one
+// block (a million items make a million titles).
 QString CasesTitle(const TDataItem &item)
 {
     const qsizetype letters = item.Count > 0 ? 2 * item.Count - 1 : 0;
-    QString title;
-    title.reserve(item.Id.size() + 3 + letters);
-    title += item.Id;
-    title += QLatin1String(" [");
-    title.resize(title.size() + letters, QLatin1Char(';'));
-    title += QLatin1Char(']');
-    QChar *at = title.data() + item.Id.size() + 2;
+    QString title(item.Id.size() + 3 + letters, Qt::Uninitialized);
+    QChar *at = std::copy(item.Id.cbegin(), item.Id.cend(), title.data());
+    *at++ = QLatin1Char(' ');
+    *at++ = QLatin1Char('[');
     const size_t known = std::min(size_t(item.Count), item.Classes.size());
-    for (size_t j = 0; j < size_t(item.Count); ++j)
-        at[2 * j] = j < known ? QChar(u'A' + item.Classes[j]) : QChar(u'?');
+    for (size_t j = 0; j < size_t(item.Count); ++j) {
+        if (j > 0)
+            *at++ = QLatin1Char(';');
+        *at++ = j < known ? QChar(u'A' + item.Classes[j]) : QChar(u'?');
+    }
+    *at = QLatin1Char(']');
     return title;
 }
 

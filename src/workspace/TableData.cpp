@@ -106,7 +106,9 @@ private:
             if (excludes(flag))
                 return std::nullopt;
         }
-        const double v = convert<double>(rf, raw, db::ValueToFloat);
+        // Numbers read from a table come as doubles: taken as they are, without a conversion.
+        const double v = raw.metaType() == QMetaType::fromType<double>() ? *static_cast<const double *>(raw.constData())
+                                                                          : convert<double>(rf, raw, db::ValueToFloat);
         if (v == m_options.SkipValue)
             return std::nullopt;
         double y = (v - start) * factor;

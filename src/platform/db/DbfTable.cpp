@@ -61,33 +61,34 @@ std::pair<const char *, int> trimmed(const char *data, int length)
 std::optional<double> parseShortDecimal(const char *text, int length)
 {
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr int kMostDigits = 15;
     const char *p = text;
     const char *end = text + length;
     const bool negative = p < end && *p == '-';
     if (negative)
         ++p;
+    // Too many digits wrap around in `digits`; such text is refused below all the same.
     uint64_t digits = 0;
-    int count = 0;
-    int decimals = 0;
-    bool point = false;
-    for (; p < end; ++p) {
-        if (*p >= '0' && *p <= '9') {
-            if (++count > 15)
-                return std::nullopt;
+    const auto readDigits = [&p, end, &digits] {
+        const char *first = p;
+        for (; p < end && unsigned(*p - '0') <= 9; ++p)
             digits = digits * 10 + uint64_t(*p - '0');
-            decimals += point ? 1 : 0;
-        } else if (*p == '.' && !point) {
-            point = true;
-        } else {
-            return std::nullopt;
-        }
+        return int(p - first);
+    };
+    int count = readDigits();
+    int decimals = 0;
+    if (p < end && *p == '.') {
+        ++p;
+        decimals = readDigits();
+        count += decimals;
     }
-    if (count == 0)
+    if (p != end || count == 0 || count > kMostDigits)
         return std::nullopt;
     const double value = double(digits) / kPowersOfTen[decimals];
     return negative ? -value : value;
 }
 
+constexpr int kIntegerDigits = 16;
 constexpr int64_t kSixteenDigits = 1'000'000'000'000'000;
 
 // A whole number of at most 18 digits, as dBASE writes it; a double would lose digits beyond
@@ -461,7 +462,7 @@ QVariant DbfTable::decode(const char *record, int field, int slot)
             return {};
         // Whole numbers of more digits than a double carries through arithmetic are held as
         // integers; smaller ones stay doubles, so that dividing them in SQL does not truncate.
-        if (def.decimals == 0)
+        if (def.decimals == 0 && length >= kIntegerDigits)
             if (const auto whole = parseWholeNumber(text, length); whole && std::abs(*whole) >= kSixteenDigits)
                 return qlonglong(*whole);
         const auto number = parseNumber(text, length);

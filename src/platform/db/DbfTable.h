@@ -73,10 +73,11 @@ private:
     void readFieldDescriptors(const QByteArray &header);
     void settleFieldLengths();
     const char *recordBytes(int slot);
-    bool inWindow(int slot) const;
-    char *windowRecord(int slot);
+    // Inline (defined in the source file): each value read passes them.
+    inline bool inWindow(int slot) const;
+    inline char *windowRecord(int slot);
     off_t recordOffset(int slot) const;
-    void checkSlot(int slot);
+    inline void checkSlot(int slot);
     void checkWritable() const;
     QVariant decode(const char *record, int field, int slot);
     /// Encodes the value of field `field` into `record`; memo texts are collected in `memos`.

@@ -137,10 +137,13 @@ QString ValueToText(const QVariant &value)
 {
     if (value.isNull())
         return {};
-    const QLocale locale = rtl::FormatLocale();
     switch (value.typeId()) {
     case QMetaType::Double: return rtl::FloatToStrRoundTrip(value.toDouble());
     case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default: break;
+    }
+    const QLocale locale = rtl::FormatLocale();
+    switch (value.typeId()) {
     case QMetaType::QDate: return locale.toString(value.toDate(), fullYearDateFormat(locale));
     case QMetaType::QTime: return locale.toString(value.toTime(), QLocale::LongFormat);
     case QMetaType::QDateTime: {

@@ -223,11 +223,15 @@ void ReturnLargeBlocksWhenFreed()
 
 QChar DecimalSeparator() { return formatState().separator; }
 
+namespace {
+// A whole number below 10^15 is all its digits, the common case of identifiers and counts,
+// made without the general digit search (a million identifiers read from a table).
+bool isShortWholeNumber(double value) { return std::fabs(value) < 1e15 && value == std::trunc(value); }
+} // namespace
+
 QString FloatToStr(double value)
 {
-    // A whole number below 10^15 is all its digits, the common case of identifiers and counts,
-    // made without the general digit search (a million identifiers read from a table).
-    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+    if (isShortWholeNumber(value))
         return QString::number(qint64(value));
     return generalFormat(value, 15, 0);
 }
@@ -238,6 +242,8 @@ QString FloatToStrRoundTrip(double value)
         return specialValueText(value);
     if (value == 0)
         return std::signbit(value) ? QStringLiteral("-0") : QStringLiteral("0");
+    if (isShortWholeNumber(value))
+        return QString::number(qint64(value));
     return generalLayout(value < 0, roundTripDigits(std::fabs(value)), 17, 0);
 }
 
