@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -120,7 +121,8 @@ Parsed parse(const QByteArray &bytes, const QStringList &ownFiles)
                 break;
             const bool written = data[at] == journal::kWrittenEntry;
             const auto target = parsed.targets.find(file);
-            if (target == parsed.targets.end() || offset < 0 || (!written && offset + off_t(length) > target->second.original))
+            if (target == parsed.targets.end() || offset < 0 || offset > std::numeric_limits<off_t>::max() - off_t(length)
+                || (!written && offset + off_t(length) > target->second.original))
                 return foreign();
             if (written)
                 target->second.reached = std::max(target->second.reached, offset + off_t(length));

@@ -56,6 +56,9 @@ std::vector<QByteArray> FuzzSeeds()
         // A memo file of another table, named in other letter case.
         magic + fileEntry(0, files.memo.size(), kOtherDevice, kOtherInode, "T.DBT") + rangeEntry(journal::kSavedEntry, 0, 0, "xx")
             + rangeEntry(journal::kWrittenEntry, 0, 0, files.memo.left(2)),
+        // Ranges that end beyond the largest file offset.
+        magic + table + rangeEntry(journal::kWrittenEntry, 0, INT64_MAX - 4, "beyond"),
+        magic + fileEntry(0, INT64_MAX - 2, kTableDevice, kTableInode, "t.dbf") + rangeEntry(journal::kSavedEntry, 0, INT64_MAX - 4, "beyond"),
         QByteArray(journal::kEarlierMagic, sizeof journal::kEarlierMagic) + table + saved,
     };
 }
