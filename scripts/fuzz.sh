@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$PWD/build-fuzz
-targets=(text_data delimited fixed_column mask talnex gsf sql history settings dbf px)
+targets=(text_data delimited fixed_column mask talnex gsf sql history settings dbf px journal)
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -32,7 +32,7 @@ build() {
 
 binary() {
   case $1 in
-    dbf | px) echo "$dir/tests/fuzz_$1" ;;
+    dbf | px | journal) echo "$dir/tests/fuzz_$1" ;;
     *) echo "$dir/fuzz/fuzz_$1" ;;
   esac
 }
@@ -41,7 +41,7 @@ binary() {
 seeds() {
   local name=$1 folder=$dir/seeds/$1
   case $name in
-    dbf | px) "$dir/tests/fuzz_${name}_smoke" --write-seeds "$folder" >/dev/null ;;
+    dbf | px | journal) "$dir/tests/fuzz_${name}_smoke" --write-seeds "$folder" >/dev/null ;;
     *) mkdir -p "$folder" && cp -r fuzz/corpus/"$name"/. "$folder"/ ;;
   esac
   echo "$folder"

@@ -233,7 +233,7 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString &path)
 
 DbfTable::DbfTable(io::FileHandle table, bool writable, io::FileHandle memo, bool memoWritable, QString path)
     : m_fd(std::move(table)), m_writable(writable), m_path(std::move(path)),
-      m_what(QStringLiteral("table %1").arg(displayName(m_path)))
+      m_what(QStringLiteral("table %1").arg(displayName(m_path))), m_lockFile(m_path, m_fd.get())
 {
     readHeader();
     if (m_languageDriver == 0)
@@ -676,7 +676,7 @@ void DbfTable::beginChanges()
 std::unique_ptr<TableLock> DbfTable::lockForWriting()
 {
     bool pending = false;
-    auto lock = LockForWriting(m_path, &pending);
+    auto lock = LockForWriting(m_lockFile, &pending);
     if (!m_leftoversRemoved) {
         rtl::RemoveLeftoverNewFiles(m_path);
         m_leftoversRemoved = true;

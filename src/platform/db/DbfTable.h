@@ -112,10 +112,12 @@ private:
     bool m_writable;
     QString m_path;
     QString m_what;
+    OpenTableFile m_lockFile; ///< writes lock the table through m_fd
     std::unique_ptr<DbfMemo> m_memo;
     QString m_memoPath;
     std::unique_ptr<io::WriteJournal> m_journal;
-    std::unique_ptr<TableLock> m_changeLock; ///< held from beginChanges to its end
+    /// Held from beginChanges to its end; given up before m_fd, which it may lock through, closes.
+    std::unique_ptr<TableLock> m_changeLock;
     bool m_leftoversRemoved = false;
     const CodePage *m_codePage = nullptr;
 

@@ -3,6 +3,7 @@
 #include "platform/db/DatabaseError.h"
 #include "platform/db/FileIo.h"
 #include "platform/db/JournalFormat.h"
+#include "platform/db/TableFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,17 +62,19 @@ struct Region
 
 QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
-// The table itself, or, beside a dBASE table, its memo file.
-bool isFileOfTable(const QString &name, const QString &table)
+// The names of the table's files in `folder`: the table itself and, beside a dBASE table, the
+// memo file it opens (whose name may differ in letter case, but not that of another table's).
+QStringList filesOfTable(const QString &folder, const QString &table)
 {
-    if (name == table)
-        return true;
+    QStringList names{table};
     const QFileInfo info(table);
-    return info.suffix().compare(QStringLiteral("dbf"), Qt::CaseInsensitive) == 0
-           && name.compare(info.completeBaseName() + QStringLiteral(".dbt"), Qt::CaseInsensitive) == 0;
+    if (info.suffix().compare(QStringLiteral("dbf"), Qt::CaseInsensitive) == 0)
+        if (const auto memo = findFileIgnoringCase(folder, info.completeBaseName() + QStringLiteral(".dbt")))
+            names << QFileInfo(*memo).fileName();
+    return names;
 }
 
-Parsed parse(const QByteArray &bytes, const QString &table)
+Parsed parse(const QByteArray &bytes, const QStringList &ownFiles)
 {
     Parsed parsed;
     const char *data = bytes.constData();
@@ -104,7 +108,7 @@ Parsed parse(const QByteArray &bytes, const QString &table)
             target.device = readLe(data + at + 10, 8);
             target.inode = readLe(data + at + 18, 8);
             target.reached = target.original;
-            if (!isFileOfTable(target.name, table) || target.original < 0 || parsed.targets.count(file))
+            if (!ownFiles.contains(target.name) || target.original < 0 || parsed.targets.count(file))
                 return foreign();
             parsed.targets[file] = target;
             at += journal::kFileEntryHead + nameLength;
@@ -117,7 +121,8 @@ Parsed parse(const QByteArray &bytes, const QString &table)
                 break;
             const bool written = data[at] == journal::kWrittenEntry;
             const auto target = parsed.targets.find(file);
-            if (target == parsed.targets.end() || offset < 0 || (!written && offset + off_t(length) > target->second.original))
+            if (target == parsed.targets.end() || offset < 0 || offset > std::numeric_limits<off_t>::max() - off_t(length)
+                || (!written && offset + off_t(length) > target->second.original))
                 return foreign();
             if (written)
                 target->second.reached = std::max(target->second.reached, offset + off_t(length));
@@ -294,7 +299,7 @@ JournalOutcome RecoverJournal(const QString &journalPath)
         return {JournalOutcome::LeftAsItStands, QString(), file.errorString()};
     const QByteArray bytes = file.readAll();
     file.close();
-    const Parsed parsed = parse(bytes, table);
+    const Parsed parsed = parse(bytes, filesOfTable(folder, table));
     if (parsed.state == Parsed::Foreign)
         return notPutBack(journalPath, QStringLiteral("its journal was not written for it by this version"));
 

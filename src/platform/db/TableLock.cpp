@@ -31,6 +31,7 @@ constexpr int kRetries = 75; // about a second and a half
 struct Held
 {
     int fd = -1;
+    bool borrowed = false; ///< the descriptor of an OpenTableFile, not this registry's own
     int shared = 0;
     int exclusive = 0;
 };
@@ -57,12 +58,29 @@ bool lockFile(int fd, int operation, bool wait)
     }
 }
 
-bool sameFile(int fd, const QString &path)
+bool sameFile(int fd, const char *path)
 {
     struct stat opened;
     struct stat named;
-    return ::fstat(fd, &opened) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0
-           && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+    return ::fstat(fd, &opened) == 0 && ::stat(path, &named) == 0 && opened.st_dev == named.st_dev
+           && opened.st_ino == named.st_ino;
+}
+
+// Locks the descriptor `file` keeps open; false when another program keeps the file. `fd` is
+// the descriptor, or -1 when the path names another file now (the lock is given up then).
+bool lockOpenFile(const OpenTableFile &file, TableLock::Mode mode, bool wait, int &fd)
+{
+    fd = -1;
+    if (file.inode == 0) // the descriptor could not be examined
+        return true;
+    if (!lockFile(file.descriptor, mode == TableLock::Exclusive ? LOCK_EX : LOCK_SH, wait))
+        return false;
+    struct stat named;
+    if (::stat(file.encodedPath.constData(), &named) == 0 && uint64_t(named.st_dev) == file.device && uint64_t(named.st_ino) == file.inode)
+        fd = file.descriptor;
+    else
+        ::flock(file.descriptor, LOCK_UN);
+    return true;
 }
 
 // The table file opened and locked; -1 when another program keeps it. A file that was
@@ -79,10 +97,22 @@ int lockedFile(const QString &path, TableLock::Mode mode, bool wait)
             ::close(fd);
             return -1;
         }
-        if (sameFile(fd, path))
+        if (sameFile(fd, QFile::encodeName(path).constData()))
             return fd;
         ::close(fd);
     }
+}
+
+// A second lock may outlive the first and the descriptor it borrowed: the registry takes a
+// descriptor of its own, of the same open file and so holding the same lock.
+void keepOwnDescriptor(const QString &key, Held &held)
+{
+    const int fd = ::fcntl(held.fd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        throw EDatabaseError(QStringLiteral("Cannot lock the table: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    held.fd = fd;
+    held.borrowed = false;
+    heldLocks().insert(key, held);
 }
 
 QString lockedText(const QString &path)
@@ -99,21 +129,50 @@ TableLock::TableLock(const QString &path, Mode mode) : TableLock(path, mode, tru
         throw EDatabaseError(lockedText(path));
 }
 
+TableLock::TableLock(const OpenTableFile &file, Mode mode) : m_key(file.key), m_mode(mode)
+{
+    lock(file.path, &file, true, m_held);
+    if (!m_held)
+        throw EDatabaseError(lockedText(file.path));
+}
+
 TableLock::TableLock(const QString &path, Mode mode, bool wait, bool &locked) : m_key(tableFileKey(path)), m_mode(mode)
+{
+    lock(path, nullptr, wait, locked);
+}
+
+OpenTableFile::OpenTableFile(const QString &path, int descriptor)
+    : path(path), key(tableFileKey(path)), journal(io::journalPathFor(path)), encodedPath(QFile::encodeName(path)),
+      encodedJournal(QFile::encodeName(journal)), descriptor(descriptor)
+{
+    struct stat opened;
+    if (::fstat(descriptor, &opened) == 0) {
+        device = uint64_t(opened.st_dev);
+        inode = uint64_t(opened.st_ino);
+    }
+}
+
+void TableLock::lock(const QString &path, const OpenTableFile *file, bool wait, bool &locked)
 {
     locked = false;
     auto &locks = heldLocks();
     Held held = locks.value(m_key);
     if (held.fd < 0) {
-        held.fd = lockedFile(path, mode, wait);
-        if (held.fd < 0)
+        if (file && !lockOpenFile(*file, m_mode, wait, held.fd))
             return;
-    } else if (mode == Exclusive && held.exclusive == 0 && !lockFile(held.fd, LOCK_EX, wait)) {
-        // A refused conversion gives up the shared lock this process held: take it again.
-        lockFile(held.fd, LOCK_SH, true);
-        return;
+        held.borrowed = held.fd >= 0;
+        if (held.fd < 0 && (held.fd = lockedFile(path, m_mode, wait)) < 0)
+            return;
+    } else {
+        if (held.borrowed)
+            keepOwnDescriptor(m_key, held);
+        if (m_mode == Exclusive && held.exclusive == 0 && !lockFile(held.fd, LOCK_EX, wait)) {
+            // A refused conversion gives up the shared lock this process held: take it again.
+            lockFile(held.fd, LOCK_SH, true);
+            return;
+        }
     }
-    ++(mode == Exclusive ? held.exclusive : held.shared);
+    ++(m_mode == Exclusive ? held.exclusive : held.shared);
     locks.insert(m_key, held);
     locked = true;
 }
@@ -126,7 +185,10 @@ TableLock::~TableLock()
     Held &held = locks[m_key];
     --(m_mode == Exclusive ? held.exclusive : held.shared);
     if (held.exclusive + held.shared == 0) {
-        ::close(held.fd);
+        // The lock belongs to the open file, which a descriptor of a store may keep open.
+        ::flock(held.fd, LOCK_UN);
+        if (!held.borrowed)
+            ::close(held.fd);
         locks.remove(m_key);
     } else if (held.exclusive == 0 && m_mode == Exclusive) {
         ::flock(held.fd, LOCK_SH);
@@ -183,17 +245,34 @@ bool RecoverInterruptedChange(const QString &path)
     return !QFileInfo::exists(journal);
 }
 
-std::unique_ptr<TableLock> LockForWriting(const QString &path, bool *journalFound)
+namespace {
+
+// After the lock is taken: deals with a journal another change left (`found`), or throws.
+void dealWithLeftoverJournal(const QString &path, bool found, bool *journalFound)
 {
-    auto lock = std::make_unique<TableLock>(path, TableLock::Exclusive);
-    const QString journal = io::journalPathFor(path);
-    const bool found = !io::isJournalOfThisProcess(journal) && QFileInfo::exists(journal);
     if (found && !RecoverInterruptedChange(path))
         throw EDatabaseError(QStringLiteral("Table %1 cannot be changed: the journal of an interrupted change lies beside it "
                                             "and cannot be dealt with")
                                  .arg(QFileInfo(path).fileName()));
     if (journalFound)
         *journalFound = found;
+}
+
+} // namespace
+
+std::unique_ptr<TableLock> LockForWriting(const QString &path, bool *journalFound)
+{
+    auto lock = std::make_unique<TableLock>(path, TableLock::Exclusive);
+    const QString journal = io::journalPathFor(path);
+    dealWithLeftoverJournal(path, !io::isJournalOfThisProcess(journal) && QFileInfo::exists(journal), journalFound);
+    return lock;
+}
+
+std::unique_ptr<TableLock> LockForWriting(const OpenTableFile &file, bool *journalFound)
+{
+    auto lock = std::make_unique<TableLock>(file, TableLock::Exclusive);
+    const bool found = ::access(file.encodedJournal.constData(), F_OK) == 0 && !io::isJournalOfThisProcess(file.journal);
+    dealWithLeftoverJournal(file.path, found, journalFound);
     return lock;
 }
 
