@@ -371,7 +371,13 @@ mode_t usualFileMode()
 bool modeAllowsWriting(const QString &path)
 {
     struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || (info.st_mode & 0222) != 0;
+    return ::stat(QFile::encodeName(path).constData(), &info) != 0 || modeAllowsWriting(info.st_mode);
+}
+
+bool modeAllowsWriting(int fd)
+{
+    struct stat info;
+    return ::fstat(fd, &info) == 0 && modeAllowsWriting(info.st_mode);
 }
 
 void checkModeAllowsWriting(const QString &path, const QString &what)
@@ -441,7 +447,7 @@ FileHandle openTableFile(const QString &path, bool &writable, const QString &wha
         throw EDatabaseError(QStringLiteral("%1 is not a file").arg(what));
     }
     // The mode bits decide, also for root, whom the system would let write.
-    if (writable && (info.st_mode & 0222) == 0) {
+    if (writable && !modeAllowsWriting(info.st_mode)) {
         ::close(fd);
         writable = false;
         fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);

@@ -115,8 +115,12 @@ void saveWholeFile(const QString &path, const QByteArray &contents, bool replace
 void renameFile(const QString &from, const QString &to, const QString &what);
 /// The mode new files get: 0666 less the process's umask.
 mode_t usualFileMode();
+/// False when the mode bits `mode` allow nobody to write the file; root included, as a rule.
+inline bool modeAllowsWriting(mode_t mode) { return (mode & 0222) != 0; }
 /// False when the mode bits of the file at `path` allow nobody to write it.
 bool modeAllowsWriting(const QString &path);
+/// The same for the open file `fd`; false when its mode cannot be read.
+bool modeAllowsWriting(int fd);
 /// Throws EDatabaseError naming `what` when the mode of the file at `path` allows no writing
 /// (checked from its mode bits, which a process run as root would otherwise ignore).
 void checkModeAllowsWriting(const QString &path, const QString &what);

@@ -282,12 +282,6 @@ JournalOutcome notPutBack(const QString &journalPath, const QString &reason)
     return outcome;
 }
 
-bool modeAllowsWriting(int fd)
-{
-    struct stat info;
-    return ::fstat(fd, &info) == 0 && (info.st_mode & 0222) != 0;
-}
-
 } // namespace
 
 JournalOutcome RecoverJournal(const QString &journalPath)
@@ -325,7 +319,7 @@ JournalOutcome RecoverJournal(const QString &journalPath)
     if (!whole) {
         for (const auto &[index, target] : parsed.targets) {
             FileHandle fd(::open(QFile::encodeName(folder + target.name).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
-            if (!fd.valid() || !modeAllowsWriting(fd.get()))
+            if (!fd.valid() || !io::modeAllowsWriting(fd.get()))
                 return {JournalOutcome::LeftAsItStands, QString(), QStringLiteral("it cannot be written")};
             if (!writeBack(fd.get(), target, checks[index]))
                 return {JournalOutcome::LeftAsItStands, QString(), QStringLiteral("it could not be written: %1").arg(systemError())};
