@@ -114,17 +114,20 @@ void checkAxis(const TAxisSettingsRec &a, const QString &which)
 {
     checkFont(a.LabelsFont, which + QStringLiteral(" axis labels"));
     checkFont(a.TitleFont, which + QStringLiteral(" axis title"));
+    // The increment steps the labels of an automatic axis too.
+    if (!std::isfinite(a.Increment))
+        throw EChartSettingsError(QStringLiteral("The %1 axis has an increment that is no number.").arg(which));
+    if (a.Increment < 0)
+        throw EChartSettingsError(QStringLiteral("The %1 axis has a negative increment.").arg(which));
     if (a.Automatic)
         return; // a range that is not applied needs no check
-    if (!std::isfinite(a.Minimum) || !std::isfinite(a.Maximum) || !std::isfinite(a.Increment))
+    if (!std::isfinite(a.Minimum) || !std::isfinite(a.Maximum))
         throw EChartSettingsError(QStringLiteral("The %1 axis has a range that is no number.").arg(which));
     if (!chart::TChartAxis::DrawableBound(a.Minimum) || !chart::TChartAxis::DrawableBound(a.Maximum))
         throw EChartSettingsError(QStringLiteral("The %1 axis has a bound beyond %2.")
                                       .arg(which, rtl::FloatToStr(chart::TChartAxis::MaxBound)));
     if (a.Minimum > a.Maximum)
         throw EChartSettingsError(QStringLiteral("The %1 axis has its minimum above its maximum.").arg(which));
-    if (a.Increment < 0)
-        throw EChartSettingsError(QStringLiteral("The %1 axis has a negative increment.").arg(which));
 }
 
 } // namespace
